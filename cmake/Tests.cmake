@@ -1,0 +1,27 @@
+find_package(GTest REQUIRED)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+include(GoogleTest)
+
+add_executable(unit_tests
+  driver/utf8_test.cpp
+  form/code_page_test.cpp
+  form/form_text_test.cpp
+  form/stop_block_test.cpp
+  form/stop_cells_test.cpp
+  printer/printer_stream_test.cpp
+  service/online_lookup_test.cpp
+  service/service_request_test.cpp
+  timetable/service_time_test.cpp
+  timetable/stop_table_test.cpp
+)
+target_link_libraries(unit_tests PRIVATE timetable_core GTest::gtest_main)
+gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)
+
+# The end-to-end tests run the real program against the local timetable service on port 9640,
+# so they take a lock on the port and never run beside each other.
+set(E2E_SCRIPT ${CMAKE_CURRENT_SOURCE_DIR}/driver/e2e_test.py)
+foreach(group Dialogue Requests Faults Printing)
+  add_test(NAME e2e.${group}
+    COMMAND ${Python3_EXECUTABLE} ${E2E_SCRIPT} --program $<TARGET_FILE:timetable-print> ${group})
+  set_tests_properties(e2e.${group} PROPERTIES RESOURCE_LOCK port9640 TIMEOUT 300)
+endforeach()

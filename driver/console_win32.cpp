@@ -1,0 +1,9 @@
+#include <iostream>
+
+#include "driver/console.h"
+
+std::wstring readWideWord() {
+  std::wstring word;
+  std::wcin >> word;
+  return word;
+}

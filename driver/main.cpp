@@ -1,0 +1,29 @@
+// timetable-print: prints a train driver's timetable form on the printer at LPT1.
+#include <exception>
+#include <iostream>
+#include <string>
+
+#include "driver/print_job.h"
+
+namespace {
+
+// An error is reported on one line, whatever its text holds.
+std::string oneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  return text;
+}
+
+}  // namespace
+
+int main() {
+  try {
+    runPrintJob();
+  } catch (const std::exception& failure) {
+    std::cout.flush();
+    std::cerr << "error: " << oneLine(failure.what()) << std::endl;
+    return 1;
+  }
+  return 0;
+}

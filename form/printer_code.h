@@ -1,0 +1,36 @@
+#ifndef TIMETABLE_FORM_PRINTER_CODE_H_
+#define TIMETABLE_FORM_PRINTER_CODE_H_
+
+#include <string>
+
+// Code page 852 box-drawing characters.
+const wchar_t kVertical = 0xB3;
+const wchar_t kHorizontal = 0xC4;
+const wchar_t kTopLeft = 0xDA;
+const wchar_t kTopRight = 0xBF;
+const wchar_t kBottomLeft = 0xC0;
+const wchar_t kBottomRight = 0xD9;
+const wchar_t kTeeDown = 0xC2;
+const wchar_t kTeeUp = 0xC1;
+const wchar_t kTeeRight = 0xC3;
+const wchar_t kTeeLeft = 0xB4;
+const wchar_t kCross = 0xC5;
+
+// ESC/P control sequences; they take no column on the paper.
+const wchar_t kEscape = 0x1B;
+const wchar_t kBoldOn[] = {kEscape, L'E', 0};
+const wchar_t kBoldOff[] = {kEscape, L'F', 0};
+const wchar_t kDoubleHeightOn[] = {kEscape, L'w', L'1', 0};
+const wchar_t kDoubleHeightOff[] = {kEscape, L'w', L'0', 0};
+const wchar_t kSubscriptOn[] = {kEscape, L'S', L'1', 0};
+const wchar_t kScriptOff[] = {kEscape, L'T', 0};
+const wchar_t kFormFeed = 0x0C;
+
+// count copies of character.
+inline std::wstring repeated(wchar_t character, int count) {
+  return std::wstring(static_cast<size_t>(count), character);
+}
+
+inline std::wstring blanks(int count) { return repeated(L' ', count); }
+
+#endif  // TIMETABLE_FORM_PRINTER_CODE_H_

@@ -1,0 +1,67 @@
+#include "form/stop_cells.h"
+
+#include "form/code_page.h"
+#include "form/printer_code.h"
+
+namespace {
+
+const int32_t kNameWidth = 32;
+const int32_t kTimeWidth = 9;
+const int32_t kLokWidth = 6;
+const int32_t kTrainWidth = 8;
+
+int32_t columns(const std::wstring& text) { return static_cast<int32_t>(text.size()); }
+
+std::wstring lokCell(const std::wstring& lok) {
+  return lok == L"x" ? blanks(kLokWidth) : centerInField(lok, kLokWidth);
+}
+
+// The distance at the left edge and the stop type at the right edge of the field.
+std::wstring spreadInField(const std::wstring& left, const std::wstring& right, int32_t width) {
+  int32_t gap = width - columns(left) - columns(right);
+  return left + blanks(gap > 0 ? gap : 0) + right;
+}
+
+}  // namespace
+
+std::wstring centerInField(std::wstring text, int32_t width) {
+  // Every character counts, a NUL too: the code page conversion prints it as "?".
+  const int32_t count = columns(text);
+  int32_t left = (width - count) / 2;
+  if (left < 0) left = 0;
+  const int32_t right = width - left - count;
+  return blanks(left) + text + blanks(right > 0 ? right : 0);
+}
+
+void buildStopCells(unsigned char highlighted, std::wstring stationName, std::wstring lok1,
+                    std::wstring lok2, std::wstring lok3, std::wstring massText,
+                    std::wstring lengthText, std::wstring vmax, std::wstring distanceText,
+                    std::wstring arrivalText, std::wstring departureText,
+                    std::wstring runMinutesText, std::wstring dwellMinutesText,
+                    std::wstring stopTypeText, StopCells& cells) {
+  const int32_t nameBlanks = kNameWidth - columns(stationName);
+  cells[nameCell] = stationName + blanks(nameBlanks > 0 ? nameBlanks : 0);
+  cells[arrivalCell] = centerInField(arrivalText, kTimeWidth);
+  cells[runCell] = centerInField(runMinutesText, kTimeWidth);
+  cells[lok1Cell] = centerInField(lok1, kLokWidth);
+  cells[massCell] = centerInField(massText, kTrainWidth);
+  cells[vmaxCell] = centerInField(vmax, kTrainWidth);
+  cells[lok2Cell] = lokCell(lok2);
+  cells[departureCell] = centerInField(departureText, kTimeWidth);
+  cells[dwellCell] = centerInField(dwellMinutesText, kTimeWidth);
+  cells[lok3Cell] = lokCell(lok3);
+  cells[lengthCell] = centerInField(lengthText, kTrainWidth);
+  cells[distanceCell] = spreadInField(distanceText, stopTypeText, kNameWidth);
+
+  // Converted after padding, so widths are counted in characters; the switches come after the
+  // conversion, which would otherwise turn them into "?".
+  for (size_t index = nameCell; index <= lengthCell; ++index) {
+    if (index == 6) continue;
+    cells[index] = toPrinterCodePage(cells[index]);
+  }
+  if (highlighted != 0) cells[nameCell] = kBoldOn + cells[nameCell] + kBoldOff;
+  for (size_t index : {nameCell, arrivalCell, runCell, massCell, vmaxCell, distanceCell,
+                       departureCell, dwellCell, lengthCell}) {
+    cells[index] = kDoubleHeightOn + cells[index] + kDoubleHeightOff;
+  }
+}

@@ -1,0 +1,191 @@
+#!/usr/bin/env python3
+"""A small HTTPS timetable service for the tests and the demo.
+
+It answers the program's two queries from our own sample data, wrapped as {"message": ...},
+and logs every request's address and User-Agent. A test steers it through POST /control: a mode
+per query (for the fault tests) and, optionally, its own timetables and list of trains online.
+On start it makes a throwaway CA and a certificate for localhost in its work folder, and puts
+the CA's certificate there as cacert.pem for the program.
+"""
+
+import argparse
+import json
+import os
+import ssl
+import subprocess
+import sys
+import threading
+import time
+import urllib.parse
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+DATA_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "data")
+MODES = ("normal", "notjson", "html500", "json500", "redirect", "array", "nomessage", "stall",
+         "cut", "empty")
+STALL_SECONDS = 120
+
+
+def make_certificates(folder):
+    """A CA and a server certificate for localhost and 127.0.0.1, made once per work folder."""
+    server_pem = os.path.join(folder, "server.pem")
+    if not os.path.exists(server_pem):
+        def openssl(*args):
+            subprocess.run(["openssl", *args], cwd=folder, check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "30",
+                "-subj", "/CN=Timetable test CA", "-keyout", "ca.key", "-out", "ca.pem")
+        openssl("req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=localhost",
+                "-keyout", "server.key", "-out", "server.csr")
+        with open(os.path.join(folder, "server.ext"), "w") as ext:
+            ext.write("subjectAltName=DNS:localhost,IP:127.0.0.1\n")
+        openssl("x509", "-req", "-in", "server.csr", "-CA", "ca.pem", "-CAkey", "ca.key",
+                "-CAcreateserial", "-days", "30", "-extfile", "server.ext", "-out", "server.pem")
+    with open(os.path.join(folder, "ca.pem"), "rb") as src:
+        ca = src.read()
+    with open(os.path.join(folder, "cacert.pem"), "wb") as dst:
+        dst.write(ca)
+    return server_pem, os.path.join(folder, "server.key")
+
+
+def load_sample_data():
+    timetables = {}
+    folder = os.path.join(DATA_DIR, "timetables")
+    for name in os.listdir(folder):
+        if name.endswith(".json"):
+            with open(os.path.join(folder, name), encoding="utf-8") as f:
+                timetables[name[:-5]] = json.load(f)
+    with open(os.path.join(DATA_DIR, "online.json"), encoding="utf-8") as f:
+        online = json.load(f)
+    return timetables, online
+
+
+class State:
+    """What the service answers; replaced as a whole by each POST /control."""
+
+    def __init__(self, log_path):
+        self.lock = threading.Lock()
+        self.log_path = log_path
+        self.stopping = threading.Event()
+        self.reset({})
+
+    def reset(self, control):
+        timetables, online = load_sample_data()
+        timetables.update(control.get("timetables", {}))
+        self.timetables = timetables
+        self.online = control.get("onlineList", online)
+        self.modes = {"timetable": control.get("timetable", "normal"),
+                      "online": control.get("online", "normal")}
+        for mode in self.modes.values():
+            if mode not in MODES:
+                raise ValueError("unknown mode " + mode)
+
+
+class Handler(BaseHTTPRequestHandler):
+    server_version = "TimetableTestService/1.0"
+
+    def log_message(self, format, *args):  # Quiet: the request log is written separately.
+        pass
+
+    def send_body(self, status, body, content_type="application/json", headers=()):
+        data = body.encode("utf-8") if isinstance(body, str) else body
+        self.send_response(status)
+        self.send_header("Content-Type", content_type)
+        self.send_header("Content-Length", str(len(data)))
+        for name, value in headers:
+            self.send_header(name, value)
+        self.end_headers()
+        self.wfile.write(data)
+
+    def do_POST(self):
+        state = self.server.state
+        if self.path != "/control":
+            return self.send_body(404, '{"message":null}')
+        length = int(self.headers.get("Content-Length", "0"))
+        try:
+            control = json.loads(self.rfile.read(length) or b"{}")
+            with state.lock:
+                state.reset(control)
+        except (ValueError, TypeError) as error:
+            return self.send_body(400, json.dumps({"error": str(error)}))
+        self.send_body(200, '{"ok":true}')
+
+    def do_GET(self):
+        state = self.server.state
+        with state.lock:
+            with open(state.log_path, "a", encoding="utf-8") as log:
+                log.write("https://%s%s\t%s\n" % (self.headers.get("Host", ""), self.path,
+                                                   self.headers.get("User-Agent", "")))
+        query = urllib.parse.urlsplit(self.path).query
+        params = dict(urllib.parse.parse_qsl(query, keep_blank_values=True))
+        method = params.get("method")
+        if method == "getTrainsOnline":
+            return self.answer(state.modes["online"], state.online)
+        if method == "readFromSWDR":
+            parts = params.get("value", "").split(";")
+            if len(parts) == 3 and parts[0] == "getTimetable":
+                payload = state.timetables.get(parts[1].lstrip("0") or "0")
+                return self.answer(state.modes["timetable"], payload)
+        self.send_body(200, json.dumps({"success": False, "message": None}))
+
+    def answer(self, mode, payload):
+        body = json.dumps({"success": payload is not None, "message": payload},
+                          ensure_ascii=False)
+        if mode == "normal":
+            self.send_body(200, body)
+        elif mode == "notjson":
+            self.send_body(200, "Service temporarily unavailable", "text/plain")
+        elif mode == "html500":
+            self.send_body(500, "<html><body><h1>500 Internal Server Error</h1></body></html>",
+                           "text/html")
+        elif mode == "json500":
+            self.send_body(500, body)
+        elif mode == "redirect":
+            self.send_body(302, "<html><body>Moved</body></html>", "text/html",
+                           [("Location", "https://localhost:9640/moved")])
+        elif mode == "array":
+            self.send_body(200, json.dumps([payload], ensure_ascii=False))
+        elif mode == "nomessage":
+            self.send_body(200, json.dumps({"success": True, "data": payload}))
+        elif mode == "empty":
+            self.send_body(200, "")
+        elif mode == "stall":
+            self.server.state.stopping.wait(STALL_SECONDS)
+        elif mode == "cut":
+            data = body.encode("utf-8")
+            self.send_response(200)
+            self.send_header("Content-Type", "application/json")
+            self.send_header("Content-Length", str(len(data) + 10000))
+            self.end_headers()
+            self.wfile.write(data[: max(1, len(data) // 2)])
+            self.wfile.flush()
+            self.close_connection = True
+            self.connection.close()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--dir", required=True, help="work folder: certificates and request log")
+    parser.add_argument("--port", type=int, default=9640)
+    args = parser.parse_args()
+    os.makedirs(args.dir, exist_ok=True)
+    cert, key = make_certificates(args.dir)
+
+    server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
+    server.daemon_threads = True
+    server.state = State(os.path.join(args.dir, "requests.log"))
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(cert, key)
+    server.socket = context.wrap_socket(server.socket, server_side=True)
+    print("listening on https://localhost:%d" % args.port, flush=True)
+    try:
+        server.serve_forever()
+    except KeyboardInterrupt:
+        pass
+    finally:
+        server.state.stopping.set()
+        server.server_close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,13 @@
+#include "service/timetable_query.h"
+
+#include "service/service_request.h"
+
+const char* const timetableQueryPrefix = "method=readFromSWDR&value=getTimetable;";
+
+std::string timetableQuery(const std::string& trainNumber, const std::string& regionCode) {
+  return timetableQueryPrefix + trainNumber + ";" + regionCode;
+}
+
+nlohmann::json fetchTimetable(std::string trainNumber, std::string regionCode) {
+  return fetchServiceMessage(timetableQuery(trainNumber, regionCode));
+}

@@ -1,0 +1,16 @@
+#ifndef TIMETABLE_SERVICE_TIMETABLE_QUERY_H_
+#define TIMETABLE_SERVICE_TIMETABLE_QUERY_H_
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+extern const char* const timetableQueryPrefix;
+
+// "method=readFromSWDR&value=getTimetable;" + train number + ";" + region code, unescaped: the
+// caller passes a train number of digits only.
+std::string timetableQuery(const std::string& trainNumber, const std::string& regionCode);
+
+// The "message" of the service's answer to the timetable query; failures as fetchServiceMessage.
+nlohmann::json fetchTimetable(std::string trainNumber, std::string regionCode);
+
+#endif  // TIMETABLE_SERVICE_TIMETABLE_QUERY_H_

@@ -1,0 +1,162 @@
+#include "timetable/stop_table.h"
+
+#include <cmath>
+#include <iostream>
+#include <limits>
+#include <stdexcept>
+
+#include "service/json_number.h"
+#include "timetable/service_time.h"
+
+const double missingDistance = std::numeric_limits<double>::quiet_NaN();
+
+bool isMissingDistance(double distance) { return std::isnan(distance); }
+
+namespace {
+
+const int kMinutesPerDay = 1440;
+
+// Text from the service, quoted and escaped so that an error message stays on one line.
+std::string quotedForMessage(const nlohmann::json& value) {
+  return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+[[noreturn]] void fail(const std::string& what, const char* key, const nlohmann::json& value) {
+  throw std::runtime_error(what + " has a \"" + key + "\" that cannot be read: " + quotedForMessage(value));
+}
+
+// Where an error lies: the stop point's position in running order, counted from 1, and its name.
+std::string describeStop(size_t j, const std::string& name) {
+  return "stop point " + std::to_string(j + 1) + " (" + quotedForMessage(name) + ")";
+}
+
+// A text member; absent or null reads as the empty text.
+std::string readText(const nlohmann::json& object, const char* key, const std::string& what) {
+  auto member = object.find(key);
+  if (member == object.end() || member->is_null()) return std::string();
+  if (!member->is_string()) fail(what, key, *member);
+  return member->get<std::string>();
+}
+
+// A time member; absent or null reads as no time, which is what the function returns false for.
+bool readTime(const nlohmann::json& stop, const char* key, const std::string& what,
+              ClockTime& time) {
+  auto member = stop.find(key);
+  if (member == stop.end() || member->is_null()) return false;
+  if (!member->is_string() || !readServiceTime(member->get<std::string>(), time)) {
+    fail(what, key, *member);
+  }
+  return true;
+}
+
+double readDistance(const nlohmann::json& stop, const std::string& what) {
+  auto member = stop.find("pointDistance");
+  if (member == stop.end() || member->is_null()) return missingDistance;
+  if (!member->is_number()) fail(what, "pointDistance", *member);
+  return member->get<double>();
+}
+
+std::string readTrainLabel(const nlohmann::json& trainInfo) {
+  const std::string what = "the train's description";
+  std::string label = readText(trainInfo, "trainCategoryCode", what);
+  auto member = trainInfo.find("trainNo");
+  int32_t number = 0;
+  if (member != trainInfo.end() && !readInt32(*member, number)) fail(what, "trainNo", *member);
+  return label + std::to_string(number);
+}
+
+bool isBlockSignal(const std::string& name) {
+  return name.compare(0, 3, "SBL") == 0 || name.compare(0, 3, "sbl") == 0;
+}
+
+int32_t minutesSince(int from, int to) {
+  int minutes = to - from;
+  return minutes < 0 ? minutes + kMinutesPerDay : minutes;
+}
+
+bool hasNoDeparture(const nlohmann::json& stop) {
+  auto member = stop.find("departureTime");
+  return member == stop.end() || member->is_null();
+}
+
+// The rows a timetable would have had after the table's capacity ran out.
+int countRowsLeftOut(const nlohmann::json& stopPoints, size_t from) {
+  int count = 0;
+  for (size_t j = from; j < stopPoints.size(); ++j) {
+    const nlohmann::json& stop = stopPoints[j];
+    if (!stop.is_object()) {
+      ++count;
+      continue;
+    }
+    auto name = stop.find("pointNameRAW");
+    if (name != stop.end() && name->is_string() && isBlockSignal(name->get<std::string>())) {
+      continue;
+    }
+    ++count;
+    if (hasNoDeparture(stop)) break;
+  }
+  return count;
+}
+
+}  // namespace
+
+int32_t buildStopTable(nlohmann::json trainInfo, nlohmann::json stopPoints, StopTable& table,
+                       std::string& trainLabel, std::string& routeText) {
+  if (trainInfo.is_null()) trainInfo = nlohmann::json::object();
+  if (!trainInfo.is_object()) {
+    throw std::runtime_error("the train's description is not an object: " + quotedForMessage(trainInfo));
+  }
+  if (!stopPoints.is_array()) {
+    throw std::runtime_error("the timetable's stop points are not a list: " + quotedForMessage(stopPoints));
+  }
+  trainLabel = readTrainLabel(trainInfo);
+  routeText = readText(trainInfo, "route", "the train's description");
+
+  int32_t row = -1;
+  int previousDeparture = 0;
+  for (size_t j = 0; j < stopPoints.size(); ++j) {
+    const nlohmann::json& stop = stopPoints[j];
+    if (!stop.is_object()) {
+      throw std::runtime_error("stop point " + std::to_string(j + 1) +
+                               " is not an object: " + quotedForMessage(stop));
+    }
+    std::string name = readText(stop, "pointNameRAW", "stop point " + std::to_string(j + 1));
+    if (isBlockSignal(name)) continue;
+    if (row + 1 == stopTableCapacity) {
+      std::cerr << "warning: the form has room for " << stopTableCapacity << " stops; "
+                << countRowsLeftOut(stopPoints, j) << " further stop points are left out"
+                << std::endl;
+      break;
+    }
+    const size_t i = static_cast<size_t>(++row);
+    const std::string what = describeStop(j, name);
+    table.stationName[i] = name;
+    table.highlighted[i] = readText(stop, "pointName", what).find("<strong>") != std::string::npos;
+
+    ClockTime arrival;
+    if (readTime(stop, "arrivalTime", what, arrival)) {
+      table.arrivalText[i] = printedTime(arrival);
+      table.runMinutes[i] = minutesSince(previousDeparture, minuteOfDay(arrival));
+    } else {
+      table.arrivalText[i] = "-----";
+      table.runMinutes[i] = 0;
+    }
+
+    ClockTime departure;
+    const bool departs = readTime(stop, "departureTime", what, departure);
+    if (departs) {
+      previousDeparture = minuteOfDay(departure);
+      table.departureText[i] = printedTime(departure);
+      // The timetable's first stop point has no dwell, even when it has an arrival time.
+      table.dwellMinutes[i] = j == 0 ? 0 : minutesSince(minuteOfDay(arrival), previousDeparture);
+    } else {
+      table.departureText[i] = "-----";
+      table.dwellMinutes[i] = 0;
+    }
+    table.distance[i] = readDistance(stop, what);
+    table.stopType[i] = readText(stop, "pointStopType", what);
+    if (!departs) break;
+  }
+  if (row < 0) throw std::runtime_error("the timetable has no stop points to print");
+  return row;
+}

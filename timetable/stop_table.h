@@ -1,0 +1,37 @@
+#ifndef TIMETABLE_TIMETABLE_STOP_TABLE_H_
+#define TIMETABLE_TIMETABLE_STOP_TABLE_H_
+
+#include <array>
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <string>
+
+const int stopTableCapacity = 99;
+
+// One row per printed stop, as parallel columns; row i is entry i of every column.
+struct StopTable {
+  std::array<std::string, stopTableCapacity> stationName;
+  std::array<unsigned char, stopTableCapacity> highlighted;
+  std::array<std::string, stopTableCapacity> arrivalText;
+  std::array<std::string, stopTableCapacity> departureText;
+  std::array<int32_t, stopTableCapacity> runMinutes;
+  std::array<int32_t, stopTableCapacity> dwellMinutes;
+  // Kilometres along the route; missingDistance where the service gave none.
+  std::array<double, stopTableCapacity> distance;
+  std::array<std::string, stopTableCapacity> stopType;
+};
+
+// Marks a stop point without a distance; it prints as an empty distance.
+extern const double missingDistance;
+bool isMissingDistance(double distance);
+
+// Fills the table from the timetable's "trainInfo" and "stopPoints", skipping block signals
+// (names beginning "SBL" or "sbl"), and sets the train label (category and number) and the route
+// text. Returns the index of the last row written. The table ends at the first stop point
+// without a departure time or at the last stop point; rows beyond the capacity are left out with
+// a warning on standard error. Unreadable data, or no stop point that gets a row, is thrown as
+// std::runtime_error naming the stop point and the offending value.
+int32_t buildStopTable(nlohmann::json trainInfo, nlohmann::json stopPoints, StopTable& table,
+                       std::string& trainLabel, std::string& routeText);
+
+#endif  // TIMETABLE_TIMETABLE_STOP_TABLE_H_
