@@ -5,6 +5,7 @@ include(GoogleTest)
 add_executable(unit_tests
   driver/utf8_test.cpp
   form/code_page_test.cpp
+  $<$<NOT:$<BOOL:${WIN32}>>:form/code_page_iconv_test.cpp>
   form/form_text_test.cpp
   form/stop_block_test.cpp
   form/stop_cells_test.cpp

@@ -1,1 +1,37 @@
+#include "driver/utf8.h"
+
 #include <gtest/gtest.h>
+
+namespace {
+
+const wchar_t R = 0xFFFD;
+
+std::wstring codes(std::initializer_list<unsigned> values) {
+  std::wstring text;
+  for (unsigned value : values) text += static_cast<wchar_t>(value);
+  return text;
+}
+
+TEST(Utf8ToWide, WellFormedText) {
+  EXPECT_EQ(utf8ToWide(""), L"");
+  EXPECT_EQ(utf8ToWide("SBL 12"), L"SBL 12");
+  EXPECT_EQ(utf8ToWide("Łódź"), codes({0x141, 0xF3, 'd', 0x17A}));
+  EXPECT_EQ(utf8ToWide("€"), codes({0x20AC}));
+  // A character beyond the basic plane: one wide character, or a surrogate pair where wide
+  // characters have 16 bits.
+  std::wstring train = utf8ToWide("\xF0\x9F\x9A\x82");
+  EXPECT_EQ(train, sizeof(wchar_t) == 2 ? codes({0xD83D, 0xDE82}) : codes({0x1F682}));
+  EXPECT_EQ(utf8ToWide(std::string("a\0b", 3)), std::wstring(L"a\0b", 3));
+}
+
+TEST(Utf8ToWide, IllFormedBytesBecomeReplacementCharacters) {
+  EXPECT_EQ(utf8ToWide("\x80"), codes({R}));
+  EXPECT_EQ(utf8ToWide("a\xC5"), codes({'a', R}));            // Truncated at the end.
+  EXPECT_EQ(utf8ToWide("\xE2\x82" "A"), codes({R, 'A'}));     // Truncated, then ASCII.
+  EXPECT_EQ(utf8ToWide("\xC0\xAF"), codes({R, R}));            // Overlong.
+  EXPECT_EQ(utf8ToWide("\xED\xA0\x80"), codes({R, R, R}));     // Surrogate.
+  EXPECT_EQ(utf8ToWide("\xF4\x90\x80\x80"), codes({R, R, R, R}));  // Beyond U+10FFFF.
+  EXPECT_EQ(utf8ToWide("\xFF" "b"), codes({R, 'b'}));
+}
+
+}  // namespace

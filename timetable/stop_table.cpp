@@ -22,7 +22,7 @@ std::string quotedForMessage(const nlohmann::json& value) {
 }
 
 [[noreturn]] void fail(const std::string& what, const char* key, const nlohmann::json& value) {
-  throw std::runtime_error(what + " has a \"" + key + "\" that cannot be read: " + quotedForMessage(value));
+  throw std::runtime_error(what + " has an unreadable \"" + key + "\": " + quotedForMessage(value));
 }
 
 // Where an error lies: the stop point's position in running order, counted from 1, and its name.

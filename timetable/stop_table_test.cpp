@@ -1,1 +1,161 @@
+#include "timetable/stop_table.h"
+
 #include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+using nlohmann::json;
+
+json at(const char* clock) {
+  return clock == nullptr ? json(nullptr) : json(std::string("2022-06-15T") + clock + "Z");
+}
+
+json stop(const std::string& name, const char* arrival, const char* departure,
+          double distance = 1.5) {
+  return {{"pointNameRAW", name}, {"pointName", name},       {"arrivalTime", at(arrival)},
+          {"departureTime", at(departure)}, {"pointDistance", distance}, {"pointStopType", "ph"}};
+}
+
+struct Built {
+  StopTable table;
+  std::string label;
+  std::string route;
+  int32_t lastRow = -1;
+};
+
+Built build(const json& stopPoints,
+            const json& trainInfo = {{"trainCategoryCode", "EC"}, {"trainNo", 1234},
+                                     {"route", "Kraków|Gdynia"}}) {
+  Built built;
+  built.lastRow = buildStopTable(trainInfo, stopPoints, built.table, built.label, built.route);
+  return built;
+}
+
+std::string errorOf(const json& stopPoints, const json& trainInfo = json::object()) {
+  try {
+    build(stopPoints, trainInfo);
+  } catch (const std::runtime_error& error) {
+    return error.what();
+  }
+  return "no error";
+}
+
+TEST(StopTable, WorkedRowAndLabel) {
+  Built b = build({stop("A", nullptr, "13:50:00"), stop("B", "14:05:00", "14:07:00"),
+                   stop("C", "14:30:00", nullptr)});
+  EXPECT_EQ(b.lastRow, 2);
+  EXPECT_EQ(b.label, "EC1234");
+  EXPECT_EQ(b.route, "Kraków|Gdynia");
+  EXPECT_EQ(b.table.arrivalText[0], "-----");
+  EXPECT_EQ(b.table.runMinutes[0], 0);
+  EXPECT_EQ(b.table.dwellMinutes[0], 0);
+  EXPECT_EQ(b.table.arrivalText[1], "15:05");
+  EXPECT_EQ(b.table.departureText[1], "15:07");
+  EXPECT_EQ(b.table.runMinutes[1], 15);
+  EXPECT_EQ(b.table.dwellMinutes[1], 2);
+  EXPECT_EQ(b.table.departureText[2], "-----");
+  EXPECT_EQ(b.table.runMinutes[2], 23);
+  EXPECT_EQ(b.table.dwellMinutes[2], 0);
+  EXPECT_EQ(b.table.distance[1], 1.5);
+  EXPECT_EQ(b.table.stopType[1], "ph");
+}
+
+TEST(StopTable, MidnightWrap) {
+  // 22:55 and 23:10 in the service's clock print as 23:55 and 00:10.
+  Built b = build({stop("A", nullptr, "22:55:00"), stop("B", "23:10:00", "23:12:00"),
+                   stop("C", "00:01:00", nullptr)});
+  EXPECT_EQ(b.table.departureText[0], "23:55");
+  EXPECT_EQ(b.table.arrivalText[1], "00:10");
+  EXPECT_EQ(b.table.runMinutes[1], 15);
+  EXPECT_EQ(b.table.dwellMinutes[1], 2);
+  EXPECT_EQ(b.table.runMinutes[2], 49);
+}
+
+TEST(StopTable, FirstStopPointRunAndDwell) {
+  // With an arrival, the first row runs from minute 0 of the day and still has no dwell.
+  Built b = build({stop("A", "05:00:00", "05:10:00"), stop("B", "05:20:00", nullptr)});
+  EXPECT_EQ(b.table.runMinutes[0], 360);
+  EXPECT_EQ(b.table.dwellMinutes[0], 0);
+  // A later stop point without arrival: its dwell counts from minute 0.
+  Built later = build({stop("A", nullptr, "05:00:00"), stop("B", nullptr, "05:20:00"),
+                       stop("C", "05:30:00", nullptr)});
+  EXPECT_EQ(later.table.runMinutes[1], 0);
+  EXPECT_EQ(later.table.dwellMinutes[1], 380);
+}
+
+TEST(StopTable, BlockSignalsGetNoRow) {
+  Built b = build({stop("SBL Start", nullptr, nullptr), stop("A", "05:00:00", "05:10:00"),
+                   stop("sbl 12", "05:12:00", "05:12:00"), stop("Sblewo", "05:20:00", "05:21:00"),
+                   stop("SBL x", nullptr, nullptr), stop("B", "05:30:00", nullptr)});
+  ASSERT_EQ(b.lastRow, 2);
+  EXPECT_EQ(b.table.stationName[0], "A");
+  EXPECT_EQ(b.table.dwellMinutes[0], 10);  // Not the timetable's first stop point.
+  EXPECT_EQ(b.table.stationName[1], "Sblewo");
+  EXPECT_EQ(b.table.runMinutes[1], 10);  // From A's departure: the signal's is ignored.
+  EXPECT_EQ(b.table.stationName[2], "B");
+  EXPECT_EQ(b.table.runMinutes[2], 9);
+}
+
+TEST(StopTable, EndsAtFirstMissingDepartureOrAtTheLastStopPoint) {
+  Built b = build({stop("A", nullptr, "05:00:00"), stop("B", "05:10:00", nullptr),
+                   stop("C", "05:20:00", "05:30:00")});
+  EXPECT_EQ(b.lastRow, 1);
+  Built open = build({stop("A", nullptr, "05:00:00"), stop("B", "05:10:00", "05:11:00")});
+  EXPECT_EQ(open.lastRow, 1);
+  EXPECT_EQ(open.table.departureText[1], "06:11");
+}
+
+TEST(StopTable, AbsentMembers) {
+  json bare = {{"pointNameRAW", "A"}};
+  Built b = build(json::array({bare}), json::object());
+  EXPECT_EQ(b.lastRow, 0);
+  EXPECT_EQ(b.label, "0");
+  EXPECT_EQ(b.route, "");
+  EXPECT_EQ(b.table.arrivalText[0], "-----");
+  EXPECT_EQ(b.table.departureText[0], "-----");
+  EXPECT_TRUE(isMissingDistance(b.table.distance[0]));
+  EXPECT_EQ(b.table.stopType[0], "");
+  EXPECT_EQ(b.table.highlighted[0], 0);
+  Built strong = build(json::array({{{"pointNameRAW", "A"}, {"pointName", "x <strong>A</strong>"}}}),
+                       {{"trainNo", 77}});
+  EXPECT_EQ(strong.table.highlighted[0], 1);
+  EXPECT_EQ(strong.label, "77");
+}
+
+TEST(StopTable, KeepsTheFirst99Rows) {
+  json points = json::array();
+  for (int i = 0; i < 150; ++i) {
+    points.push_back(stop("S" + std::to_string(i), "05:00:00", i == 149 ? nullptr : "05:01:00"));
+    if (i % 10 == 0) points.push_back(stop("SBL " + std::to_string(i), nullptr, nullptr));
+  }
+  ::testing::internal::CaptureStderr();
+  Built b = build(points);
+  std::string warning = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(b.lastRow, 98);
+  EXPECT_EQ(b.table.stationName[98], "S98");
+  EXPECT_EQ(warning,
+            "warning: the form has room for 99 stops; 51 further stop points are left out\n");
+}
+
+TEST(StopTable, UnreadableDataNamesTheStopPoint) {
+  EXPECT_EQ(errorOf({stop("A", nullptr, "05:00:00"), stop("Łask", "garbage", nullptr)}),
+            "stop point 2 (\"Łask\") has an unreadable \"arrivalTime\": \"2022-06-15TgarbageZ\"");
+  json wrongType = stop("B", nullptr, nullptr);
+  wrongType["pointDistance"] = "12 km";
+  EXPECT_EQ(errorOf(json::array({wrongType})),
+            "stop point 1 (\"B\") has an unreadable \"pointDistance\": \"12 km\"");
+  json numericTime = stop("C", nullptr, nullptr);
+  numericTime["departureTime"] = 1200;
+  EXPECT_EQ(errorOf(json::array({numericTime})),
+            "stop point 1 (\"C\") has an unreadable \"departureTime\": 1200");
+  EXPECT_EQ(errorOf(json::array({5})), "stop point 1 is not an object: 5");
+  EXPECT_EQ(errorOf(json::array({stop("A", nullptr, nullptr)}), {{"trainNo", "12"}}),
+            "the train's description has an unreadable \"trainNo\": \"12\"");
+  EXPECT_EQ(errorOf(json::array()), "the timetable has no stop points to print");
+  EXPECT_EQ(errorOf(json::array({stop("SBL 1", nullptr, nullptr)})), "the timetable has no stop points to print");
+  EXPECT_EQ(errorOf(json::object()), "the timetable's stop points are not a list: {}");
+}
+
+}  // namespace
