@@ -21,7 +21,7 @@ gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)
 # The end-to-end tests run the real program against the local timetable service on port 9640,
 # so they take a lock on the port and never run beside each other.
 set(E2E_SCRIPT ${CMAKE_CURRENT_SOURCE_DIR}/driver/e2e_test.py)
-foreach(group Dialogue Requests Faults Printing)
+foreach(group Dialogue Faults Printing)
   add_test(NAME e2e.${group}
     COMMAND ${Python3_EXECUTABLE} ${E2E_SCRIPT} --program $<TARGET_FILE:timetable-print> ${group})
   set_tests_properties(e2e.${group} PROPERTIES RESOURCE_LOCK port9640 TIMEOUT 300)

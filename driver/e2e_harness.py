@@ -1,0 +1,157 @@
+"""The harness of the end-to-end tests: the local timetable service and runs of the program.
+
+Each run happens in a fresh folder holding the service's cacert.pem; the printer is the file
+LPT1 there.
+"""
+
+import json
+import os
+import shutil
+import socket
+import ssl
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+import urllib.request
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(HERE)
+SERVICE = os.path.join(ROOT, "service", "test_service", "timetable_service.py")
+GOLDEN = os.path.join(HERE, "golden")
+PORT = 9640
+PROGRAM = None
+WORK = None
+SERVICE_PROCESS = None
+
+# Each prompt is preceded by an end of line and followed directly by the read.
+DIALOGUE_HEAD = "TRAIN NUMBER: \n\nLOK1:\nLOK2:\nLOK3:\nVmax(km/h)="
+
+
+def ok_lines(last_row):
+    return "".join("%d OK\n" % row for row in range(last_row + 1))
+
+
+def port_in_use():
+    try:
+        socket.create_connection(("127.0.0.1", PORT), timeout=1).close()
+        return True
+    except OSError:
+        return False
+
+
+def start_service():
+    global SERVICE_PROCESS
+    if port_in_use():
+        raise RuntimeError("port %d is in use: stop whatever listens there first" % PORT)
+    errors_path = os.path.join(WORK, "service-errors.log")
+    with open(errors_path, "ab") as errors:
+        SERVICE_PROCESS = subprocess.Popen(
+            [sys.executable, SERVICE, "--dir", os.path.join(WORK, "service"), "--port",
+             str(PORT)], stdout=subprocess.DEVNULL, stderr=errors)
+    deadline = time.time() + 30
+    while time.time() < deadline:
+        if SERVICE_PROCESS.poll() is not None:
+            with open(errors_path, encoding="utf-8", errors="replace") as errors:
+                raise RuntimeError("the test service did not start: " + errors.read())
+        if port_in_use():
+            return
+        time.sleep(0.1)
+    raise RuntimeError("the test service did not listen on port %d" % PORT)
+
+
+def stop_service():
+    if SERVICE_PROCESS is not None and SERVICE_PROCESS.poll() is None:
+        SERVICE_PROCESS.terminate()
+        SERVICE_PROCESS.wait(10)
+
+
+def ca_file():
+    return os.path.join(WORK, "service", "cacert.pem")
+
+
+def control(**settings):
+    """Tells the service what to answer; whatever is not named goes back to the sample data."""
+    context = ssl.create_default_context(cafile=ca_file())
+    request = urllib.request.Request("https://localhost:%d/control" % PORT, method="POST",
+                                     data=json.dumps(settings).encode("utf-8"))
+    with urllib.request.urlopen(request, context=context, timeout=10) as answer:
+        assert answer.status == 200
+
+
+def request_log():
+    path = os.path.join(WORK, "service", "requests.log")
+    if not os.path.exists(path):
+        return []
+    with open(path, encoding="utf-8") as log:
+        return log.read().splitlines()
+
+
+class Run:
+    def __init__(self, returncode, stdout, stderr, elapsed, folder):
+        self.returncode = returncode
+        self.stdout = stdout
+        self.stderr = stderr
+        self.elapsed = elapsed
+        self.folder = folder
+
+    def printed(self):
+        path = os.path.join(self.folder, "LPT1")
+        with open(path, "rb") as f:
+            return f.read()
+
+
+class EndToEnd(unittest.TestCase):
+    def setUp(self):
+        control()
+        self.folder = tempfile.mkdtemp(prefix="run-", dir=WORK)
+        shutil.copy(ca_file(), os.path.join(self.folder, "cacert.pem"))
+        self.log_start = len(request_log())
+
+    def run_program(self, typed, timeout=90):
+        started = time.time()
+        process = subprocess.run([PROGRAM], input=typed.encode("utf-8"), cwd=self.folder,
+                                 capture_output=True, timeout=timeout)
+        run = Run(process.returncode, process.stdout.decode("utf-8"),
+                  process.stderr.decode("utf-8"), time.time() - started, self.folder)
+        self.assertGreaterEqual(run.returncode, 0, "ended by a signal: " + run.stderr)
+        return run
+
+    def new_requests(self):
+        return request_log()[self.log_start:]
+
+    def assertError(self, run, *fragments, stdout=None):
+        """A failed run: exit status 1 and one "error: " line naming the cause."""
+        self.assertEqual(run.returncode, 1, run.stderr)
+        lines = run.stderr.splitlines()
+        errors = [line for line in lines if line.startswith("error: ")]
+        self.assertEqual(len(errors), 1, run.stderr)
+        self.assertEqual(lines[-1], errors[0])
+        for fragment in fragments:
+            self.assertIn(fragment, errors[0])
+        if stdout is not None:
+            self.assertEqual(run.stdout, stdout)
+        return errors[0]
+
+    def assertNoPrinterFile(self, run):
+        self.assertFalse(os.path.exists(os.path.join(run.folder, "LPT1")))
+
+
+def main(cases):
+    """Usage: SCRIPT --program PATH [unittest arguments, such as a test class name]."""
+    global PROGRAM, WORK
+    args = sys.argv[1:]
+    if len(args) < 2 or args[0] != "--program":
+        print(main.__doc__, file=sys.stderr)
+        return 2
+    PROGRAM = os.path.abspath(args[1])
+    WORK = tempfile.mkdtemp(prefix="timetable-e2e-")
+    try:
+        start_service()
+        program = unittest.main(module=cases, argv=[sys.argv[0]] + args[2:], exit=False,
+                                verbosity=2)
+        return 0 if program.result.wasSuccessful() else 1
+    finally:
+        stop_service()
+        shutil.rmtree(WORK, ignore_errors=True)

@@ -1,0 +1,272 @@
+#!/usr/bin/env python3
+"""End-to-end tests of timetable-print against the local timetable service.
+
+Usage: e2e_test.py --program PATH [Dialogue | Faults | Printing ...]
+"""
+
+import os
+import re
+import stat
+import subprocess
+import sys
+import unittest
+
+import e2e_harness as harness
+from e2e_harness import DIALOGUE_HEAD, EndToEnd, control, ok_lines
+
+# The sample trains: number, what is typed, the index of the last row.
+EXPRESS = ("5410", "5410\nEP09\nEU07-123\nx\n160\n", 14)
+NIGHT = ("38170", "38170\nSM42\nx\nx\n100\n", 8)
+REGIONAL = ("91341", "91341\nEN57-1\nx\nx\n120\n", 6)
+
+BASE = "https://localhost:9640/?"
+AGENT = "\tVELMORAX/1.0.0"
+TIMETABLE_FAILED = "TRAIN NUMBER: \n"
+
+
+def stop(name, arrival, departure, distance=1.0):
+    def at(clock):
+        return None if clock is None else "2026-12-08T%s:00Z" % clock
+    return {"pointNameRAW": name, "pointName": name, "arrivalTime": at(arrival),
+            "departureTime": at(departure), "pointDistance": distance, "pointStopType": "ph"}
+
+
+def timetable(*stops, number=777):
+    return {"trainInfo": {"trainCategoryCode": "OS", "trainNo": number, "route": "A|B"},
+            "stopPoints": list(stops)}
+
+
+def printed_lines(data):
+    """The printer file as the lines that reach paper: decoded, without ESC/P switches."""
+    text = data.decode("cp852")
+    text = re.sub("\x1b[wS][01]|\x1b[EFT]", "", text)
+    return text.replace("\r\n", "\n").split("\n")
+
+
+class Dialogue(EndToEnd):
+    def test_whole_dialogue_for_each_sample_train(self):
+        for number, typed, last_row in (EXPRESS, NIGHT, REGIONAL):
+            with self.subTest(train=number):
+                run = self.run_program(typed)
+                self.assertEqual(run.returncode, 0, run.stderr)
+                self.assertEqual(run.stdout, DIALOGUE_HEAD + "%d\n" % last_row + ok_lines(last_row))
+                self.assertEqual(run.stderr, "")
+
+    def test_requests_have_the_exact_address_and_user_agent(self):
+        run = self.run_program("05410 EP09 x x 160\n")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual(self.new_requests(), [
+            BASE + "method=readFromSWDR&value=getTimetable;05410;eu" + AGENT,
+            BASE + "method=getTrainsOnline" + AGENT,
+        ])
+        self.assertEqual(run.stderr, "")  # 05410 is train 5410 in the list of trains online.
+
+    def test_several_words_on_one_line_feed_several_prompts(self):
+        run = self.run_program("5410 EP09 EU07-123\nx 160 ignored\n")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual(run.stdout, DIALOGUE_HEAD + "14\n" + ok_lines(14))
+        self.assertIn(b"\xb3 EP09 \xb3", run.printed())
+        self.assertIn(b"\x1bw1  160   \x1bw0", run.printed())
+
+    def test_input_that_ends_early_leaves_the_words_empty(self):
+        run = self.run_program("38170\nSM42")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual(run.stdout, DIALOGUE_HEAD + "8\n" + ok_lines(8))
+        self.assertIn(b"\xb3 SM42 \xb3", run.printed())
+        self.assertIn(b"\x1bw1        \x1bw0\xb3", run.printed())  # Empty speed.
+
+    def test_train_missing_from_the_online_list_gets_a_notice(self):
+        run = self.run_program("64102 SN84 x x 80\n")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual(run.stdout, DIALOGUE_HEAD + "3\n" + ok_lines(3))
+        self.assertEqual(run.stderr, "notice: train 64102 is not in the list of trains online; "
+                                     "mass and length stay empty\n")
+
+    def test_long_online_list_is_searched_up_to_its_scan_limit(self):
+        entries = [{"trainNo": 100000 + i, "dataMass": 250000, "dataLength": 99}
+                   for i in range(20000)]
+        stops = [stop("A", None, "10:00"), stop("B", "10:10", None)]
+        control(onlineList=entries,
+                timetables={"109998": timetable(*stops), "109999": timetable(*stops)})
+        found = self.run_program("109998 x x x 1\n")
+        self.assertEqual(found.stderr, "")
+        self.assertIn(b"\x1bw1  250   \x1bw0", found.printed())
+        missing = self.run_program("109999 x x x 1\n")
+        self.assertEqual(missing.returncode, 0)
+        self.assertIn("train 109999 is not in the list of trains online", missing.stderr)
+
+    def test_timetable_longer_than_the_form_keeps_99_rows(self):
+        stops = [stop("S%d" % i, "10:00", "10:01") for i in range(149)] + [stop("E", "11:00", None)]
+        control(timetables={"777": timetable(*stops)})
+        run = self.run_program("777 x x x 1\n")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual(run.stdout, DIALOGUE_HEAD + "98\n" + ok_lines(98))
+        self.assertIn("warning: the form has room for 99 stops; 51 further stop points are left "
+                      "out", run.stderr)
+
+
+class Faults(EndToEnd):
+    def test_train_number_is_checked_before_any_request(self):
+        for typed in ("abc", "12a", "12345678901", "2147483648", "-5", "+5", "12;eu&x=1"):
+            with self.subTest(typed=typed):
+                run = self.run_program(typed + "\n")
+                self.assertError(run, '"%s" is not a number from 0 to 2147483647' % typed,
+                                 stdout=TIMETABLE_FAILED)
+        run = self.run_program("")
+        self.assertError(run, "no train number was given", stdout=TIMETABLE_FAILED)
+        self.assertEqual(self.new_requests(), [])
+
+    def test_an_error_before_printing_leaves_an_existing_printer_file_alone(self):
+        path = os.path.join(self.folder, "LPT1")
+        with open(path, "wb") as f:
+            f.write(b"previous form")
+        control(timetable="html500")
+        self.assertError(self.run_program("5410\n"))
+        with open(path, "rb") as f:
+            self.assertEqual(f.read(), b"previous form")
+
+    def test_unknown_train(self):
+        run = self.run_program("99999\n")
+        self.assertError(run, "the timetable service has no timetable for train 99999",
+                         stdout=TIMETABLE_FAILED)
+        self.assertNoPrinterFile(run)
+
+    def test_timetable_answers_that_cannot_be_used(self):
+        url = BASE + "method=readFromSWDR&value=getTimetable;5410;eu"
+        cases = {
+            "notjson": ["an answer that is not JSON for " + url],
+            "html500": ["an answer that is not JSON with HTTP status 500 for " + url],
+            "redirect": ["with HTTP status 302"],
+            "array": ["JSON that is not an object for " + url],
+            "nomessage": ["has no timetable for train 5410"],
+            "empty": ["an empty answer for " + url],
+            "cut": ["could not be reached at " + url + ": "],
+        }
+        for mode, fragments in cases.items():
+            with self.subTest(mode=mode):
+                control(timetable=mode)
+                run = self.run_program("5410 EP09 x x 160\n")
+                self.assertError(run, *fragments, stdout=TIMETABLE_FAILED)
+                self.assertNoPrinterFile(run)
+
+    def test_json_answer_with_an_error_status_is_used(self):
+        control(timetable="json500")
+        run = self.run_program(EXPRESS[1])
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual(run.stdout, DIALOGUE_HEAD + "14\n" + ok_lines(14))
+
+    def test_stalled_service_ends_at_the_time_out(self):
+        control(timetable="stall")
+        run = self.run_program("5410\n", timeout=60)
+        self.assertError(run, "could not be reached", "timed out", stdout=TIMETABLE_FAILED)
+        self.assertLess(run.elapsed, 40)
+
+    def test_service_not_running(self):
+        harness.stop_service()
+        try:
+            run = self.run_program("5410\n")
+        finally:
+            harness.start_service()
+        self.assertError(run, "could not be reached at " + BASE, stdout=TIMETABLE_FAILED)
+        self.assertLess(run.elapsed, 15)
+
+    def test_ca_bundle_missing(self):
+        os.remove(os.path.join(self.folder, "cacert.pem"))
+        run = self.run_program("5410\n")
+        self.assertError(run, "the CA bundle cacert.pem cannot be read from the working "
+                              "directory: No such file or directory", stdout=TIMETABLE_FAILED)
+        self.assertEqual(self.new_requests(), [])
+
+    def test_certificate_the_bundle_does_not_trust(self):
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
+                        "-subj", "/CN=Some other CA", "-keyout", "other.key",
+                        "-out", "cacert.pem"], cwd=self.folder, check=True,
+                       capture_output=True)
+        run = self.run_program("5410\n")
+        self.assertError(run, "could not be reached at " + BASE, "certificate",
+                         stdout=TIMETABLE_FAILED)
+
+    def test_online_list_failures_only_give_a_notice(self):
+        for mode in ("notjson", "html500", "array", "cut", "redirect", "empty"):
+            with self.subTest(mode=mode):
+                control(online=mode)
+                run = self.run_program(EXPRESS[1])
+                self.assertEqual(run.returncode, 0, run.stderr)
+                self.assertEqual(run.stdout, DIALOGUE_HEAD + "14\n" + ok_lines(14))
+                self.assertRegex(run.stderr, r"\Anotice: the list of trains online could not be "
+                                             r"read \(.*\); mass and length stay empty\n\Z")
+        control(online="nomessage")
+        run = self.run_program(EXPRESS[1])
+        self.assertIn("train 5410 is not in the list of trains online", run.stderr)
+
+    def test_unreadable_times_name_the_stop(self):
+        control(timetables={"777": timetable(stop("A", None, "10:00"),
+                                             stop("Łowicz", "soon", None))})
+        run = self.run_program("777 x x x 1\n")
+        self.assertError(run, 'stop point 2 ("Łowicz") has an unreadable "arrivalTime": '
+                              '"2026-12-08Tsoon:00Z"', stdout=TIMETABLE_FAILED)
+        self.assertNoPrinterFile(run)
+
+    def test_printer_that_cannot_be_opened(self):
+        os.mkdir(os.path.join(self.folder, "LPT1"))
+        run = self.run_program(EXPRESS[1])
+        self.assertError(run, "cannot open the printer LPT1: Is a directory",
+                         stdout=DIALOGUE_HEAD + "14\n")
+
+    def test_printer_write_error(self):
+        os.symlink("/dev/full", os.path.join(self.folder, "LPT1"))
+        run = self.run_program(EXPRESS[1])
+        self.assertError(run, "cannot write to the printer LPT1: No space left on device",
+                         stdout=DIALOGUE_HEAD + "14\n")
+
+    def test_read_only_printer_file(self):
+        if os.geteuid() == 0:
+            self.skipTest("root may write to a read-only file")
+        path = os.path.join(self.folder, "LPT1")
+        open(path, "wb").close()
+        os.chmod(path, stat.S_IRUSR)
+        run = self.run_program(EXPRESS[1])
+        self.assertError(run, "cannot open the printer LPT1: Permission denied")
+
+
+class Printing(EndToEnd):
+    def assertGolden(self, name, data):
+        with open(os.path.join(harness.HERE, "golden", name), "rb") as f:
+            self.assertEqual(data, f.read(), "printer bytes differ from golden/" + name)
+
+    def test_forms_match_the_reviewed_printer_files(self):
+        for number, typed, _ in (EXPRESS, NIGHT, REGIONAL):
+            with self.subTest(train=number):
+                run = self.run_program(typed)
+                self.assertEqual(run.returncode, 0, run.stderr)
+                self.assertGolden(number + ".prn", run.printed())
+
+    def test_every_form_line_prints_85_columns(self):
+        run = self.run_program(EXPRESS[1])
+        lines = printed_lines(run.printed())
+        self.assertEqual(lines[:4], ["", " ", " ", "EIC5410 Relacja Kraków Główny - Gdynia Główna"])
+        form = lines[4:]
+        self.assertEqual(len(form), 6 + 15 * 6 + 1)
+        for number, line in enumerate(form[:-1]):
+            self.assertEqual(len(line), 85, "line %d: %r" % (number, line))
+        self.assertEqual(form[-1], "└" + "─" * 5 + "┴" + "─" * 32 + "┴" + "─" * 9 + "┴" +
+                         "─" * 9 + "┴" + "─" * 6 + "┴" + "─" * 8 + "┴" + "─" * 8 + "┘\f")
+
+    def test_polish_locomotive_word_typed_through_a_pipe(self):
+        run = self.run_program("5410 ŁÓDŹ1 x x 160\n")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertIn(b"\xb3\x9d\xe0D\x8d1 \xb3", run.printed())
+
+    def test_service_text_cannot_inject_printer_commands(self):
+        control(timetables={"777": timetable(stop("Evil\x1bw1\n\x0cName", None, "10:00"),
+                                             stop("B|C", "10:10", None))})
+        run = self.run_program("777 x x x 1\n")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        lines = printed_lines(run.printed())
+        self.assertIn("│ ___ │Evil?w1??Name", lines[12])
+        self.assertIn("│ ___ │B - C  ", lines[18])
+        self.assertEqual(run.printed().count(b"\x0c"), 1)
+
+
+if __name__ == "__main__":
+    sys.exit(harness.main(sys.modules[__name__]))
