@@ -242,7 +242,7 @@ class Printing(EndToEnd):
                 self.assertGolden(number + ".prn", run.printed())
 
     def test_every_form_line_prints_85_columns(self):
-        run = self.run_program(EXPRESS[1])
+        run = self.run_program("5410 EP09 EU07 ET22 160\n")
         lines = printed_lines(run.printed())
         self.assertEqual(lines[:4], ["", " ", " ", "EIC5410 Relacja Kraków Główny - Gdynia Główna"])
         form = lines[4:]

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, starts the local sample timetable service and runs
+# timetable-print against it; afterwards shows the printed form. Everything happens in ./demo,
+# where the printer is the file LPT1.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+scripts/install-deps.sh
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build/release -j "$(nproc)" --target timetable-print
+
+mkdir -p demo
+cd demo
+rm -f LPT1
+python3 "$root/service/test_service/timetable_service.py" --dir "$root/demo/service" \
+  >service.log 2>&1 &
+service=$!
+trap 'kill $service 2>/dev/null || true' EXIT
+for _ in $(seq 100); do
+  [[ -f service/cacert.pem ]] && grep -q listening service.log && break
+  kill -0 $service 2>/dev/null || { cat service.log; exit 1; }
+  sleep 0.1
+done
+cp service/cacert.pem .
+
+echo "Sample trains: 5410 (Kraków - Gdynia), 38170 (night train Przemyśl - Kraków),"
+echo "91341 (Łódź - Zduńska Wola), 64102 (not in the list of trains online)."
+echo "Locomotives are words such as EP09 or EU07-123; type x for none."
+echo
+"$root/build/release/timetable-print" || exit $?
+
+if [[ -f LPT1 ]]; then
+  echo
+  echo "The printer received $(wc -c <LPT1) bytes in demo/LPT1. Decoded from code page 852, without"
+  echo "the printer's bold, double-height and subscript switches:"
+  echo
+  iconv -f CP852 -t UTF-8 LPT1 | sed 's/\x1b[wS][01]//g; s/\x1b[EFT]//g' | tr -d '\r\f'
+fi
