@@ -24,19 +24,6 @@ namespace {
 const char* const regionCode = "eu";
 const size_t kMaxTrainNumberDigits = 10;
 
-// Everything the job gathers before it prints.
-struct PrintJob {
-  std::string trainNumber;
-  nlohmann::json trainInfo;
-  nlohmann::json stopPoints;
-  TrainData trainData;
-  StopTable table;
-  std::string trainLabel;
-  std::string routeText;
-  int32_t lastRow = 0;
-  std::wstring lok1, lok2, lok3, vmax;
-};
-
 void endLine() { std::cout << std::endl; }
 
 // The train number goes into the request address unescaped, so only digits may pass.
@@ -58,15 +45,7 @@ void fetchTrainTimetable(PrintJob& job) {
   endLine();
   requireTrainNumber(job.trainNumber);
 
-  nlohmann::json answer = fetchTimetable(job.trainNumber, regionCode);
-  const bool usable = answer.is_object() && answer.contains("stopPoints") &&
-                      answer["stopPoints"].is_array() && !answer["stopPoints"].empty();
-  if (!usable) {
-    throw std::runtime_error("the timetable service has no timetable for train " +
-                             job.trainNumber);
-  }
-  job.trainInfo = answer.value("trainInfo", nlohmann::json::object());
-  job.stopPoints = answer["stopPoints"];
+  takeTimetable(fetchTimetable(job.trainNumber, regionCode), job);
 }
 
 std::wstring askWideWord(const char* prompt) {
@@ -97,6 +76,23 @@ std::wstring distanceText(double distance) {
 
 std::wstring decimalText(int32_t value) { return utf8ToWide(std::to_string(value)); }
 
+}  // namespace
+
+void takeTimetable(const nlohmann::json& answer, PrintJob& job) {
+  auto stopPoints = answer.is_object() ? answer.find("stopPoints") : answer.end();
+  if (stopPoints == answer.end() || !stopPoints->is_array() || stopPoints->empty()) {
+    throw std::runtime_error("the timetable service has no timetable for train " +
+                             job.trainNumber);
+  }
+  job.stopPoints = *stopPoints;
+  auto trainInfo = answer.find("trainInfo");
+  job.trainInfo = trainInfo == answer.end() ? nlohmann::json::object() : *trainInfo;
+}
+
+std::wstring routeLine(const PrintJob& job) {
+  return toPrinterCodePage(utf8ToWide(job.trainLabel + " Relacja " + job.routeText));
+}
+
 std::wstring stopBlock(const PrintJob& job, int32_t row) {
   const StopTable& table = job.table;
   const auto i = static_cast<size_t>(row);
@@ -109,13 +105,13 @@ std::wstring stopBlock(const PrintJob& job, int32_t row) {
   return buildStopBlock(cells, row);
 }
 
+namespace {
+
 // Phase 3: the route line, the head, one block per stop, the foot.
 void printForm(const PrintJob& job) {
   PrinterStream printer = openPrinterStream();
-  const std::wstring routeLine =
-      toPrinterCodePage(utf8ToWide(job.trainLabel + " Relacja " + job.routeText));
-  writeToPrinter(printer, std::wstring(L"\n \n \n") + kBoldOn + routeLine + L"\n" + kBoldOff +
-                              formHead);
+  writeToPrinter(printer, std::wstring(L"\n \n \n") + kBoldOn + routeLine(job) + L"\n" +
+                              kBoldOff + formHead);
   for (int32_t row = 0; row <= job.lastRow; ++row) {
     std::cout << row;
     writeToPrinter(printer, stopBlock(job, row));

@@ -1,9 +1,40 @@
 #ifndef TIMETABLE_DRIVER_PRINT_JOB_H_
 #define TIMETABLE_DRIVER_PRINT_JOB_H_
 
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "service/online_lookup.h"
+#include "timetable/stop_table.h"
+
+// Everything one job gathers before it prints.
+struct PrintJob {
+  std::string trainNumber;
+  nlohmann::json trainInfo;
+  nlohmann::json stopPoints;
+  TrainData trainData;
+  StopTable table;
+  std::string trainLabel;
+  std::string routeText;
+  int32_t lastRow = 0;
+  std::wstring lok1, lok2, lok3, vmax;
+};
+
 // Runs one print job: asks for the train number and fetches the timetable, looks up the train's
 // mass and length and asks for the locomotives and the speed, then prints the form. Any failure
 // that ends the job is thrown as an exception whose text says what went wrong.
 void runPrintJob();
+
+// Takes the train's description and stop points from the timetable query's "message". Without a
+// non-empty list of stop points the service has no timetable for the train, which is thrown as
+// std::runtime_error. An absent description reads as an empty one.
+void takeTimetable(const nlohmann::json& answer, PrintJob& job);
+
+// The bold line above the form: train label, " Relacja " and the route, in printer code.
+std::wstring routeLine(const PrintJob& job);
+
+// The printed block of one row of the job's stop table.
+std::wstring stopBlock(const PrintJob& job, int32_t row);
 
 #endif  // TIMETABLE_DRIVER_PRINT_JOB_H_

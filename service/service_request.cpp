@@ -76,21 +76,6 @@ Transfer performGet(const std::string& url) {
   return transfer;
 }
 
-nlohmann::json decodeAnswer(const Transfer& transfer, const std::string& url) {
-  nlohmann::json answer = nlohmann::json::parse(transfer.body, nullptr, false, false);
-  if (answer.is_discarded()) {
-    std::string what = transfer.body.empty() ? "an empty answer" : "an answer that is not JSON";
-    if (transfer.httpStatus < 200 || transfer.httpStatus > 299) {
-      what += " with HTTP status " + std::to_string(transfer.httpStatus);
-    }
-    throw std::runtime_error("the timetable service sent " + what + " for " + url);
-  }
-  if (!answer.is_object() && !answer.is_null()) {
-    throw std::runtime_error("the timetable service sent JSON that is not an object for " + url);
-  }
-  return answer;
-}
-
 }  // namespace
 
 size_t appendToBody(char* data, size_t size, size_t count, void* body) {
@@ -103,14 +88,28 @@ size_t appendToBody(char* data, size_t size, size_t count, void* body) {
   return bytes;
 }
 
+nlohmann::json serviceMessageOf(const std::string& body, long httpStatus, const std::string& url) {
+  nlohmann::json answer = nlohmann::json::parse(body, nullptr, false, false);
+  if (answer.is_discarded()) {
+    std::string what = body.empty() ? "an empty answer" : "an answer that is not JSON";
+    if (httpStatus < 200 || httpStatus > 299) {
+      what += " with HTTP status " + std::to_string(httpStatus);
+    }
+    throw std::runtime_error("the timetable service sent " + what + " for " + url);
+  }
+  if (answer.is_null()) return nullptr;
+  if (!answer.is_object()) {
+    throw std::runtime_error("the timetable service sent JSON that is not an object for " + url);
+  }
+  auto message = answer.find("message");
+  return message == answer.end() ? nlohmann::json() : *message;
+}
+
 nlohmann::json fetchServiceMessage(const std::string& query) {
   requireCaBundle();
   const std::string url = serviceBaseUrl + query;
   Transfer transfer = performGet(url);
   // Each request sets libcurl's global state up implicitly and tears it down here.
   curl_global_cleanup();
-  nlohmann::json answer = decodeAnswer(transfer, url);
-  if (answer.is_null()) return nullptr;
-  auto message = answer.find("message");
-  return message == answer.end() ? nlohmann::json() : *message;
+  return serviceMessageOf(transfer.body, transfer.httpStatus, url);
 }
