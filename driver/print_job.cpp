@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "driver/console.h"
 #include "driver/utf8.h"
@@ -57,8 +58,9 @@ std::wstring askWideWord(const char* prompt) {
 // Phase 2: mass and length, the stop table, the locomotives and the speed.
 void gatherJobDetails(PrintJob& job) {
   lookupOnlineTrain(job.trainNumber, job.trainData);
-  job.lastRow =
-      buildStopTable(job.trainInfo, job.stopPoints, job.table, job.trainLabel, job.routeText);
+  // The timetable is not needed after this, so the table builder gets it without a copy.
+  job.lastRow = buildStopTable(std::move(job.trainInfo), std::move(job.stopPoints), job.table,
+                               job.trainLabel, job.routeText);
   job.lok1 = askWideWord("LOK1:");
   job.lok2 = askWideWord("LOK2:");
   job.lok3 = askWideWord("LOK3:");
@@ -78,15 +80,15 @@ std::wstring decimalText(int32_t value) { return utf8ToWide(std::to_string(value
 
 }  // namespace
 
-void takeTimetable(const nlohmann::json& answer, PrintJob& job) {
+void takeTimetable(nlohmann::json answer, PrintJob& job) {
   auto stopPoints = answer.is_object() ? answer.find("stopPoints") : answer.end();
   if (stopPoints == answer.end() || !stopPoints->is_array() || stopPoints->empty()) {
     throw std::runtime_error("the timetable service has no timetable for train " +
                              job.trainNumber);
   }
-  job.stopPoints = *stopPoints;
+  job.stopPoints = std::move(*stopPoints);
   auto trainInfo = answer.find("trainInfo");
-  job.trainInfo = trainInfo == answer.end() ? nlohmann::json::object() : *trainInfo;
+  job.trainInfo = trainInfo == answer.end() ? nlohmann::json::object() : std::move(*trainInfo);
 }
 
 std::wstring routeLine(const PrintJob& job) {

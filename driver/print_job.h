@@ -29,7 +29,7 @@ void runPrintJob();
 // Takes the train's description and stop points from the timetable query's "message". Without a
 // non-empty list of stop points the service has no timetable for the train, which is thrown as
 // std::runtime_error. An absent description reads as an empty one.
-void takeTimetable(const nlohmann::json& answer, PrintJob& job);
+void takeTimetable(nlohmann::json answer, PrintJob& job);
 
 // The bold line above the form: train label, " Relacja " and the route, in printer code.
 std::wstring routeLine(const PrintJob& job);

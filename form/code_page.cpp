@@ -1,5 +1,8 @@
 #include "form/code_page.h"
 
+#include <array>
+#include <utility>
+
 const char16_t codePage852High[128] = {
     0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x016F, 0x0107, 0x00E7,  // 0x80
     0x0142, 0x00EB, 0x0150, 0x0151, 0x00EE, 0x0179, 0x00C4, 0x0106,  // 0x88
@@ -21,16 +24,26 @@ const char16_t codePage852High[128] = {
 
 namespace {
 
+// Every character code page 852 has lies below this.
+const unsigned kTableSize = 0x2600;
+
+// The code page 852 byte of each character below kTableSize, 0 where there is none.
+std::array<unsigned char, kTableSize> buildByteTable() {
+  std::array<unsigned char, kTableSize> bytes{};
+  for (unsigned value = 0x20; value < 0x7F; ++value) bytes[value] = static_cast<unsigned char>(value);
+  for (unsigned index = 0; index < 128; ++index) {
+    bytes[codePage852High[index]] = static_cast<unsigned char>(0x80 + index);
+  }
+  return bytes;
+}
+
 // The code page 852 byte of one character, or "?" where there is none or the character would
 // act as a printer control.
 wchar_t printerCharacter(wchar_t character) {
-  if (character >= 0x20 && character < 0x7F) return character;
-  for (int index = 0; index < 128; ++index) {
-    if (static_cast<wchar_t>(codePage852High[index]) == character) {
-      return static_cast<wchar_t>(0x80 + index);
-    }
-  }
-  return L'?';
+  static const std::array<unsigned char, kTableSize> bytes = buildByteTable();
+  const auto value = static_cast<unsigned long>(character);
+  const unsigned char byte = value < kTableSize ? bytes[value] : 0;
+  return byte != 0 ? static_cast<wchar_t>(byte) : L'?';
 }
 
 }  // namespace
@@ -48,5 +61,5 @@ std::wstring replaceAll(std::wstring text, const std::wstring& pattern,
 
 std::wstring toPrinterCodePage(std::wstring text) {
   for (wchar_t& character : text) character = printerCharacter(character);
-  return replaceAll(text, L"|", L" - ");
+  return replaceAll(std::move(text), L"|", L" - ");
 }

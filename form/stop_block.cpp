@@ -10,33 +10,80 @@ const wchar_t kH = kHorizontal;
 // Field 1 holds " ___ " on line 3, where the driver ticks the stop off; blank elsewhere.
 const wchar_t kTickField[] = L" ___ ";
 
-std::wstring openingRule(int32_t rowIndex) {
+void appendRun(std::wstring& line, wchar_t character, int count) {
+  line.append(static_cast<size_t>(count), character);
+}
+
+void appendRule(std::wstring& block, int32_t rowIndex) {
   // Row 0 ends the head's rule between its two narrow fields at column 3 and starts the rule
   // between the two time fields at column 49.
   const bool first = rowIndex == 0;
-  return kTeeRight + repeated(kH, 2) + (first ? kTeeUp : kH) + repeated(kH, 2) + kCross +
-         repeated(kH, 32) + kCross + repeated(kH, 9) + (first ? kTeeDown : kCross) +
-         repeated(kH, 9) + kCross + repeated(kH, 6) + kCross + repeated(kH, 8) + kCross +
-         repeated(kH, 8) + kTeeLeft + L'\n';
+  block += kTeeRight;
+  appendRun(block, kH, 2);
+  block += first ? kTeeUp : kH;
+  appendRun(block, kH, 2);
+  block += kCross;
+  appendRun(block, kH, 32);
+  block += kCross;
+  appendRun(block, kH, 9);
+  block += first ? kTeeDown : kCross;
+  appendRun(block, kH, 9);
+  block += kCross;
+  appendRun(block, kH, 6);
+  block += kCross;
+  appendRun(block, kH, 8);
+  block += kCross;
+  appendRun(block, kH, 8);
+  block += kTeeLeft;
+  block += L'\n';
 }
 
-// Lines 2, 4, 5 and 6 begin with the same empty tick and name or time fields.
-std::wstring emptyLeft(int32_t nameBlanks) { return kV + blanks(5) + kV + blanks(nameBlanks) + kV; }
+// Appends pieces in order: a cell or a text, a single character, or a run of one character.
+struct Piece {
+  const std::wstring* text = nullptr;
+  const wchar_t* literal = nullptr;
+  wchar_t character = 0;
+  int count = 1;
+};
+
+Piece cell(const std::wstring& text) { return Piece{&text, nullptr, 0, 1}; }
+Piece text(const wchar_t* literal) { return Piece{nullptr, literal, 0, 1}; }
+Piece one(wchar_t character) { return Piece{nullptr, nullptr, character, 1}; }
+Piece run(wchar_t character, int count) { return Piece{nullptr, nullptr, character, count}; }
+
+void appendLine(std::wstring& block, std::initializer_list<Piece> pieces) {
+  for (const Piece& piece : pieces) {
+    if (piece.text != nullptr) {
+      block += *piece.text;
+    } else if (piece.literal != nullptr) {
+      block += piece.literal;
+    } else {
+      appendRun(block, piece.character, piece.count);
+    }
+  }
+  block += L'\n';
+}
 
 }  // namespace
 
 std::wstring buildStopBlock(const StopCells& cells, int32_t rowIndex) {
-  std::wstring block = openingRule(rowIndex);
-  block += emptyLeft(32) + blanks(9) + kV + blanks(9) + kV + cells[lok1Cell] + kV + blanks(8) +
-           kV + blanks(8) + kV + L'\n';
-  block += kV + std::wstring(kTickField) + kV + cells[nameCell] + kV + cells[arrivalCell] + kV +
-           cells[runCell] + kTeeRight + repeated(kH, 6) + kTeeLeft + cells[massCell] + kV +
-           cells[vmaxCell] + kV + L'\n';
-  block += emptyLeft(32) + blanks(9) + kV + blanks(9) + kV + cells[lok2Cell] + kTeeRight +
-           repeated(kH, 8) + kCross + repeated(kH, 8) + kTeeLeft + L'\n';
-  block += emptyLeft(32) + cells[departureCell] + kV + cells[dwellCell] + kTeeRight +
-           repeated(kH, 6) + kTeeLeft + blanks(8) + kV + blanks(8) + kV + L'\n';
-  block += kV + blanks(5) + kV + cells[distanceCell] + kV + blanks(9) + kV + blanks(9) + kV +
-           cells[lok3Cell] + kV + cells[lengthCell] + kV + blanks(8) + kV + L'\n';
+  const Piece v = one(kV);
+  std::wstring block;
+  block.reserve(640);
+  appendRule(block, rowIndex);
+  appendLine(block, {v, run(L' ', 5), v, run(L' ', 32), v, run(L' ', 9), v, run(L' ', 9), v,
+                     cell(cells[lok1Cell]), v, run(L' ', 8), v, run(L' ', 8), v});
+  appendLine(block, {v, text(kTickField), v, cell(cells[nameCell]), v, cell(cells[arrivalCell]), v,
+                     cell(cells[runCell]), one(kTeeRight), run(kH, 6), one(kTeeLeft),
+                     cell(cells[massCell]), v, cell(cells[vmaxCell]), v});
+  appendLine(block, {v, run(L' ', 5), v, run(L' ', 32), v, run(L' ', 9), v, run(L' ', 9), v,
+                     cell(cells[lok2Cell]), one(kTeeRight), run(kH, 8), one(kCross), run(kH, 8),
+                     one(kTeeLeft)});
+  appendLine(block, {v, run(L' ', 5), v, run(L' ', 32), v, cell(cells[departureCell]), v,
+                     cell(cells[dwellCell]), one(kTeeRight), run(kH, 6), one(kTeeLeft),
+                     run(L' ', 8), v, run(L' ', 8), v});
+  appendLine(block, {v, run(L' ', 5), v, cell(cells[distanceCell]), v, run(L' ', 9), v,
+                     run(L' ', 9), v, cell(cells[lok3Cell]), v, cell(cells[lengthCell]), v,
+                     run(L' ', 8), v});
   return block;
 }

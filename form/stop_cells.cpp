@@ -1,5 +1,7 @@
 #include "form/stop_cells.h"
 
+#include <utility>
+
 #include "form/code_page.h"
 #include "form/printer_code.h"
 
@@ -19,7 +21,14 @@ std::wstring lokCell(const std::wstring& lok) {
 // The distance at the left edge and the stop type at the right edge of the field.
 std::wstring spreadInField(const std::wstring& left, const std::wstring& right, int32_t width) {
   int32_t gap = width - columns(left) - columns(right);
-  return left + blanks(gap > 0 ? gap : 0) + right;
+  std::wstring cell = left;
+  cell.append(static_cast<size_t>(gap > 0 ? gap : 0), L' ');
+  return cell + right;
+}
+
+void enclose(std::wstring& cell, const wchar_t* before, const wchar_t* after) {
+  cell.insert(0, before);
+  cell += after;
 }
 
 }  // namespace
@@ -30,7 +39,9 @@ std::wstring centerInField(std::wstring text, int32_t width) {
   int32_t left = (width - count) / 2;
   if (left < 0) left = 0;
   const int32_t right = width - left - count;
-  return blanks(left) + text + blanks(right > 0 ? right : 0);
+  text.insert(0, static_cast<size_t>(left), L' ');
+  text.append(static_cast<size_t>(right > 0 ? right : 0), L' ');
+  return text;
 }
 
 void buildStopCells(unsigned char highlighted, std::wstring stationName, std::wstring lok1,
@@ -40,7 +51,8 @@ void buildStopCells(unsigned char highlighted, std::wstring stationName, std::ws
                     std::wstring runMinutesText, std::wstring dwellMinutesText,
                     std::wstring stopTypeText, StopCells& cells) {
   const int32_t nameBlanks = kNameWidth - columns(stationName);
-  cells[nameCell] = stationName + blanks(nameBlanks > 0 ? nameBlanks : 0);
+  cells[nameCell] = std::move(stationName);
+  cells[nameCell].append(static_cast<size_t>(nameBlanks > 0 ? nameBlanks : 0), L' ');
   cells[arrivalCell] = centerInField(arrivalText, kTimeWidth);
   cells[runCell] = centerInField(runMinutesText, kTimeWidth);
   cells[lok1Cell] = centerInField(lok1, kLokWidth);
@@ -57,11 +69,11 @@ void buildStopCells(unsigned char highlighted, std::wstring stationName, std::ws
   // conversion, which would otherwise turn them into "?".
   for (size_t index = nameCell; index <= lengthCell; ++index) {
     if (index == 6) continue;
-    cells[index] = toPrinterCodePage(cells[index]);
+    cells[index] = toPrinterCodePage(std::move(cells[index]));
   }
-  if (highlighted != 0) cells[nameCell] = kBoldOn + cells[nameCell] + kBoldOff;
+  if (highlighted != 0) enclose(cells[nameCell], kBoldOn, kBoldOff);
   for (size_t index : {nameCell, arrivalCell, runCell, massCell, vmaxCell, distanceCell,
                        departureCell, dwellCell, lengthCell}) {
-    cells[index] = kDoubleHeightOn + cells[index] + kDoubleHeightOff;
+    enclose(cells[index], kDoubleHeightOn, kDoubleHeightOff);
   }
 }

@@ -1,11 +1,26 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with warnings as errors and runs every test.
+# Installs what is missing, then builds and runs every test three ways: an optimised build with
+# warnings as errors; the same suite under AddressSanitizer and UndefinedBehaviorSanitizer; and
+# the libFuzzer targets for a bounded time each (FUZZ_SECONDS, default 30).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+scripts/install-deps.sh clang-14 libclang-rt-14-dev libbenchmark-dev curl
 jobs=$(nproc)
 
+echo "== Release build and tests"
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIMETABLE_WERROR=ON
 cmake --build build/release -j "$jobs"
 ctest --test-dir build/release --output-on-failure -j "$jobs"
+
+echo "== Sanitizer build and tests"
+cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DTIMETABLE_WERROR=ON -DTIMETABLE_SANITIZE=ON
+cmake --build build/sanitize -j "$jobs"
+ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
+
+echo "== Fuzzing"
+CC=clang-14 CXX=clang++-14 cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DTIMETABLE_WERROR=ON -DTIMETABLE_TESTS=OFF -DTIMETABLE_FUZZ=ON \
+  -DTIMETABLE_FUZZ_SECONDS="${FUZZ_SECONDS:-30}"
+cmake --build build/fuzz -j "$jobs"
+ctest --test-dir build/fuzz --output-on-failure -j "$jobs"

@@ -1,0 +1,78 @@
+// How long the program's own work takes: the form of a 99-row timetable, and the decoding and
+// search of a long list of trains online.
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <utility>
+
+#include "driver/print_job.h"
+#include "form/form_text.h"
+#include "printer/printer_stream.h"
+#include "service/service_request.h"
+
+namespace {
+
+nlohmann::json longTimetable() {
+  nlohmann::json stops = nlohmann::json::array();
+  for (int i = 0; i < 99; ++i) {
+    const std::string clock = "T" + std::to_string(10 + i / 60) + ":" +
+                              (i % 60 < 10 ? "0" : "") + std::to_string(i % 60) + ":00Z";
+    const std::string name = "Stacja Łódź " + std::to_string(i);
+    stops.push_back({{"pointNameRAW", name},
+                     {"pointName", i % 10 == 0 ? "<strong>" + name + "</strong>" : name},
+                     {"arrivalTime", i == 0 ? nlohmann::json() : nlohmann::json("2026-12-08" + clock)},
+                     {"departureTime", i == 98 ? nlohmann::json() : nlohmann::json("2026-12-08" + clock)},
+                     {"pointDistance", i * 3.25},
+                     {"pointStopType", "ph"}});
+    if (i % 3 == 0) stops.push_back({{"pointNameRAW", "SBL " + std::to_string(i)}});
+  }
+  return {{"trainInfo", {{"trainCategoryCode", "EIC"}, {"trainNo", 5410}, {"route", "Kraków|Gdynia"}}},
+          {"stopPoints", stops}};
+}
+
+void formOf99Rows(benchmark::State& state) {
+  const nlohmann::json answer = longTimetable();
+  // The printer's bytes, collected in one buffer that keeps its capacity between iterations, as
+  // the printer stream's own buffer would.
+  std::string printed;
+  for (auto _ : state) {
+    printed.clear();
+    PrintJob job;
+    job.trainData = {"", "512", "187"};
+    job.lok1 = L"EP09";
+    job.lok2 = L"EU07";
+    job.lok3 = L"x";
+    job.vmax = L"160";
+    takeTimetable(answer, job);
+    job.lastRow = buildStopTable(std::move(job.trainInfo), std::move(job.stopPoints), job.table,
+                                 job.trainLabel, job.routeText);
+    printed += printerBytes(routeLine(job) + formHead, false);
+    for (int32_t row = 0; row <= job.lastRow; ++row) {
+      printed += printerBytes(stopBlock(job, row), false);
+    }
+    printed += printerBytes(formFoot, false);
+    benchmark::DoNotOptimize(printed);
+  }
+}
+BENCHMARK(formOf99Rows)->Unit(benchmark::kMicrosecond);
+
+void searchOnlineListOf10000(benchmark::State& state) {
+  nlohmann::json list = nlohmann::json::array();
+  for (int i = 0; i < 10000; ++i) {
+    list.push_back({{"trainNo", 100000 + i}, {"dataMass", 400000 + i}, {"dataLength", 150},
+                    {"stationName", "Warszawa Centralna"}, {"dataSpeed", 120}});
+  }
+  const std::string body = nlohmann::json({{"success", true}, {"message", list}}).dump();
+  for (auto _ : state) {
+    TrainData trainData;
+    // Not in the list: the search examines every entry up to the scan limit.
+    bool found = searchOnlineTrains(serviceMessageOf(body, 200, "bench"), "999", trainData);
+    benchmark::DoNotOptimize(found);
+  }
+  state.counters["body_bytes"] = static_cast<double>(body.size());
+}
+BENCHMARK(searchOnlineListOf10000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,39 @@
+// Feeds arbitrary bytes as the timetable service's answer through decoding, the stop table, the
+// cells and the blocks. Each input must give a form in printer code or one of our own errors.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "driver/print_job.h"
+#include "form/form_text.h"
+#include "service/service_request.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  PrintJob job;
+  job.trainNumber = "5410";
+  job.trainData = {"", "512", "187"};
+  job.lok1 = L"EP09";
+  job.lok2 = L"x";
+  job.lok3 = L"ET22";
+  job.vmax = L"160";
+  try {
+    takeTimetable(serviceMessageOf(std::string(reinterpret_cast<const char*>(data), size), 200,
+                                   "fuzz"),
+                  job);
+    job.lastRow = buildStopTable(std::move(job.trainInfo), std::move(job.stopPoints), job.table,
+                                 job.trainLabel, job.routeText);
+  } catch (const std::runtime_error&) {
+    return 0;  // Our own error: reported on one line and the run ends.
+  }
+  if (job.lastRow < 0 || job.lastRow >= stopTableCapacity) std::abort();
+  std::wstring form = routeLine(job) + formHead;
+  for (int32_t row = 0; row <= job.lastRow; ++row) form += stopBlock(job, row);
+  form += formFoot;
+  for (wchar_t c : form) {
+    if (static_cast<unsigned long>(c) >= 256) std::abort();
+  }
+  return 0;
+}
