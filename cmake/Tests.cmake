@@ -16,6 +16,13 @@ add_executable(unit_tests
   timetable/stop_table_test.cpp
 )
 target_link_libraries(unit_tests PRIVATE timetable_core GTest::gtest_main)
+if(TIMETABLE_PREVIEW)
+  target_sources(unit_tests PRIVATE preview/printed_page_test.cpp preview/sheet_drawing_test.cpp)
+  target_link_libraries(unit_tests PRIVATE preview_core)
+  add_test(NAME preview.cli
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/preview/preview_test.py
+            $<TARGET_FILE:timetable-preview>)
+endif()
 gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)
 
 # The end-to-end tests run the real program against the local timetable service on port 9640,

@@ -8,7 +8,7 @@ root=$(pwd)
 
 scripts/install-deps.sh
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/release -j "$(nproc)" --target timetable-print
+cmake --build build/release -j "$(nproc)" --target timetable-print timetable-preview
 
 mkdir -p demo
 cd demo
@@ -32,8 +32,10 @@ echo
 
 if [[ -f LPT1 ]]; then
   echo
-  echo "The printer received $(wc -c <LPT1) bytes in demo/LPT1. Decoded from code page 852, without"
-  echo "the printer's bold, double-height and subscript switches:"
+  echo "The printer received $(wc -c <LPT1) bytes in demo/LPT1. As the printer prints them:"
   echo
-  iconv -f CP852 -t UTF-8 LPT1 | sed 's/\x1b[wS][01]//g; s/\x1b[EFT]//g' | tr -d '\r\f'
+  "$root/build/release/timetable-preview" LPT1
+  "$root/build/release/timetable-preview" LPT1 -o form.pdf
+  echo
+  echo "The same form as a PDF: demo/form.pdf. Print it on any printer with: lp demo/form.pdf"
 fi

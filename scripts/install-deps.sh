@@ -3,8 +3,8 @@
 # Usage: scripts/install-deps.sh [extra package ...]
 set -euo pipefail
 
-packages=(cmake g++ make libcurl4-openssl-dev nlohmann-json3-dev libgtest-dev python3 openssl
-          ca-certificates "$@")
+packages=(cmake g++ make pkg-config libcurl4-openssl-dev nlohmann-json3-dev libcairo2-dev
+          fonts-dejavu-core libgtest-dev python3 openssl ca-certificates poppler-utils "$@")
 missing=()
 for package in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)

@@ -1,0 +1,94 @@
+#!/usr/bin/env python3
+"""Tests of the timetable-preview command: terminal text, PDF, PNG, SVG and its errors.
+
+Usage: preview_test.py PATH-TO-timetable-preview
+"""
+
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+GOLDEN = os.path.join(os.path.dirname(HERE), "driver", "golden")
+PREVIEW = None
+
+
+class Preview(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="preview-")
+        self.addCleanup(shutil.rmtree, self.folder, True)
+
+    def preview(self, *args):
+        return subprocess.run([PREVIEW, *args], cwd=self.folder, capture_output=True, timeout=60)
+
+    def path(self, name):
+        return os.path.join(self.folder, name)
+
+    def test_terminal_preview_of_a_printer_file(self):
+        run = self.preview(os.path.join(GOLDEN, "91341.prn"))
+        self.assertEqual(run.returncode, 0, run.stderr)
+        with open(os.path.join(HERE, "testdata", "91341.txt"), "rb") as expected:
+            self.assertEqual(run.stdout, expected.read())
+        self.assertEqual(run.stderr, b"")
+
+    def test_pdf_has_a_page_per_form_and_the_station_names(self):
+        with open(os.path.join(GOLDEN, "91341.prn"), "rb") as f:
+            form = f.read()
+        with open(self.path("two.prn"), "wb") as f:
+            f.write(form + form)
+        run = self.preview("two.prn", "-o", "two.pdf")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        info = subprocess.run(["pdfinfo", self.path("two.pdf")], capture_output=True, text=True)
+        self.assertRegex(info.stdout, r"Pages:\s+2\n")
+        text = subprocess.run(["pdftotext", "-layout", self.path("two.pdf"), "-"],
+                              capture_output=True, text=True).stdout
+        for name in ("Łódź Kaliska", "Zduńska Wola Karsznice", "Sblewo Wieś", "Dł.Poc."):
+            self.assertIn(name, text)
+
+    def test_png_of_the_first_page_or_of_every_page(self):
+        run = self.preview(os.path.join(GOLDEN, "5410.prn"), "-o", "form.png")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        with open(self.path("form.png"), "rb") as f:
+            header = f.read(24)
+        self.assertEqual(header[:8], b"\x89PNG\r\n\x1a\n")
+        self.assertEqual(struct.unpack(">II", header[16:24]), (1240, 1754))  # A4 at 150 dpi.
+        run = self.preview(os.path.join(GOLDEN, "5410.prn"), "-o", "form-%d.png")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual(sorted(n for n in os.listdir(self.folder) if n.startswith("form-")),
+                         ["form-1.png", "form-2.png"])  # 101 lines take two A4 sheets.
+
+    def test_svg(self):
+        run = self.preview(os.path.join(GOLDEN, "38170.prn"), "-o", "form.svg")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        with open(self.path("form.svg"), encoding="utf-8") as f:
+            self.assertIn("<svg", f.read(500))
+
+    def test_unknown_printer_command_is_skipped_with_one_warning(self):
+        with open(self.path("odd.prn"), "wb") as f:
+            f.write(b"A\x1b@B\r\n")
+        run = self.preview("odd.prn")
+        self.assertEqual(run.returncode, 0)
+        self.assertEqual(run.stdout, b"AB\n")
+        self.assertEqual(run.stderr, b"warning: skipped the printer command ESC 0x40 at byte 1\n")
+
+    def test_errors(self):
+        run = self.preview("missing.prn")
+        self.assertEqual(run.returncode, 1)
+        self.assertEqual(run.stderr, b"error: cannot read missing.prn: No such file or directory\n")
+        run = self.preview(os.path.join(GOLDEN, "5410.prn"), "-o", "no/such/folder/form.pdf")
+        self.assertEqual(run.returncode, 1)
+        self.assertEqual(run.stderr, b"error: cannot write no/such/folder/form.pdf: "
+                                     b"No such file or directory\n")
+        run = self.preview(os.path.join(GOLDEN, "5410.prn"), "-o", "form.doc")
+        self.assertEqual(run.returncode, 1)
+        self.assertIn(b"use .pdf, .png or .svg", run.stderr)
+        self.assertEqual(self.preview().returncode, 2)
+
+
+if __name__ == "__main__":
+    PREVIEW = os.path.abspath(sys.argv.pop(1))
+    unittest.main(verbosity=2)

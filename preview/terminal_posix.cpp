@@ -1,0 +1,5 @@
+#include <unistd.h>
+
+#include "preview/terminal.h"
+
+bool standardOutputIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
