@@ -6,7 +6,7 @@ foreach(target IN ITEMS timetable/stop_table service/online_lookup form/code_pag
   get_filename_component(name ${target} NAME)
   get_filename_component(folder ${target} DIRECTORY)
   add_executable(${name}_fuzz ${target}_fuzz.cpp)
-  target_link_libraries(${name}_fuzz PRIVATE timetable_core)
+  target_link_libraries(${name}_fuzz PRIVATE timetable_core timetable_warnings)
   target_link_options(${name}_fuzz PRIVATE -fsanitize=fuzzer)
   set(corpus ${CMAKE_CURRENT_BINARY_DIR}/corpus/${name})
   file(MAKE_DIRECTORY ${corpus})

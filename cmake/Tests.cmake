@@ -1,11 +1,18 @@
-find_package(GTest REQUIRED)
+set(TIMETABLE_GTEST_SOURCE_DIR "" CACHE PATH "GoogleTest's sources, built here instead of its package")
+if(TIMETABLE_GTEST_SOURCE_DIR)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${TIMETABLE_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  add_library(GTest::gtest_main ALIAS gtest_main)
+else()
+  find_package(GTest REQUIRED)
+endif()
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 include(GoogleTest)
 
 add_executable(unit_tests
   driver/utf8_test.cpp
   form/code_page_test.cpp
-  $<$<NOT:$<BOOL:${WIN32}>>:form/code_page_iconv_test.cpp>
   form/form_text_test.cpp
   form/stop_block_test.cpp
   form/stop_cells_test.cpp
@@ -15,7 +22,13 @@ add_executable(unit_tests
   timetable/service_time_test.cpp
   timetable/stop_table_test.cpp
 )
-target_link_libraries(unit_tests PRIVATE timetable_core GTest::gtest_main)
+target_link_libraries(unit_tests PRIVATE timetable_core timetable_warnings GTest::gtest_main)
+if(NOT WIN32)
+  # Our own UTF-8 decoder, the C library's CP852 converter, and the printer as a path in the
+  # working directory.
+  target_sources(unit_tests PRIVATE driver/utf8_posix_test.cpp form/code_page_iconv_test.cpp
+    printer/printer_device_posix_test.cpp)
+endif()
 if(TIMETABLE_PREVIEW)
   target_sources(unit_tests PRIVATE preview/printed_page_test.cpp preview/sheet_drawing_test.cpp)
   target_link_libraries(unit_tests PRIVATE preview_core)
@@ -23,19 +36,30 @@ if(TIMETABLE_PREVIEW)
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/preview/preview_test.py
             $<TARGET_FILE:timetable-preview>)
 endif()
-gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)
+if(CMAKE_CROSSCOMPILING)
+  # Under an emulator one run of the whole suite is much quicker than one run per test.
+  add_test(NAME unit_tests COMMAND unit_tests)
+else()
+  gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)
+endif()
 
 # The end-to-end tests run the real program against the local timetable service on port 9640,
 # so they take a lock on the port and never run beside each other.
 set(E2E_SCRIPT ${CMAKE_CURRENT_SOURCE_DIR}/driver/e2e_test.py)
+set(E2E_RUNNER)
+if(CMAKE_CROSSCOMPILING_EMULATOR)
+  set(E2E_RUNNER --runner ${CMAKE_CROSSCOMPILING_EMULATOR})
+endif()
 foreach(group Dialogue Faults Printing)
   add_test(NAME e2e.${group}
-    COMMAND ${Python3_EXECUTABLE} ${E2E_SCRIPT} --program $<TARGET_FILE:timetable-print> ${group})
+    COMMAND ${Python3_EXECUTABLE} ${E2E_SCRIPT} ${E2E_RUNNER}
+            --program $<TARGET_FILE:timetable-print> ${group})
   set_tests_properties(e2e.${group} PROPERTIES RESOURCE_LOCK port9640 TIMEOUT 300)
 endforeach()
 
 find_package(benchmark QUIET)
 if(benchmark_FOUND)
   add_executable(print_job_benchmark driver/print_job_benchmark.cpp)
-  target_link_libraries(print_job_benchmark PRIVATE timetable_core benchmark::benchmark)
+  target_link_libraries(print_job_benchmark PRIVATE timetable_core timetable_warnings
+    benchmark::benchmark)
 endif()

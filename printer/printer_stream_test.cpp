@@ -2,16 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
+#include <string>
 
 namespace {
-
-namespace fs = std::filesystem;
 
 TEST(PrinterBytes, EachValueBelow256IsItsByteAndLineFeedsGetCarriageReturns) {
   std::wstring text;
@@ -28,54 +21,6 @@ TEST(PrinterBytes, EachValueBelow256IsItsByteAndLineFeedsGetCarriageReturns) {
 
 TEST(PrinterBytes, WideValuesPrintAsQuestionMarkAndTheRestFollows) {
   EXPECT_EQ(printerBytes(std::wstring(L"a") + wchar_t{0x142} + L"b\n", false), "a?b\r\n");
-}
-
-// Runs each case in a folder of its own, since the printer is a path in the working directory.
-class PrinterFolder : public ::testing::Test {
- protected:
-  void SetUp() override {
-    previous_ = fs::current_path();
-    folder_ = fs::temp_directory_path() /
-              ("printer_stream_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-    fs::current_path(folder_);
-  }
-  void TearDown() override {
-    fs::current_path(previous_);
-    fs::remove_all(folder_);
-  }
-  fs::path previous_;
-  fs::path folder_;
-};
-
-TEST_F(PrinterFolder, WritesTheBytesToLpt1) {
-  PrinterStream stream = openPrinterStream();
-  writeToPrinter(stream, L"\x1b" L"E\xC4\n");
-  writeToPrinter(stream, L"\x0C");
-  closePrinterStream(stream);
-  std::ifstream file("LPT1", std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(bytes, "\x1b" "E\xC4\r\n\x0C");
-}
-
-TEST_F(PrinterFolder, ADeviceThatCannotBeOpenedIsNamed) {
-  fs::create_directory("LPT1");
-  try {
-    openPrinterStream();
-    FAIL() << "opened a directory as the printer";
-  } catch (const std::runtime_error& error) {
-    EXPECT_EQ(std::string(error.what()),
-              std::string("cannot open the printer LPT1: ") + std::strerror(EISDIR));
-  }
-}
-
-TEST_F(PrinterFolder, AWriteErrorIsReported) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
-  fs::create_symlink("/dev/full", "LPT1");
-  PrinterStream stream = openPrinterStream();
-  EXPECT_THROW(writeToPrinter(stream, L"form"), std::runtime_error);
 }
 
 }  // namespace
