@@ -57,6 +57,16 @@ foreach(group Dialogue Faults Printing)
   set_tests_properties(e2e.${group} PROPERTIES RESOURCE_LOCK port9640 TIMEOUT 300)
 endforeach()
 
+# The release zip of the Windows build, made by scripts/package-windows.sh before the tests run.
+set(TIMETABLE_PACKAGE_ZIP "" CACHE FILEPATH "The Windows release zip to check")
+if(TIMETABLE_PACKAGE_ZIP)
+  add_test(NAME e2e.WindowsPackage
+    COMMAND ${Python3_EXECUTABLE} ${E2E_SCRIPT} ${E2E_RUNNER}
+            --program $<TARGET_FILE:timetable-print> --package ${TIMETABLE_PACKAGE_ZIP}
+            WindowsPackage)
+  set_tests_properties(e2e.WindowsPackage PROPERTIES RESOURCE_LOCK port9640 TIMEOUT 300)
+endif()
+
 find_package(benchmark QUIET)
 if(benchmark_FOUND)
   add_executable(print_job_benchmark driver/print_job_benchmark.cpp)

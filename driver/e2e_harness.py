@@ -23,6 +23,7 @@ GOLDEN = os.path.join(HERE, "golden")
 PORT = 9640
 PROGRAM = None
 RUNNER = []  # A command that runs the program, such as wine for the Windows build.
+PACKAGE = None  # The Windows release zip, for the check of its contents.
 WORK = None
 SERVICE_PROCESS = None
 
@@ -120,11 +121,11 @@ class EndToEnd(unittest.TestCase):
         shutil.copy(ca_file(), os.path.join(self.folder, "cacert.pem"))
         self.log_start = len(request_log())
 
-    def run_program(self, typed, timeout=90):
+    def run_program(self, typed, timeout=90, program=None):
         if RUNNER:
             point_wine_printer_at(os.path.join(self.folder, "LPT1"))
         started = time.time()
-        process = subprocess.run(RUNNER + [PROGRAM], input=typed.encode("utf-8"),
+        process = subprocess.run(RUNNER + [program or PROGRAM], input=typed.encode("utf-8"),
                                  cwd=self.folder, capture_output=True, timeout=timeout)
         stdout, stderr = process.stdout.decode("utf-8"), process.stderr.decode("utf-8")
         if RUNNER:  # A Windows program ends its console lines in CR LF.
@@ -158,21 +159,24 @@ class EndToEnd(unittest.TestCase):
 
 
 def main(cases):
-    """Usage: SCRIPT [--runner COMMAND] --program PATH [unittest arguments, such as a test
-    class name]."""
-    global PROGRAM, RUNNER, WORK
+    """Usage: SCRIPT [--runner COMMAND] --program PATH [--package ZIP] [unittest arguments,
+    such as a test class name]."""
+    global PROGRAM, RUNNER, PACKAGE, WORK
+    options = {}
     args = sys.argv[1:]
-    if len(args) >= 2 and args[0] == "--runner":
-        RUNNER = [args[1]]
+    while len(args) >= 2 and args[0] in ("--runner", "--program", "--package"):
+        options[args[0]] = args[1]
         args = args[2:]
-    if len(args) < 2 or args[0] != "--program":
+    if "--program" not in options:
         print(main.__doc__, file=sys.stderr)
         return 2
-    PROGRAM = os.path.abspath(args[1])
+    PROGRAM = os.path.abspath(options["--program"])
+    RUNNER = [options["--runner"]] if "--runner" in options else []
+    PACKAGE = os.path.abspath(options["--package"]) if "--package" in options else None
     WORK = tempfile.mkdtemp(prefix="timetable-e2e-")
     try:
         start_service()
-        program = unittest.main(module=cases, argv=[sys.argv[0]] + args[2:], exit=False,
+        program = unittest.main(module=cases, argv=[sys.argv[0]] + args, exit=False,
                                 verbosity=2)
         return 0 if program.result.wasSuccessful() else 1
     finally:

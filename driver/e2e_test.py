@@ -6,10 +6,12 @@ Usage: e2e_test.py [--runner wine] --program PATH [Dialogue | Faults | Printing 
 
 import os
 import re
+import shutil
 import stat
 import subprocess
 import sys
 import unittest
+import zipfile
 
 import e2e_harness as harness
 from e2e_harness import DIALOGUE_HEAD, EndToEnd, control, ok_lines
@@ -268,6 +270,33 @@ class Printing(EndToEnd):
         self.assertIn("│ ___ │Evil?w1??Name", lines[12])
         self.assertIn("│ ___ │B - C  ", lines[18])
         self.assertEqual(run.printed().count(b"\x0c"), 1)
+
+
+class WindowsPackage(EndToEnd):
+    def setUp(self):
+        if not harness.PACKAGE:
+            self.skipTest("no Windows package given")
+        super().setUp()
+
+    def test_the_zipped_program_runs_from_a_clean_folder(self):
+        for name in os.listdir(self.folder):
+            os.remove(os.path.join(self.folder, name))
+        with zipfile.ZipFile(harness.PACKAGE) as package:
+            self.assertEqual(sorted(package.namelist()), [
+                "timetable-print/README.txt", "timetable-print/cacert.pem",
+                "timetable-print/timetable-print.exe"])
+            package.extractall(self.folder)
+        unpacked = os.path.join(self.folder, "timetable-print")
+        program = os.path.join(unpacked, "timetable-print.exe")
+        self.folder = unpacked
+        # The public authorities in the shipped bundle do not vouch for the local service.
+        refused = self.run_program("5410\n", program=program)
+        self.assertError(refused, "CertGetCertificateChain trust error", stdout=TIMETABLE_FAILED)
+        shutil.copy(harness.ca_file(), os.path.join(unpacked, "cacert.pem"))
+        run = self.run_program(EXPRESS[1], program=program)
+        self.assertEqual(run.returncode, 0, run.stderr)
+        with open(os.path.join(harness.HERE, "golden", "5410.prn"), "rb") as f:
+            self.assertEqual(run.printed(), f.read())
 
 
 if __name__ == "__main__":

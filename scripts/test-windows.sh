@@ -1,25 +1,12 @@
 #!/usr/bin/env bash
-# Cross-builds timetable-print.exe for 64-bit Windows and runs the unit and end-to-end tests
-# under wine, against the same local HTTPS service as the Linux build.
+# Cross-builds and packs the Windows program, then runs the unit and end-to-end tests under
+# wine against the same local HTTPS service as the Linux build, and checks the zip's program
+# from a clean folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$(pwd)
-out="$root/build/windows"
+out="$(pwd)/build/windows"
 
-scripts/install-deps.sh g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64 dpkg-dev \
-  googletest
-scripts/build-windows-curl.sh "$out/curl"
-
-# nlohmann json is header-only; the cross compiler sees its headers without the rest of the
-# host's include folder.
-mkdir -p "$out/json"
-ln -sfn /usr/include/nlohmann "$out/json/nlohmann"
-
-cmake -S . -B "$out/program" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DTIMETABLE_WERROR=ON -DTIMETABLE_PREVIEW=OFF \
-  -DCURL_DIR="$out/curl/lib/cmake/CURL" -DTIMETABLE_JSON_INCLUDE_DIR="$out/json" \
-  -DTIMETABLE_GTEST_SOURCE_DIR=/usr/src/googletest -DCMAKE_CROSSCOMPILING_EMULATOR=wine
-cmake --build "$out/program" -j "$(nproc)"
+scripts/package-windows.sh
 
 # A headless wine of our own, started once for the whole run and stopped after it, so that
 # ctest does not wait on wine's background processes.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test three ways: an optimised build with
-# warnings as errors; the same suite under AddressSanitizer and UndefinedBehaviorSanitizer; and
-# the libFuzzer targets for a bounded time each (FUZZ_SECONDS, default 30).
+# Installs what is missing, then builds and runs every test four ways: an optimised build with
+# warnings as errors; the same suite under AddressSanitizer and UndefinedBehaviorSanitizer; the
+# libFuzzer targets for a bounded time each (FUZZ_SECONDS, default 30); and the Windows build,
+# cross-compiled, packed and tested under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,3 +25,6 @@ CC=clang-14 CXX=clang++-14 cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDe
   -DTIMETABLE_FUZZ_SECONDS="${FUZZ_SECONDS:-30}"
 cmake --build build/fuzz -j "$jobs"
 ctest --test-dir build/fuzz --output-on-failure -j "$jobs"
+
+echo "== Windows build, package and tests under wine"
+scripts/test-windows.sh
