@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds timetable-print.exe and its unit tests for 64-bit Windows into build/windows:
 # mingw-w64 from Debian, a static libcurl with Schannel built from Debian's curl source.
+# TIMETABLE_SERVICE_HOST names the service host to build in (default localhost).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -17,6 +18,7 @@ ln -sfn /usr/include/nlohmann "$out/json/nlohmann"
 
 cmake -S . -B "$out/program" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DTIMETABLE_WERROR=ON -DTIMETABLE_PREVIEW=OFF \
+  -DTIMETABLE_SERVICE_HOST="${TIMETABLE_SERVICE_HOST:-localhost}" \
   -DCURL_DIR="$out/curl/lib/cmake/CURL" -DTIMETABLE_JSON_INCLUDE_DIR="$out/json" \
   -DTIMETABLE_GTEST_SOURCE_DIR=/usr/src/googletest -DCMAKE_CROSSCOMPILING_EMULATOR=wine \
   -DTIMETABLE_PACKAGE_ZIP="$out/timetable-print-win64.zip"
