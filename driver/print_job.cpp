@@ -33,9 +33,10 @@ void requireTrainNumber(const std::string& word) {
   bool digits = word.size() <= kMaxTrainNumberDigits;
   for (char c : word) digits = digits && c >= '0' && c <= '9';
   if (!digits || std::stoull(word) > 2147483647ULL) {
-    throw std::runtime_error("the train number " + nlohmann::json(word).dump(-1, ' ', false,
-                             nlohmann::json::error_handler_t::replace) +
-                             " is not a number from 0 to 2147483647");
+    throw std::runtime_error(
+        "the train number " +
+        nlohmann::json(word).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
+        " is not a number from 0 to 2147483647");
   }
 }
 
@@ -83,8 +84,7 @@ std::wstring decimalText(int32_t value) { return utf8ToWide(std::to_string(value
 void takeTimetable(nlohmann::json answer, PrintJob& job) {
   auto stopPoints = answer.is_object() ? answer.find("stopPoints") : answer.end();
   if (stopPoints == answer.end() || !stopPoints->is_array() || stopPoints->empty()) {
-    throw std::runtime_error("the timetable service has no timetable for train " +
-                             job.trainNumber);
+    throw std::runtime_error("the timetable service has no timetable for train " + job.trainNumber);
   }
   job.stopPoints = std::move(*stopPoints);
   auto trainInfo = answer.find("trainInfo");
@@ -112,8 +112,8 @@ namespace {
 // Phase 3: the route line, the head, one block per stop, the foot.
 void printForm(const PrintJob& job) {
   PrinterStream printer = openPrinterStream();
-  writeToPrinter(printer, std::wstring(L"\n \n \n") + kBoldOn + routeLine(job) + L"\n" +
-                              kBoldOff + formHead);
+  writeToPrinter(
+      printer, std::wstring(L"\n \n \n") + kBoldOn + routeLine(job) + L"\n" + kBoldOff + formHead);
   for (int32_t row = 0; row <= job.lastRow; ++row) {
     std::cout << row;
     writeToPrinter(printer, stopBlock(job, row));

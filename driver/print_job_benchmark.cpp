@@ -15,19 +15,21 @@ namespace {
 nlohmann::json longTimetable() {
   nlohmann::json stops = nlohmann::json::array();
   for (int i = 0; i < 99; ++i) {
-    const std::string clock = "T" + std::to_string(10 + i / 60) + ":" +
-                              (i % 60 < 10 ? "0" : "") + std::to_string(i % 60) + ":00Z";
+    const std::string clock = "T" + std::to_string(10 + i / 60) + ":" + (i % 60 < 10 ? "0" : "") +
+                              std::to_string(i % 60) + ":00Z";
     const std::string name = "Stacja Łódź " + std::to_string(i);
-    stops.push_back({{"pointNameRAW", name},
-                     {"pointName", i % 10 == 0 ? "<strong>" + name + "</strong>" : name},
-                     {"arrivalTime", i == 0 ? nlohmann::json() : nlohmann::json("2026-12-08" + clock)},
-                     {"departureTime", i == 98 ? nlohmann::json() : nlohmann::json("2026-12-08" + clock)},
-                     {"pointDistance", i * 3.25},
-                     {"pointStopType", "ph"}});
+    stops.push_back(
+        {{"pointNameRAW", name},
+         {"pointName", i % 10 == 0 ? "<strong>" + name + "</strong>" : name},
+         {"arrivalTime", i == 0 ? nlohmann::json() : nlohmann::json("2026-12-08" + clock)},
+         {"departureTime", i == 98 ? nlohmann::json() : nlohmann::json("2026-12-08" + clock)},
+         {"pointDistance", i * 3.25},
+         {"pointStopType", "ph"}});
     if (i % 3 == 0) stops.push_back({{"pointNameRAW", "SBL " + std::to_string(i)}});
   }
-  return {{"trainInfo", {{"trainCategoryCode", "EIC"}, {"trainNo", 5410}, {"route", "Kraków|Gdynia"}}},
-          {"stopPoints", stops}};
+  return {
+      {"trainInfo", {{"trainCategoryCode", "EIC"}, {"trainNo", 5410}, {"route", "Kraków|Gdynia"}}},
+      {"stopPoints", stops}};
 }
 
 void formOf99Rows(benchmark::State& state) {
@@ -59,8 +61,11 @@ BENCHMARK(formOf99Rows)->Unit(benchmark::kMicrosecond);
 void searchOnlineListOf10000(benchmark::State& state) {
   nlohmann::json list = nlohmann::json::array();
   for (int i = 0; i < 10000; ++i) {
-    list.push_back({{"trainNo", 100000 + i}, {"dataMass", 400000 + i}, {"dataLength", 150},
-                    {"stationName", "Warszawa Centralna"}, {"dataSpeed", 120}});
+    list.push_back({{"trainNo", 100000 + i},
+                    {"dataMass", 400000 + i},
+                    {"dataLength", 150},
+                    {"stationName", "Warszawa Centralna"},
+                    {"dataSpeed", 120}});
   }
   const std::string body = nlohmann::json({{"success", true}, {"message", list}}).dump();
   for (auto _ : state) {

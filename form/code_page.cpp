@@ -30,7 +30,8 @@ const unsigned kTableSize = 0x2600;
 // The code page 852 byte of each character below kTableSize, 0 where there is none.
 std::array<unsigned char, kTableSize> buildByteTable() {
   std::array<unsigned char, kTableSize> bytes{};
-  for (unsigned value = 0x20; value < 0x7F; ++value) bytes[value] = static_cast<unsigned char>(value);
+  for (unsigned value = 0x20; value < 0x7F; ++value)
+    bytes[value] = static_cast<unsigned char>(value);
   for (unsigned index = 0; index < 128; ++index) {
     bytes[codePage852High[index]] = static_cast<unsigned char>(0x80 + index);
   }

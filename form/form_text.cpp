@@ -30,11 +30,12 @@ std::wstring buildFormHead() {
   head += kV + vpHeading() + kV + vpHeading() + kV + blanks(13) + doubleHeight(L"Stacja") +
           blanks(13) + kV + blanks(6) + doubleHeight(L"Godzina") + blanks(6) + kV + L" LOK2 " +
           kTeeRight + repeated(kH, 8) + kCross + repeated(kH, 8) + kTeeLeft + L'\n';
-  head += blankLeftFields() + kTeeRight + repeated(kH, 6) + kTeeLeft + blanks(8) + kV +
-          blanks(8) + kV + L'\n';
+  head += blankLeftFields() + kTeeRight + repeated(kH, 6) + kTeeLeft + blanks(8) + kV + blanks(8) +
+          kV + L'\n';
   // "Dł.Poc.": the train's length; 0x88 is "ł" in code page 852.
-  head += blankLeftFields() + kV + L" LOK3 " + kV + doubleHeight(std::wstring(L"D") + wchar_t{0x88} + L".Poc.") +
-          blanks(1) + kV + blanks(3) + doubleHeight(L"%") + blanks(4) + kV + L'\n';
+  head += blankLeftFields() + kV + L" LOK3 " + kV +
+          doubleHeight(std::wstring(L"D") + wchar_t{0x88} + L".Poc.") + blanks(1) + kV + blanks(3) +
+          doubleHeight(L"%") + blanks(4) + kV + L'\n';
   return head;
 }
 

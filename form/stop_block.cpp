@@ -82,8 +82,8 @@ std::wstring buildStopBlock(const StopCells& cells, int32_t rowIndex) {
   appendLine(block, {v, run(L' ', 5), v, run(L' ', 32), v, cell(cells[departureCell]), v,
                      cell(cells[dwellCell]), one(kTeeRight), run(kH, 6), one(kTeeLeft),
                      run(L' ', 8), v, run(L' ', 8), v});
-  appendLine(block, {v, run(L' ', 5), v, cell(cells[distanceCell]), v, run(L' ', 9), v,
-                     run(L' ', 9), v, cell(cells[lok3Cell]), v, cell(cells[lengthCell]), v,
-                     run(L' ', 8), v});
+  appendLine(block,
+             {v, run(L' ', 5), v, cell(cells[distanceCell]), v, run(L' ', 9), v, run(L' ', 9), v,
+              cell(cells[lok3Cell]), v, cell(cells[lengthCell]), v, run(L' ', 8), v});
   return block;
 }

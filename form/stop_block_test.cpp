@@ -9,8 +9,8 @@ namespace {
 
 StopCells fullWidthCells(unsigned char highlighted) {
   StopCells cells;
-  buildStopCells(highlighted, L"Warszawa Centralna", L"EP09", L"EU07", L"x", L"512", L"187",
-                 L"160", L"280.450000", L"09:08", L"09:18", L"5", L"10", L"ph", cells);
+  buildStopCells(highlighted, L"Warszawa Centralna", L"EP09", L"EU07", L"x", L"512", L"187", L"160",
+                 L"280.450000", L"09:08", L"09:18", L"5", L"10", L"ph", cells);
   return cells;
 }
 
@@ -45,13 +45,16 @@ TEST(StopBlock, OpeningRules) {
 TEST(StopBlock, CellsAreSetInTheirFields) {
   std::vector<std::wstring> lines = printedLines(buildStopBlock(fullWidthCells(0), 1));
   EXPECT_EQ(lines[1].substr(59, 8), L"\xB3 EP09 \xB3");
-  EXPECT_EQ(lines[2].substr(0, 40), L"\xB3 ___ \xB3Warszawa Centralna" + std::wstring(14, L' ') +
-                                        L"\xB3");
+  EXPECT_EQ(lines[2].substr(0, 40),
+            L"\xB3 ___ \xB3Warszawa Centralna" + std::wstring(14, L' ') + L"\xB3");
   EXPECT_EQ(lines[2].substr(39, 46),
             L"\xB3  09:08  \xB3    5    \xC3\xC4\xC4\xC4\xC4\xC4\xC4\xB4  512   \xB3  160   \xB3");
   EXPECT_EQ(lines[3].substr(59, 8), L"\xB3 EU07 \xC3");
   EXPECT_EQ(lines[4].substr(39, 20), L"\xB3  09:18  \xB3   10    ");
-  EXPECT_EQ(lines[5].substr(6, 34), L"\xB3" L"280.450000" + std::wstring(20, L' ') + L"ph\xB3");
+  EXPECT_EQ(lines[5].substr(6, 34),
+            L"\xB3"
+            L"280.450000" +
+                std::wstring(20, L' ') + L"ph\xB3");
   EXPECT_EQ(lines[5].substr(59, 26), L"\xB3      \xB3  187   \xB3        \xB3");
 }
 

@@ -29,7 +29,10 @@ TEST(CenterInField, PadsWithTheOddBlankOnTheRight) {
 
 TEST(StopCells, PlainRowExactly) {
   StopCells cells = sampleCells(0, L"Kraków Płaszów");
-  EXPECT_EQ(cells[nameCell], DH + L"Krak\xA2w P\x88" L"asz\xA2w" + spaces(18) + SH);
+  EXPECT_EQ(cells[nameCell], DH +
+                                 L"Krak\xA2w P\x88"
+                                 L"asz\xA2w" +
+                                 spaces(18) + SH);
   EXPECT_EQ(cells[arrivalCell], DH + L"  15:05  " + SH);
   EXPECT_EQ(cells[runCell], DH + L"   15    " + SH);
   EXPECT_EQ(cells[lok1Cell], L" EP09 ");
@@ -43,16 +46,28 @@ TEST(StopCells, PlainRowExactly) {
   EXPECT_EQ(cells[lok3Cell], spaces(6));
   EXPECT_EQ(cells[lengthCell], DH + L"  187   " + SH);
   for (size_t i = 0; i <= lengthCell; ++i) {
-    EXPECT_EQ(cells[i].find(L"\x1b" L"E"), std::wstring::npos) << i;
+    EXPECT_EQ(cells[i].find(L"\x1b"
+                            L"E"),
+              std::wstring::npos)
+        << i;
   }
 }
 
 TEST(StopCells, HighlightedNameIsBoldInsideDoubleHeight) {
   StopCells cells = sampleCells(1, L"Gdynia Główna");
-  EXPECT_EQ(cells[nameCell], DH + L"\x1b" L"EGdynia G\x88\xA2wna" + spaces(19) + L"\x1b" L"F" + SH);
+  EXPECT_EQ(cells[nameCell], DH +
+                                 L"\x1b"
+                                 L"EGdynia G\x88\xA2wna" +
+                                 spaces(19) +
+                                 L"\x1b"
+                                 L"F" +
+                                 SH);
   EXPECT_EQ(cells[arrivalCell], DH + L"  15:05  " + SH);
   for (size_t i = 1; i <= lengthCell; ++i) {
-    EXPECT_EQ(cells[i].find(L"\x1b" L"E"), std::wstring::npos) << i;
+    EXPECT_EQ(cells[i].find(L"\x1b"
+                            L"E"),
+              std::wstring::npos)
+        << i;
   }
 }
 
@@ -74,7 +89,9 @@ TEST(StopCells, WideTextsStayWhole) {
 TEST(StopCells, BarWidensAfterCountingAndControlsPrintAsQuestionMarks) {
   StopCells cells = sampleCells(0, L"A|B");
   EXPECT_EQ(cells[nameCell], DH + L"A - B" + spaces(29) + SH);  // Counted as 3, printed as 5.
-  StopCells injected = sampleCells(0, L"Evil\x1b" L"E\nname");
+  StopCells injected = sampleCells(0,
+                                   L"Evil\x1b"
+                                   L"E\nname");
   EXPECT_EQ(injected[nameCell], DH + L"Evil?E?name" + spaces(21) + SH);
 }
 

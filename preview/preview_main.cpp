@@ -33,11 +33,13 @@ std::string readFile(const std::string& path) {
 
 void writeFile(const std::string& path, const std::string& bytes) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) throw std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
+  if (file == nullptr)
+    throw std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   const int error = errno;
   if (std::fclose(file) != 0 || !written) {
-    throw std::runtime_error("cannot write " + path + ": " + std::strerror(written ? errno : error));
+    throw std::runtime_error("cannot write " + path + ": " +
+                             std::strerror(written ? errno : error));
   }
 }
 

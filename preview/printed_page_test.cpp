@@ -14,8 +14,10 @@ std::vector<PrintedPage> interpret(const std::string& bytes) {
 }
 
 TEST(PrintedPage, SwitchesMarkTheCharactersTheyEnclose) {
-  std::vector<PrintedPage> pages =
-      interpret("a\x1b" "Eb\x1b" "F\x1bw1c\x1bw0\x1bS1d\x1bTe");
+  std::vector<PrintedPage> pages = interpret(
+      "a\x1b"
+      "Eb\x1b"
+      "F\x1bw1c\x1bw0\x1bS1d\x1bTe");
   ASSERT_EQ(pages.size(), 1u);
   const PrintedLine& line = pages[0].lines[0];
   ASSERT_EQ(line.size(), 5u);
@@ -27,13 +29,18 @@ TEST(PrintedPage, SwitchesMarkTheCharactersTheyEnclose) {
   EXPECT_FALSE(line[4].subscript);
 
   // The switches also take the argument as the byte 1 or 0.
-  std::vector<PrintedPage> binary = interpret(std::string("\x1bw\x01" "f\x1bw\x00g", 8));
+  std::vector<PrintedPage> binary =
+      interpret(std::string("\x1bw\x01"
+                            "f\x1bw\x00g",
+                            8));
   EXPECT_TRUE(binary[0].lines[0][0].doubleHeight);
   EXPECT_FALSE(binary[0].lines[0][1].doubleHeight);
 }
 
 TEST(PrintedPage, LinesPagesAndOverprinting) {
-  std::vector<PrintedPage> pages = interpret("abc\rX\r\n\nd\x0c" "e\x0c");
+  std::vector<PrintedPage> pages = interpret(
+      "abc\rX\r\n\nd\x0c"
+      "e\x0c");
   ASSERT_EQ(pages.size(), 2u);
   EXPECT_TRUE(pages[0].endsInFormFeed);
   EXPECT_EQ(terminalText(pages, false), "Xbc\n\nd\f\ne\f\n");
@@ -41,8 +48,15 @@ TEST(PrintedPage, LinesPagesAndOverprinting) {
 }
 
 TEST(PrintedPage, CodePage852IsDecoded) {
-  EXPECT_EQ(terminalText(interpret("\x9d\xa2" "d\xab \xda\xc4\xbf"), false), "Łódź ┌─┐\n");
-  EXPECT_EQ(terminalText(interpret("a\x1b" "Eb\x1b" "Fc"), true), "a\x1b[1mb\x1b[22mc\n");
+  EXPECT_EQ(terminalText(interpret("\x9d\xa2"
+                                   "d\xab \xda\xc4\xbf"),
+                         false),
+            "Łódź ┌─┐\n");
+  EXPECT_EQ(terminalText(interpret("a\x1b"
+                                   "Eb\x1b"
+                                   "Fc"),
+                         true),
+            "a\x1b[1mb\x1b[22mc\n");
 }
 
 TEST(PrintedPage, UnknownCommandsAreSkippedWithAWarning) {

@@ -54,9 +54,9 @@ std::string renderSvg(const Sheet& sheet) {
 
 std::string renderPng(const Sheet& sheet) {
   const double dots = kPngDotsPerInch / 72;
-  cairo_surface_t* surface =
-      cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(std::lround(kSheetWidth * dots)),
-                                 static_cast<int>(std::lround(kSheetHeight * dots)));
+  cairo_surface_t* surface = cairo_image_surface_create(
+      CAIRO_FORMAT_RGB24, static_cast<int>(std::lround(kSheetWidth * dots)),
+      static_cast<int>(std::lround(kSheetHeight * dots)));
   cairo_t* cr = cairo_create(surface);
   cairo_scale(cr, dots, dots);
   drawSheet(cr, sheet);

@@ -25,18 +25,41 @@ struct Strokes {
 
 bool singleLineBox(char32_t c, Strokes& strokes) {
   switch (c) {
-    case U'─': strokes = {false, false, true, true}; return true;
-    case U'│': strokes = {true, true, false, false}; return true;
-    case U'┌': strokes = {false, true, false, true}; return true;
-    case U'┐': strokes = {false, true, true, false}; return true;
-    case U'└': strokes = {true, false, false, true}; return true;
-    case U'┘': strokes = {true, false, true, false}; return true;
-    case U'├': strokes = {true, true, false, true}; return true;
-    case U'┤': strokes = {true, true, true, false}; return true;
-    case U'┬': strokes = {false, true, true, true}; return true;
-    case U'┴': strokes = {true, false, true, true}; return true;
-    case U'┼': strokes = {true, true, true, true}; return true;
-    default: return false;
+    case U'─':
+      strokes = {false, false, true, true};
+      return true;
+    case U'│':
+      strokes = {true, true, false, false};
+      return true;
+    case U'┌':
+      strokes = {false, true, false, true};
+      return true;
+    case U'┐':
+      strokes = {false, true, true, false};
+      return true;
+    case U'└':
+      strokes = {true, false, false, true};
+      return true;
+    case U'┘':
+      strokes = {true, false, true, false};
+      return true;
+    case U'├':
+      strokes = {true, true, false, true};
+      return true;
+    case U'┤':
+      strokes = {true, true, true, false};
+      return true;
+    case U'┬':
+      strokes = {false, true, true, true};
+      return true;
+    case U'┴':
+      strokes = {true, false, true, true};
+      return true;
+    case U'┼':
+      strokes = {true, true, true, true};
+      return true;
+    default:
+      return false;
   }
 }
 

@@ -39,12 +39,15 @@ int total(const std::vector<int>& ink, size_t from, size_t to) {
 
 // Pixel rows of printed line n (from 0) at 4 pixels per point.
 size_t lineTop(size_t n) {
-  return static_cast<size_t>((kSheetMargin + static_cast<double>(n) * kLineHeight * gridScale()) * 4);
+  return static_cast<size_t>((kSheetMargin + static_cast<double>(n) * kLineHeight * gridScale()) *
+                             4);
 }
 
 TEST(SheetDrawing, BoldPrintsMoreInkOnTheSameRows) {
   std::vector<int> plain = inkPerRow("\nHHHH");
-  std::vector<int> bold = inkPerRow("\n\x1b" "EHHHH");
+  std::vector<int> bold = inkPerRow(
+      "\n\x1b"
+      "EHHHH");
   EXPECT_GT(total(bold, lineTop(1), lineTop(2)), total(plain, lineTop(1), lineTop(2)) * 11 / 10);
   EXPECT_EQ(total(bold, 0, lineTop(1)), 0);
 }
@@ -74,7 +77,8 @@ TEST(SheetDrawing, SubscriptIsSmallerAndLower) {
 TEST(SheetDrawing, RulesJoinIntoUnbrokenLines) {
   // A box of code page 852 rules: the middle pixel row of line 0 is dark from the left corner's
   // centre to the right corner's centre, without a gap.
-  std::vector<int> ink = inkPerRow("\xda\xc4\xc4\xc4\xc2\xc4\xbf\r\n\xb3   \xb3 \xb3\r\n\xc0\xc4\xc4\xc4\xc1\xc4\xd9");
+  std::vector<int> ink =
+      inkPerRow("\xda\xc4\xc4\xc4\xc2\xc4\xbf\r\n\xb3   \xb3 \xb3\r\n\xc0\xc4\xc4\xc4\xc1\xc4\xd9");
   const size_t middle = (lineTop(0) + lineTop(1)) / 2;
   const int expected = static_cast<int>(6 * kColumnWidth * gridScale() * 4);
   EXPECT_GE(ink[middle], expected - 4);

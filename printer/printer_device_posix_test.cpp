@@ -20,7 +20,8 @@ class PrinterFolder : public ::testing::Test {
   void SetUp() override {
     previous_ = fs::current_path();
     folder_ = fs::temp_directory_path() /
-              ("printer_stream_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+              ("printer_stream_test_" +
+               std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
                ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(folder_);
     fs::create_directories(folder_);
@@ -36,12 +37,16 @@ class PrinterFolder : public ::testing::Test {
 
 TEST_F(PrinterFolder, WritesTheBytesToLpt1) {
   PrinterStream stream = openPrinterStream();
-  writeToPrinter(stream, L"\x1b" L"E\xC4\n");
+  writeToPrinter(stream,
+                 L"\x1b"
+                 L"E\xC4\n");
   writeToPrinter(stream, L"\x0C");
   closePrinterStream(stream);
   std::ifstream file("LPT1", std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(bytes, "\x1b" "E\xC4\r\n\x0C");
+  EXPECT_EQ(bytes,
+            "\x1b"
+            "E\xC4\r\n\x0C");
 }
 
 TEST_F(PrinterFolder, ADeviceThatCannotBeOpenedIsNamed) {

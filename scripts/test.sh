@@ -6,8 +6,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh clang-14 libclang-rt-14-dev libbenchmark-dev curl
+scripts/install-deps.sh clang-14 libclang-rt-14-dev libbenchmark-dev curl clang-format
 jobs=$(nproc)
+
+echo "== Formatting"
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 
 echo "== Release build and tests"
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIMETABLE_WERROR=ON

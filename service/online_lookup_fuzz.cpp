@@ -30,8 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   TrainData trainData;
   searchOnlineTrains(list, "5410", trainData);
-  if (!trainData[0].empty() || !isDecimalOrEmpty(trainData[1]) ||
-      !isDecimalOrEmpty(trainData[2])) {
+  if (!trainData[0].empty() || !isDecimalOrEmpty(trainData[1]) || !isDecimalOrEmpty(trainData[2])) {
     std::abort();
   }
   return 0;

@@ -29,7 +29,8 @@ TEST(OnlineLookup, MassInWholeTonnesTruncatedTowardZero) {
 }
 
 TEST(OnlineLookup, FirstMatchWinsAndNumbersCompareAsIntegers) {
-  EXPECT_EQ(search(json::array({train(7, 1000), train(123, 2000), train(123, 3000)}), "123")[1], "2");
+  EXPECT_EQ(search(json::array({train(7, 1000), train(123, 2000), train(123, 3000)}), "123")[1],
+            "2");
   EXPECT_EQ(search(json::array({train(123)}), "0123")[2], "187");
   EXPECT_EQ(search(json::array({train(123.7)}), "123")[2], "187");
 }
@@ -42,10 +43,14 @@ TEST(OnlineLookup, ScanStopsBeforeIndex9999) {
 }
 
 TEST(OnlineLookup, UnusableEntriesArePassedOver) {
-  json list = {nullptr,           5,
-               "text",            train("123"),
-               train(json(json::value_t::discarded)), train(nullptr),
-               train(5e12),       train(123, 4000)};
+  json list = {nullptr,
+               5,
+               "text",
+               train("123"),
+               train(json(json::value_t::discarded)),
+               train(nullptr),
+               train(5e12),
+               train(123, 4000)};
   EXPECT_EQ(search(list, "123")[1], "4");
   search(list, "111111", false);  // An entry without "trainNo" matches nothing.
 }

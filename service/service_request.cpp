@@ -37,8 +37,7 @@ void requireCaBundle() {
   std::FILE* file = std::fopen(caBundleFile, "rb");
   if (file == nullptr) {
     throw std::runtime_error(std::string("the CA bundle ") + caBundleFile +
-                             " cannot be read from the working directory: " +
-                             std::strerror(errno));
+                             " cannot be read from the working directory: " + std::strerror(errno));
   }
   std::fclose(file);
 }

@@ -104,10 +104,12 @@ int32_t buildStopTable(nlohmann::json trainInfo, nlohmann::json stopPoints, Stop
                        std::string& trainLabel, std::string& routeText) {
   if (trainInfo.is_null()) trainInfo = nlohmann::json::object();
   if (!trainInfo.is_object()) {
-    throw std::runtime_error("the train's description is not an object: " + quotedForMessage(trainInfo));
+    throw std::runtime_error("the train's description is not an object: " +
+                             quotedForMessage(trainInfo));
   }
   if (!stopPoints.is_array()) {
-    throw std::runtime_error("the timetable's stop points are not a list: " + quotedForMessage(stopPoints));
+    throw std::runtime_error("the timetable's stop points are not a list: " +
+                             quotedForMessage(stopPoints));
   }
   trainLabel = readTrainLabel(trainInfo);
   routeText = readText(trainInfo, "route", "the train's description");

@@ -20,9 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   job.lok3 = L"ET22";
   job.vmax = L"160";
   try {
-    takeTimetable(serviceMessageOf(std::string(reinterpret_cast<const char*>(data), size), 200,
-                                   "fuzz"),
-                  job);
+    takeTimetable(
+        serviceMessageOf(std::string(reinterpret_cast<const char*>(data), size), 200, "fuzz"), job);
     job.lastRow = buildStopTable(std::move(job.trainInfo), std::move(job.stopPoints), job.table,
                                  job.trainLabel, job.routeText);
   } catch (const std::runtime_error&) {

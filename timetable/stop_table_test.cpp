@@ -14,8 +14,9 @@ json at(const char* clock) {
 
 json stop(const std::string& name, const char* arrival, const char* departure,
           double distance = 1.5) {
-  return {{"pointNameRAW", name}, {"pointName", name},       {"arrivalTime", at(arrival)},
-          {"departureTime", at(departure)}, {"pointDistance", distance}, {"pointStopType", "ph"}};
+  return {{"pointNameRAW", name},       {"pointName", name},
+          {"arrivalTime", at(arrival)}, {"departureTime", at(departure)},
+          {"pointDistance", distance},  {"pointStopType", "ph"}};
 }
 
 struct Built {
@@ -26,8 +27,8 @@ struct Built {
 };
 
 Built build(const json& stopPoints,
-            const json& trainInfo = {{"trainCategoryCode", "EC"}, {"trainNo", 1234},
-                                     {"route", "Kraków|Gdynia"}}) {
+            const json& trainInfo = {
+                {"trainCategoryCode", "EC"}, {"trainNo", 1234}, {"route", "Kraków|Gdynia"}}) {
   Built built;
   built.lastRow = buildStopTable(trainInfo, stopPoints, built.table, built.label, built.route);
   return built;
@@ -118,8 +119,9 @@ TEST(StopTable, AbsentMembers) {
   EXPECT_TRUE(isMissingDistance(b.table.distance[0]));
   EXPECT_EQ(b.table.stopType[0], "");
   EXPECT_EQ(b.table.highlighted[0], 0);
-  Built strong = build(json::array({{{"pointNameRAW", "A"}, {"pointName", "x <strong>A</strong>"}}}),
-                       {{"trainNo", 77}});
+  Built strong =
+      build(json::array({{{"pointNameRAW", "A"}, {"pointName", "x <strong>A</strong>"}}}),
+            {{"trainNo", 77}});
   EXPECT_EQ(strong.table.highlighted[0], 1);
   EXPECT_EQ(strong.label, "77");
 }
@@ -154,7 +156,8 @@ TEST(StopTable, UnreadableDataNamesTheStopPoint) {
   EXPECT_EQ(errorOf(json::array({stop("A", nullptr, nullptr)}), {{"trainNo", "12"}}),
             "the train's description has an unreadable \"trainNo\": \"12\"");
   EXPECT_EQ(errorOf(json::array()), "the timetable has no stop points to print");
-  EXPECT_EQ(errorOf(json::array({stop("SBL 1", nullptr, nullptr)})), "the timetable has no stop points to print");
+  EXPECT_EQ(errorOf(json::array({stop("SBL 1", nullptr, nullptr)})),
+            "the timetable has no stop points to print");
   EXPECT_EQ(errorOf(json::object()), "the timetable's stop points are not a list: {}");
 }
 

@@ -1,0 +1,12 @@
+#ifndef TIMETABLE_DRIVER_WIDE_TEXT_WIN32_H_
+#define TIMETABLE_DRIVER_WIDE_TEXT_WIN32_H_
+
+#include <windows.h>
+
+#include <string>
+
+// Converts bytes in the given Windows code page into wide text with MultiByteToWideChar: one
+// pass for the length, one for the characters.
+std::wstring wideFromCodePage(const std::string& bytes, UINT codePage);
+
+#endif  // TIMETABLE_DRIVER_WIDE_TEXT_WIN32_H_
