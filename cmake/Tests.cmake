@@ -10,6 +10,12 @@ endif()
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 include(GoogleTest)
 
+set(TEST_ENVIRONMENT)
+if(TIMETABLE_SANITIZE)
+  set(TEST_ENVIRONMENT
+    "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/cmake/lsan-suppressions.txt:print_suppressions=0")
+endif()
+
 add_executable(unit_tests
   driver/utf8_test.cpp
   form/code_page_test.cpp
@@ -35,12 +41,14 @@ if(TIMETABLE_PREVIEW)
   add_test(NAME preview.cli
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/preview/preview_test.py
             $<TARGET_FILE:timetable-preview>)
+  set_tests_properties(preview.cli PROPERTIES ENVIRONMENT "${TEST_ENVIRONMENT}")
 endif()
 if(CMAKE_CROSSCOMPILING)
   # Under an emulator one run of the whole suite is much quicker than one run per test.
   add_test(NAME unit_tests COMMAND unit_tests)
 else()
-  gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)
+  gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "${TEST_ENVIRONMENT}")
 endif()
 
 # The end-to-end tests run the real program against the local timetable service on port 9640,
