@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Cross-builds timetable-print.exe and its unit tests for 64-bit Windows into build/windows:
 # mingw-w64 from Debian, a static libcurl with Schannel built from Debian's curl source.
-# TIMETABLE_SERVICE_HOST names the service host to build in (default localhost).
+# TIMETABLE_SERVICE_HOST names the service host to build in (default localhost). Wine runs the
+# tests; its Schannel needs GnuTLS, which it only recommends.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 out="$root/build/windows"
 
-scripts/install-deps.sh g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64 dpkg-dev \
+scripts/install-deps.sh g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64 libgnutls30 dpkg-dev \
   googletest
 scripts/build-windows-curl.sh "$out/curl"
 
