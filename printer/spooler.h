@@ -1,0 +1,41 @@
+#ifndef TIMETABLE_PRINTER_SPOOLER_H_
+#define TIMETABLE_PRINTER_SPOOLER_H_
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// A printer of the system's print spooler (CUPS, or Windows' spooler), which gets each job as
+// raw data: the printer receives the job's bytes unchanged.
+struct SpoolPrinter {
+  std::string name;
+  bool isDefault = false;
+};
+
+// One job under way. Its contents are the platform's own; the deleter cancels a job that was
+// not finished, so that no half form is left in the queue.
+struct SpoolJob;
+void cancelUnfinishedSpoolJob(SpoolJob* job);
+using SpoolJobHandle = std::unique_ptr<SpoolJob, void (*)(SpoolJob*)>;
+
+// The spooler's printers in its own order. A spooler that cannot be asked is thrown as
+// std::runtime_error.
+std::vector<SpoolPrinter> listSpoolPrinters();
+
+// Throws std::runtime_error unless the spooler has the printer: the text names it and suggests
+// --list-printers; a spooler that cannot be asked is named as such.
+void requireSpoolPrinter(const std::string& printer);
+
+// Starts a raw job with the document name given. Failure is thrown as std::runtime_error.
+SpoolJobHandle startSpoolJob(const std::string& printer, const std::string& documentName);
+
+// Hands the bytes to the spooler; when this returns they are the spooler's. A failure cancels
+// the job and is thrown as std::runtime_error.
+void writeSpoolJob(SpoolJob& job, const std::string& bytes);
+
+// Ends the job. A failure to end it cancels it and is thrown as std::runtime_error. Where the
+// spooler can tell, waits a few seconds for the job's end: a job that it rejected or that is
+// not completed by then gives a warning text naming the job; otherwise the result is empty.
+std::string finishSpoolJob(SpoolJob& job);
+
+#endif  // TIMETABLE_PRINTER_SPOOLER_H_
