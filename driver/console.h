@@ -2,9 +2,17 @@
 #define TIMETABLE_DRIVER_CONSOLE_H_
 
 #include <string>
+#include <vector>
+
+// The command line's arguments after the program's name, in UTF-8.
+std::vector<std::string> commandLineArguments(int argc, char** argv);
 
 // Reads the next white-space separated word typed at the console as wide text, for the
 // locomotive and speed prompts. At the end of the input the word is empty.
 std::wstring readWideWord();
+
+// Where the program's console window was opened for it alone (started by a double click), keeps
+// it open until Enter is pressed, so that the last lines can be read. Elsewhere returns at once.
+void holdOwnConsoleWindow();
 
 #endif  // TIMETABLE_DRIVER_CONSOLE_H_

@@ -5,8 +5,15 @@
 #include "driver/console.h"
 #include "driver/utf8.h"
 
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + 1, argv + argc);
+}
+
 std::wstring readWideWord() {
   std::string word;
   std::cin >> word;
   return utf8ToWide(word);
 }
+
+// A terminal window belongs to the shell that runs the program.
+void holdOwnConsoleWindow() {}

@@ -2,6 +2,8 @@
 // page, from a pipe or a file as UTF-8. The runtime's wide input would widen them byte by byte,
 // so they are read narrow and decoded here, which also keeps the words in the one buffer the
 // train number was read from.
+#include <shellapi.h>
+
 #include <iostream>
 
 #include "driver/console.h"
@@ -16,8 +18,36 @@ bool inputIsConsole() {
 
 }  // namespace
 
+// The narrow argv holds the arguments in the ANSI code page, which cannot hold every letter of
+// a file name; the wide command line can.
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) return std::vector<std::string>(argv + 1, argv + argc);
+  std::vector<std::string> arguments;
+  for (int i = 1; i < count; ++i) arguments.push_back(utf8FromWide(wide[i]));
+  LocalFree(wide);
+  return arguments;
+}
+
 std::wstring readWideWord() {
   std::string word;
   std::cin >> word;
   return wideFromCodePage(word, inputIsConsole() ? GetConsoleCP() : CP_UTF8);
+}
+
+// A window that Explorer opened for a double-clicked program closes the moment the program
+// ends; a Command Prompt's window has the shell attached too.
+void holdOwnConsoleWindow() {
+  DWORD processes[2];
+  if (GetConsoleProcessList(processes, 2) != 1 || !inputIsConsole()) return;
+  std::cout << "Press Enter to close this window." << std::flush;
+  // What was typed ahead of the dialogue's last word is no answer to this question.
+  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  FlushConsoleInputBuffer(input);
+  wchar_t typed[64];
+  DWORD read = 0;
+  do {
+    if (!ReadConsoleW(input, typed, 64, &read, nullptr)) return;
+  } while (read == 64 && typed[63] != L'\n');
 }

@@ -6,15 +6,19 @@ LPT1 there.
 
 import json
 import os
+import resource
 import shutil
+import signal
 import socket
 import ssl
+import struct
 import subprocess
 import sys
 import tempfile
 import time
 import unittest
 import urllib.request
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
@@ -24,6 +28,7 @@ PORT = 9640
 PROGRAM = None
 RUNNER = []  # A command that runs the program, such as wine for the Windows build.
 PACKAGE = None  # The Windows release zip, for the check of its contents.
+PREVIEW = None  # A timetable-preview that renders printer files the way the program must.
 WORK = None
 SERVICE_PROCESS = None
 
@@ -121,12 +126,19 @@ class EndToEnd(unittest.TestCase):
         shutil.copy(ca_file(), os.path.join(self.folder, "cacert.pem"))
         self.log_start = len(request_log())
 
-    def run_program(self, typed, timeout=90, program=None):
+    def run_program(self, typed, timeout=90, program=None, args=(), file_size_limit=None):
         if RUNNER:
             point_wine_printer_at(os.path.join(self.folder, "LPT1"))
+
+        def limit_file_size():
+            # A file that may not grow past the limit fails its writes, as a full disk does.
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+            resource.setrlimit(resource.RLIMIT_FSIZE, (file_size_limit, file_size_limit))
+
         started = time.time()
-        process = subprocess.run(RUNNER + [program or PROGRAM], input=typed.encode("utf-8"),
-                                 cwd=self.folder, capture_output=True, timeout=timeout)
+        process = subprocess.run(RUNNER + [program or PROGRAM, *args], input=typed.encode("utf-8"),
+                                 cwd=self.folder, capture_output=True, timeout=timeout,
+                                 preexec_fn=limit_file_size if file_size_limit else None)
         stdout, stderr = process.stdout.decode("utf-8"), process.stderr.decode("utf-8")
         if RUNNER:  # A Windows program ends its console lines in CR LF.
             stdout, stderr = stdout.replace("\r\n", "\n"), stderr.replace("\r\n", "\n")
@@ -150,6 +162,27 @@ class EndToEnd(unittest.TestCase):
             self.assertEqual(run.stdout, stdout)
         return errors[0]
 
+    def assertUsageError(self, run, *fragments):
+        """A command line that is not understood: exit status 2 and one "error: " line, before
+        any prompt or request."""
+        self.assertEqual(run.returncode, 2, run.stderr)
+        self.assertEqual(run.stdout, "")
+        self.assertRegex(run.stderr, r"\Aerror: [^\n]*--help[^\n]*\n\Z")
+        for fragment in fragments:
+            self.assertIn(fragment, run.stderr)
+        self.assertEqual(self.new_requests(), [])
+
+    def assertSamePixels(self, path, expected_path):
+        with open(path, "rb") as f, open(expected_path, "rb") as g:
+            if f.read() == g.read():
+                return
+        width, height, rows = png_pixels(path)
+        expected_width, expected_height, expected_rows = png_pixels(expected_path)
+        self.assertEqual((width, height), (expected_width, expected_height))
+        differing = sum(a != b for row, other in zip(rows, expected_rows)
+                        for a, b in zip(row, other))
+        self.assertEqual(differing, 0, "%d pixel bytes differ" % differing)
+
     def assertNothingPrinted(self, run):
         path = os.path.join(run.folder, "LPT1")
         if RUNNER:  # Wine's printer device needs the file it writes to in place beforehand.
@@ -158,13 +191,52 @@ class EndToEnd(unittest.TestCase):
             self.assertFalse(os.path.exists(path))
 
 
+def png_pixels(path):
+    """The width, height and rows of pixel bytes of a non-interlaced 8-bit PNG, filters undone,
+    so that two PNGs compare by what they show rather than by how they were compressed."""
+    with open(path, "rb") as f:
+        data = f.read()
+    at, idat = 8, b""
+    while at < len(data):
+        length, kind = struct.unpack(">I4s", data[at:at + 8])
+        body = data[at + 8:at + 8 + length]
+        if kind == b"IHDR":
+            width, height, depth, color = struct.unpack(">IIBB", body[:10])
+            channels = {0: 1, 2: 3, 4: 2, 6: 4}[color]
+            assert depth == 8 and body[12] == 0, "only 8-bit non-interlaced PNGs"
+        elif kind == b"IDAT":
+            idat += body
+        at += 12 + length
+    raw, stride, rows, previous = zlib.decompress(idat), width * channels, [], bytearray(width * channels)
+    for y in range(height):
+        line = raw[y * (stride + 1):(y + 1) * (stride + 1)]
+        kind, row = line[0], bytearray(line[1:])
+        for x in range(stride):
+            left = row[x - channels] if x >= channels else 0
+            up, corner = previous[x], previous[x - channels] if x >= channels else 0
+            if kind == 1:
+                row[x] = (row[x] + left) & 0xFF
+            elif kind == 2:
+                row[x] = (row[x] + up) & 0xFF
+            elif kind == 3:
+                row[x] = (row[x] + (left + up) // 2) & 0xFF
+            elif kind == 4:
+                p = left + up - corner
+                pa, pb, pc = abs(p - left), abs(p - up), abs(p - corner)
+                predictor = left if pa <= pb and pa <= pc else up if pb <= pc else corner
+                row[x] = (row[x] + predictor) & 0xFF
+        rows.append(bytes(row))
+        previous = row
+    return width, height, rows
+
+
 def main(cases):
-    """Usage: SCRIPT [--runner COMMAND] --program PATH [--package ZIP] [unittest arguments,
-    such as a test class name]."""
-    global PROGRAM, RUNNER, PACKAGE, WORK
+    """Usage: SCRIPT [--runner COMMAND] --program PATH [--package ZIP] [--preview PATH]
+    [unittest arguments, such as a test class name]."""
+    global PROGRAM, RUNNER, PACKAGE, PREVIEW, WORK
     options = {}
     args = sys.argv[1:]
-    while len(args) >= 2 and args[0] in ("--runner", "--program", "--package"):
+    while len(args) >= 2 and args[0] in ("--runner", "--program", "--package", "--preview"):
         options[args[0]] = args[1]
         args = args[2:]
     if "--program" not in options:
@@ -173,6 +245,7 @@ def main(cases):
     PROGRAM = os.path.abspath(options["--program"])
     RUNNER = [options["--runner"]] if "--runner" in options else []
     PACKAGE = os.path.abspath(options["--package"]) if "--package" in options else None
+    PREVIEW = os.path.abspath(options["--preview"]) if "--preview" in options else None
     WORK = tempfile.mkdtemp(prefix="timetable-e2e-")
     try:
         start_service()

@@ -14,7 +14,7 @@ import unittest
 import zipfile
 
 import e2e_harness as harness
-from e2e_harness import DIALOGUE_HEAD, EndToEnd, control, ok_lines
+from e2e_harness import DIALOGUE_HEAD, EndToEnd, Run, control, ok_lines
 
 # The sample trains: number, what is typed, the index of the last row.
 EXPRESS = ("5410", "5410\nEP09\nEU07-123\nx\n160\n", 14)
@@ -270,6 +270,97 @@ class Printing(EndToEnd):
         self.assertIn("│ ___ │Evil?w1??Name", lines[12])
         self.assertIn("│ ___ │B - C  ", lines[18])
         self.assertEqual(run.printed().count(b"\x0c"), 1)
+
+
+class CommandLine(EndToEnd):
+    def test_help_and_version(self):
+        run = self.run_program("", args=["--help"])
+        self.assertEqual((run.returncode, run.stderr), (0, ""))
+        self.assertIn("usage: timetable-print [-o FILE | -p PRINTER]", run.stdout)
+        run = self.run_program("", args=["--version"])
+        self.assertEqual((run.returncode, run.stderr), (0, ""))
+        self.assertRegex(run.stdout, r"\Atimetable-print \d+\.\d+\.\d+\n\Z")
+
+    def test_usage_errors_end_before_any_prompt_or_request(self):
+        cases = [(["--bogus"], "--bogus"), (["-x"], "-x"), (["-o"], "-o"),
+                 (["--output"], "--output"), (["form.pdf"], '"form.pdf"'),
+                 (["-o", "a.pdf", "--printer", "q"], "cannot be used together")]
+        for args, named in cases:
+            with self.subTest(args=args):
+                self.assertUsageError(self.run_program(EXPRESS[1], args=args), named)
+        self.assertEqual(os.listdir(self.folder), ["cacert.pem"])
+
+    def test_an_output_folder_that_cannot_be_written_fails_before_any_prompt(self):
+        for name in ("missing/form.pdf", "missing/form.prn", "."):
+            with self.subTest(output=name):
+                run = self.run_program(EXPRESS[1], args=["-o", name])
+                self.assertError(run, "cannot write " + name, stdout="")
+                self.assertEqual(self.new_requests(), [])
+
+
+class Output(EndToEnd):
+    """-o FILE: the printer's bytes, or the form rendered as timetable-preview renders them."""
+
+    def path(self, name):
+        return os.path.join(self.folder, name)
+
+    def preview(self, printer_file, output):
+        run = subprocess.run([harness.PREVIEW, printer_file, "-o", output], cwd=self.folder,
+                             capture_output=True, timeout=120)
+        self.assertEqual(run.returncode, 0, run.stderr)
+
+    def pdf_text(self, name):
+        info = subprocess.run(["pdfinfo", self.path(name)], capture_output=True, text=True)
+        text = subprocess.run(["pdftotext", "-layout", self.path(name), "-"],
+                              capture_output=True, text=True)
+        return re.search(r"Pages:\s+\d+", info.stdout).group(0), text.stdout
+
+    def test_bytes_file_is_the_printer_stream_and_lpt1_is_not_touched(self):
+        for number, typed, last_row in (EXPRESS, NIGHT, REGIONAL):
+            with self.subTest(train=number):
+                run = self.run_program(typed, args=["-o", "form.prn"])
+                self.assertEqual(run.returncode, 0, run.stderr)
+                self.assertEqual(run.stdout, DIALOGUE_HEAD + "%d\n" % last_row + ok_lines(last_row))
+                with open(self.path("form.prn"), "rb") as f, \
+                        open(os.path.join(harness.GOLDEN, number + ".prn"), "rb") as golden:
+                    self.assertEqual(f.read(), golden.read())
+                self.assertNothingPrinted(Run(0, "", "", 0, self.folder))
+                self.assertEqual(sorted(os.listdir(self.folder)),
+                                 sorted(["cacert.pem", "form.prn"] + (["LPT1"] if harness.RUNNER else [])))
+
+    def test_pdf_and_png_show_what_the_preview_shows(self):
+        if not harness.PREVIEW:
+            self.skipTest("no timetable-preview given")
+        for number, typed, _ in (EXPRESS, REGIONAL):
+            with self.subTest(train=number):
+                for name in ("form.pdf", "form.png", "form.prn"):
+                    run = self.run_program(typed, args=["-o", name])
+                    self.assertEqual(run.returncode, 0, run.stderr)
+                self.preview(self.path("form.prn"), self.path("expected.pdf"))
+                self.preview(self.path("form.prn"), self.path("expected.png"))
+                self.assertEqual(self.pdf_text("form.pdf"), self.pdf_text("expected.pdf"))
+                self.assertSamePixels(self.path("form.png"), self.path("expected.png"))
+
+    def test_a_run_that_fails_leaves_an_earlier_file_as_it_was(self):
+        names = ["form.pdf", "form.prn"]
+        for name in names:
+            with open(self.path(name), "wb") as f:
+                f.write(b"earlier form")
+        control(timetable="html500")
+        for name in names:
+            self.assertError(self.run_program(EXPRESS[1], args=["-o", name]))
+        control()
+        if not harness.RUNNER:  # A full disk, after the dialogue: the form cannot be written.
+            for name in names:
+                with self.subTest(output=name):
+                    run = self.run_program(EXPRESS[1], args=["-o", name], file_size_limit=4096)
+                    self.assertError(run, "cannot write " + name + ": File too large")
+                    self.assertTrue(run.stdout.startswith(DIALOGUE_HEAD + "14\n"), run.stdout)
+        for name in names:
+            with open(self.path(name), "rb") as f:
+                self.assertEqual(f.read(), b"earlier form")
+        self.assertEqual(sorted(os.listdir(self.folder)),
+                         sorted(["cacert.pem"] + names + (["LPT1"] if harness.RUNNER else [])))
 
 
 class WindowsPackage(EndToEnd):

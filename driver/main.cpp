@@ -1,9 +1,14 @@
-// timetable-print: prints a train driver's timetable form on the printer at LPT1.
+// timetable-print: prints a train driver's timetable form on the printer at LPT1, or where the
+// command line says.
 #include <exception>
 #include <iostream>
 #include <string>
 
+#include "driver/command_line.h"
+#include "driver/console.h"
+#include "driver/form_output.h"
 #include "driver/print_job.h"
+#include "printer/spooler.h"
 
 namespace {
 
@@ -15,15 +20,43 @@ std::string oneLine(std::string text) {
   return text;
 }
 
+void listPrinters() {
+  for (const SpoolPrinter& printer : listSpoolPrinters()) {
+    std::cout << printer.name << (printer.isDefault ? " (default)" : "") << "\n";
+  }
+  std::cout << std::flush;
+}
+
+int run(const CommandLine& line) {
+  if (line.help) {
+    std::cout << kUsageText << std::flush;
+  } else if (line.version) {
+    std::cout << kVersionText << std::flush;
+  } else if (line.listPrinters) {
+    listPrinters();
+  } else {
+    runPrintJob(chooseFormOutput(line.output, line.printer));
+  }
+  return 0;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  CommandLine line;
+  const std::string usageError = parseCommandLine(commandLineArguments(argc, argv), line);
+  if (!usageError.empty()) {
+    std::cerr << "error: " << oneLine(usageError) << " (timetable-print --help shows the usage)"
+              << std::endl;
+    return 2;
+  }
+  int status = 1;
   try {
-    runPrintJob();
+    status = run(line);
   } catch (const std::exception& failure) {
     std::cout.flush();
     std::cerr << "error: " << oneLine(failure.what()) << std::endl;
-    return 1;
   }
-  return 0;
+  holdOwnConsoleWindow();
+  return status;
 }

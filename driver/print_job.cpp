@@ -110,8 +110,8 @@ std::wstring stopBlock(const PrintJob& job, int32_t row) {
 namespace {
 
 // Phase 3: the route line, the head, one block per stop, the foot.
-void printForm(const PrintJob& job) {
-  PrinterStream printer = openPrinterStream();
+void printForm(const PrintJob& job, const FormOutput& output) {
+  PrinterStream printer = openFormOutput(output, job.trainNumber);
   writeToPrinter(
       printer, std::wstring(L"\n \n \n") + kBoldOn + routeLine(job) + L"\n" + kBoldOff + formHead);
   for (int32_t row = 0; row <= job.lastRow; ++row) {
@@ -121,14 +121,17 @@ void printForm(const PrintJob& job) {
     endLine();
   }
   writeToPrinter(printer, formFoot);
-  closePrinterStream(printer);
+  for (const std::string& warning : closeFormOutput(output, printer)) {
+    std::cerr << "warning: " << warning << std::endl;
+  }
 }
 
 }  // namespace
 
-void runPrintJob() {
+void runPrintJob(const FormOutput& output) {
+  checkFormOutput(output);
   PrintJob job;
   fetchTrainTimetable(job);
   gatherJobDetails(job);
-  printForm(job);
+  printForm(job, output);
 }

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "driver/form_output.h"
 #include "service/online_lookup.h"
 #include "timetable/stop_table.h"
 
@@ -21,10 +22,11 @@ struct PrintJob {
   std::wstring lok1, lok2, lok3, vmax;
 };
 
-// Runs one print job: asks for the train number and fetches the timetable, looks up the train's
-// mass and length and asks for the locomotives and the speed, then prints the form. Any failure
-// that ends the job is thrown as an exception whose text says what went wrong.
-void runPrintJob();
+// Runs one print job: checks the output, asks for the train number and fetches the timetable,
+// looks up the train's mass and length and asks for the locomotives and the speed, then prints
+// the form to the output. Any failure that ends the job is thrown as an exception whose text
+// says what went wrong.
+void runPrintJob(const FormOutput& output);
 
 // Takes the train's description and stop points from the timetable query's "message". Without a
 // non-empty list of stop points the service has no timetable for the train, which is thrown as

@@ -9,4 +9,7 @@
 // pass for the length, one for the characters.
 std::wstring wideFromCodePage(const std::string& bytes, UINT codePage);
 
+// Converts wide text from the system into UTF-8 with WideCharToMultiByte.
+std::string utf8FromWide(const std::wstring& text);
+
 #endif  // TIMETABLE_DRIVER_WIDE_TEXT_WIN32_H_

@@ -1,5 +1,7 @@
 #include "printer/printer_device.h"
 
-std::FILE* openPrinterDevice(const char* deviceName) { return std::fopen(deviceName, "wb"); }
+std::FILE* openPrinterDevice(const std::string& deviceName) {
+  return std::fopen(deviceName.c_str(), "wb");
+}
 
 bool printerDeviceAddsCarriageReturns() { return false; }

@@ -3,11 +3,14 @@
 
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 
+#include "printer/file_system.h"
+#include "printer/output_file.h"
 #include "printer/printer_stream.h"
 
 namespace {
@@ -65,6 +68,36 @@ TEST_F(PrinterFolder, AWriteErrorIsReported) {
   fs::create_symlink("/dev/full", "LPT1");
   PrinterStream stream = openPrinterStream();
   EXPECT_THROW(writeToPrinter(stream, L"form"), std::runtime_error);
+}
+
+std::string contentsOf(const char* path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+TEST_F(PrinterFolder, AFileIsReplacedOnlyWhenItsStreamIsClosed) {
+  std::ofstream("form.prn") << "earlier";
+  {
+    PrinterStream unfinished = openPrinterFileStream("form.prn");
+    writeToPrinter(unfinished, L"half\n");
+    EXPECT_EQ(contentsOf("form.prn"), "earlier");
+  }  // Dropped without closing, as when the run fails.
+  EXPECT_EQ(contentsOf("form.prn"), "earlier");
+  PrinterStream stream = openPrinterFileStream("form.prn");
+  writeToPrinter(stream, L"whole\n");
+  closePrinterStream(stream);
+  EXPECT_EQ(contentsOf("form.prn"), "whole\r\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 1);
+}
+
+TEST_F(PrinterFolder, DevicesAndPipesAreWrittenDirectly) {
+  ASSERT_EQ(mkfifo("pipe", 0600), 0);
+  std::ofstream("file") << "x";
+  EXPECT_TRUE(isDeviceOrPipe("pipe"));
+  EXPECT_TRUE(isDeviceOrPipe("/dev/null"));
+  EXPECT_FALSE(isDeviceOrPipe("file"));
+  EXPECT_FALSE(isDeviceOrPipe("missing"));
+  EXPECT_FALSE(isDeviceOrPipe("."));
 }
 
 }  // namespace

@@ -12,8 +12,8 @@ struct SpoolPrinter {
   bool isDefault = false;
 };
 
-// One job under way. Its contents are the platform's own; the deleter cancels a job that was
-// not finished, so that no half form is left in the queue.
+// One job under way. Its contents are the platform's own. The deleter frees the job, and first
+// cancels it when it was not finished, so that no half form is left in the queue.
 struct SpoolJob;
 void cancelUnfinishedSpoolJob(SpoolJob* job);
 using SpoolJobHandle = std::unique_ptr<SpoolJob, void (*)(SpoolJob*)>;

@@ -1,0 +1,23 @@
+#ifndef TIMETABLE_DRIVER_COMMAND_LINE_H_
+#define TIMETABLE_DRIVER_COMMAND_LINE_H_
+
+#include <string>
+#include <vector>
+
+// What the command line asks for. With no arguments the form goes to the printer at LPT1.
+struct CommandLine {
+  std::string output;   // -o FILE: a file (or a device) instead of the printer.
+  std::string printer;  // -p NAME: a printer of the system's spooler instead.
+  bool listPrinters = false;
+  bool help = false;
+  bool version = false;
+};
+
+extern const char kUsageText[];
+extern const char kVersionText[];
+
+// Reads the arguments that follow the program's name. Returns the text of a usage error, one
+// line naming the word at fault, or an empty text when the line was understood.
+std::string parseCommandLine(const std::vector<std::string>& arguments, CommandLine& line);
+
+#endif  // TIMETABLE_DRIVER_COMMAND_LINE_H_

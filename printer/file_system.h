@@ -1,0 +1,25 @@
+#ifndef TIMETABLE_PRINTER_FILE_SYSTEM_H_
+#define TIMETABLE_PRINTER_FILE_SYSTEM_H_
+
+#include <cstdio>
+#include <string>
+
+// The few file system calls the program's output needs, for paths in UTF-8 on every platform.
+// Each call that fails returns false (or null) and sets reason to the system's own words.
+
+// Whether the path names something that is written directly rather than replaced: a device such
+// as a printer port, or a pipe.
+bool isDeviceOrPipe(const std::string& path);
+
+bool isFolder(const std::string& path);
+
+// Creates a new, empty file of its own name in the folder of path, open for writing bytes, and
+// sets createdPath to its path.
+std::FILE* createFileBeside(const std::string& path, std::string& createdPath, std::string& reason);
+
+// Puts the file at from in the place of the file at to, replacing any file there in one step.
+bool replaceFile(const std::string& from, const std::string& to, std::string& reason);
+
+void removeFile(const std::string& path);
+
+#endif  // TIMETABLE_PRINTER_FILE_SYSTEM_H_

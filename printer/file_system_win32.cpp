@@ -1,0 +1,122 @@
+// Paths arrive in UTF-8 and are handed to the wide-character calls, so that a name with Polish
+// letters works whatever the system's ANSI code page.
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "driver/wide_text_win32.h"
+#include "printer/file_system.h"
+
+namespace {
+
+std::wstring widePath(const std::string& path) { return wideFromCodePage(path, CP_UTF8); }
+
+bool isSeparator(char c) { return c == '\\' || c == '/'; }
+
+std::string upperAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+// CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9 name devices in any folder, with or
+// without a colon.
+bool isDosDeviceName(std::string name) {
+  if (!name.empty() && name.back() == ':') name.pop_back();
+  name = upperAscii(name);
+  if (name == "CON" || name == "PRN" || name == "AUX" || name == "NUL") return true;
+  return name.size() == 4 && (name.compare(0, 3, "COM") == 0 || name.compare(0, 3, "LPT") == 0) &&
+         name[3] >= '1' && name[3] <= '9';
+}
+
+// \\server\printer: a shared printer. A file on a share needs a third part,
+// \\server\share\file.
+bool isSharedPrinterPath(const std::string& path) {
+  if (path.size() < 3 || !isSeparator(path[0]) || !isSeparator(path[1])) return false;
+  if (path[2] == '.' || path[2] == '?') return true;  // \\.\name and \\?\ device paths.
+  int parts = 0;
+  bool inPart = false;
+  for (size_t i = 2; i < path.size(); ++i) {
+    if (isSeparator(path[i])) {
+      inPart = false;
+    } else if (!inPart) {
+      inPart = true;
+      ++parts;
+    }
+  }
+  return parts == 2;
+}
+
+std::string systemMessage(DWORD error) {
+  char* text = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string message = length > 0 ? std::string(text, length) : "system error " + std::to_string(error);
+  LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                              message.back() == ' ' || message.back() == '.')) {
+    message.pop_back();
+  }
+  return message;
+}
+
+}  // namespace
+
+bool isDeviceOrPipe(const std::string& path) {
+  size_t start = path.size();
+  while (start > 0 && !isSeparator(path[start - 1])) --start;
+  return isDosDeviceName(path.substr(start)) || isSharedPrinterPath(path);
+}
+
+bool isFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::FILE* createFileBeside(const std::string& path, std::string& createdPath,
+                            std::string& reason) {
+  size_t start = path.size();
+  while (start > 0 && !isSeparator(path[start - 1])) --start;
+  const std::string stem =
+      path.substr(0, start) + "." + path.substr(start) + "." + std::to_string(GetCurrentProcessId());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    createdPath = stem + "-" + std::to_string(attempt);
+    int descriptor = -1;
+    const errno_t error =
+        _wsopen_s(&descriptor, widePath(createdPath).c_str(),
+                  _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _SH_DENYNO, _S_IREAD | _S_IWRITE);
+    if (error == EEXIST) continue;
+    if (error != 0) {
+      reason = std::strerror(error);
+      return nullptr;
+    }
+    std::FILE* file = _fdopen(descriptor, "wb");
+    if (file == nullptr) {
+      reason = std::strerror(errno);
+      _close(descriptor);
+      removeFile(createdPath);
+    }
+    return file;
+  }
+  reason = std::strerror(EEXIST);
+  return nullptr;
+}
+
+bool replaceFile(const std::string& from, const std::string& to, std::string& reason) {
+  if (MoveFileExW(widePath(from).c_str(), widePath(to).c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  reason = systemMessage(GetLastError());
+  return false;
+}
+
+void removeFile(const std::string& path) { _wremove(widePath(path).c_str()); }

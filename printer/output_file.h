@@ -1,0 +1,38 @@
+#ifndef TIMETABLE_PRINTER_OUTPUT_FILE_H_
+#define TIMETABLE_PRINTER_OUTPUT_FILE_H_
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+// A file written beside its final path and put in place only once it is complete, so that a
+// failed run never leaves half a file behind and never destroys an earlier one.
+struct PendingFile {
+  std::FILE* file = nullptr;
+  std::string path;       // Where the bytes go while the file is written.
+  std::string finalPath;  // Where the finished file goes.
+};
+
+// Closes and removes a file that was not finished.
+void discardPendingFile(PendingFile* pending);
+using PendingFileHandle = std::unique_ptr<PendingFile, void (*)(PendingFile*)>;
+
+// Starts the file for finalPath. A folder that does not exist or cannot be written, or a
+// finalPath that is a folder, is thrown as std::runtime_error naming finalPath.
+PendingFileHandle startPendingFile(const std::string& finalPath);
+
+// Appends the bytes; a write error is thrown as std::runtime_error.
+void writePendingFile(PendingFile& pending, const std::string& bytes);
+
+// Closes the file and puts it in place of finalPath; on failure it is discarded and the error
+// thrown as std::runtime_error.
+void finishPendingFile(PendingFileHandle pending);
+
+// Writes the whole contents to path through a pending file.
+void writeFileWhole(const std::string& path, const std::string& contents);
+
+// Throws as startPendingFile does when a file at path could not be written; leaves nothing
+// behind.
+void requireWritableFile(const std::string& path);
+
+#endif  // TIMETABLE_PRINTER_OUTPUT_FILE_H_
