@@ -136,25 +136,23 @@ int32_t buildStopTable(nlohmann::json trainInfo, nlohmann::json stopPoints, Stop
     table.highlighted[i] = readText(stop, "pointName", what).find("<strong>") != std::string::npos;
 
     ClockTime arrival;
-    if (readTime(stop, "arrivalTime", what, arrival)) {
-      table.arrivalText[i] = printedTime(arrival);
-      table.runMinutes[i] = minutesSince(previousDeparture, minuteOfDay(arrival));
-    } else {
-      table.arrivalText[i] = "-----";
-      table.runMinutes[i] = 0;
-    }
-
     ClockTime departure;
+    const bool arrives = readTime(stop, "arrivalTime", what, arrival);
     const bool departs = readTime(stop, "departureTime", what, departure);
-    if (departs) {
-      previousDeparture = minuteOfDay(departure);
-      table.departureText[i] = printedTime(departure);
-      // The timetable's first stop point has no dwell, even when it has an arrival time.
-      table.dwellMinutes[i] = j == 0 ? 0 : minutesSince(minuteOfDay(arrival), previousDeparture);
+    table.arrivalText[i] = arrives ? printedTime(arrival) : "-----";
+    table.departureText[i] = departs ? printedTime(departure) : "-----";
+    // The first row has no earlier stop to run from. A stop point with a departure but no
+    // arrival is passed without stopping: it is timed to its departure and has no dwell.
+    if (i == 0 || (!arrives && !departs)) {
+      table.runMinutes[i] = 0;
     } else {
-      table.departureText[i] = "-----";
-      table.dwellMinutes[i] = 0;
+      table.runMinutes[i] =
+          minutesSince(previousDeparture, minuteOfDay(arrives ? arrival : departure));
     }
+    // The timetable's first stop point has no dwell, even when it has an arrival time.
+    const bool dwells = j != 0 && arrives && departs;
+    table.dwellMinutes[i] = dwells ? minutesSince(minuteOfDay(arrival), minuteOfDay(departure)) : 0;
+    if (departs) previousDeparture = minuteOfDay(departure);
     table.distance[i] = readDistance(stop, what);
     table.stopType[i] = readText(stop, "pointStopType", what);
     if (!departs) break;

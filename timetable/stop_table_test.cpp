@@ -74,16 +74,28 @@ TEST(StopTable, MidnightWrap) {
   EXPECT_EQ(b.table.runMinutes[2], 49);
 }
 
-TEST(StopTable, FirstStopPointRunAndDwell) {
-  // With an arrival, the first row runs from minute 0 of the day and still has no dwell.
-  Built b = build({stop("A", "05:00:00", "05:10:00"), stop("B", "05:20:00", nullptr)});
-  EXPECT_EQ(b.table.runMinutes[0], 360);
-  EXPECT_EQ(b.table.dwellMinutes[0], 0);
-  // A later stop point without arrival: its dwell counts from minute 0.
-  Built later = build({stop("A", nullptr, "05:00:00"), stop("B", nullptr, "05:20:00"),
-                       stop("C", "05:30:00", nullptr)});
-  EXPECT_EQ(later.table.runMinutes[1], 0);
-  EXPECT_EQ(later.table.dwellMinutes[1], 380);
+TEST(StopTable, NoMinutesCountFromMidnight) {
+  // The first row has no earlier stop to run from, even with an arrival time, and no dwell.
+  Built first = build({stop("A", "05:00:00", "05:10:00"), stop("B", "05:20:00", nullptr)});
+  EXPECT_EQ(first.table.runMinutes[0], 0);
+  EXPECT_EQ(first.table.dwellMinutes[0], 0);
+  EXPECT_EQ(first.table.runMinutes[1], 10);
+  // A pass in the middle is timed from the previous departure to its own, across midnight.
+  Built pass = build({stop("A", nullptr, "22:55:00"), stop("B", nullptr, "23:05:00"),
+                      stop("C", "23:20:00", nullptr)});
+  EXPECT_EQ(pass.table.arrivalText[1], "-----");
+  EXPECT_EQ(pass.table.runMinutes[1], 10);
+  EXPECT_EQ(pass.table.dwellMinutes[1], 0);
+  EXPECT_EQ(pass.table.runMinutes[2], 15);
+  // After a leading block signal the first row is not the first stop point (its dwell counts, as
+  // the block signal test shows), yet it has no run time; passed, it has no dwell either.
+  Built signal = build({stop("SBL 1", nullptr, nullptr), stop("A", "05:00:00", "05:10:00"),
+                        stop("B", "05:20:00", nullptr)});
+  EXPECT_EQ(signal.table.runMinutes[0], 0);
+  Built passed = build({stop("SBL 1", nullptr, nullptr), stop("A", nullptr, "05:10:00"),
+                        stop("B", "05:20:00", nullptr)});
+  EXPECT_EQ(passed.table.runMinutes[0], 0);
+  EXPECT_EQ(passed.table.dwellMinutes[0], 0);
 }
 
 TEST(StopTable, BlockSignalsGetNoRow) {
