@@ -60,8 +60,10 @@ std::wstring askWideWord(const char* prompt) {
 void gatherJobDetails(PrintJob& job) {
   lookupOnlineTrain(job.trainNumber, job.trainData);
   // The timetable is not needed after this, so the table builder gets it without a copy.
+  std::string warning;
   job.lastRow = buildStopTable(std::move(job.trainInfo), std::move(job.stopPoints), job.table,
-                               job.trainLabel, job.routeText);
+                               job.trainLabel, job.routeText, warning);
+  if (!warning.empty()) std::cerr << "warning: " << warning << std::endl;
   job.lok1 = askWideWord("LOK1:");
   job.lok2 = askWideWord("LOK2:");
   job.lok3 = askWideWord("LOK3:");

@@ -46,8 +46,9 @@ void formOf99Rows(benchmark::State& state) {
     job.lok3 = L"x";
     job.vmax = L"160";
     takeTimetable(answer, job);
+    std::string warning;
     job.lastRow = buildStopTable(std::move(job.trainInfo), std::move(job.stopPoints), job.table,
-                                 job.trainLabel, job.routeText);
+                                 job.trainLabel, job.routeText, warning);
     printed += printerBytes(routeLine(job) + formHead, false);
     for (int32_t row = 0; row <= job.lastRow; ++row) {
       printed += printerBytes(stopBlock(job, row), false);

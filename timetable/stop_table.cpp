@@ -1,9 +1,9 @@
 #include "timetable/stop_table.h"
 
 #include <cmath>
-#include <iostream>
 #include <limits>
 #include <stdexcept>
+#include <string>
 
 #include "service/json_number.h"
 #include "timetable/service_time.h"
@@ -101,7 +101,8 @@ int countRowsLeftOut(const nlohmann::json& stopPoints, size_t from) {
 }  // namespace
 
 int32_t buildStopTable(nlohmann::json trainInfo, nlohmann::json stopPoints, StopTable& table,
-                       std::string& trainLabel, std::string& routeText) {
+                       std::string& trainLabel, std::string& routeText, std::string& warning) {
+  warning.clear();
   if (trainInfo.is_null()) trainInfo = nlohmann::json::object();
   if (!trainInfo.is_object()) {
     throw std::runtime_error("the train's description is not an object: " +
@@ -125,9 +126,9 @@ int32_t buildStopTable(nlohmann::json trainInfo, nlohmann::json stopPoints, Stop
     std::string name = readText(stop, "pointNameRAW", "stop point " + std::to_string(j + 1));
     if (isBlockSignal(name)) continue;
     if (row + 1 == stopTableCapacity) {
-      std::cerr << "warning: the form has room for " << stopTableCapacity << " stops; "
-                << countRowsLeftOut(stopPoints, j) << " further stop points are left out"
-                << std::endl;
+      warning = "the form has room for " + std::to_string(stopTableCapacity) + " stops; " +
+                std::to_string(countRowsLeftOut(stopPoints, j)) +
+                " further stop points are left out";
       break;
     }
     const size_t i = static_cast<size_t>(++row);

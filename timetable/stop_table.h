@@ -28,10 +28,11 @@ bool isMissingDistance(double distance);
 // Fills the table from the timetable's "trainInfo" and "stopPoints", skipping block signals
 // (names beginning "SBL" or "sbl"), and sets the train label (category and number) and the route
 // text. Returns the index of the last row written. The table ends at the first stop point
-// without a departure time or at the last stop point; rows beyond the capacity are left out with
-// a warning on standard error. Unreadable data, or no stop point that gets a row, is thrown as
-// std::runtime_error naming the stop point and the offending value.
+// without a departure time or at the last stop point. Rows beyond the capacity are left out, and
+// warning then says how many, for the caller to show; it is empty otherwise. Unreadable data, or
+// no stop point that gets a row, is thrown as std::runtime_error naming the stop point and the
+// offending value.
 int32_t buildStopTable(nlohmann::json trainInfo, nlohmann::json stopPoints, StopTable& table,
-                       std::string& trainLabel, std::string& routeText);
+                       std::string& trainLabel, std::string& routeText, std::string& warning);
 
 #endif  // TIMETABLE_TIMETABLE_STOP_TABLE_H_
