@@ -7,8 +7,8 @@
 #include <string>
 #include <utility>
 
+#include "driver/form_builder.h"
 #include "driver/print_job.h"
-#include "form/form_text.h"
 #include "service/service_request.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -31,9 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (job.lastRow < 0 || job.lastRow >= stopTableCapacity) std::abort();
   // Only a timetable that fills the table leaves stop points out.
   if (!warning.empty() && job.lastRow != stopTableCapacity - 1) std::abort();
-  std::wstring form = routeLine(job) + formHead;
-  for (int32_t row = 0; row <= job.lastRow; ++row) form += stopBlock(job, row);
-  form += formFoot;
+  std::wstring form;
+  buildForm(job, [&form](const std::wstring& piece, int32_t) { form += piece; });
   for (wchar_t c : form) {
     if (static_cast<unsigned long>(c) >= 256) std::abort();
   }
