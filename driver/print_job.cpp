@@ -16,7 +16,7 @@
 
 namespace {
 
-const char* const regionCode = "eu";
+const char* const kRegionCode = "eu";
 const size_t kMaxTrainNumberDigits = 10;
 
 void endLine() { std::cout << std::endl; }
@@ -41,7 +41,7 @@ void fetchTrainTimetable(PrintJob& job) {
   endLine();
   requireTrainNumber(job.trainNumber);
 
-  takeTimetable(fetchTimetable(job.trainNumber, regionCode), job);
+  takeTimetable(fetchTimetable(job.trainNumber, kRegionCode), job);
 }
 
 std::wstring askWideWord(const char* prompt) {

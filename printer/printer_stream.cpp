@@ -6,12 +6,12 @@
 
 #include "printer/printer_device.h"
 
-const char* const printerDevice = "LPT1";
+const char* const kPrinterDevice = "LPT1";
 
 namespace {
 
 [[noreturn]] void failPrinter(const char* what, int error) {
-  throw std::runtime_error(std::string(what) + " the printer " + printerDevice + ": " +
+  throw std::runtime_error(std::string(what) + " the printer " + kPrinterDevice + ": " +
                            std::strerror(error));
 }
 
@@ -31,7 +31,7 @@ std::string printerBytes(const std::wstring& text, bool deviceAddsCarriageReturn
 PrinterStream openPrinterStream() {
   PrinterStream stream;
   errno = 0;
-  stream.device.reset(openPrinterDevice(printerDevice));
+  stream.device.reset(openPrinterDevice(kPrinterDevice));
   if (!stream.device) failPrinter("cannot open", errno);
   return stream;
 }

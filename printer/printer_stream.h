@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-extern const char* const printerDevice;
+extern const char* const kPrinterDevice;
 
 // The open printer. Text written to it is printer code: each character below 256 is the byte
 // the printer receives.
@@ -18,7 +18,7 @@ struct PrinterStream {
 // adds the carriage returns itself.
 std::string printerBytes(const std::wstring& text, bool deviceAddsCarriageReturns);
 
-// Opens printerDevice; a device that cannot be opened is thrown as std::runtime_error naming it
+// Opens kPrinterDevice; a device that cannot be opened is thrown as std::runtime_error naming it
 // and the reason.
 PrinterStream openPrinterStream();
 

@@ -8,7 +8,7 @@
 #include "service/json_number.h"
 #include "timetable/service_time.h"
 
-const double missingDistance = std::numeric_limits<double>::quiet_NaN();
+const double kMissingDistance = std::numeric_limits<double>::quiet_NaN();
 
 bool isMissingDistance(double distance) { return std::isnan(distance); }
 
@@ -51,7 +51,7 @@ bool readTime(const nlohmann::json& stop, const char* key, const std::string& wh
 
 double readDistance(const nlohmann::json& stop, const std::string& what) {
   auto member = stop.find("pointDistance");
-  if (member == stop.end() || member->is_null()) return missingDistance;
+  if (member == stop.end() || member->is_null()) return kMissingDistance;
   if (!member->is_number()) fail(what, "pointDistance", *member);
   return member->get<double>();
 }
@@ -125,8 +125,8 @@ int32_t buildStopTable(nlohmann::json trainInfo, nlohmann::json stopPoints, Stop
     }
     std::string name = readText(stop, "pointNameRAW", "stop point " + std::to_string(j + 1));
     if (isBlockSignal(name)) continue;
-    if (row + 1 == stopTableCapacity) {
-      warning = "the form has room for " + std::to_string(stopTableCapacity) + " stops; " +
+    if (row + 1 == kStopTableCapacity) {
+      warning = "the form has room for " + std::to_string(kStopTableCapacity) + " stops; " +
                 std::to_string(countRowsLeftOut(stopPoints, j)) +
                 " further stop points are left out";
       break;

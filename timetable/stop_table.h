@@ -6,23 +6,23 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-const int stopTableCapacity = 99;
+const int kStopTableCapacity = 99;
 
 // One row per printed stop, as parallel columns; row i is entry i of every column.
 struct StopTable {
-  std::array<std::string, stopTableCapacity> stationName;
-  std::array<unsigned char, stopTableCapacity> highlighted;
-  std::array<std::string, stopTableCapacity> arrivalText;
-  std::array<std::string, stopTableCapacity> departureText;
-  std::array<int32_t, stopTableCapacity> runMinutes;
-  std::array<int32_t, stopTableCapacity> dwellMinutes;
-  // Kilometres along the route; missingDistance where the service gave none.
-  std::array<double, stopTableCapacity> distance;
-  std::array<std::string, stopTableCapacity> stopType;
+  std::array<std::string, kStopTableCapacity> stationName;
+  std::array<unsigned char, kStopTableCapacity> highlighted;
+  std::array<std::string, kStopTableCapacity> arrivalText;
+  std::array<std::string, kStopTableCapacity> departureText;
+  std::array<int32_t, kStopTableCapacity> runMinutes;
+  std::array<int32_t, kStopTableCapacity> dwellMinutes;
+  // Kilometres along the route; kMissingDistance where the service gave none.
+  std::array<double, kStopTableCapacity> distance;
+  std::array<std::string, kStopTableCapacity> stopType;
 };
 
 // Marks a stop point without a distance; it prints as an empty distance.
-extern const double missingDistance;
+extern const double kMissingDistance;
 bool isMissingDistance(double distance);
 
 // Fills the table from the timetable's "trainInfo" and "stopPoints", skipping block signals

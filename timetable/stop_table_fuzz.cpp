@@ -28,9 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const std::runtime_error&) {
     return 0;  // Our own error: reported on one line and the run ends.
   }
-  if (job.lastRow < 0 || job.lastRow >= stopTableCapacity) std::abort();
+  if (job.lastRow < 0 || job.lastRow >= kStopTableCapacity) std::abort();
   // Only a timetable that fills the table leaves stop points out.
-  if (!warning.empty() && job.lastRow != stopTableCapacity - 1) std::abort();
+  if (!warning.empty() && job.lastRow != kStopTableCapacity - 1) std::abort();
   std::wstring form;
   buildForm(job, [&form](const std::wstring& piece, int32_t) { form += piece; });
   for (wchar_t c : form) {
