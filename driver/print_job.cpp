@@ -1,7 +1,6 @@
 #include "driver/print_job.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
@@ -9,12 +8,7 @@
 #include <utility>
 
 #include "driver/console.h"
-#include "driver/utf8.h"
-#include "form/code_page.h"
-#include "form/form_text.h"
-#include "form/printer_code.h"
-#include "form/stop_block.h"
-#include "form/stop_cells.h"
+#include "driver/form_builder.h"
 #include "printer/printer_stream.h"
 #include "service/online_lookup.h"
 #include "service/timetable_query.h"
@@ -22,7 +16,7 @@
 
 namespace {
 
-const char* const regionCode = "eu";
+const char* const kRegionCode = "eu";
 const size_t kMaxTrainNumberDigits = 10;
 
 void endLine() { std::cout << std::endl; }
@@ -47,7 +41,7 @@ void fetchTrainTimetable(PrintJob& job) {
   endLine();
   requireTrainNumber(job.trainNumber);
 
-  takeTimetable(fetchTimetable(job.trainNumber, regionCode), job);
+  takeTimetable(fetchTimetable(job.trainNumber, kRegionCode), job);
 }
 
 std::wstring askWideWord(const char* prompt) {
@@ -60,8 +54,10 @@ std::wstring askWideWord(const char* prompt) {
 void gatherJobDetails(PrintJob& job) {
   lookupOnlineTrain(job.trainNumber, job.trainData);
   // The timetable is not needed after this, so the table builder gets it without a copy.
+  std::string warning;
   job.lastRow = buildStopTable(std::move(job.trainInfo), std::move(job.stopPoints), job.table,
-                               job.trainLabel, job.routeText);
+                               job.trainLabel, job.routeText, warning);
+  if (!warning.empty()) std::cerr << "warning: " << warning << std::endl;
   job.lok1 = askWideWord("LOK1:");
   job.lok2 = askWideWord("LOK2:");
   job.lok3 = askWideWord("LOK3:");
@@ -70,14 +66,24 @@ void gatherJobDetails(PrintJob& job) {
   endLine();
 }
 
-std::wstring distanceText(double distance) {
-  if (isMissingDistance(distance)) return std::wstring();
-  char text[512];
-  std::snprintf(text, sizeof text, "%f", distance);
-  return utf8ToWide(text);
+// Phase 3: the route line, the head, one block per stop, the foot.
+void printForm(const PrintJob& job, const FormOutput& output) {
+  PrinterStream printer = openFormOutput(output, job.trainNumber);
+  buildForm(job, [&printer](const std::wstring& piece, int32_t row) {
+    if (row == kNoRow) {
+      writeToPrinter(printer, piece);
+      return;
+    }
+    // A row is reported OK only once its block has reached the printer.
+    std::cout << row;
+    writeToPrinter(printer, piece);
+    std::cout << " OK";
+    endLine();
+  });
+  for (const std::string& warning : closeFormOutput(output, printer)) {
+    std::cerr << "warning: " << warning << std::endl;
+  }
 }
-
-std::wstring decimalText(int32_t value) { return utf8ToWide(std::to_string(value)); }
 
 }  // namespace
 
@@ -90,43 +96,6 @@ void takeTimetable(nlohmann::json answer, PrintJob& job) {
   auto trainInfo = answer.find("trainInfo");
   job.trainInfo = trainInfo == answer.end() ? nlohmann::json::object() : std::move(*trainInfo);
 }
-
-std::wstring routeLine(const PrintJob& job) {
-  return toPrinterCodePage(utf8ToWide(job.trainLabel + " Relacja " + job.routeText));
-}
-
-std::wstring stopBlock(const PrintJob& job, int32_t row) {
-  const StopTable& table = job.table;
-  const auto i = static_cast<size_t>(row);
-  StopCells cells;
-  buildStopCells(table.highlighted[i], utf8ToWide(table.stationName[i]), job.lok1, job.lok2,
-                 job.lok3, utf8ToWide(job.trainData[1]), utf8ToWide(job.trainData[2]), job.vmax,
-                 distanceText(table.distance[i]), utf8ToWide(table.arrivalText[i]),
-                 utf8ToWide(table.departureText[i]), decimalText(table.runMinutes[i]),
-                 decimalText(table.dwellMinutes[i]), utf8ToWide(table.stopType[i]), cells);
-  return buildStopBlock(cells, row);
-}
-
-namespace {
-
-// Phase 3: the route line, the head, one block per stop, the foot.
-void printForm(const PrintJob& job, const FormOutput& output) {
-  PrinterStream printer = openFormOutput(output, job.trainNumber);
-  writeToPrinter(
-      printer, std::wstring(L"\n \n \n") + kBoldOn + routeLine(job) + L"\n" + kBoldOff + formHead);
-  for (int32_t row = 0; row <= job.lastRow; ++row) {
-    std::cout << row;
-    writeToPrinter(printer, stopBlock(job, row));
-    std::cout << " OK";
-    endLine();
-  }
-  writeToPrinter(printer, formFoot);
-  for (const std::string& warning : closeFormOutput(output, printer)) {
-    std::cerr << "warning: " << warning << std::endl;
-  }
-}
-
-}  // namespace
 
 void runPrintJob(const FormOutput& output) {
   checkFormOutput(output);

@@ -33,10 +33,4 @@ void runPrintJob(const FormOutput& output);
 // std::runtime_error. An absent description reads as an empty one.
 void takeTimetable(nlohmann::json answer, PrintJob& job);
 
-// The bold line above the form: train label, " Relacja " and the route, in printer code.
-std::wstring routeLine(const PrintJob& job);
-
-// The printed block of one row of the job's stop table.
-std::wstring stopBlock(const PrintJob& job, int32_t row);
-
 #endif  // TIMETABLE_DRIVER_PRINT_JOB_H_

@@ -5,8 +5,8 @@
 #include <string>
 #include <utility>
 
+#include "driver/form_builder.h"
 #include "driver/print_job.h"
-#include "form/form_text.h"
 #include "printer/printer_stream.h"
 #include "service/service_request.h"
 
@@ -46,13 +46,12 @@ void formOf99Rows(benchmark::State& state) {
     job.lok3 = L"x";
     job.vmax = L"160";
     takeTimetable(answer, job);
+    std::string warning;
     job.lastRow = buildStopTable(std::move(job.trainInfo), std::move(job.stopPoints), job.table,
-                                 job.trainLabel, job.routeText);
-    printed += printerBytes(routeLine(job) + formHead, false);
-    for (int32_t row = 0; row <= job.lastRow; ++row) {
-      printed += printerBytes(stopBlock(job, row), false);
-    }
-    printed += printerBytes(formFoot, false);
+                                 job.trainLabel, job.routeText, warning);
+    buildForm(job, [&printed](const std::wstring& piece, int32_t) {
+      printed += printerBytes(piece, false);
+    });
     benchmark::DoNotOptimize(printed);
   }
 }

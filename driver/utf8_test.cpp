@@ -4,7 +4,7 @@
 
 namespace {
 
-const wchar_t R = 0xFFFD;
+const wchar_t kReplacement = 0xFFFD;
 
 std::wstring codes(std::initializer_list<unsigned> values) {
   std::wstring text;
@@ -25,22 +25,22 @@ TEST(Utf8ToWide, WellFormedText) {
 }
 
 TEST(Utf8ToWide, IllFormedBytesBecomeReplacementCharacters) {
-  EXPECT_EQ(utf8ToWide("\x80"), codes({R}));
-  EXPECT_EQ(utf8ToWide("a\xC5"), codes({'a', R}));  // Truncated at the end.
+  EXPECT_EQ(utf8ToWide("\x80"), codes({kReplacement}));
+  EXPECT_EQ(utf8ToWide("a\xC5"), codes({'a', kReplacement}));  // Truncated at the end.
   EXPECT_EQ(utf8ToWide("\xE2\x82"
                        "A"),
-            codes({R, 'A'}));                        // Truncated, then ASCII.
-  EXPECT_EQ(utf8ToWide("\xC0\xAF"), codes({R, R}));  // Overlong.
+            codes({kReplacement, 'A'}));                                   // Truncated, then ASCII.
+  EXPECT_EQ(utf8ToWide("\xC0\xAF"), codes({kReplacement, kReplacement}));  // Overlong.
   // A surrogate and a value beyond U+10FFFF: how many replacement characters stand for them is
   // each decoder's own, but nothing else may come out.
   for (const char* bytes : {"\xED\xA0\x80", "\xF4\x90\x80\x80"}) {
     const std::wstring decoded = utf8ToWide(bytes);
     EXPECT_FALSE(decoded.empty());
-    EXPECT_EQ(decoded.find_first_not_of(R), std::wstring::npos);
+    EXPECT_EQ(decoded.find_first_not_of(kReplacement), std::wstring::npos);
   }
   EXPECT_EQ(utf8ToWide("\xFF"
                        "b"),
-            codes({R, 'b'}));
+            codes({kReplacement, 'b'}));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "form/form_text.h"
 
+#include "form/form_grid.h"
 #include "form/printer_code.h"
 
 namespace {
@@ -9,11 +10,17 @@ const wchar_t kH = kHorizontal;
 
 // The two narrow fields, "Stacja" and "Godzina", blank on every head line but the fourth.
 std::wstring blankLeftFields() {
-  return kV + blanks(2) + kV + blanks(2) + kV + blanks(32) + kV + blanks(19);
+  return kV + blanks(kNarrowWidth) + kV + blanks(kNarrowWidth) + kV + blanks(kNameWidth) + kV +
+         blanks(kHoursWidth);
 }
 
-std::wstring doubleHeight(const std::wstring& text) {
-  return kDoubleHeightOn + text + kDoubleHeightOff;
+// A heading centred in its field, the odd blank on the right. In double height the switches
+// enclose the heading alone; they take no column.
+std::wstring centred(const std::wstring& heading, int width, bool doubleHeight = false) {
+  const int spare = width - static_cast<int>(heading.size());
+  std::wstring field = blanks(spare / 2);
+  field += doubleHeight ? kDoubleHeightOn + heading + kDoubleHeightOff : heading;
+  return field + blanks(spare - spare / 2);
 }
 
 // "V" with a subscript "P".
@@ -21,28 +28,31 @@ std::wstring vpHeading() { return std::wstring(L"V") + kSubscriptOn + L"P" + kSc
 
 std::wstring buildFormHead() {
   std::wstring head;
-  head += kTopLeft + repeated(kH, 2) + kTeeDown + repeated(kH, 2) + kTeeDown + repeated(kH, 32) +
-          kTeeDown + repeated(kH, 19) + kTeeDown + repeated(kH, 6) + kTeeDown + repeated(kH, 8) +
-          kTeeDown + repeated(kH, 8) + kTopRight + L'\n';
-  head += blankLeftFields() + kV + L" LOK1 " + kV + blanks(8) + kV + blanks(8) + kV + L'\n';
-  head += blankLeftFields() + kTeeRight + repeated(kH, 6) + kTeeLeft + L" Brutto " + kV +
-          L"  Vmax  " + kV + L'\n';
-  head += kV + vpHeading() + kV + vpHeading() + kV + blanks(13) + doubleHeight(L"Stacja") +
-          blanks(13) + kV + blanks(6) + doubleHeight(L"Godzina") + blanks(6) + kV + L" LOK2 " +
-          kTeeRight + repeated(kH, 8) + kCross + repeated(kH, 8) + kTeeLeft + L'\n';
-  head += blankLeftFields() + kTeeRight + repeated(kH, 6) + kTeeLeft + blanks(8) + kV + blanks(8) +
-          kV + L'\n';
+  head += kTopLeft + repeated(kH, kNarrowWidth) + kTeeDown + repeated(kH, kNarrowWidth) + kTeeDown +
+          repeated(kH, kNameWidth) + kTeeDown + repeated(kH, kHoursWidth) + kTeeDown +
+          repeated(kH, kLokWidth) + kTeeDown + repeated(kH, kTrainWidth) + kTeeDown +
+          repeated(kH, kTrainWidth) + kTopRight + L'\n';
+  head += blankLeftFields() + kV + centred(L"LOK1", kLokWidth) + kV + blanks(kTrainWidth) + kV +
+          blanks(kTrainWidth) + kV + L'\n';
+  head += blankLeftFields() + kTeeRight + repeated(kH, kLokWidth) + kTeeLeft +
+          centred(L"Brutto", kTrainWidth) + kV + centred(L"Vmax", kTrainWidth) + kV + L'\n';
+  head += kV + vpHeading() + kV + vpHeading() + kV + centred(L"Stacja", kNameWidth, true) + kV +
+          centred(L"Godzina", kHoursWidth, true) + kV + centred(L"LOK2", kLokWidth) + kTeeRight +
+          repeated(kH, kTrainWidth) + kCross + repeated(kH, kTrainWidth) + kTeeLeft + L'\n';
+  head += blankLeftFields() + kTeeRight + repeated(kH, kLokWidth) + kTeeLeft + blanks(kTrainWidth) +
+          kV + blanks(kTrainWidth) + kV + L'\n';
   // "Dł.Poc.": the train's length; 0x88 is "ł" in code page 852.
-  head += blankLeftFields() + kV + L" LOK3 " + kV +
-          doubleHeight(std::wstring(L"D") + wchar_t{0x88} + L".Poc.") + blanks(1) + kV + blanks(3) +
-          doubleHeight(L"%") + blanks(4) + kV + L'\n';
+  head += blankLeftFields() + kV + centred(L"LOK3", kLokWidth) + kV +
+          centred(std::wstring(L"D") + wchar_t{0x88} + L".Poc.", kTrainWidth, true) + kV +
+          centred(L"%", kTrainWidth, true) + kV + L'\n';
   return head;
 }
 
 std::wstring buildFormFoot() {
-  return kBottomLeft + repeated(kH, 5) + kTeeUp + repeated(kH, 32) + kTeeUp + repeated(kH, 9) +
-         kTeeUp + repeated(kH, 9) + kTeeUp + repeated(kH, 6) + kTeeUp + repeated(kH, 8) + kTeeUp +
-         repeated(kH, 8) + kBottomRight + kFormFeed;
+  return kBottomLeft + repeated(kH, kTickWidth) + kTeeUp + repeated(kH, kNameWidth) + kTeeUp +
+         repeated(kH, kTimeWidth) + kTeeUp + repeated(kH, kTimeWidth) + kTeeUp +
+         repeated(kH, kLokWidth) + kTeeUp + repeated(kH, kTrainWidth) + kTeeUp +
+         repeated(kH, kTrainWidth) + kBottomRight + kFormFeed;
 }
 
 }  // namespace

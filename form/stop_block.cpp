@@ -1,5 +1,6 @@
 #include "form/stop_block.h"
 
+#include "form/form_grid.h"
 #include "form/printer_code.h"
 
 namespace {
@@ -9,6 +10,8 @@ const wchar_t kH = kHorizontal;
 
 // Field 1 holds " ___ " on line 3, where the driver ticks the stop off; blank elsewhere.
 const wchar_t kTickField[] = L" ___ ";
+static_assert(sizeof kTickField / sizeof kTickField[0] - 1 == kTickWidth,
+              "the tick mark fills its field");
 
 void appendRun(std::wstring& line, wchar_t character, int count) {
   line.append(static_cast<size_t>(count), character);
@@ -19,21 +22,21 @@ void appendRule(std::wstring& block, int32_t rowIndex) {
   // between the two time fields at column 49.
   const bool first = rowIndex == 0;
   block += kTeeRight;
-  appendRun(block, kH, 2);
+  appendRun(block, kH, kNarrowWidth);
   block += first ? kTeeUp : kH;
-  appendRun(block, kH, 2);
+  appendRun(block, kH, kNarrowWidth);
   block += kCross;
-  appendRun(block, kH, 32);
+  appendRun(block, kH, kNameWidth);
   block += kCross;
-  appendRun(block, kH, 9);
+  appendRun(block, kH, kTimeWidth);
   block += first ? kTeeDown : kCross;
-  appendRun(block, kH, 9);
+  appendRun(block, kH, kTimeWidth);
   block += kCross;
-  appendRun(block, kH, 6);
+  appendRun(block, kH, kLokWidth);
   block += kCross;
-  appendRun(block, kH, 8);
+  appendRun(block, kH, kTrainWidth);
   block += kCross;
-  appendRun(block, kH, 8);
+  appendRun(block, kH, kTrainWidth);
   block += kTeeLeft;
   block += L'\n';
 }
@@ -71,19 +74,21 @@ std::wstring buildStopBlock(const StopCells& cells, int32_t rowIndex) {
   std::wstring block;
   block.reserve(640);
   appendRule(block, rowIndex);
-  appendLine(block, {v, run(L' ', 5), v, run(L' ', 32), v, run(L' ', 9), v, run(L' ', 9), v,
-                     cell(cells[lok1Cell]), v, run(L' ', 8), v, run(L' ', 8), v});
+  appendLine(block, {v, run(L' ', kTickWidth), v, run(L' ', kNameWidth), v, run(L' ', kTimeWidth),
+                     v, run(L' ', kTimeWidth), v, cell(cells[lok1Cell]), v, run(L' ', kTrainWidth),
+                     v, run(L' ', kTrainWidth), v});
   appendLine(block, {v, text(kTickField), v, cell(cells[nameCell]), v, cell(cells[arrivalCell]), v,
-                     cell(cells[runCell]), one(kTeeRight), run(kH, 6), one(kTeeLeft),
+                     cell(cells[runCell]), one(kTeeRight), run(kH, kLokWidth), one(kTeeLeft),
                      cell(cells[massCell]), v, cell(cells[vmaxCell]), v});
-  appendLine(block, {v, run(L' ', 5), v, run(L' ', 32), v, run(L' ', 9), v, run(L' ', 9), v,
-                     cell(cells[lok2Cell]), one(kTeeRight), run(kH, 8), one(kCross), run(kH, 8),
-                     one(kTeeLeft)});
-  appendLine(block, {v, run(L' ', 5), v, run(L' ', 32), v, cell(cells[departureCell]), v,
-                     cell(cells[dwellCell]), one(kTeeRight), run(kH, 6), one(kTeeLeft),
-                     run(L' ', 8), v, run(L' ', 8), v});
+  appendLine(block, {v, run(L' ', kTickWidth), v, run(L' ', kNameWidth), v, run(L' ', kTimeWidth),
+                     v, run(L' ', kTimeWidth), v, cell(cells[lok2Cell]), one(kTeeRight),
+                     run(kH, kTrainWidth), one(kCross), run(kH, kTrainWidth), one(kTeeLeft)});
   appendLine(block,
-             {v, run(L' ', 5), v, cell(cells[distanceCell]), v, run(L' ', 9), v, run(L' ', 9), v,
-              cell(cells[lok3Cell]), v, cell(cells[lengthCell]), v, run(L' ', 8), v});
+             {v, run(L' ', kTickWidth), v, run(L' ', kNameWidth), v, cell(cells[departureCell]), v,
+              cell(cells[dwellCell]), one(kTeeRight), run(kH, kLokWidth), one(kTeeLeft),
+              run(L' ', kTrainWidth), v, run(L' ', kTrainWidth), v});
+  appendLine(block, {v, run(L' ', kTickWidth), v, cell(cells[distanceCell]), v,
+                     run(L' ', kTimeWidth), v, run(L' ', kTimeWidth), v, cell(cells[lok3Cell]), v,
+                     cell(cells[lengthCell]), v, run(L' ', kTrainWidth), v});
   return block;
 }

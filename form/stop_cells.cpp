@@ -3,14 +3,10 @@
 #include <utility>
 
 #include "form/code_page.h"
+#include "form/form_grid.h"
 #include "form/printer_code.h"
 
 namespace {
-
-const int32_t kNameWidth = 32;
-const int32_t kTimeWidth = 9;
-const int32_t kLokWidth = 6;
-const int32_t kTrainWidth = 8;
 
 int32_t columns(const std::wstring& text) { return static_cast<int32_t>(text.size()); }
 

@@ -4,8 +4,8 @@
 
 namespace {
 
-const std::wstring DH = L"\x1bw1";
-const std::wstring SH = L"\x1bw0";
+const std::wstring kDoubleHeight = L"\x1bw1";
+const std::wstring kSingleHeight = L"\x1bw0";
 
 std::wstring spaces(size_t n) { return std::wstring(n, L' '); }
 
@@ -29,22 +29,22 @@ TEST(CenterInField, PadsWithTheOddBlankOnTheRight) {
 
 TEST(StopCells, PlainRowExactly) {
   StopCells cells = sampleCells(0, L"Kraków Płaszów");
-  EXPECT_EQ(cells[nameCell], DH +
+  EXPECT_EQ(cells[nameCell], kDoubleHeight +
                                  L"Krak\xA2w P\x88"
                                  L"asz\xA2w" +
-                                 spaces(18) + SH);
-  EXPECT_EQ(cells[arrivalCell], DH + L"  15:05  " + SH);
-  EXPECT_EQ(cells[runCell], DH + L"   15    " + SH);
+                                 spaces(18) + kSingleHeight);
+  EXPECT_EQ(cells[arrivalCell], kDoubleHeight + L"  15:05  " + kSingleHeight);
+  EXPECT_EQ(cells[runCell], kDoubleHeight + L"   15    " + kSingleHeight);
   EXPECT_EQ(cells[lok1Cell], L" EP09 ");
-  EXPECT_EQ(cells[massCell], DH + L"  512   " + SH);
-  EXPECT_EQ(cells[vmaxCell], DH + L"  160   " + SH);
+  EXPECT_EQ(cells[massCell], kDoubleHeight + L"  512   " + kSingleHeight);
+  EXPECT_EQ(cells[vmaxCell], kDoubleHeight + L"  160   " + kSingleHeight);
   EXPECT_EQ(cells[6], L"");
   EXPECT_EQ(cells[lok2Cell], L" EU07 ");
-  EXPECT_EQ(cells[distanceCell], DH + L"12.500000" + spaces(21) + L"ph" + SH);
-  EXPECT_EQ(cells[departureCell], DH + L"  15:07  " + SH);
-  EXPECT_EQ(cells[dwellCell], DH + L"    2    " + SH);
+  EXPECT_EQ(cells[distanceCell], kDoubleHeight + L"12.500000" + spaces(21) + L"ph" + kSingleHeight);
+  EXPECT_EQ(cells[departureCell], kDoubleHeight + L"  15:07  " + kSingleHeight);
+  EXPECT_EQ(cells[dwellCell], kDoubleHeight + L"    2    " + kSingleHeight);
   EXPECT_EQ(cells[lok3Cell], spaces(6));
-  EXPECT_EQ(cells[lengthCell], DH + L"  187   " + SH);
+  EXPECT_EQ(cells[lengthCell], kDoubleHeight + L"  187   " + kSingleHeight);
   for (size_t i = 0; i <= lengthCell; ++i) {
     EXPECT_EQ(cells[i].find(L"\x1b"
                             L"E"),
@@ -55,14 +55,14 @@ TEST(StopCells, PlainRowExactly) {
 
 TEST(StopCells, HighlightedNameIsBoldInsideDoubleHeight) {
   StopCells cells = sampleCells(1, L"Gdynia Główna");
-  EXPECT_EQ(cells[nameCell], DH +
+  EXPECT_EQ(cells[nameCell], kDoubleHeight +
                                  L"\x1b"
                                  L"EGdynia G\x88\xA2wna" +
                                  spaces(19) +
                                  L"\x1b"
                                  L"F" +
-                                 SH);
-  EXPECT_EQ(cells[arrivalCell], DH + L"  15:05  " + SH);
+                                 kSingleHeight);
+  EXPECT_EQ(cells[arrivalCell], kDoubleHeight + L"  15:05  " + kSingleHeight);
   for (size_t i = 1; i <= lengthCell; ++i) {
     EXPECT_EQ(cells[i].find(L"\x1b"
                             L"E"),
@@ -74,25 +74,26 @@ TEST(StopCells, HighlightedNameIsBoldInsideDoubleHeight) {
 TEST(StopCells, WideTextsStayWhole) {
   const std::wstring longName(40, L'N');
   StopCells cells = sampleCells(0, longName, L"EU07-123", L"ET22");
-  EXPECT_EQ(cells[nameCell], DH + longName + SH);
+  EXPECT_EQ(cells[nameCell], kDoubleHeight + longName + kSingleHeight);
   EXPECT_EQ(cells[lok2Cell], L"EU07-123");
   EXPECT_EQ(cells[lok3Cell], L" ET22 ");
 
   StopCells joined;
   buildStopCells(0, L"A", L"", L"", L"", L"", L"", L"", std::wstring(30, L'9'), L"", L"", L"", L"",
                  L"pt", joined);
-  EXPECT_EQ(joined[distanceCell], DH + std::wstring(30, L'9') + L"pt" + SH);
+  EXPECT_EQ(joined[distanceCell], kDoubleHeight + std::wstring(30, L'9') + L"pt" + kSingleHeight);
   EXPECT_EQ(joined[lok1Cell], spaces(6));
-  EXPECT_EQ(joined[massCell], DH + spaces(8) + SH);
+  EXPECT_EQ(joined[massCell], kDoubleHeight + spaces(8) + kSingleHeight);
 }
 
 TEST(StopCells, BarWidensAfterCountingAndControlsPrintAsQuestionMarks) {
   StopCells cells = sampleCells(0, L"A|B");
-  EXPECT_EQ(cells[nameCell], DH + L"A - B" + spaces(29) + SH);  // Counted as 3, printed as 5.
+  EXPECT_EQ(cells[nameCell],
+            kDoubleHeight + L"A - B" + spaces(29) + kSingleHeight);  // Counted as 3, printed as 5.
   StopCells injected = sampleCells(0,
                                    L"Evil\x1b"
                                    L"E\nname");
-  EXPECT_EQ(injected[nameCell], DH + L"Evil?E?name" + spaces(21) + SH);
+  EXPECT_EQ(injected[nameCell], kDoubleHeight + L"Evil?E?name" + spaces(21) + kSingleHeight);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, starts the local sample timetable service and runs
 # timetable-print against it; afterwards shows the printed form. Everything happens in ./demo,
-# where the printer is the file LPT1.
+# where the printer is the file LPT1. Arguments go to timetable-print: scripts/demo.sh -o form.pdf
+# writes the form as a PDF instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -28,9 +29,12 @@ echo "Sample trains: 5410 (Kraków - Gdynia), 38170 (night train Przemyśl - Kra
 echo "91341 (Łódź - Zduńska Wola), 64102 (not in the list of trains online)."
 echo "Locomotives are words such as EP09 or EU07-123; type x for none."
 echo
-"$root/build/release/timetable-print" || exit $?
+"$root/build/release/timetable-print" "$@" || exit $?
 
-if [[ -f LPT1 ]]; then
+if [[ $# -gt 0 ]]; then
+  echo
+  echo "The form went where the options said, in demo/ for a file name."
+elif [[ -f LPT1 ]]; then
   echo
   echo "The printer received $(wc -c <LPT1) bytes in demo/LPT1. As the printer prints them:"
   echo

@@ -1,14 +1,14 @@
 #include "timetable/stop_table.h"
 
 #include <cmath>
-#include <iostream>
 #include <limits>
 #include <stdexcept>
+#include <string>
 
 #include "service/json_number.h"
 #include "timetable/service_time.h"
 
-const double missingDistance = std::numeric_limits<double>::quiet_NaN();
+const double kMissingDistance = std::numeric_limits<double>::quiet_NaN();
 
 bool isMissingDistance(double distance) { return std::isnan(distance); }
 
@@ -51,7 +51,7 @@ bool readTime(const nlohmann::json& stop, const char* key, const std::string& wh
 
 double readDistance(const nlohmann::json& stop, const std::string& what) {
   auto member = stop.find("pointDistance");
-  if (member == stop.end() || member->is_null()) return missingDistance;
+  if (member == stop.end() || member->is_null()) return kMissingDistance;
   if (!member->is_number()) fail(what, "pointDistance", *member);
   return member->get<double>();
 }
@@ -101,7 +101,8 @@ int countRowsLeftOut(const nlohmann::json& stopPoints, size_t from) {
 }  // namespace
 
 int32_t buildStopTable(nlohmann::json trainInfo, nlohmann::json stopPoints, StopTable& table,
-                       std::string& trainLabel, std::string& routeText) {
+                       std::string& trainLabel, std::string& routeText, std::string& warning) {
+  warning.clear();
   if (trainInfo.is_null()) trainInfo = nlohmann::json::object();
   if (!trainInfo.is_object()) {
     throw std::runtime_error("the train's description is not an object: " +
@@ -124,10 +125,10 @@ int32_t buildStopTable(nlohmann::json trainInfo, nlohmann::json stopPoints, Stop
     }
     std::string name = readText(stop, "pointNameRAW", "stop point " + std::to_string(j + 1));
     if (isBlockSignal(name)) continue;
-    if (row + 1 == stopTableCapacity) {
-      std::cerr << "warning: the form has room for " << stopTableCapacity << " stops; "
-                << countRowsLeftOut(stopPoints, j) << " further stop points are left out"
-                << std::endl;
+    if (row + 1 == kStopTableCapacity) {
+      warning = "the form has room for " + std::to_string(kStopTableCapacity) + " stops; " +
+                std::to_string(countRowsLeftOut(stopPoints, j)) +
+                " further stop points are left out";
       break;
     }
     const size_t i = static_cast<size_t>(++row);
@@ -136,25 +137,23 @@ int32_t buildStopTable(nlohmann::json trainInfo, nlohmann::json stopPoints, Stop
     table.highlighted[i] = readText(stop, "pointName", what).find("<strong>") != std::string::npos;
 
     ClockTime arrival;
-    if (readTime(stop, "arrivalTime", what, arrival)) {
-      table.arrivalText[i] = printedTime(arrival);
-      table.runMinutes[i] = minutesSince(previousDeparture, minuteOfDay(arrival));
-    } else {
-      table.arrivalText[i] = "-----";
-      table.runMinutes[i] = 0;
-    }
-
     ClockTime departure;
+    const bool arrives = readTime(stop, "arrivalTime", what, arrival);
     const bool departs = readTime(stop, "departureTime", what, departure);
-    if (departs) {
-      previousDeparture = minuteOfDay(departure);
-      table.departureText[i] = printedTime(departure);
-      // The timetable's first stop point has no dwell, even when it has an arrival time.
-      table.dwellMinutes[i] = j == 0 ? 0 : minutesSince(minuteOfDay(arrival), previousDeparture);
+    table.arrivalText[i] = arrives ? printedTime(arrival) : "-----";
+    table.departureText[i] = departs ? printedTime(departure) : "-----";
+    // The first row has no earlier stop to run from. A stop point with a departure but no
+    // arrival is passed without stopping: it is timed to its departure and has no dwell.
+    if (i == 0 || (!arrives && !departs)) {
+      table.runMinutes[i] = 0;
     } else {
-      table.departureText[i] = "-----";
-      table.dwellMinutes[i] = 0;
+      table.runMinutes[i] =
+          minutesSince(previousDeparture, minuteOfDay(arrives ? arrival : departure));
     }
+    // The timetable's first stop point has no dwell, even when it has an arrival time.
+    const bool dwells = j != 0 && arrives && departs;
+    table.dwellMinutes[i] = dwells ? minutesSince(minuteOfDay(arrival), minuteOfDay(departure)) : 0;
+    if (departs) previousDeparture = minuteOfDay(departure);
     table.distance[i] = readDistance(stop, what);
     table.stopType[i] = readText(stop, "pointStopType", what);
     if (!departs) break;

@@ -6,32 +6,33 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-const int stopTableCapacity = 99;
+const int kStopTableCapacity = 99;
 
 // One row per printed stop, as parallel columns; row i is entry i of every column.
 struct StopTable {
-  std::array<std::string, stopTableCapacity> stationName;
-  std::array<unsigned char, stopTableCapacity> highlighted;
-  std::array<std::string, stopTableCapacity> arrivalText;
-  std::array<std::string, stopTableCapacity> departureText;
-  std::array<int32_t, stopTableCapacity> runMinutes;
-  std::array<int32_t, stopTableCapacity> dwellMinutes;
-  // Kilometres along the route; missingDistance where the service gave none.
-  std::array<double, stopTableCapacity> distance;
-  std::array<std::string, stopTableCapacity> stopType;
+  std::array<std::string, kStopTableCapacity> stationName;
+  std::array<unsigned char, kStopTableCapacity> highlighted;
+  std::array<std::string, kStopTableCapacity> arrivalText;
+  std::array<std::string, kStopTableCapacity> departureText;
+  std::array<int32_t, kStopTableCapacity> runMinutes;
+  std::array<int32_t, kStopTableCapacity> dwellMinutes;
+  // Kilometres along the route; kMissingDistance where the service gave none.
+  std::array<double, kStopTableCapacity> distance;
+  std::array<std::string, kStopTableCapacity> stopType;
 };
 
 // Marks a stop point without a distance; it prints as an empty distance.
-extern const double missingDistance;
+extern const double kMissingDistance;
 bool isMissingDistance(double distance);
 
 // Fills the table from the timetable's "trainInfo" and "stopPoints", skipping block signals
 // (names beginning "SBL" or "sbl"), and sets the train label (category and number) and the route
 // text. Returns the index of the last row written. The table ends at the first stop point
-// without a departure time or at the last stop point; rows beyond the capacity are left out with
-// a warning on standard error. Unreadable data, or no stop point that gets a row, is thrown as
-// std::runtime_error naming the stop point and the offending value.
+// without a departure time or at the last stop point. Rows beyond the capacity are left out, and
+// warning then says how many, for the caller to show; it is empty otherwise. Unreadable data, or
+// no stop point that gets a row, is thrown as std::runtime_error naming the stop point and the
+// offending value.
 int32_t buildStopTable(nlohmann::json trainInfo, nlohmann::json stopPoints, StopTable& table,
-                       std::string& trainLabel, std::string& routeText);
+                       std::string& trainLabel, std::string& routeText, std::string& warning);
 
 #endif  // TIMETABLE_TIMETABLE_STOP_TABLE_H_

@@ -7,8 +7,8 @@
 #include <string>
 #include <utility>
 
+#include "driver/form_builder.h"
 #include "driver/print_job.h"
-#include "form/form_text.h"
 #include "service/service_request.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -19,18 +19,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   job.lok2 = L"x";
   job.lok3 = L"ET22";
   job.vmax = L"160";
+  std::string warning;
   try {
     takeTimetable(
         serviceMessageOf(std::string(reinterpret_cast<const char*>(data), size), 200, "fuzz"), job);
     job.lastRow = buildStopTable(std::move(job.trainInfo), std::move(job.stopPoints), job.table,
-                                 job.trainLabel, job.routeText);
+                                 job.trainLabel, job.routeText, warning);
   } catch (const std::runtime_error&) {
     return 0;  // Our own error: reported on one line and the run ends.
   }
-  if (job.lastRow < 0 || job.lastRow >= stopTableCapacity) std::abort();
-  std::wstring form = routeLine(job) + formHead;
-  for (int32_t row = 0; row <= job.lastRow; ++row) form += stopBlock(job, row);
-  form += formFoot;
+  if (job.lastRow < 0 || job.lastRow >= kStopTableCapacity) std::abort();
+  // Only a timetable that fills the table leaves stop points out.
+  if (!warning.empty() && job.lastRow != kStopTableCapacity - 1) std::abort();
+  std::wstring form;
+  buildForm(job, [&form](const std::wstring& piece, int32_t) { form += piece; });
   for (wchar_t c : form) {
     if (static_cast<unsigned long>(c) >= 256) std::abort();
   }
