@@ -36,8 +36,9 @@ if(NOT WIN32)
     printer/printer_device_posix_test.cpp)
 endif()
 if(TIMETABLE_PREVIEW)
-  target_sources(unit_tests PRIVATE preview/printed_page_test.cpp preview/sheet_drawing_test.cpp)
-  target_link_libraries(unit_tests PRIVATE preview_core)
+  target_sources(unit_tests PRIVATE preview/printed_page_test.cpp preview/rendering_test.cpp
+    preview/sheet_drawing_test.cpp)
+  target_link_libraries(unit_tests PRIVATE timetable_render)
   add_test(NAME preview.cli
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/preview/preview_test.py
             $<TARGET_FILE:timetable-preview>)

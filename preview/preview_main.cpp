@@ -43,27 +43,8 @@ void writeFile(const std::string& path, const std::string& bytes) {
   }
 }
 
-bool endsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-// "form-%d.png" with the sheet's number from 1.
-std::string numbered(const std::string& pattern, size_t number) {
-  const size_t at = pattern.find("%d");
-  return pattern.substr(0, at) + std::to_string(number) + pattern.substr(at + 2);
-}
-
-void writeOutput(const std::string& output, const std::vector<Sheet>& sheets) {
-  if (endsWith(output, ".pdf")) return writeFile(output, renderPdf(sheets));
-  const bool png = endsWith(output, ".png");
-  if (!png && !endsWith(output, ".svg")) {
-    throw std::runtime_error("cannot tell the format of " + output + ": use .pdf, .png or .svg");
-  }
-  const bool every = output.find("%d") != std::string::npos;
-  for (size_t i = 0; i < (every ? sheets.size() : 1); ++i) {
-    writeFile(every ? numbered(output, i + 1) : output,
-              png ? renderPng(sheets[i]) : renderSvg(sheets[i]));
-  }
+void printWarnings(const std::vector<std::string>& warnings) {
+  for (const std::string& warning : warnings) std::cerr << "warning: " << warning << "\n";
 }
 
 int run(const std::vector<std::string>& args) {
@@ -83,14 +64,17 @@ int run(const std::vector<std::string>& args) {
     std::cerr << kUsage;
     return 2;
   }
+  const std::string bytes = readFile(input);
   std::vector<std::string> warnings;
-  const std::vector<PrintedPage> pages = interpretPrinterBytes(readFile(input), warnings);
-  for (const std::string& warning : warnings) std::cerr << "warning: " << warning << "\n";
   if (output.empty()) {
+    const std::vector<PrintedPage> pages = interpretPrinterBytes(bytes, warnings);
+    printWarnings(warnings);
     std::cout << terminalText(pages, standardOutputIsTerminal()) << std::flush;
     if (!std::cout) throw std::runtime_error("cannot write to standard output");
   } else {
-    writeOutput(output, sheetsOf(pages));
+    const std::vector<RenderedFile> files = renderPrinterBytes(bytes, output, warnings);
+    printWarnings(warnings);
+    for (const RenderedFile& file : files) writeFile(file.path, file.contents);
   }
   return 0;
 }

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <string>
 
+#include "preview/printer_font.h"
 #include "preview/terminal_text.h"
 
 namespace {
 
-const char kFontFamily[] = "DejaVu Sans Mono";
 // DejaVu Sans Mono advances 0.602 em, so this size puts one glyph on each 7.2-point column.
 const double kFontSize = 11.96;
 const double kBaseline = 9.4;  // From the top of a line.
@@ -82,10 +82,9 @@ void drawRule(cairo_t* cr, double x, double y, const Strokes& strokes) {
 }
 
 void drawGlyph(cairo_t* cr, double x, double y, const PrintedCharacter& printed) {
-  cairo_select_font_face(cr, kFontFamily, CAIRO_FONT_SLANT_NORMAL,
-                         printed.bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
   const std::string text = utf8Of(printed.character);
   cairo_save(cr);
+  cairo_set_font_face(cr, printerFontFace(printed.bold));
   if (printed.subscript) {
     cairo_set_font_size(cr, kSubscriptSize);
     cairo_move_to(cr, x + (kColumnWidth - kSubscriptSize * 0.602) / 2,
@@ -131,6 +130,7 @@ void drawSheet(cairo_t* cr, const Sheet& sheet) {
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_paint(cr);
   cairo_set_source_rgb(cr, 0, 0, 0);
+  setPrinterFontOptions(cr);
   cairo_translate(cr, kSheetMargin, kSheetMargin);
   cairo_scale(cr, gridScale(), gridScale());
   for (size_t row = 0; row < sheet.lineCount; ++row) {
