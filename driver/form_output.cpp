@@ -1,6 +1,6 @@
 #include "driver/form_output.h"
 
-#include "preview/rendered_output.h"
+#include "preview/rendering.h"
 #include "printer/file_system.h"
 #include "printer/output_file.h"
 #include "printer/spooler.h"

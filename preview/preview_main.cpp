@@ -1,7 +1,8 @@
 // timetable-preview: shows a captured printer byte stream (the LPT1 file) as the printer would
 // print it, on the terminal or as a PDF, PNG or SVG file.
+#include <getopt.h>
+
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <fstream>
@@ -11,17 +12,68 @@
 #include <string>
 #include <vector>
 
+#include "driver/console.h"
 #include "preview/printed_page.h"
 #include "preview/rendering.h"
 #include "preview/terminal.h"
 #include "preview/terminal_text.h"
+#include "printer/output_file.h"
 
 namespace {
 
 const char kUsage[] =
     "usage: timetable-preview PRINTER-FILE [-o OUTPUT]\n"
-    "  Without -o the form is shown on the terminal. OUTPUT ending in .pdf gets every page;\n"
-    "  .png or .svg gets the first page, or every page when the name holds %d (form-%d.png).\n";
+    "Shows a file of printer bytes (such as LPT1) as the printer prints it.\n"
+    "\n"
+    "  -o, --output OUTPUT   write OUTPUT instead of showing the form on the terminal: .pdf\n"
+    "                        gets every page; .png or .svg the first page, or every page\n"
+    "                        when the name holds %d (form-%d.png)\n"
+    "  -h, --help            show this text\n"
+    "      --version         show the program's version\n";
+
+const option kOptions[] = {
+    {"output", required_argument, nullptr, 'o'},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {nullptr, 0, nullptr, 0},
+};
+
+struct PreviewLine {
+  std::string input;
+  std::string output;
+  bool help = false;
+  bool version = false;
+};
+
+// Returns the text of a usage error, or an empty text when the line was understood.
+std::string parsePreviewLine(std::vector<std::string> words, PreviewLine& line) {
+  words.insert(words.begin(), "timetable-preview");
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(&word[0]);
+  argv.push_back(nullptr);
+  const int argc = static_cast<int>(words.size());
+  optind = 0;
+  opterr = 0;
+  int option;
+  while ((option = getopt_long(argc, argv.data(), ":ho:", kOptions, nullptr)) != -1) {
+    const std::string word = argv[optind - 1];
+    if (option == 'o') {
+      line.output = optarg;
+    } else if (option == 'h') {
+      line.help = true;
+    } else if (option == 'V') {
+      line.version = true;
+    } else if (option == ':') {
+      return "the option " + word + " needs an argument";
+    } else {
+      return "unknown option " + word;
+    }
+  }
+  if (optind < argc) line.input = argv[optind++];
+  if (optind < argc) return std::string("unexpected argument \"") + argv[optind] + "\"";
+  if (line.input.empty() && !line.help && !line.version) return "no printer file was given";
+  return std::string();
+}
 
 std::string readFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
@@ -31,66 +83,28 @@ std::string readFile(const std::string& path) {
   return bytes;
 }
 
-void writeFile(const std::string& path, const std::string& bytes) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr)
-    throw std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  const int error = errno;
-  if (std::fclose(file) != 0 || !written) {
-    throw std::runtime_error("cannot write " + path + ": " +
-                             std::strerror(written ? errno : error));
-  }
-}
-
-bool endsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-// "form-%d.png" with the sheet's number from 1.
-std::string numbered(const std::string& pattern, size_t number) {
-  const size_t at = pattern.find("%d");
-  return pattern.substr(0, at) + std::to_string(number) + pattern.substr(at + 2);
-}
-
-void writeOutput(const std::string& output, const std::vector<Sheet>& sheets) {
-  if (endsWith(output, ".pdf")) return writeFile(output, renderPdf(sheets));
-  const bool png = endsWith(output, ".png");
-  if (!png && !endsWith(output, ".svg")) {
-    throw std::runtime_error("cannot tell the format of " + output + ": use .pdf, .png or .svg");
-  }
-  const bool every = output.find("%d") != std::string::npos;
-  for (size_t i = 0; i < (every ? sheets.size() : 1); ++i) {
-    writeFile(every ? numbered(output, i + 1) : output,
-              png ? renderPng(sheets[i]) : renderSvg(sheets[i]));
-  }
-}
-
-int run(const std::vector<std::string>& args) {
-  std::string input;
-  std::string output;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "-o" && i + 1 < args.size()) {
-      output = args[++i];
-    } else if (input.empty() && !args[i].empty() && args[i][0] != '-') {
-      input = args[i];
-    } else {
-      std::cerr << kUsage;
-      return 2;
-    }
-  }
-  if (input.empty()) {
-    std::cerr << kUsage;
-    return 2;
-  }
-  std::vector<std::string> warnings;
-  const std::vector<PrintedPage> pages = interpretPrinterBytes(readFile(input), warnings);
+void printWarnings(const std::vector<std::string>& warnings) {
   for (const std::string& warning : warnings) std::cerr << "warning: " << warning << "\n";
+}
+
+int run(const PreviewLine& line) {
+  if (line.help || line.version) {
+    std::cout << (line.help ? kUsage : "timetable-preview " TIMETABLE_VERSION "\n") << std::flush;
+    return 0;
+  }
+  const std::string& input = line.input;
+  const std::string& output = line.output;
+  const std::string bytes = readFile(input);
+  std::vector<std::string> warnings;
   if (output.empty()) {
+    const std::vector<PrintedPage> pages = interpretPrinterBytes(bytes, warnings);
+    printWarnings(warnings);
     std::cout << terminalText(pages, standardOutputIsTerminal()) << std::flush;
     if (!std::cout) throw std::runtime_error("cannot write to standard output");
   } else {
-    writeOutput(output, sheetsOf(pages));
+    const std::vector<RenderedFile> files = renderPrinterBytes(bytes, output, warnings);
+    printWarnings(warnings);
+    for (const RenderedFile& file : files) writeFileWhole(file.path, file.contents);
   }
   return 0;
 }
@@ -98,8 +112,15 @@ int run(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  PreviewLine line;
+  const std::string usageError = parsePreviewLine(commandLineArguments(argc, argv), line);
+  if (!usageError.empty()) {
+    std::cerr << "error: " << usageError << " (timetable-preview --help shows the usage)"
+              << std::endl;
+    return 2;
+  }
   try {
-    return run(std::vector<std::string>(argv + 1, argv + argc));
+    return run(line);
   } catch (const std::exception& failure) {
     std::cerr << "error: " << failure.what() << std::endl;
     return 1;

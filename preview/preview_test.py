@@ -22,8 +22,9 @@ class Preview(unittest.TestCase):
         self.folder = tempfile.mkdtemp(prefix="preview-")
         self.addCleanup(shutil.rmtree, self.folder, True)
 
-    def preview(self, *args):
-        return subprocess.run([PREVIEW, *args], cwd=self.folder, capture_output=True, timeout=60)
+    def preview(self, *args, env=None):
+        return subprocess.run([PREVIEW, *args], cwd=self.folder, capture_output=True, timeout=60,
+                              env=env)
 
     def path(self, name):
         return os.path.join(self.folder, name)
@@ -60,6 +61,20 @@ class Preview(unittest.TestCase):
         self.assertEqual(run.returncode, 0, run.stderr)
         self.assertEqual(sorted(n for n in os.listdir(self.folder) if n.startswith("form-")),
                          ["form-1.png", "form-2.png"])  # 101 lines take two A4 sheets.
+
+    def test_the_font_is_built_in(self):
+        # A machine whose font configuration knows no fonts at all draws the same pixels.
+        with open(self.path("fonts.conf"), "w") as f:
+            f.write('<?xml version="1.0"?>\n<fontconfig></fontconfig>\n')
+        form = os.path.join(GOLDEN, "91341.prn")
+        run = self.preview(form, "-o", "usual.png")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        run = self.preview(form, "-o", "bare.png",
+                           env=dict(os.environ, FONTCONFIG_FILE=self.path("fonts.conf")))
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual(run.stderr, b"")
+        with open(self.path("usual.png"), "rb") as usual, open(self.path("bare.png"), "rb") as bare:
+            self.assertTrue(usual.read() == bare.read(), "the pixels depend on the machine's fonts")
 
     def test_svg(self):
         run = self.preview(os.path.join(GOLDEN, "38170.prn"), "-o", "form.svg")

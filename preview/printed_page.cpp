@@ -45,6 +45,7 @@ std::vector<PrintedPage> interpretPrinterBytes(const std::string& bytes,
   PrintedCharacter style;
   size_t line = 0;
   size_t column = 0;
+  size_t skipped = 0;
   for (size_t at = 0; at < bytes.size(); ++at) {
     const auto byte = static_cast<unsigned char>(bytes[at]);
     if (byte == kEscape) {
@@ -60,8 +61,10 @@ std::vector<PrintedPage> interpretPrinterBytes(const std::string& bytes,
         (command == 'w' ? style.doubleHeight : style.subscript) = switchedOn(argument);
         at += 2;
       } else {
-        warnings.push_back("skipped the printer command " + describeSequence(bytes, at, 2) +
-                           " at byte " + std::to_string(at));
+        if (++skipped <= kMaxSkippedCommandWarnings) {
+          warnings.push_back("skipped the printer command " + describeSequence(bytes, at, 2) +
+                             " at byte " + std::to_string(at));
+        }
         at += 1;
       }
     } else if (byte == '\r') {
@@ -79,6 +82,10 @@ std::vector<PrintedPage> interpretPrinterBytes(const std::string& bytes,
       printed.character = unicodeOfCodePage852(byte);
       place(pages.back(), line, column++, printed);
     }
+  }
+  if (skipped > kMaxSkippedCommandWarnings) {
+    warnings.push_back("skipped " + std::to_string(skipped - kMaxSkippedCommandWarnings) +
+                       " more printer commands");
   }
   if (pages.size() > 1 && pages.back().lines.empty()) pages.pop_back();
   return pages;

@@ -1,6 +1,7 @@
 #ifndef TIMETABLE_PREVIEW_PRINTED_PAGE_H_
 #define TIMETABLE_PREVIEW_PRINTED_PAGE_H_
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -24,11 +25,16 @@ struct PrintedPage {
 // The Unicode character of a code page 852 byte.
 char32_t unicodeOfCodePage852(unsigned char byte);
 
+// How many skipped printer commands are named one by one in the warnings of one stream.
+const size_t kMaxSkippedCommandWarnings = 10;
+
 // Interprets a printer byte stream the way the printer does: code page 852 characters on a grid
 // of columns and lines, ESC E / ESC F bold, ESC w n double height, ESC S n / ESC T subscript, CR
 // back to column 0, LF to the start of the next line, FF to the next page. Any other ESC sequence
-// is skipped, with one warning naming its bytes added to warnings; other control bytes print
-// nothing. A stream that does not end in a form feed still gives its last page.
+// is skipped, with one warning naming its bytes added to warnings, up to
+// kMaxSkippedCommandWarnings; one more warning then counts the rest, so that a file that is not
+// printer output cannot flood the warnings. Other control bytes print nothing. A stream that does
+// not end in a form feed still gives its last page.
 std::vector<PrintedPage> interpretPrinterBytes(const std::string& bytes,
                                                std::vector<std::string>& warnings);
 

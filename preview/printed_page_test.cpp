@@ -68,4 +68,17 @@ TEST(PrintedPage, UnknownCommandsAreSkippedWithAWarning) {
   EXPECT_EQ(warnings[1], "skipped the printer command ESC at byte 4");
 }
 
+TEST(PrintedPage, ManySkippedCommandsAreCountedNotEachNamed) {
+  std::string bytes;
+  for (int i = 0; i < 1000; ++i) bytes += "\x1b@";
+  std::vector<std::string> warnings;
+  interpretPrinterBytes(bytes + "x", warnings);
+  ASSERT_EQ(warnings.size(), kMaxSkippedCommandWarnings + 1);
+  EXPECT_EQ(warnings[kMaxSkippedCommandWarnings - 1],
+            "skipped the printer command ESC 0x40 at byte " +
+                std::to_string(2 * kMaxSkippedCommandWarnings - 2));
+  EXPECT_EQ(warnings.back(), "skipped " + std::to_string(1000 - kMaxSkippedCommandWarnings) +
+                                 " more printer commands");
+}
+
 }  // namespace

@@ -3,8 +3,11 @@
 #include <cairo-pdf.h>
 #include <cairo-svg.h>
 
+#include <cctype>
 #include <cmath>
 #include <stdexcept>
+
+#include "preview/printed_page.h"
 
 namespace {
 
@@ -36,7 +39,55 @@ void drawPages(cairo_surface_t* surface, const std::vector<Sheet>& sheets) {
   check(status);
 }
 
+bool endsWithIgnoringCase(const std::string& text, const std::string& end) {
+  if (text.size() < end.size()) return false;
+  const size_t from = text.size() - end.size();
+  for (size_t i = 0; i < end.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(text[from + i])) != end[i]) return false;
+  }
+  return true;
+}
+
+// "form-%d.png" with the sheet's number from 1.
+std::string numbered(const std::string& pattern, size_t number) {
+  const size_t at = pattern.find("%d");
+  return pattern.substr(0, at) + std::to_string(number) + pattern.substr(at + 2);
+}
+
 }  // namespace
+
+bool renderedFormatOf(const std::string& path, RenderedFormat& format) {
+  if (endsWithIgnoringCase(path, ".pdf")) {
+    format = RenderedFormat::kPdf;
+  } else if (endsWithIgnoringCase(path, ".png")) {
+    format = RenderedFormat::kPng;
+  } else if (endsWithIgnoringCase(path, ".svg")) {
+    format = RenderedFormat::kSvg;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+std::vector<RenderedFile> renderPrinterBytes(const std::string& bytes,
+                                             const std::string& outputPath,
+                                             std::vector<std::string>& warnings) {
+  RenderedFormat format = RenderedFormat::kPdf;
+  if (!renderedFormatOf(outputPath, format)) {
+    throw std::runtime_error("cannot tell the format of " + outputPath +
+                             ": use .pdf, .png or .svg");
+  }
+  const std::vector<PrintedPage> pages = interpretPrinterBytes(bytes, warnings);
+  const std::vector<Sheet> sheets = sheetsOf(pages);
+  if (format == RenderedFormat::kPdf) return {{outputPath, renderPdf(sheets)}};
+  const bool every = outputPath.find("%d") != std::string::npos;
+  std::vector<RenderedFile> files;
+  for (size_t i = 0; i < (every ? sheets.size() : 1); ++i) {
+    files.push_back({every ? numbered(outputPath, i + 1) : outputPath,
+                     format == RenderedFormat::kPng ? renderPng(sheets[i]) : renderSvg(sheets[i])});
+  }
+  return files;
+}
 
 std::string renderPdf(const std::vector<Sheet>& sheets) {
   std::string output;

@@ -1,13 +1,15 @@
 #include "preview/sheet_drawing.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
+#include <vector>
 
+#include "preview/printer_font.h"
 #include "preview/terminal_text.h"
 
 namespace {
 
-const char kFontFamily[] = "DejaVu Sans Mono";
 // DejaVu Sans Mono advances 0.602 em, so this size puts one glyph on each 7.2-point column.
 const double kFontSize = 11.96;
 const double kBaseline = 9.4;  // From the top of a line.
@@ -63,29 +65,97 @@ bool singleLineBox(char32_t c, Strokes& strokes) {
   }
 }
 
-void drawRule(cairo_t* cr, double x, double y, const Strokes& strokes) {
-  const double cx = x + kColumnWidth / 2;
-  const double cy = y + kLineHeight / 2;
-  // Each stroke runs past the centre by half the rule's width, so that corners close.
-  const double half = kRuleWidth / 2;
+// The strokes of the rule in one cell of the sheet: none where the cell holds no rule or lies
+// past the end of its line.
+Strokes strokesAt(const Sheet& sheet, size_t row, size_t column) {
+  Strokes strokes;
+  const PrintedLine& line = sheet.page->lines[sheet.firstLine + row];
+  if (column < line.size()) singleLineBox(line[column].character, strokes);
+  return strokes;
+}
+
+// Whether a cell's rule reaches towards the cell before it and the cell after it, along one row
+// or one column.
+struct Reach {
+  bool back = false;
+  bool ahead = false;
+};
+
+struct Run {
+  double from = 0;
+  double to = 0;
+};
+
+// Joins the rule pieces of a row or a column of cells, each cellSize long, into unbroken runs
+// along it: a rule shows no seam where two cells meet, and the drawing holds one line per run
+// instead of one per cell. A piece that does not reach a neighbour stops half a rule's width past
+// the cell's centre, so that corners close.
+std::vector<Run> joinedRuns(const std::vector<Reach>& cells, double cellSize) {
+  std::vector<Run> runs;
+  bool open = false;
+  for (size_t i = 0; i <= cells.size(); ++i) {
+    const Reach reach = i < cells.size() ? cells[i] : Reach{};
+    const double start = static_cast<double>(i) * cellSize;
+    const double centre = start + cellSize / 2;
+    if (open && !reach.back) {
+      runs.back().to = start;
+      open = false;
+    }
+    if (!reach.back && !reach.ahead) continue;
+    if (!open) runs.push_back({reach.back ? start : centre - kRuleWidth / 2, 0});
+    open = reach.ahead;
+    if (!open) runs.back().to = centre + kRuleWidth / 2;
+  }
+  return runs;
+}
+
+// The columns that lie on the sheet, if only in part: the rest of a longer line is off the paper,
+// and leaving it out keeps the drawing's cost in proportion to the sheet, whatever the input.
+size_t columnsOnSheet() {
+  return static_cast<size_t>(
+      std::ceil((kSheetWidth - kSheetMargin) / (kColumnWidth * gridScale())));
+}
+
+// Draws the sheet's box-drawing rules as strokes that join from cell to cell.
+void drawRules(cairo_t* cr, const Sheet& sheet) {
+  size_t columns = 0;
+  for (size_t row = 0; row < sheet.lineCount; ++row) {
+    columns = std::max(columns, sheet.page->lines[sheet.firstLine + row].size());
+  }
+  columns = std::min(columns, columnsOnSheet());
+  for (size_t row = 0; row < sheet.lineCount; ++row) {
+    std::vector<Reach> cells(columns);
+    for (size_t column = 0; column < columns; ++column) {
+      const Strokes strokes = strokesAt(sheet, row, column);
+      cells[column] = {strokes.left, strokes.right};
+    }
+    const double y = (static_cast<double>(row) + 0.5) * kLineHeight;
+    for (const Run& run : joinedRuns(cells, kColumnWidth)) {
+      cairo_move_to(cr, run.from, y);
+      cairo_line_to(cr, run.to, y);
+    }
+  }
+  for (size_t column = 0; column < columns; ++column) {
+    std::vector<Reach> cells(sheet.lineCount);
+    for (size_t row = 0; row < sheet.lineCount; ++row) {
+      const Strokes strokes = strokesAt(sheet, row, column);
+      cells[row] = {strokes.up, strokes.down};
+    }
+    const double x = (static_cast<double>(column) + 0.5) * kColumnWidth;
+    for (const Run& run : joinedRuns(cells, kLineHeight)) {
+      cairo_move_to(cr, x, run.from);
+      cairo_line_to(cr, x, run.to);
+    }
+  }
   cairo_set_line_width(cr, kRuleWidth);
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
-  if (strokes.left || strokes.right) {
-    cairo_move_to(cr, strokes.left ? x : cx - half, cy);
-    cairo_line_to(cr, strokes.right ? x + kColumnWidth : cx + half, cy);
-  }
-  if (strokes.up || strokes.down) {
-    cairo_move_to(cr, cx, strokes.up ? y : cy - half);
-    cairo_line_to(cr, cx, strokes.down ? y + kLineHeight : cy + half);
-  }
   cairo_stroke(cr);
 }
 
 void drawGlyph(cairo_t* cr, double x, double y, const PrintedCharacter& printed) {
-  cairo_select_font_face(cr, kFontFamily, CAIRO_FONT_SLANT_NORMAL,
-                         printed.bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
   const std::string text = utf8Of(printed.character);
   cairo_save(cr);
+  cairo_set_font_face(cr, printerFontFace(printed.bold));
   if (printed.subscript) {
     cairo_set_font_size(cr, kSubscriptSize);
     cairo_move_to(cr, x + (kColumnWidth - kSubscriptSize * 0.602) / 2,
@@ -131,21 +201,20 @@ void drawSheet(cairo_t* cr, const Sheet& sheet) {
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_paint(cr);
   cairo_set_source_rgb(cr, 0, 0, 0);
+  setPrinterFontOptions(cr);
   cairo_translate(cr, kSheetMargin, kSheetMargin);
   cairo_scale(cr, gridScale(), gridScale());
   for (size_t row = 0; row < sheet.lineCount; ++row) {
     const PrintedLine& line = sheet.page->lines[sheet.firstLine + row];
     const double y = static_cast<double>(row) * kLineHeight;
-    for (size_t column = 0; column < line.size(); ++column) {
+    for (size_t column = 0; column < std::min(line.size(), columnsOnSheet()); ++column) {
       const PrintedCharacter& printed = line[column];
-      const double x = static_cast<double>(column) * kColumnWidth;
       Strokes strokes;
-      if (singleLineBox(printed.character, strokes)) {
-        drawRule(cr, x, y, strokes);
-      } else if (printed.character != U' ') {
-        drawGlyph(cr, x, y, printed);
+      if (printed.character != U' ' && !singleLineBox(printed.character, strokes)) {
+        drawGlyph(cr, static_cast<double>(column) * kColumnWidth, y, printed);
       }
     }
   }
+  drawRules(cr, sheet);
   cairo_restore(cr);
 }

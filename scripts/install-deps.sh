@@ -3,7 +3,7 @@
 # Usage: scripts/install-deps.sh [extra package ...]
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config libcurl4-openssl-dev nlohmann-json3-dev libcairo2-dev
+packages=(cmake g++ make pkg-config libcurl4-openssl-dev nlohmann-json3-dev libcairo2-dev libfreetype-dev
           fonts-dejavu-core libgtest-dev python3 openssl ca-certificates poppler-utils "$@")
 missing=()
 for package in "${packages[@]}"; do

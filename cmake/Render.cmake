@@ -1,0 +1,36 @@
+# The renderer: printer bytes drawn as the printer prints them, as PDF, PNG or SVG with cairo, in
+# DejaVu Sans Mono built into the program and loaded through FreeType, so that every machine draws
+# the same glyphs. It needs no more of the program than the code page table.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
+pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
+
+set(TIMETABLE_FONT_DIR /usr/share/fonts/truetype/dejavu CACHE PATH
+  "Folder holding DejaVuSansMono.ttf and DejaVuSansMono-Bold.ttf (Debian's fonts-dejavu-core)")
+set(embedded_fonts)
+foreach(font IN ITEMS DejaVuSansMono DejaVuSansMono-Bold)
+  set(font_file ${TIMETABLE_FONT_DIR}/${font}.ttf)
+  if(NOT EXISTS ${font_file})
+    message(FATAL_ERROR "${font_file} is missing: install fonts-dejavu-core or set TIMETABLE_FONT_DIR")
+  endif()
+  string(REPLACE "-" "" name k${font})
+  set(source ${CMAKE_CURRENT_BINARY_DIR}/generated/${font}.cpp)
+  add_custom_command(OUTPUT ${source}
+    COMMAND ${CMAKE_COMMAND} -DINPUT=${font_file} -DOUTPUT=${source} -DNAME=${name}
+            -DHEADER=preview/embedded_fonts.h -P ${CMAKE_CURRENT_SOURCE_DIR}/cmake/EmbedFile.cmake
+    DEPENDS ${font_file} ${CMAKE_CURRENT_SOURCE_DIR}/cmake/EmbedFile.cmake
+    COMMENT "Embedding ${font}.ttf")
+  list(APPEND embedded_fonts ${source})
+endforeach()
+
+add_library(timetable_render STATIC
+  preview/printed_page.cpp
+  preview/printer_font.cpp
+  preview/rendering.cpp
+  preview/sheet_drawing.cpp
+  preview/terminal_text.cpp
+  ${embedded_fonts}
+)
+target_include_directories(timetable_render PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(timetable_render PUBLIC timetable_code_page PkgConfig::CAIRO
+  PRIVATE PkgConfig::FREETYPE timetable_warnings)
