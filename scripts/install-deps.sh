@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config libcurl4-openssl-dev nlohmann-json3-dev libcairo2-dev
-          fonts-dejavu-core libgtest-dev python3 openssl ca-certificates poppler-utils "$@")
+          fonts-dejavu-core libgtest-dev python3 openssl ca-certificates poppler-utils
+          libcups2-dev cups-daemon cups-client "$@")
 missing=()
 for package in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
