@@ -34,7 +34,7 @@ const option kOptions[] = {
 
 // The word getopt_long stopped at: a short option of a cluster by its letter, a long one as
 // typed.
-std::string offendingWord(char** argv, int option) {
+std::string offendingWord(char* const* argv, int option) {
   const std::string word = argv[optind - 1];
   if (option != 0 && word.compare(0, 2, "--") != 0) return std::string("-") + char(option);
   return word;
@@ -48,12 +48,13 @@ std::string parseCommandLine(const std::vector<std::string>& arguments, CommandL
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(&word[0]);
   argv.push_back(nullptr);
+  char** args = argv.data();
   const int argc = static_cast<int>(words.size());
 
   optind = 0;  // Starts getopt_long afresh, whatever parsed before.
   opterr = 0;  // Errors are reported here, in the program's own words.
   int option;
-  while ((option = getopt_long(argc, argv.data(), ":ho:p:", kOptions, nullptr)) != -1) {
+  while ((option = getopt_long(argc, args, ":ho:p:", kOptions, nullptr)) != -1) {
     switch (option) {
       case 'o':
         line.output = optarg;
@@ -73,12 +74,17 @@ std::string parseCommandLine(const std::vector<std::string>& arguments, CommandL
         line.version = true;
         break;
       case ':':
-        return "the option " + offendingWord(argv.data(), optopt) + " needs an argument";
-      default:
-        return "unknown option " + offendingWord(argv.data(), optopt);
+        return "the option " + offendingWord(args, optopt) + " needs an argument";
+      default: {
+        const std::string word = offendingWord(args, optopt);
+        if (optopt != 0 && word.compare(0, 2, "--") == 0) {
+          return "the option " + word.substr(0, word.find('=')) + " takes no argument";
+        }
+        return "unknown option " + word;
+      }
     }
   }
-  if (optind < argc) return std::string("unexpected argument \"") + argv[optind] + "\"";
+  if (optind < argc) return std::string("unexpected argument \"") + args[optind] + "\"";
   if (!line.output.empty() && !line.printer.empty()) {
     return "the options -o and --printer cannot be used together";
   }

@@ -11,10 +11,10 @@ FormOutput chooseFormOutput(const std::string& outputFile, const std::string& sp
   if (!spoolerPrinter.empty()) {
     output = {FormOutputKind::kSpooler, spoolerPrinter};
   } else if (outputFile.empty()) {
-    output = {FormOutputKind::kPrinterDevice, kPrinterDevice};
+    output = {FormOutputKind::kDevice, kPrinterDevice};
   } else if (isDeviceOrPipe(outputFile)) {
     // A device or a pipe cannot be replaced by a file: it gets the printer's bytes as LPT1 does.
-    output = {FormOutputKind::kPrinterDevice, outputFile};
+    output = {FormOutputKind::kDevice, outputFile};
   } else if (renderedFormatOf(outputFile, format)) {
     output = {FormOutputKind::kRenderedFile, outputFile};
   } else {
@@ -25,7 +25,7 @@ FormOutput chooseFormOutput(const std::string& outputFile, const std::string& sp
 
 void checkFormOutput(const FormOutput& output) {
   switch (output.kind) {
-    case FormOutputKind::kPrinterDevice:
+    case FormOutputKind::kDevice:
       // Opened only once the dialogue is over, so an early end never touches the printer.
       break;
     case FormOutputKind::kBytesFile:
@@ -46,7 +46,7 @@ PrinterStream openFormOutput(const FormOutput& output, const std::string& trainN
       return openMemoryStream();
     case FormOutputKind::kSpooler:
       return openSpoolerStream(output.name, "timetable " + trainNumber);
-    case FormOutputKind::kPrinterDevice:
+    case FormOutputKind::kDevice:
       break;
   }
   return openPrinterDeviceStream(output.name);

@@ -8,14 +8,14 @@
 
 // Where the printed form goes.
 enum class FormOutputKind {
-  kPrinterDevice,  // LPT1, or a device or pipe named with -o: the printer's bytes, directly.
-  kBytesFile,      // A file of the printer's bytes.
-  kRenderedFile,   // A PDF, PNG or SVG of the form as the printer prints it.
-  kSpooler,        // A raw job on a printer of the system's spooler.
+  kDevice,        // LPT1, or a device or pipe named with -o: the printer's bytes, directly.
+  kBytesFile,     // A file of the printer's bytes.
+  kRenderedFile,  // A PDF, PNG or SVG of the form as the printer prints it.
+  kSpooler,       // A raw job on a printer of the system's spooler.
 };
 
 struct FormOutput {
-  FormOutputKind kind = FormOutputKind::kPrinterDevice;
+  FormOutputKind kind = FormOutputKind::kDevice;
   std::string name = kPrinterDevice;
 };
 

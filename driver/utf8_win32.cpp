@@ -19,9 +19,11 @@ std::string utf8FromWide(const std::wstring& text) {
   if (text.empty()) return std::string();
   if (text.size() > static_cast<size_t>(INT_MAX)) throw std::length_error("text too long");
   const int size = static_cast<int>(text.size());
-  const int count = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  const int count =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
   std::string result(static_cast<size_t>(count), '\0');
-  if (count > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &result[0], count, nullptr, nullptr);
+  if (count > 0)
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &result[0], count, nullptr, nullptr);
   return result;
 }
 

@@ -51,12 +51,13 @@ std::string parsePreviewLine(std::vector<std::string> words, PreviewLine& line) 
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(&word[0]);
   argv.push_back(nullptr);
+  char** args = argv.data();
   const int argc = static_cast<int>(words.size());
   optind = 0;
   opterr = 0;
   int option;
-  while ((option = getopt_long(argc, argv.data(), ":ho:", kOptions, nullptr)) != -1) {
-    const std::string word = argv[optind - 1];
+  while ((option = getopt_long(argc, args, ":ho:", kOptions, nullptr)) != -1) {
+    const std::string word = args[optind - 1];
     if (option == 'o') {
       line.output = optarg;
     } else if (option == 'h') {
@@ -69,8 +70,8 @@ std::string parsePreviewLine(std::vector<std::string> words, PreviewLine& line) 
       return "unknown option " + word;
     }
   }
-  if (optind < argc) line.input = argv[optind++];
-  if (optind < argc) return std::string("unexpected argument \"") + argv[optind] + "\"";
+  if (optind < argc) line.input = args[optind++];
+  if (optind < argc) return std::string("unexpected argument \"") + args[optind] + "\"";
   if (line.input.empty() && !line.help && !line.version) return "no printer file was given";
   return std::string();
 }

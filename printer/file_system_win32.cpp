@@ -59,7 +59,8 @@ std::string systemMessage(DWORD error) {
   const DWORD length = FormatMessageA(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string message = length > 0 ? std::string(text, length) : "system error " + std::to_string(error);
+  std::string message =
+      length > 0 ? std::string(text, length) : "system error " + std::to_string(error);
   LocalFree(text);
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                               message.back() == ' ' || message.back() == '.')) {
@@ -85,8 +86,8 @@ std::FILE* createFileBeside(const std::string& path, std::string& createdPath,
                             std::string& reason) {
   size_t start = path.size();
   while (start > 0 && !isSeparator(path[start - 1])) --start;
-  const std::string stem =
-      path.substr(0, start) + "." + path.substr(start) + "." + std::to_string(GetCurrentProcessId());
+  const std::string stem = path.substr(0, start) + "." + path.substr(start) + "." +
+                           std::to_string(GetCurrentProcessId());
   for (int attempt = 0; attempt < 100; ++attempt) {
     createdPath = stem + "-" + std::to_string(attempt);
     int descriptor = -1;

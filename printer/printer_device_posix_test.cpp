@@ -1,9 +1,9 @@
 // Where the printer is the path LPT1 in the working directory.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
