@@ -126,7 +126,8 @@ class EndToEnd(unittest.TestCase):
         shutil.copy(ca_file(), os.path.join(self.folder, "cacert.pem"))
         self.log_start = len(request_log())
 
-    def run_program(self, typed, timeout=90, program=None, args=(), file_size_limit=None):
+    def run_program(self, typed, timeout=90, program=None, args=(), file_size_limit=None,
+                    env=None):
         if RUNNER:
             point_wine_printer_at(os.path.join(self.folder, "LPT1"))
 
@@ -137,7 +138,7 @@ class EndToEnd(unittest.TestCase):
 
         started = time.time()
         process = subprocess.run(RUNNER + [program or PROGRAM, *args], input=typed.encode("utf-8"),
-                                 cwd=self.folder, capture_output=True, timeout=timeout,
+                                 cwd=self.folder, capture_output=True, timeout=timeout, env=env,
                                  preexec_fn=limit_file_size if file_size_limit else None)
         stdout, stderr = process.stdout.decode("utf-8"), process.stderr.decode("utf-8")
         if RUNNER:  # A Windows program ends its console lines in CR LF.

@@ -14,6 +14,9 @@ import unittest
 import zipfile
 
 import e2e_harness as harness
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))),
+                                "printer"))
+import private_cupsd  # noqa: E402
 from e2e_harness import DIALOGUE_HEAD, EndToEnd, Run, control, ok_lines
 
 # The sample trains: number, what is typed, the index of the last row.
@@ -361,6 +364,61 @@ class Output(EndToEnd):
                 self.assertEqual(f.read(), b"earlier form")
         self.assertEqual(sorted(os.listdir(self.folder)),
                          sorted(["cacert.pem"] + names + (["LPT1"] if harness.RUNNER else [])))
+
+
+class Spooler(EndToEnd):
+    """--printer NAME: one raw job on a printer of a CUPS daemon of the tests' own."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.spooler = private_cupsd.start(os.path.join(harness.WORK, "cups"))
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.spooler.stop()
+
+    def print_through_spooler(self, typed, *args):
+        self.spooler.remove_output()
+        return self.run_program(typed, args=args, env=self.spooler.env())
+
+    def test_forms_reach_the_printer_unchanged(self):
+        for number, typed, last_row in (EXPRESS, NIGHT, REGIONAL):
+            with self.subTest(train=number):
+                run = self.print_through_spooler(typed, "--printer", "dotmatrix")
+                self.assertEqual(run.returncode, 0, run.stderr + self.spooler.log()[-2000:])
+                self.assertEqual(run.stdout, DIALOGUE_HEAD + "%d\n" % last_row + ok_lines(last_row))
+                self.assertEqual(run.stderr, "")
+                with open(os.path.join(harness.GOLDEN, number + ".prn"), "rb") as golden:
+                    self.assertEqual(self.spooler.wait_for_output(), golden.read())
+        self.assertNothingPrinted(run)
+
+    def test_printers_are_listed_and_an_unknown_one_fails_before_any_request(self):
+        run = self.print_through_spooler("", "--list-printers")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertIn("dotmatrix", run.stdout.splitlines()[0])
+        run = self.print_through_spooler(EXPRESS[1], "--printer", "nosuch")
+        self.assertError(run, '"nosuch"', "--list-printers", stdout="")
+        self.assertEqual(self.new_requests(), [])
+
+    def test_a_spooler_that_stops_during_the_dialogue_gives_a_clean_error(self):
+        if harness.RUNNER:
+            self.skipTest("wine's spooler keeps its own idea of the printers")
+        spooler = private_cupsd.start(os.path.join(self.folder, "cups"))
+        process = subprocess.Popen([harness.PROGRAM, "--printer", "dotmatrix"], cwd=self.folder,
+                                   env=spooler.env(), stdin=subprocess.PIPE,
+                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        try:
+            process.stdin.write(b"5410\n")
+            process.stdin.flush()
+            self.assertEqual(process.stdout.read(len("TRAIN NUMBER: \n\nLOK1:")),
+                             b"TRAIN NUMBER: \n\nLOK1:")
+        finally:
+            spooler.stop()
+        stdout, stderr = process.communicate(b"EP09 x x 160\n", timeout=60)
+        run = harness.Run(process.returncode, "TRAIN NUMBER: \n\nLOK1:" + stdout.decode(),
+                          stderr.decode(), 0, self.folder)
+        self.assertError(run, "print spooler", stdout=DIALOGUE_HEAD + "14\n")
+        self.assertIsNone(spooler.wait_for_output(timeout=0))
 
 
 class WindowsPackage(EndToEnd):
