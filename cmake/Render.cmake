@@ -4,6 +4,12 @@
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
 pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
+if(WIN32)
+  # The Windows build links static libraries, so everything pkg-config --static names.
+  set_property(TARGET PkgConfig::CAIRO PROPERTY INTERFACE_LINK_LIBRARIES ${CAIRO_STATIC_LDFLAGS})
+  set_property(TARGET PkgConfig::FREETYPE PROPERTY
+    INTERFACE_LINK_LIBRARIES ${FREETYPE_STATIC_LDFLAGS})
+endif()
 
 set(TIMETABLE_FONT_DIR /usr/share/fonts/truetype/dejavu CACHE PATH
   "Folder holding DejaVuSansMono.ttf and DejaVuSansMono-Bold.ttf (Debian's fonts-dejavu-core)")

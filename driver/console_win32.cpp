@@ -2,6 +2,8 @@
 // page, from a pipe or a file as UTF-8. The runtime's wide input would widen them byte by byte,
 // so they are read narrow and decoded here, which also keeps the words in the one buffer the
 // train number was read from.
+#include <windows.h>
+// shellapi.h needs windows.h first.
 #include <shellapi.h>
 
 #include <iostream>

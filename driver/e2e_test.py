@@ -291,7 +291,8 @@ class CommandLine(EndToEnd):
         for args, named in cases:
             with self.subTest(args=args):
                 self.assertUsageError(self.run_program(EXPRESS[1], args=args), named)
-        self.assertEqual(os.listdir(self.folder), ["cacert.pem"])
+        self.assertEqual(sorted(os.listdir(self.folder)),
+                         ["cacert.pem"] + (["LPT1"] if harness.RUNNER else []))
 
     def test_an_output_folder_that_cannot_be_written_fails_before_any_prompt(self):
         for name in ("missing/form.pdf", "missing/form.prn", "."):
@@ -343,6 +344,20 @@ class Output(EndToEnd):
                 self.preview(self.path("form.prn"), self.path("expected.png"))
                 self.assertEqual(self.pdf_text("form.pdf"), self.pdf_text("expected.pdf"))
                 self.assertSamePixels(self.path("form.png"), self.path("expected.png"))
+
+    def test_windows_preview_renders_as_the_reference_does(self):
+        if not harness.RUNNER or not harness.PREVIEW:
+            self.skipTest("compares a cross-built timetable-preview with the host's")
+        preview = os.path.join(os.path.dirname(harness.PROGRAM), "timetable-preview.exe")
+        golden = os.path.join(harness.GOLDEN, "5410.prn")
+        shutil.copy(golden, self.path("form.prn"))
+        for name in ("form.pdf", "form.png"):
+            run = subprocess.run(harness.RUNNER + [preview, "form.prn", "-o", name],
+                                 cwd=self.folder, capture_output=True, timeout=120)
+            self.assertEqual(run.returncode, 0, run.stderr)
+            self.preview(golden, self.path("expected-" + name))
+        self.assertEqual(self.pdf_text("form.pdf"), self.pdf_text("expected-form.pdf"))
+        self.assertSamePixels(self.path("form.png"), self.path("expected-form.png"))
 
     def test_a_run_that_fails_leaves_an_earlier_file_as_it_was(self):
         names = ["form.pdf", "form.prn"]
@@ -432,7 +447,8 @@ class WindowsPackage(EndToEnd):
             os.remove(os.path.join(self.folder, name))
         with zipfile.ZipFile(harness.PACKAGE) as package:
             self.assertEqual(sorted(package.namelist()), [
-                "timetable-print/README.txt", "timetable-print/cacert.pem",
+                "timetable-print/DejaVu-LICENSE.txt", "timetable-print/README.txt",
+                "timetable-print/cacert.pem", "timetable-print/timetable-preview.exe",
                 "timetable-print/timetable-print.exe"])
             package.extractall(self.folder)
         unpacked = os.path.join(self.folder, "timetable-print")
@@ -446,6 +462,19 @@ class WindowsPackage(EndToEnd):
         self.assertEqual(run.returncode, 0, run.stderr)
         with open(os.path.join(harness.HERE, "golden", "5410.prn"), "rb") as f:
             self.assertEqual(run.printed(), f.read())
+        # Both programs draw with the font built into them: the PDF of the run and the PDF of
+        # its printer bytes show the same text.
+        run = self.run_program(EXPRESS[1], program=program, args=["-o", "form.pdf"])
+        self.assertEqual(run.returncode, 0, run.stderr)
+        preview = subprocess.run(harness.RUNNER + [os.path.join(unpacked, "timetable-preview.exe"),
+                                                   "LPT1", "-o", "preview.pdf"],
+                                 cwd=unpacked, capture_output=True, timeout=120)
+        self.assertEqual(preview.returncode, 0, preview.stderr)
+        texts = [subprocess.run(["pdftotext", "-layout", os.path.join(unpacked, name), "-"],
+                                capture_output=True, text=True).stdout
+                 for name in ("form.pdf", "preview.pdf")]
+        self.assertIn("Kraków Główny", texts[0])
+        self.assertEqual(texts[0], texts[1])
 
 
 if __name__ == "__main__":
