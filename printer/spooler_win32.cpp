@@ -85,10 +85,10 @@ std::string jobName(const SpoolJob& job) { return job.printerName + "-" + std::t
 void abortJob(SpoolJob& job) {
   if (job.open) {
     AbortPrinter(job.printer);
-    job.open = false;
-    job.printer = nullptr;
+  } else if (job.printer) {
+    ClosePrinter(job.printer);
   }
-  if (job.printer) ClosePrinter(job.printer);
+  job.open = false;
   job.printer = nullptr;
 }
 
