@@ -252,8 +252,7 @@ def start(folder, timeout=15.0):
     folder = os.path.abspath(folder)
     os.makedirs(folder, exist_ok=True)
     if os.geteuid() == 0:
-        # cupsd as root checks that no one but root may change its folders; the others need
-        # to pass through to the spool folder for the backend running as user lp.
+        # cupsd as root wants folders that only root may change and that its user lp may enter.
         os.chmod(folder, 0o755)
     failed = None
     for _ in range(3):  # another program may take the free port before cupsd binds it
