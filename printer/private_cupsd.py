@@ -4,24 +4,27 @@ The daemon has its own configuration, state, spool and logs in the folder given,
 on a free port of 127.0.0.1 (never the system's port 631 or socket), and has no filters: its
 single backend, tofile, copies each job's bytes unchanged to the path in the queue's device
 URI (tofile:/abs/path), writing path.part first and renaming it, so that a whole file means a
-whole job. The queue "dotmatrix" is a raw queue printing to out.prn in the folder.
+whole job; a path it cannot write fails the job (the queue aborts it). The queue "dotmatrix"
+is a raw queue printing to out.prn in the folder.
 
 Use from a test:
 
     spooler = private_cupsd.start(folder)      # in setUpClass; raises RuntimeError if it fails
     env = spooler.env()                        # environment for programs that print through it
+    spooler.remove_output()                    # before each job
     ... run the program with env=env ...
     data = spooler.wait_for_output(timeout=10) # the job's bytes, or None if none arrived
-    spooler.stop()                             # in tearDownClass
+    spooler.add_queue("broken", folder + "/missing/out.prn")  # a queue whose jobs are aborted
+    spooler.run("cupsdisable", "dotmatrix")    # any CUPS command, with -h for this daemon
+    spooler.stop()                             # in tearDownClass; a spooler that cannot be reached
 
-start() needs cupsd (cups-daemon) and lpadmin/lpoptions (cups-client).
+start() needs cupsd (cups-daemon) and lpadmin/lpoptions (cups-client). A program under wine
+takes the same env: wine's spooler lists the daemon's queues at each start of a program.
 """
 
 import os
-import shutil
 import signal
 import socket
-import stat
 import subprocess
 import time
 
@@ -209,13 +212,23 @@ def _configure(folder, port):
     return cupsd_conf, files_conf
 
 
+def _die_with_parent():
+    """Runs in the child before cupsd: a test run that dies leaves no daemon behind (Linux)."""
+    try:
+        import ctypes
+        ctypes.CDLL(None).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+    except (OSError, AttributeError):
+        pass
+
+
 def _launch(folder, port, timeout):
     cupsd_conf, files_conf = _configure(folder, port)
     output = open(os.path.join(folder, "log", "cupsd-output.log"), "ab")
     try:
         process = subprocess.Popen([CUPSD, "-f", "-c", cupsd_conf, "-s", files_conf],
                                    stdin=subprocess.DEVNULL, stdout=output,
-                                   stderr=subprocess.STDOUT, cwd=folder)
+                                   stderr=subprocess.STDOUT, cwd=folder,
+                                   preexec_fn=_die_with_parent)
     finally:
         output.close()
     spooler = Spooler(folder, port, process)
@@ -239,8 +252,7 @@ def start(folder, timeout=15.0):
     folder = os.path.abspath(folder)
     os.makedirs(folder, exist_ok=True)
     if os.geteuid() == 0:
-        # cupsd as root checks that no one but root may change its folders; the others need
-        # to pass through to the spool folder for the backend running as user lp.
+        # cupsd as root wants folders that only root may change and that its user lp may enter.
         os.chmod(folder, 0o755)
     failed = None
     for _ in range(3):  # another program may take the free port before cupsd binds it

@@ -34,8 +34,10 @@ SpoolJobHandle startSpoolJob(const std::string& printer, const std::string& docu
 void writeSpoolJob(SpoolJob& job, const std::string& bytes);
 
 // Ends the job. A failure to end it cancels it and is thrown as std::runtime_error. Where the
-// spooler can tell, waits a few seconds for the job's end: a job that it rejected or that is
-// not completed by then gives a warning text naming the job; otherwise the result is empty.
+// spooler can tell (CUPS, not Windows), waits a few seconds for the job's end: a job that it
+// aborted or cancelled, or that still waits by then (pending, held, stopped), gives a warning
+// text, one line naming the job as PRINTER-ID and what the spooler says of it and its printer;
+// a job completed or still being printed gives an empty result.
 std::string finishSpoolJob(SpoolJob& job);
 
 #endif  // TIMETABLE_PRINTER_SPOOLER_H_

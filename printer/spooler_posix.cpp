@@ -66,6 +66,17 @@ bool hasPrinter(http_t* connection, const std::string& printer) {
                            "\": " + lastErrorText());
 }
 
+// The default is the one libcups would print to (PRINTER or LPDEST, the user's lpoptions, else
+// the server's default): the marks of cupsGetDests2 miss the server's default where the user's
+// lpoptions hold options of any printer.
+std::string defaultPrinterName(http_t* connection) {
+  cups_dest_t* dest = cupsGetNamedDest(connection, nullptr, nullptr);
+  if (!dest) return std::string();
+  const std::string name = dest->name;
+  cupsFreeDests(1, dest);
+  return name;
+}
+
 [[noreturn]] void failNoPrinter(const std::string& printer) {
   throw std::runtime_error("there is no printer \"" + printer +
                            "\" at the print spooler; --list-printers shows the printers");
@@ -135,20 +146,23 @@ std::string attributeText(const Response& response, const char* name) {
   return text.data();
 }
 
-// "name value" for each attribute that has a value, separated by commas.
-std::string describe(const Response& response, const std::vector<const char*>& names) {
+// "name value" for each attribute that has a value, separated by commas; a value already told
+// is left out.
+std::string describe(const Response& response, const std::vector<const char*>& names,
+                     const std::string& told = std::string()) {
   std::string description;
   for (const char* name : names) {
     std::string value = attributeText(response, name);
-    if (value.empty() || value == "none") continue;
+    if (value.empty() || value == "none" || value == told) continue;
     if (value.find(' ') != std::string::npos) value = '"' + value + '"';
     description += (description.empty() ? "" : ", ") + std::string(name) + " " + value;
   }
   return description;
 }
 
-// Waits a few seconds for the job to end; returns a warning unless it completed, with what the
-// spooler tells of the job and its printer.
+// Waits a few seconds for the job to end; returns a warning if it ended otherwise than completed
+// or is still waiting (held, pending, stopped), with what the spooler tells of the job and its
+// printer.
 std::string waitForJobEnd(SpoolJob& job) {
   const std::vector<const char*> jobAttributes = {"job-state", "job-state-reasons",
                                                   "job-printer-state-message"};
@@ -169,6 +183,8 @@ std::string waitForJobEnd(SpoolJob& job) {
     if (end >= IPP_JSTATE_CANCELED || std::chrono::steady_clock::now() >= deadline) break;
     std::this_thread::sleep_for(kJobEndPoll);
   }
+  // A job still being printed is on its way: a slow printer takes longer than the wait.
+  if (end == IPP_JSTATE_PROCESSING) return std::string();
   std::string warning = "print job " + jobName(job) + " is not completed";
   if (end < IPP_JSTATE_CANCELED) {
     warning += " after " + std::to_string(kJobEndWait.count()) + " seconds";
@@ -177,7 +193,10 @@ std::string waitForJobEnd(SpoolJob& job) {
   const std::vector<const char*> printerAttributes = {"printer-state", "printer-state-message"};
   const Response printer = askAttributes(job.connection.get(), IPP_OP_GET_PRINTER_ATTRIBUTES,
                                          "/printers/" + job.printer, printerAttributes);
-  if (printer) warning += "; " + describe(printer, printerAttributes);
+  if (printer) {
+    warning += "; " + describe(printer, printerAttributes,
+                               attributeText(state, "job-printer-state-message"));
+  }
   return oneLine(warning);
 }
 
@@ -194,21 +213,17 @@ std::vector<SpoolPrinter> listSpoolPrinters() {
   const int count = cupsGetDests2(connection.get(), &dests);
   const std::unique_ptr<cups_dest_t, std::function<void(cups_dest_t*)>> owned(
       dests, [count](cups_dest_t* list) { cupsFreeDests(count, list); });
-  std::vector<SpoolPrinter> printers;
   // A spooler without printers answers "not found".
   if (count == 0 && lastRequestFailed() && cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND) {
     throw std::runtime_error("the print spooler cannot list its printers: " + lastErrorText());
   }
+  const std::string defaultName = defaultPrinterName(connection.get());
+  std::vector<SpoolPrinter> printers;
   for (int index = 0; index < count; ++index) {
-    const cups_dest_t& dest = dests[index];
-    // Instances are sets of options of a printer named before them; the printer is the same.
-    if (dest.instance) {
-      if (dest.is_default && !printers.empty() && printers.back().name == dest.name) {
-        printers.back().isDefault = true;
-      }
-      continue;
-    }
-    printers.push_back(SpoolPrinter{dest.name, dest.is_default != 0});
+    // An instance is a set of options for a printer listed before it.
+    if (dests[index].instance) continue;
+    const std::string name = dests[index].name;
+    printers.push_back(SpoolPrinter{name, name == defaultName});
   }
   return printers;
 }

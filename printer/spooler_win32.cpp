@@ -1,0 +1,190 @@
+// The print spooler is Windows' own, through winspool. Printer and document names are UTF-8
+// in the rest of the program and UTF-16 here. Windows tells nothing of a job once it is handed
+// over, so a finished job gives no warning.
+#include <windows.h>
+#include <winspool.h>
+
+#include <algorithm>
+#include <climits>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "driver/utf8.h"
+#include "printer/spooler.h"
+
+struct SpoolJob {
+  HANDLE printer = nullptr;
+  std::string printerName;
+  DWORD id = 0;
+  bool open = false;  // the document is started, and neither ended nor aborted
+};
+
+namespace {
+
+// The largest piece handed to WritePrinter at once, well within its DWORD count.
+const size_t kLargestWrite = 1 << 20;
+
+std::string utf8FromWide(const std::wstring& text) {
+  if (text.empty() || text.size() > static_cast<size_t>(INT_MAX)) return std::string();
+  const int length = static_cast<int>(text.size());
+  const int size =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return std::string();
+  std::string result(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), length, &result[0], size, nullptr, nullptr);
+  return result;
+}
+
+// The system's message for an error, as one line, with its number.
+std::string systemMessage(DWORD error) {
+  wchar_t* buffer = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring message = length > 0 && buffer ? std::wstring(buffer, length) : std::wstring();
+  if (buffer) LocalFree(buffer);
+  std::replace_if(
+      message.begin(), message.end(), [](wchar_t character) { return character < L' '; }, L' ');
+  while (!message.empty() && (message.back() == L' ' || message.back() == L'.')) {
+    message.pop_back();
+  }
+  const std::string number = "error " + std::to_string(error);
+  return message.empty() ? number : utf8FromWide(message) + " (" + number + ")";
+}
+
+// A failure of the spooler's service itself is told as such.
+[[noreturn]] void failSpooler(const std::string& what, DWORD error) {
+  if (error == RPC_S_SERVER_UNAVAILABLE) {
+    throw std::runtime_error("the print spooler cannot be reached: " + systemMessage(error));
+  }
+  throw std::runtime_error(what + ": " + systemMessage(error));
+}
+
+[[noreturn]] void failNoPrinter(const std::string& printer) {
+  throw std::runtime_error("there is no printer \"" + printer +
+                           "\" at the print spooler; --list-printers shows the printers");
+}
+
+// Opens the printer for printing; a missing one is told as such.
+HANDLE openPrinter(const std::string& printer) {
+  std::wstring name = utf8ToWide(printer);
+  HANDLE handle = nullptr;
+  if (!OpenPrinterW(&name[0], &handle, nullptr)) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_INVALID_PRINTER_NAME) failNoPrinter(printer);
+    failSpooler("the print spooler cannot open the printer \"" + printer + "\"", error);
+  }
+  return handle;
+}
+
+std::string jobName(const SpoolJob& job) { return job.printerName + "-" + std::to_string(job.id); }
+
+// Aborts the job. Its printer handle is then left open: wine's AbortPrinter does nothing and its
+// ClosePrinter prints what was spooled, while Windows drops the handle when the process ends.
+void abortJob(SpoolJob& job) {
+  if (job.open) {
+    AbortPrinter(job.printer);
+  } else if (job.printer) {
+    ClosePrinter(job.printer);
+  }
+  job.open = false;
+  job.printer = nullptr;
+}
+
+// Aborts the job and throws the error with what failed.
+[[noreturn]] void failJob(SpoolJob& job, const std::string& what) {
+  const DWORD error = GetLastError();
+  const std::string text = "the print spooler " + what + " job " + jobName(job);
+  abortJob(job);
+  failSpooler(text, error);
+}
+
+std::wstring defaultPrinterName() {
+  DWORD size = 0;
+  GetDefaultPrinterW(nullptr, &size);
+  if (size == 0) return std::wstring();  // no default printer
+  std::wstring name(size, L'\0');
+  if (!GetDefaultPrinterW(&name[0], &size)) return std::wstring();
+  name.resize(wcsnlen(name.c_str(), name.size()));
+  return name;
+}
+
+}  // namespace
+
+void cancelUnfinishedSpoolJob(SpoolJob* job) {
+  abortJob(*job);
+  delete job;
+}
+
+std::vector<SpoolPrinter> listSpoolPrinters() {
+  const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+  std::vector<BYTE> buffer;
+  DWORD needed = 0;
+  DWORD count = 0;
+  // The list may grow between asking for its size and fetching it.
+  while (!EnumPrintersW(flags, nullptr, 4, buffer.data(), static_cast<DWORD>(buffer.size()),
+                        &needed, &count)) {
+    const DWORD error = GetLastError();
+    if (error != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size()) {
+      failSpooler("the print spooler cannot list its printers", error);
+    }
+    buffer.resize(needed);
+  }
+  const std::wstring defaultName = defaultPrinterName();
+  const auto* infos = reinterpret_cast<const PRINTER_INFO_4W*>(buffer.data());
+  std::vector<SpoolPrinter> printers;
+  for (DWORD index = 0; index < count; ++index) {
+    const std::wstring name = infos[index].pPrinterName ? infos[index].pPrinterName : L"";
+    printers.push_back(SpoolPrinter{utf8FromWide(name), name == defaultName});
+  }
+  return printers;
+}
+
+void requireSpoolPrinter(const std::string& printer) { ClosePrinter(openPrinter(printer)); }
+
+SpoolJobHandle startSpoolJob(const std::string& printer, const std::string& documentName) {
+  SpoolJobHandle job(new SpoolJob, cancelUnfinishedSpoolJob);
+  job->printerName = printer;
+  job->printer = openPrinter(printer);
+  std::wstring document = utf8ToWide(documentName);
+  std::wstring datatype = L"RAW";
+  DOC_INFO_1W info = {};
+  info.pDocName = &document[0];
+  info.pDatatype = &datatype[0];
+  job->id = StartDocPrinterW(job->printer, 1, reinterpret_cast<BYTE*>(&info));
+  if (job->id == 0) {
+    const DWORD error = GetLastError();
+    abortJob(*job);
+    failSpooler("the print spooler did not take a job for the printer \"" + printer + "\"", error);
+  }
+  job->open = true;
+  if (!StartPagePrinter(job->printer)) failJob(*job, "did not start the page of");
+  return job;
+}
+
+void writeSpoolJob(SpoolJob& job, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const auto count = static_cast<DWORD>(std::min(bytes.size() - done, kLargestWrite));
+    DWORD written = 0;
+    // WritePrinter only reads the bytes, though its buffer is not declared const.
+    if (!WritePrinter(job.printer, const_cast<char*>(bytes.data() + done), count, &written)) {
+      failJob(job, "did not take the bytes of");
+    }
+    if (written == 0) {
+      SetLastError(ERROR_WRITE_FAULT);
+      failJob(job, "did not take the bytes of");
+    }
+    done += written;
+  }
+}
+
+std::string finishSpoolJob(SpoolJob& job) {
+  if (!EndPagePrinter(job.printer)) failJob(job, "could not finish");
+  if (!EndDocPrinter(job.printer)) failJob(job, "could not finish");
+  job.open = false;
+  ClosePrinter(job.printer);
+  job.printer = nullptr;
+  return std::string();
+}
