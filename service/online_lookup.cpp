@@ -5,7 +5,7 @@
 #include <iostream>
 #include <stdexcept>
 
-#include "service/json_number.h"
+#include "timetable/json_number.h"
 #include "service/service_request.h"
 
 const char* const onlineTrainsQuery = "method=getTrainsOnline";

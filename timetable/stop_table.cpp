@@ -5,7 +5,7 @@
 #include <limits>
 #include <stdexcept>
 
-#include "service/json_number.h"
+#include "timetable/json_number.h"
 #include "timetable/service_time.h"
 
 const double missingDistance = std::numeric_limits<double>::quiet_NaN();
