@@ -4,6 +4,7 @@
 #include <string>
 
 #include "driver/print_job.h"
+#include "service/service_request.h"
 
 namespace {
 
@@ -18,12 +19,15 @@ std::string oneLine(std::string text) {
 }  // namespace
 
 int main() {
+  startServiceRequests();
+  int status = 0;
   try {
     runPrintJob();
   } catch (const std::exception& failure) {
     std::cout.flush();
     std::cerr << "error: " << oneLine(failure.what()) << std::endl;
-    return 1;
+    status = 1;
   }
-  return 0;
+  endServiceRequests();
+  return status;
 }
