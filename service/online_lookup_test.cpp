@@ -76,6 +76,8 @@ TEST(OnlineLookup, ScanStopsBeforeIndex9999) {
   for (int i = 0; i < 20000; ++i) list.push_back(train(100000 + i));
   search(list, "109998");
   search(list, "109999", false);
+  list[0] = 5;  // Passed over, but it keeps its index.
+  search(list, "109999", false);
 }
 
 TEST(OnlineLookup, UnusableEntriesArePassedOver) {
