@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <exception>
 #include <stdexcept>
+#include <string_view>
 
 #include "timetable/json_number.h"
 
@@ -34,7 +35,8 @@ bool isTrain(const json& trainNo, long wanted) {
 // The members of an entry that the search reads.
 enum class EntryMember { kOther, kTrainNo, kDataMass, kDataLength };
 
-EntryMember entryMemberNamed(const std::string& name) {
+// Called for every member of every entry: a view compares the lengths before any character.
+EntryMember entryMemberNamed(std::string_view name) {
   if (name == "trainNo") return EntryMember::kTrainNo;
   if (name == "dataMass") return EntryMember::kDataMass;
   if (name == "dataLength") return EntryMember::kDataLength;
