@@ -35,15 +35,21 @@ SCAN_LIMIT = 9999
 CURL = ["curl", "-sS", "-A", "VELMORAX/1.0.0", "--cacert", "cacert.pem"]
 
 
+def port_in_use():
+    try:
+        socket.create_connection(("127.0.0.1", PORT), timeout=1).close()
+        return True
+    except OSError:
+        return False
+
+
 def wait_for_port(process):
     for _ in range(300):
         if process.poll() is not None:
             sys.exit("the service did not start")
-        try:
-            socket.create_connection(("127.0.0.1", PORT), timeout=1).close()
+        if port_in_use():
             return
-        except OSError:
-            time.sleep(0.1)
+        time.sleep(0.1)
     sys.exit("the service did not listen on port %d" % PORT)
 
 
@@ -126,6 +132,8 @@ def measure(program, work, runs):
 def main():
     program = os.path.abspath(sys.argv[1])
     runs = int(sys.argv[2]) if len(sys.argv) > 2 else 15
+    if port_in_use():
+        sys.exit("port %d is in use: stop whatever listens there first" % PORT)
     work = tempfile.mkdtemp(prefix="timetable-bench-")
     service = subprocess.Popen([sys.executable, SERVICE, "--dir", os.path.join(work, "service"),
                                 "--port", str(PORT)],
