@@ -22,6 +22,10 @@ const long kRequestTimeoutSeconds = 30;
 // followed (CURLOPT_FOLLOWLOCATION stays off): a redirection's own body is what gets decoded.
 const long kMaxRedirections = 50;
 
+// The longest body that is given room before it arrives: a longer announced length may be a
+// mistake, and such a body grows as its bytes arrive.
+const curl_off_t kMaxBodyReserved = 64 * 1024 * 1024;
+
 // The run's one transfer handle, made by the first request. Between requests it keeps the open
 // connection and the TLS session. libcurl may write to the error text until the handle is
 // released, so the text lives beside it rather than on a request's stack.
@@ -65,6 +69,24 @@ CURL* sessionHandle() {
   return session.handle;
 }
 
+// The write callback of the session's requests. At the first bytes it makes room for the whole
+// body when the answer announced its length, so that a long list is not copied again at each
+// growth of the body.
+size_t appendToSessionBody(char* data, size_t size, size_t count, void* body) {
+  auto* text = static_cast<std::string*>(body);
+  curl_off_t length = -1;
+  if (text->empty() &&
+      curl_easy_getinfo(session.handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&
+      length > 0 && length <= kMaxBodyReserved) {
+    try {
+      text->reserve(static_cast<size_t>(length));
+    } catch (const std::bad_alloc&) {
+      // The body then grows as its bytes arrive.
+    }
+  }
+  return appendToBody(data, size, count, body);
+}
+
 // libcurl's defaults stand for everything not set here: no progress meter, no diagnostic
 // output, peer and host name verified.
 void setRequestOptions(CURL* h, const std::string& url, std::string& body) {
@@ -73,7 +95,7 @@ void setRequestOptions(CURL* h, const std::string& url, std::string& body) {
   setOption(h, CURLOPT_USERPWD, "");
   setOption(h, CURLOPT_USERAGENT, kServiceUserAgent);
   setOption(h, CURLOPT_MAXREDIRS, kMaxRedirections);
-  setOption(h, CURLOPT_WRITEFUNCTION, appendToBody);
+  setOption(h, CURLOPT_WRITEFUNCTION, appendToSessionBody);
   setOption(h, CURLOPT_WRITEDATA, static_cast<void*>(&body));
   setOption(h, CURLOPT_CAINFO, kCaBundleFile);
   setOption(h, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
