@@ -9,6 +9,7 @@
 #include "driver/form_output.h"
 #include "driver/print_job.h"
 #include "printer/spooler.h"
+#include "service/service_request.h"
 
 namespace {
 
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
               << std::endl;
     return 2;
   }
+  startServiceRequests();
   int status = 1;
   try {
     status = run(line);
@@ -57,6 +59,7 @@ int main(int argc, char** argv) {
     std::cout.flush();
     std::cerr << "error: " << oneLine(failure.what()) << std::endl;
   }
+  endServiceRequests();
   holdOwnConsoleWindow();
   return status;
 }

@@ -52,7 +52,8 @@ std::wstring askWideWord(const char* prompt) {
 
 // Phase 2: mass and length, the stop table, the locomotives and the speed.
 void gatherJobDetails(PrintJob& job) {
-  lookupOnlineTrain(job.trainNumber, job.trainData);
+  const std::string notice = lookupOnlineTrain(job.trainNumber, job.trainData);
+  if (!notice.empty()) std::cerr << "notice: " << notice << std::endl;
   // The timetable is not needed after this, so the table builder gets it without a copy.
   std::string warning;
   job.lastRow = buildStopTable(std::move(job.trainInfo), std::move(job.stopPoints), job.table,

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Builds an optimised program and reports how long its own work and a whole run take.
+# Builds an optimised program and reports how long its own work takes, and how long a whole run
+# takes beside the network floors for a short and a long list of trains online, with the
+# program's peak memory. RUNS sets the number of interleaved runs each median is taken of.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh libbenchmark-dev curl
+scripts/install-deps.sh libbenchmark-dev curl time
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/release -j "$(nproc)" --target timetable-print print_job_benchmark
 build/release/print_job_benchmark
-python3 scripts/whole_run_benchmark.py build/release/timetable-print "${RUNS:-30}"
+python3 scripts/whole_run_benchmark.py build/release/timetable-print "${RUNS:-15}"

@@ -2,38 +2,191 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <iostream>
+#include <exception>
 #include <stdexcept>
+#include <string_view>
 
-#include "service/json_number.h"
-#include "service/service_request.h"
+#include "timetable/json_number.h"
 
-const char* const onlineTrainsQuery = "method=getTrainsOnline";
+const char* const kOnlineTrainsQuery = "method=getTrainsOnline";
 
 namespace {
 
-// The member as decimal text after dividing it by divisor, or empty when it is absent or not a
-// number the form can show.
-std::string memberText(const nlohmann::json& entry, const char* key, int32_t divisor) {
-  auto member = entry.find(key);
-  int32_t value = 0;
-  if (member == entry.end() || !readInt32(*member, value)) return std::string();
-  return std::to_string(value / divisor);
+using nlohmann::json;
+
+// The number as decimal text after dividing it by divisor, or empty when it is not a number the
+// form can show.
+std::string numberText(const json& value, int32_t divisor) {
+  int32_t number = 0;
+  if (!readInt32(value, number)) return std::string();
+  return std::to_string(number / divisor);
 }
+
+std::string memberText(const json& entry, const char* key, int32_t divisor) {
+  auto member = entry.find(key);
+  return member == entry.end() ? std::string() : numberText(*member, divisor);
+}
+
+bool isTrain(const json& trainNo, long wanted) {
+  int32_t number = 0;
+  return readInt32(trainNo, number) && number == wanted;
+}
+
+// The members of an entry that the search reads.
+enum class EntryMember { kOther, kTrainNo, kDataMass, kDataLength };
+
+// Called for every member of every entry: a view compares the lengths before any character.
+EntryMember entryMemberNamed(std::string_view name) {
+  if (name == "trainNo") return EntryMember::kTrainNo;
+  if (name == "dataMass") return EntryMember::kDataMass;
+  if (name == "dataLength") return EntryMember::kDataLength;
+  return EntryMember::kOther;
+}
+
+// Where a value of the answer stands, as far as the search is concerned.
+enum class Place { kAnswer, kMessage, kElement, kEntryMember, kElsewhere };
+
+// The handler of the parser's events while it reads the answer to the online list query. Depth
+// counts the objects and arrays open around the next value: the answer stands at depth 0, its
+// members at 1, the elements of its "message" at 2 and their members at 3. Like a decoded object,
+// the search lets the last of several members with one key count, for the answer's "message" as
+// for an entry's members.
+struct OnlineListReader {
+  long wanted = 0;
+  int depth = 0;
+  json::value_t answerType = json::value_t::discarded;
+  bool atMessage = false;      // The value at depth 1 about to be read is "message".
+  bool messageIsList = false;  // The last "message" read is an array.
+  bool inList = false;         // Inside that array.
+  size_t element = 0;          // The index of the list's element being read.
+  bool inEntry = false;        // Inside an element that is an object.
+  EntryMember member = EntryMember::kOther;
+  // The entry's members as read so far: null when absent or not a number.
+  json trainNo, dataMass, dataLength;
+  bool found = false;
+  std::string massText, lengthText;
+
+  Place placeOfValue() const {
+    if (depth == 0) return Place::kAnswer;
+    if (depth == 1 && atMessage) return Place::kMessage;
+    if (depth == 2 && inList) return Place::kElement;
+    if (depth == 3 && inEntry) return Place::kEntryMember;
+    return Place::kElsewhere;
+  }
+
+  void beginMessage(bool isList) {
+    messageIsList = isList;
+    inList = isList;
+    element = 0;
+    found = false;
+  }
+
+  void beginEntry() {
+    inEntry = true;
+    member = EntryMember::kOther;
+    trainNo = dataMass = dataLength = nullptr;
+  }
+
+  void endEntry() {
+    inEntry = false;
+    if (!found && element < static_cast<size_t>(kOnlineTrainScanLimit) &&
+        isTrain(trainNo, wanted)) {
+      found = true;
+      massText = numberText(dataMass, 1000);
+      lengthText = numberText(dataLength, 1);
+    }
+    ++element;
+  }
+
+  void setMember(const json& number) {
+    if (member == EntryMember::kTrainNo) trainNo = number;
+    if (member == EntryMember::kDataMass) dataMass = number;
+    if (member == EntryMember::kDataLength) dataLength = number;
+  }
+
+  // A value begins; number holds it when it is a number and is null otherwise.
+  void beginValue(json::value_t type, const json& number) {
+    switch (placeOfValue()) {
+      case Place::kAnswer:
+        answerType = type;
+        break;
+      case Place::kMessage:
+        beginMessage(type == json::value_t::array);
+        break;
+      case Place::kElement:
+        if (type == json::value_t::object) {
+          beginEntry();
+        } else {
+          ++element;  // Not an entry: passed over, but it takes its index.
+        }
+        break;
+      case Place::kEntryMember:
+        setMember(number);
+        break;
+      case Place::kElsewhere:
+        break;
+    }
+  }
+
+  bool scalar(json::value_t type, const json& number = nullptr) {
+    beginValue(type, number);
+    return true;
+  }
+
+  // The parser's events.
+  bool null() { return scalar(json::value_t::null); }
+  bool boolean(bool) { return scalar(json::value_t::boolean); }
+  bool number_integer(json::number_integer_t value) {
+    return scalar(json::value_t::number_integer, json(value));
+  }
+  bool number_unsigned(json::number_unsigned_t value) {
+    return scalar(json::value_t::number_unsigned, json(value));
+  }
+  bool number_float(json::number_float_t value, const json::string_t&) {
+    return scalar(json::value_t::number_float, json(value));
+  }
+  bool string(json::string_t&) { return scalar(json::value_t::string); }
+  bool binary(json::binary_t&) { return scalar(json::value_t::binary); }
+
+  bool start_object(size_t) {
+    beginValue(json::value_t::object, nullptr);
+    ++depth;
+    return true;
+  }
+  bool key(json::string_t& name) {
+    if (depth == 1) atMessage = name == "message";
+    if (depth == 3 && inEntry) member = entryMemberNamed(name);
+    return true;
+  }
+  bool end_object() {
+    --depth;
+    if (depth == 2 && inEntry) endEntry();
+    return true;
+  }
+  bool start_array(size_t) {
+    beginValue(json::value_t::array, nullptr);
+    ++depth;
+    return true;
+  }
+  bool end_array() {
+    --depth;
+    if (depth == 1 && inList) inList = false;
+    return true;
+  }
+  bool parse_error(size_t, const std::string&, const nlohmann::detail::exception&) { return false; }
+};
 
 }  // namespace
 
-bool searchOnlineTrains(const nlohmann::json& list, const std::string& trainNumber,
-                        TrainData& trainData) {
+bool searchOnlineTrains(const json& list, const std::string& trainNumber, TrainData& trainData) {
   if (!list.is_array()) return false;
   const long wanted = std::stol(trainNumber);
-  const size_t limit = std::min(list.size(), static_cast<size_t>(onlineTrainScanLimit));
+  const size_t limit = std::min(list.size(), static_cast<size_t>(kOnlineTrainScanLimit));
   for (size_t i = 0; i < limit; ++i) {
-    const nlohmann::json& entry = list[i];
+    const json& entry = list[i];
     if (!entry.is_object()) continue;
     auto number = entry.find("trainNo");
-    int32_t trainNo = 0;
-    if (number == entry.end() || !readInt32(*number, trainNo) || trainNo != wanted) continue;
+    if (number == entry.end() || !isTrain(*number, wanted)) continue;
     trainData[0].clear();
     trainData[1] = memberText(entry, "dataMass", 1000);
     trainData[2] = memberText(entry, "dataLength", 1);
@@ -42,17 +195,40 @@ bool searchOnlineTrains(const nlohmann::json& list, const std::string& trainNumb
   return false;
 }
 
-void lookupOnlineTrain(std::string trainNumber, TrainData& trainData) {
-  nlohmann::json list;
+bool searchOnlineAnswer(const ServiceAnswer& answer, const std::string& trainNumber,
+                        TrainData& trainData) {
+  OnlineListReader reader;
+  // The decoded search converts the train number only once it has a list, so a number that does
+  // not convert is an error only then, and only after the answer proved to be JSON.
+  std::exception_ptr conversionError;
   try {
-    list = fetchServiceMessage(onlineTrainsQuery);
+    reader.wanted = std::stol(trainNumber);
+  } catch (const std::logic_error&) {
+    conversionError = std::current_exception();
+  }
+  if (!json::sax_parse(answer.body, &reader, json::input_format_t::json, true, false)) {
+    throw undecodableAnswerError(answer.body, answer.httpStatus, answer.url);
+  }
+  if (reader.answerType == json::value_t::null) return false;
+  if (reader.answerType != json::value_t::object) throw answerNotAnObjectError(answer.url);
+  if (!reader.messageIsList) return false;
+  if (conversionError) std::rethrow_exception(conversionError);
+  if (!reader.found) return false;
+  trainData[0].clear();
+  trainData[1] = reader.massText;
+  trainData[2] = reader.lengthText;
+  return true;
+}
+
+std::string lookupOnlineTrain(std::string trainNumber, TrainData& trainData) {
+  bool found = false;
+  try {
+    found = searchOnlineAnswer(fetchServiceAnswer(kOnlineTrainsQuery), trainNumber, trainData);
   } catch (const std::runtime_error& failure) {
-    std::cerr << "notice: the list of trains online could not be read (" << failure.what()
-              << "); mass and length stay empty" << std::endl;
-    return;
+    return std::string("the list of trains online could not be read (") + failure.what() +
+           "); mass and length stay empty";
   }
-  if (!searchOnlineTrains(list, trainNumber, trainData)) {
-    std::cerr << "notice: train " << trainNumber
-              << " is not in the list of trains online; mass and length stay empty" << std::endl;
-  }
+  if (found) return std::string();
+  return "train " + trainNumber +
+         " is not in the list of trains online; mass and length stay empty";
 }

@@ -1,10 +1,12 @@
-// Feeds arbitrary bytes as the answer to the online list query through decoding and the search.
-// Each input must give decimal mass and length texts, or empty ones, or one of our own errors.
+// Feeds arbitrary bytes as the answer to the online list query through the search while reading
+// and through decoding followed by the search of the decoded list. Both must agree on the result,
+// the mass and length texts and any error; the texts must be decimal or empty.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <stdexcept>
+#include <exception>
 #include <string>
+#include <typeinfo>
 
 #include "service/online_lookup.h"
 #include "service/service_request.h"
@@ -19,19 +21,48 @@ bool isDecimalOrEmpty(const std::string& text) {
   return text.size() <= 11;
 }
 
+struct Outcome {
+  bool found = false;
+  TrainData data = {"", "kept", "kept"};
+  std::string error;
+};
+
+template <typename Search>
+Outcome outcomeOf(Search search) {
+  Outcome outcome;
+  try {
+    outcome.found = search(outcome.data);
+  } catch (const std::exception& failure) {
+    outcome.error = std::string(typeid(failure).name()) + ": " + failure.what();
+  }
+  return outcome;
+}
+
+void compareSearches(const ServiceAnswer& answer, const std::string& number) {
+  Outcome decoded = outcomeOf([&](TrainData& data) {
+    return searchOnlineTrains(serviceMessageOf(answer.body, answer.httpStatus, answer.url), number,
+                              data);
+  });
+  Outcome streamed =
+      outcomeOf([&](TrainData& data) { return searchOnlineAnswer(answer, number, data); });
+  if (streamed.found != decoded.found || streamed.data != decoded.data ||
+      streamed.error != decoded.error) {
+    std::abort();
+  }
+  const TrainData& data = decoded.data;
+  if (decoded.found &&
+      (!data[0].empty() || !isDecimalOrEmpty(data[1]) || !isDecimalOrEmpty(data[2]))) {
+    std::abort();
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  nlohmann::json list;
-  try {
-    list = serviceMessageOf(std::string(reinterpret_cast<const char*>(data), size), 200, "fuzz");
-  } catch (const std::runtime_error&) {
-    return 0;
-  }
-  TrainData trainData;
-  searchOnlineTrains(list, "5410", trainData);
-  if (!trainData[0].empty() || !isDecimalOrEmpty(trainData[1]) || !isDecimalOrEmpty(trainData[2])) {
-    std::abort();
-  }
+  const ServiceAnswer answer = {"fuzz", std::string(reinterpret_cast<const char*>(data), size),
+                                200};
+  compareSearches(answer, "5410");
+  // A train number that does not convert fails only for an answer that holds a list.
+  compareSearches(answer, "x");
   return 0;
 }

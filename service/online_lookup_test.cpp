@@ -2,9 +2,44 @@
 
 #include <gtest/gtest.h>
 
+#include <exception>
+#include <string>
+#include <typeinfo>
+
 namespace {
 
 using nlohmann::json;
+
+// What one search gave: its result, trainData, or the type and text of the error it threw.
+struct Outcome {
+  bool found = false;
+  TrainData data = {"", "kept", "kept"};
+  std::string error;
+};
+
+template <typename Search>
+Outcome outcomeOf(Search search) {
+  Outcome outcome;
+  try {
+    outcome.found = search(outcome.data);
+  } catch (const std::exception& failure) {
+    outcome.error = std::string(typeid(failure).name()) + ": " + failure.what();
+  }
+  return outcome;
+}
+
+// The search while the answer is read must give what the search of the decoded answer gives.
+void expectSameSearch(const std::string& body, const std::string& number) {
+  const ServiceAnswer answer = {"https://test/?q", body, 200};
+  Outcome decoded = outcomeOf([&](TrainData& data) {
+    return searchOnlineTrains(serviceMessageOf(body, 200, answer.url), number, data);
+  });
+  Outcome streamed =
+      outcomeOf([&](TrainData& data) { return searchOnlineAnswer(answer, number, data); });
+  EXPECT_EQ(streamed.found, decoded.found) << body << " " << number;
+  EXPECT_EQ(streamed.data, decoded.data) << body << " " << number;
+  EXPECT_EQ(streamed.error, decoded.error) << body << " " << number;
+}
 
 json train(json number, json mass = 512000, json length = 187) {
   json entry = {{"trainNo", number}, {"dataMass", mass}, {"dataLength", length}};
@@ -16,6 +51,7 @@ TrainData search(const json& list, const std::string& number, bool expectFound =
   TrainData data;
   EXPECT_EQ(searchOnlineTrains(list, number, data), expectFound) << list.dump() << " " << number;
   EXPECT_EQ(data[0], "");
+  expectSameSearch(json({{"message", list}}).dump(), number);
   return data;
 }
 
@@ -39,6 +75,8 @@ TEST(OnlineLookup, ScanStopsBeforeIndex9999) {
   json list = json::array();
   for (int i = 0; i < 20000; ++i) list.push_back(train(100000 + i));
   search(list, "109998");
+  search(list, "109999", false);
+  list[0] = 5;  // Passed over, but it keeps its index.
   search(list, "109999", false);
 }
 
@@ -71,6 +109,36 @@ TEST(OnlineLookup, NoListOrNoMatchLeavesTrainDataAlone) {
     TrainData data = {"", "kept", "kept"};
     EXPECT_FALSE(searchOnlineTrains(list, "5", data));
     EXPECT_EQ(data[1], "kept");
+    expectSameSearch(json({{"message", list}}).dump(), "5");
+  }
+}
+
+TEST(OnlineLookup, SearchWhileReadingAgreesOnAwkwardAnswers) {
+  const char* const bodies[] = {
+      // The last of several members with one key counts.
+      R"({"message":[{"trainNo":5,"dataMass":1000}],"message":[{"trainNo":5,"dataMass":2000}]})",
+      R"({"message":[{"trainNo":5}],"message":null})",
+      R"({"message":[{"trainNo":5,"trainNo":6,"dataMass":3000,"dataMass":"x","dataLength":1}]})",
+      // Members with the same keys further in.
+      R"({"message":[{"trainNo":7,"info":{"trainNo":5,"dataMass":1},"more":[{"trainNo":5}]},)"
+      R"({"trainNo":5,"dataMass":{"dataMass":9000},"dataLength":[187]}]})",
+      R"({"other":{"message":[{"trainNo":5}]},"message":[[{"trainNo":5}],{"trainNo":5}]})",
+      // Each kind of number, in and out of the 32-bit range.
+      R"({"message":[{"trainNo":4294967301},{"trainNo":5.9,"dataMass":-1e3,"dataLength":-2147483648}]})",
+      R"({"message":[{"trainNo":5,"dataMass":2147483648,"dataLength":18446744073709551615}]})",
+      // Answers that are no list, or no JSON, or cut off after the match.
+      R"({"message":[{"trainNo":5,"dataMass":5000}])",
+      R"({"message":[{"trainNo":5}]} x)",
+      R"({"success":true})",
+      "null",
+      R"([{"message":[{"trainNo":5}]}])",
+      R"("text")",
+      "",
+  };
+  for (const char* body : bodies) {
+    for (const char* number : {"5", "6", "x", "99999999999999999999"}) {
+      expectSameSearch(body, number);
+    }
   }
 }
 

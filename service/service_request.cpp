@@ -5,13 +5,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <new>
-#include <stdexcept>
+#include <utility>
 
-const char* const serviceBaseUrl = "https://" TIMETABLE_SERVICE_HOST ":9640/?";
-const char* const serviceUserAgent = "VELMORAX/1.0.0";
-const char* const caBundleFile = "cacert.pem";
+const char* const kServiceBaseUrl = "https://" TIMETABLE_SERVICE_HOST ":9640/?";
+const char* const kServiceUserAgent = "VELMORAX/1.0.0";
+const char* const kCaBundleFile = "cacert.pem";
 
 namespace {
 
@@ -19,8 +18,23 @@ namespace {
 // forever.
 const long kConnectTimeoutSeconds = 10;
 const long kRequestTimeoutSeconds = 30;
+// The service's contract asks for a redirection limit of 50, although redirections are not
+// followed (CURLOPT_FOLLOWLOCATION stays off): a redirection's own body is what gets decoded.
+const long kMaxRedirections = 50;
 
-using CurlHandle = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
+// The longest body that is given room before it arrives: a longer announced length may be a
+// mistake, and such a body grows as its bytes arrive.
+const curl_off_t kMaxBodyReserved = 64 * 1024 * 1024;
+
+// The run's one transfer handle, made by the first request. Between requests it keeps the open
+// connection and the TLS session. libcurl may write to the error text until the handle is
+// released, so the text lives beside it rather than on a request's stack.
+struct RequestSession {
+  CURL* handle = nullptr;
+  char errorText[CURL_ERROR_SIZE] = "";
+};
+
+RequestSession session;
 
 template <typename Value>
 void setOption(CURL* handle, CURLoption option, Value value) {
@@ -34,48 +48,70 @@ void setOption(CURL* handle, CURLoption option, Value value) {
 // Checked before the transfer, so that a missing bundle is named as such rather than as one of
 // several TLS failures libcurl may report for it.
 void requireCaBundle() {
-  std::FILE* file = std::fopen(caBundleFile, "rb");
+  std::FILE* file = std::fopen(kCaBundleFile, "rb");
   if (file == nullptr) {
-    throw std::runtime_error(std::string("the CA bundle ") + caBundleFile +
+    throw std::runtime_error(std::string("the CA bundle ") + kCaBundleFile +
                              " cannot be read from the working directory: " + std::strerror(errno));
   }
   std::fclose(file);
 }
 
-struct Transfer {
-  std::string body;
-  long httpStatus = 0;
-};
+// The session's handle with every option back at its default; the connection stays open.
+CURL* sessionHandle() {
+  if (session.handle == nullptr) {
+    session.handle = curl_easy_init();
+    if (session.handle == nullptr) {
+      throw std::runtime_error("libcurl could not create a transfer handle");
+    }
+  }
+  curl_easy_reset(session.handle);
+  session.errorText[0] = '\0';
+  return session.handle;
+}
 
-Transfer performGet(const std::string& url) {
-  CurlHandle handle(curl_easy_init(), curl_easy_cleanup);
-  if (!handle) throw std::runtime_error("libcurl could not create a transfer handle");
-  Transfer transfer;
-  char errorText[CURL_ERROR_SIZE] = "";
-  CURL* h = handle.get();
+// The write callback of the session's requests. At the first bytes it makes room for the whole
+// body when the answer announced its length, so that a long list is not copied again at each
+// growth of the body.
+size_t appendToSessionBody(char* data, size_t size, size_t count, void* body) {
+  auto* text = static_cast<std::string*>(body);
+  curl_off_t length = -1;
+  if (text->empty() &&
+      curl_easy_getinfo(session.handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&
+      length > 0 && length <= kMaxBodyReserved) {
+    try {
+      text->reserve(static_cast<size_t>(length));
+    } catch (const std::bad_alloc&) {
+      // The body then grows as its bytes arrive.
+    }
+  }
+  return appendToBody(data, size, count, body);
+}
+
+// libcurl's defaults stand for everything not set here: no progress meter, no diagnostic
+// output, peer and host name verified.
+void setRequestOptions(CURL* h, const std::string& url, std::string& body) {
   setOption(h, CURLOPT_URL, url.c_str());
-  setOption(h, CURLOPT_NOPROGRESS, 1L);
+  // The service's contract: an empty user name and password go with every request.
   setOption(h, CURLOPT_USERPWD, "");
-  setOption(h, CURLOPT_USERAGENT, serviceUserAgent);
-  setOption(h, CURLOPT_MAXREDIRS, 50L);
-  setOption(h, CURLOPT_WRITEFUNCTION, appendToBody);
-  setOption(h, CURLOPT_WRITEDATA, static_cast<void*>(&transfer.body));
-  setOption(h, CURLOPT_VERBOSE, 0L);
-  setOption(h, CURLOPT_CAINFO, caBundleFile);
+  setOption(h, CURLOPT_USERAGENT, kServiceUserAgent);
+  setOption(h, CURLOPT_MAXREDIRS, kMaxRedirections);
+  setOption(h, CURLOPT_WRITEFUNCTION, appendToSessionBody);
+  setOption(h, CURLOPT_WRITEDATA, static_cast<void*>(&body));
+  setOption(h, CURLOPT_CAINFO, kCaBundleFile);
   setOption(h, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
   setOption(h, CURLOPT_TIMEOUT, kRequestTimeoutSeconds);
-  setOption(h, CURLOPT_ERRORBUFFER, errorText);
-  CURLcode code = curl_easy_perform(h);
-  if (code != CURLE_OK) {
-    std::string reason = errorText[0] != '\0' ? errorText : curl_easy_strerror(code);
-    throw std::runtime_error("the timetable service could not be reached at " + url + ": " +
-                             reason);
-  }
-  curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &transfer.httpStatus);
-  return transfer;
+  setOption(h, CURLOPT_ERRORBUFFER, session.errorText);
 }
 
 }  // namespace
+
+void startServiceRequests() { curl_global_init(CURL_GLOBAL_DEFAULT); }
+
+void endServiceRequests() {
+  if (session.handle != nullptr) curl_easy_cleanup(session.handle);
+  session.handle = nullptr;
+  curl_global_cleanup();
+}
 
 size_t appendToBody(char* data, size_t size, size_t count, void* body) {
   size_t bytes = size * count;
@@ -87,28 +123,46 @@ size_t appendToBody(char* data, size_t size, size_t count, void* body) {
   return bytes;
 }
 
+ServiceAnswer fetchServiceAnswer(const std::string& query) {
+  requireCaBundle();
+  ServiceAnswer answer;
+  answer.url = kServiceBaseUrl + query;
+  CURL* h = sessionHandle();
+  setRequestOptions(h, answer.url, answer.body);
+  CURLcode code = curl_easy_perform(h);
+  if (code != CURLE_OK) {
+    std::string reason =
+        session.errorText[0] != '\0' ? session.errorText : curl_easy_strerror(code);
+    throw std::runtime_error("the timetable service could not be reached at " + answer.url + ": " +
+                             reason);
+  }
+  curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &answer.httpStatus);
+  return answer;
+}
+
+std::runtime_error undecodableAnswerError(const std::string& body, long httpStatus,
+                                          const std::string& url) {
+  std::string what = body.empty() ? "an empty answer" : "an answer that is not JSON";
+  if (httpStatus < 200 || httpStatus > 299) {
+    what += " with HTTP status " + std::to_string(httpStatus);
+  }
+  return std::runtime_error("the timetable service sent " + what + " for " + url);
+}
+
+std::runtime_error answerNotAnObjectError(const std::string& url) {
+  return std::runtime_error("the timetable service sent JSON that is not an object for " + url);
+}
+
 nlohmann::json serviceMessageOf(const std::string& body, long httpStatus, const std::string& url) {
   nlohmann::json answer = nlohmann::json::parse(body, nullptr, false, false);
-  if (answer.is_discarded()) {
-    std::string what = body.empty() ? "an empty answer" : "an answer that is not JSON";
-    if (httpStatus < 200 || httpStatus > 299) {
-      what += " with HTTP status " + std::to_string(httpStatus);
-    }
-    throw std::runtime_error("the timetable service sent " + what + " for " + url);
-  }
+  if (answer.is_discarded()) throw undecodableAnswerError(body, httpStatus, url);
   if (answer.is_null()) return nullptr;
-  if (!answer.is_object()) {
-    throw std::runtime_error("the timetable service sent JSON that is not an object for " + url);
-  }
+  if (!answer.is_object()) throw answerNotAnObjectError(url);
   auto message = answer.find("message");
-  return message == answer.end() ? nlohmann::json() : *message;
+  return message == answer.end() ? nlohmann::json() : std::move(*message);
 }
 
 nlohmann::json fetchServiceMessage(const std::string& query) {
-  requireCaBundle();
-  const std::string url = serviceBaseUrl + query;
-  Transfer transfer = performGet(url);
-  // Each request sets libcurl's global state up implicitly and tears it down here.
-  curl_global_cleanup();
-  return serviceMessageOf(transfer.body, transfer.httpStatus, url);
+  ServiceAnswer answer = fetchServiceAnswer(query);
+  return serviceMessageOf(answer.body, answer.httpStatus, answer.url);
 }

@@ -3,22 +3,46 @@
 
 #include <cstddef>
 #include <nlohmann/json.hpp>
+#include <stdexcept>
 #include <string>
 
 // The address every query is appended to: https, the host chosen at build time, port 9640, "/?".
-extern const char* const serviceBaseUrl;
-extern const char* const serviceUserAgent;
+extern const char* const kServiceBaseUrl;
+extern const char* const kServiceUserAgent;
 // The trusted certificate authorities, looked up in the working directory at each request.
-extern const char* const caBundleFile;
+extern const char* const kCaBundleFile;
+
+// libcurl's global state and the one transfer handle that the requests of a run share, so that
+// the second request goes over the first one's connection. startServiceRequests is called once
+// before the first request; endServiceRequests once after the last, and it releases the handle.
+void startServiceRequests();
+void endServiceRequests();
 
 // libcurl's write callback: appends the received bytes to the std::string given as write data.
 size_t appendToBody(char* data, size_t size, size_t count, void* body);
+
+// An answer as it arrived, not yet decoded.
+struct ServiceAnswer {
+  std::string url;
+  std::string body;
+  long httpStatus = 0;
+};
+
+// Performs one HTTPS GET of kServiceBaseUrl + query and returns the answer's body. A failed
+// transfer is thrown as std::runtime_error with curl's error text and the address.
+ServiceAnswer fetchServiceAnswer(const std::string& query);
+
+// The errors for an answer that is not one JSON text (naming an HTTP error status), and for JSON
+// that is neither an object nor null; url says which request the answer belongs to.
+std::runtime_error undecodableAnswerError(const std::string& body, long httpStatus,
+                                          const std::string& url);
+std::runtime_error answerNotAnObjectError(const std::string& url);
 
 // Decodes the body of an answer and returns a copy of its member "message", as below; url and
 // httpStatus only serve the error message.
 nlohmann::json serviceMessageOf(const std::string& body, long httpStatus, const std::string& url);
 
-// Performs one HTTPS GET of serviceBaseUrl + query and returns a copy of the answer's member
+// Performs one HTTPS GET of kServiceBaseUrl + query and returns a copy of the answer's member
 // "message": null when the answer is null or an object without that member. A failed transfer
 // (curl's error text and the address), an answer that is not JSON (naming an HTTP error status)
 // or JSON that is neither an object nor null is thrown as std::runtime_error.

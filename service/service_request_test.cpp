@@ -18,10 +18,10 @@ TEST(ServiceRequest, AppendToBodyKeepsEveryByteInOrder) {
 }
 
 TEST(ServiceRequest, AddressAndQueries) {
-  const std::string base = serviceBaseUrl;
+  const std::string base = kServiceBaseUrl;
   EXPECT_EQ(base.substr(0, 8), "https://");
   EXPECT_EQ(base.substr(base.size() - 7), ":9640/?");
-  EXPECT_STREQ(serviceUserAgent, "VELMORAX/1.0.0");
+  EXPECT_STREQ(kServiceUserAgent, "VELMORAX/1.0.0");
   EXPECT_EQ(timetableQuery("123", "eu"), "method=readFromSWDR&value=getTimetable;123;eu");
   EXPECT_EQ(timetableQuery("0123", "eu"), "method=readFromSWDR&value=getTimetable;0123;eu");
 }

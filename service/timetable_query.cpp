@@ -2,10 +2,10 @@
 
 #include "service/service_request.h"
 
-const char* const timetableQueryPrefix = "method=readFromSWDR&value=getTimetable;";
+const char* const kTimetableQueryPrefix = "method=readFromSWDR&value=getTimetable;";
 
 std::string timetableQuery(const std::string& trainNumber, const std::string& regionCode) {
-  return timetableQueryPrefix + trainNumber + ";" + regionCode;
+  return kTimetableQueryPrefix + trainNumber + ";" + regionCode;
 }
 
 nlohmann::json fetchTimetable(std::string trainNumber, std::string regionCode) {

@@ -4,7 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-extern const char* const timetableQueryPrefix;
+extern const char* const kTimetableQueryPrefix;
 
 // "method=readFromSWDR&value=getTimetable;" + train number + ";" + region code, unescaped: the
 // caller passes a train number of digits only.

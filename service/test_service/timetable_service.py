@@ -2,7 +2,8 @@
 """A small HTTPS timetable service for the tests and the demo.
 
 It answers the program's two queries from our own sample data, wrapped as {"message": ...},
-and logs every request's address and User-Agent. A test steers it through POST /control: a mode
+and logs every request's address and User-Agent, and in a second log the connection each request
+came over. It keeps connections open between requests, as a real HTTPS service does. A test steers it through POST /control: a mode
 per query (for the fault tests) and, optionally, its own timetables and list of trains online.
 On start it makes a throwaway CA and a certificate for localhost in its work folder, and puts
 the CA's certificate there as cacert.pem for the program.
@@ -65,6 +66,7 @@ class State:
     def __init__(self, log_path):
         self.lock = threading.Lock()
         self.log_path = log_path
+        self.connections_path = os.path.join(os.path.dirname(log_path), "connections.log")
         self.stopping = threading.Event()
         self.reset({})
 
@@ -81,7 +83,10 @@ class State:
 
 
 class Handler(BaseHTTPRequestHandler):
+    """One instance serves one connection, request after request."""
+
     server_version = "TimetableTestService/1.0"
+    protocol_version = "HTTP/1.1"  # Keep-alive: every answer carries its Content-Length.
 
     def log_message(self, format, *args):  # Quiet: the request log is written separately.
         pass
@@ -115,6 +120,8 @@ class Handler(BaseHTTPRequestHandler):
             with open(state.log_path, "a", encoding="utf-8") as log:
                 log.write("https://%s%s\t%s\n" % (self.headers.get("Host", ""), self.path,
                                                    self.headers.get("User-Agent", "")))
+            with open(state.connections_path, "a", encoding="utf-8") as log:
+                log.write("%s:%d\t%s\n" % (*self.client_address[:2], self.path))
         query = urllib.parse.urlsplit(self.path).query
         params = dict(urllib.parse.parse_qsl(query, keep_blank_values=True))
         method = params.get("method")
