@@ -24,7 +24,7 @@ ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
 
 echo "== Fuzzing"
 CC=clang-14 CXX=clang++-14 cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTIMETABLE_WERROR=ON -DTIMETABLE_TESTS=OFF -DTIMETABLE_PREVIEW=OFF -DTIMETABLE_FUZZ=ON \
+  -DTIMETABLE_WERROR=ON -DTIMETABLE_TESTS=OFF -DTIMETABLE_FUZZ=ON \
   -DTIMETABLE_FUZZ_SECONDS="${FUZZ_SECONDS:-30}"
 cmake --build build/fuzz -j "$jobs"
 ctest --test-dir build/fuzz --output-on-failure -j "$jobs"
