@@ -4,6 +4,7 @@
 #include <cups/cups.h>
 
 #include <chrono>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -18,6 +19,7 @@ namespace {
 using Connection = std::unique_ptr<http_t, void (*)(http_t*)>;
 
 const int kConnectMilliseconds = 10000;
+const double kAnswerSeconds = 15;
 const auto kJobEndPoll = std::chrono::milliseconds(50);
 const auto kJobEndWait = std::chrono::seconds(5);
 
@@ -37,9 +39,13 @@ std::string oneLine(std::string text) {
   return text;
 }
 
-// The text of the last failure.
+// The text of the last failure. A request that got no answer in time is left with the text of
+// errno 0.
 std::string lastErrorText() {
   const char* text = cupsLastErrorString();
+  if (!lastRequestFailed() || (text && std::strcmp(text, std::strerror(0)) == 0)) {
+    return "no answer in time";
+  }
   return text && *text ? oneLine(text) : "unknown error";
 }
 
@@ -51,19 +57,10 @@ Connection connectToSpooler() {
     throw std::runtime_error("the print spooler cannot be reached at " + spoolerAddress() + ": " +
                              lastErrorText());
   }
+  // Without a time-out a spooler that accepts the connection but never answers would hold the
+  // run forever.
+  httpSetTimeout(connection.get(), kAnswerSeconds, nullptr, nullptr);
   return connection;
-}
-
-// Whether the spooler has the printer; a question that fails otherwise is thrown.
-bool hasPrinter(http_t* connection, const std::string& printer) {
-  cups_dest_t* dest = cupsGetNamedDest(connection, printer.c_str(), nullptr);
-  if (dest) {
-    cupsFreeDests(1, dest);
-    return true;
-  }
-  if (!lastRequestFailed() || cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND) return false;
-  throw std::runtime_error("the print spooler cannot tell whether it has the printer \"" + printer +
-                           "\": " + lastErrorText());
 }
 
 // The default is the one libcups would print to (PRINTER or LPDEST, the user's lpoptions, else
@@ -160,6 +157,18 @@ std::string describe(const Response& response, const std::vector<const char*>& n
   return description;
 }
 
+// Whether the spooler has the printer, asked on the connection so that its time-out holds; a
+// question that fails otherwise is thrown.
+bool hasPrinter(http_t* connection, const std::string& printer) {
+  if (askAttributes(connection, IPP_OP_GET_PRINTER_ATTRIBUTES, "/printers/" + printer,
+                    {"printer-name"})) {
+    return true;
+  }
+  if (cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND) return false;
+  throw std::runtime_error("the print spooler cannot tell whether it has the printer \"" + printer +
+                           "\": " + lastErrorText());
+}
+
 // Waits a few seconds for the job to end; returns a warning if it ended otherwise than completed
 // or is still waiting (held, pending, stopped), with what the spooler tells of the job and its
 // printer.
@@ -183,8 +192,6 @@ std::string waitForJobEnd(SpoolJob& job) {
     if (end >= IPP_JSTATE_CANCELED || std::chrono::steady_clock::now() >= deadline) break;
     std::this_thread::sleep_for(kJobEndPoll);
   }
-  // A job still being printed is on its way: a slow printer takes longer than the wait.
-  if (end == IPP_JSTATE_PROCESSING) return std::string();
   std::string warning = "print job " + jobName(job) + " is not completed";
   if (end < IPP_JSTATE_CANCELED) {
     warning += " after " + std::to_string(kJobEndWait.count()) + " seconds";
