@@ -1,5 +1,5 @@
-// How long the program's own work takes: the form of a 99-row timetable, and the search of a long
-// list of trains online while its answer is read.
+// How long the program's own work takes: the form of a 99-row timetable, that form drawn as a
+// PDF, and the search of a long list of trains online while its answer is read.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -7,6 +7,7 @@
 
 #include "driver/form_builder.h"
 #include "driver/print_job.h"
+#include "preview/rendering.h"
 #include "printer/printer_stream.h"
 #include "service/service_request.h"
 
@@ -32,6 +33,23 @@ nlohmann::json longTimetable() {
       {"stopPoints", stops}};
 }
 
+// The printer's bytes of the long timetable's form, built as a run builds them.
+void buildLongForm(const nlohmann::json& answer, std::string& printed) {
+  PrintJob job;
+  job.trainData = {"", "512", "187"};
+  job.lok1 = L"EP09";
+  job.lok2 = L"EU07";
+  job.lok3 = L"x";
+  job.vmax = L"160";
+  takeTimetable(answer, job);
+  std::string warning;
+  job.lastRow = buildStopTable(std::move(job.trainInfo), std::move(job.stopPoints), job.table,
+                               job.trainLabel, job.routeText, warning);
+  buildForm(job, [&printed](const std::wstring& piece, int32_t) {
+    printed += printerBytes(piece, false);
+  });
+}
+
 void formOf99Rows(benchmark::State& state) {
   const nlohmann::json answer = longTimetable();
   // The printer's bytes, collected in one buffer that keeps its capacity between iterations, as
@@ -39,23 +57,25 @@ void formOf99Rows(benchmark::State& state) {
   std::string printed;
   for (auto _ : state) {
     printed.clear();
-    PrintJob job;
-    job.trainData = {"", "512", "187"};
-    job.lok1 = L"EP09";
-    job.lok2 = L"EU07";
-    job.lok3 = L"x";
-    job.vmax = L"160";
-    takeTimetable(answer, job);
-    std::string warning;
-    job.lastRow = buildStopTable(std::move(job.trainInfo), std::move(job.stopPoints), job.table,
-                                 job.trainLabel, job.routeText, warning);
-    buildForm(job, [&printed](const std::wstring& piece, int32_t) {
-      printed += printerBytes(piece, false);
-    });
+    buildLongForm(answer, printed);
     benchmark::DoNotOptimize(printed);
   }
 }
 BENCHMARK(formOf99Rows)->Unit(benchmark::kMicrosecond);
+
+// What -o form.pdf adds to a run: the 99-row form drawn on A4 sheets as a PDF.
+void pdfOf99Rows(benchmark::State& state) {
+  std::string printed;
+  buildLongForm(longTimetable(), printed);
+  std::vector<std::string> warnings;
+  for (auto _ : state) {
+    std::vector<RenderedFile> files = renderPrinterBytes(printed, "form.pdf", warnings);
+    benchmark::DoNotOptimize(files);
+  }
+  state.counters["pdf_bytes"] =
+      static_cast<double>(renderPrinterBytes(printed, "form.pdf", warnings)[0].contents.size());
+}
+BENCHMARK(pdfOf99Rows)->Unit(benchmark::kMillisecond);
 
 // The answer to the online list query with 10,000 trains, none of them the one sought: the search
 // examines every entry up to the scan limit.
