@@ -3,7 +3,7 @@
 #include <array>
 #include <utility>
 
-const char16_t codePage852High[128] = {
+const char16_t kCodePage852High[128] = {
     0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x016F, 0x0107, 0x00E7,  // 0x80
     0x0142, 0x00EB, 0x0150, 0x0151, 0x00EE, 0x0179, 0x00C4, 0x0106,  // 0x88
     0x00C9, 0x0139, 0x013A, 0x00F4, 0x00F6, 0x013D, 0x013E, 0x015A,  // 0x90
@@ -33,7 +33,7 @@ std::array<unsigned char, kTableSize> buildByteTable() {
   for (unsigned value = 0x20; value < 0x7F; ++value)
     bytes[value] = static_cast<unsigned char>(value);
   for (unsigned index = 0; index < 128; ++index) {
-    bytes[codePage852High[index]] = static_cast<unsigned char>(0x80 + index);
+    bytes[kCodePage852High[index]] = static_cast<unsigned char>(0x80 + index);
   }
   return bytes;
 }

@@ -4,7 +4,7 @@
 #include <string>
 
 // The Unicode character that code page 852 assigns to each byte from 0x80 to 0xFF.
-extern const char16_t codePage852High[128];
+extern const char16_t kCodePage852High[128];
 
 // Replaces every occurrence of pattern, left to right and without looking into a replacement
 // just inserted. An empty pattern leaves the text as it is.

@@ -22,7 +22,7 @@ TEST(CodePageAgainstIconv, EveryHighByteRoundTrips) {
               static_cast<size_t>(-1));
     const unsigned unicode =
         unsigned{out[0]} | unsigned{out[1]} << 8 | unsigned{out[2]} << 16 | unsigned{out[3]} << 24;
-    EXPECT_EQ(static_cast<unsigned>(codePage852High[byte - 0x80]), unicode) << std::hex << byte;
+    EXPECT_EQ(static_cast<unsigned>(kCodePage852High[byte - 0x80]), unicode) << std::hex << byte;
     EXPECT_EQ(toPrinterCodePage(std::wstring(1, static_cast<wchar_t>(unicode))),
               std::wstring(1, static_cast<wchar_t>(byte)))
         << std::hex << byte;

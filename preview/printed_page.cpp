@@ -36,7 +36,7 @@ void place(PrintedPage& page, size_t line, size_t column, const PrintedCharacter
 }  // namespace
 
 char32_t unicodeOfCodePage852(unsigned char byte) {
-  return byte < 0x80 ? byte : static_cast<char32_t>(codePage852High[byte - 0x80]);
+  return byte < 0x80 ? byte : static_cast<char32_t>(kCodePage852High[byte - 0x80]);
 }
 
 std::vector<PrintedPage> interpretPrinterBytes(const std::string& bytes,
