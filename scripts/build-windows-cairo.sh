@@ -20,15 +20,7 @@ fi
 
 scripts/install-deps.sh g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev dpkg-dev meson ninja-build \
   autoconf automake libtool
-# apt-get source needs a deb-src entry for the machine's suite.
-if ! grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-  suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
-  sudo=()
-  [[ $(id -u) -eq 0 ]] || sudo=(sudo)
-  printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: %s %s-updates\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
-    "$suite" "$suite" | "${sudo[@]}" tee /etc/apt/sources.list.d/timetable-print-src.sources >/dev/null
-  "${sudo[@]}" apt-get update -q
-fi
+scripts/enable-deb-src.sh
 
 rm -rf "$work"
 mkdir -p "$work" "$prefix"

@@ -4,12 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <exception>
 #include <string>
-#include <typeinfo>
 
-#include "service/online_lookup.h"
-#include "service/service_request.h"
+#include "service/online_lookup_test_support.h"
 
 namespace {
 
@@ -21,30 +18,9 @@ bool isDecimalOrEmpty(const std::string& text) {
   return text.size() <= 11;
 }
 
-struct Outcome {
-  bool found = false;
-  TrainData data = {"", "kept", "kept"};
-  std::string error;
-};
-
-template <typename Search>
-Outcome outcomeOf(Search search) {
-  Outcome outcome;
-  try {
-    outcome.found = search(outcome.data);
-  } catch (const std::exception& failure) {
-    outcome.error = std::string(typeid(failure).name()) + ": " + failure.what();
-  }
-  return outcome;
-}
-
 void compareSearches(const ServiceAnswer& answer, const std::string& number) {
-  Outcome decoded = outcomeOf([&](TrainData& data) {
-    return searchOnlineTrains(serviceMessageOf(answer.body, answer.httpStatus, answer.url), number,
-                              data);
-  });
-  Outcome streamed =
-      outcomeOf([&](TrainData& data) { return searchOnlineAnswer(answer, number, data); });
+  const SearchOutcome decoded = decodedSearch(answer, number);
+  const SearchOutcome streamed = streamedSearch(answer, number);
   if (streamed.found != decoded.found || streamed.data != decoded.data ||
       streamed.error != decoded.error) {
     std::abort();

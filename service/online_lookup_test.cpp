@@ -2,40 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include <exception>
 #include <string>
-#include <typeinfo>
+
+#include "service/online_lookup_test_support.h"
 
 namespace {
 
 using nlohmann::json;
 
-// What one search gave: its result, trainData, or the type and text of the error it threw.
-struct Outcome {
-  bool found = false;
-  TrainData data = {"", "kept", "kept"};
-  std::string error;
-};
-
-template <typename Search>
-Outcome outcomeOf(Search search) {
-  Outcome outcome;
-  try {
-    outcome.found = search(outcome.data);
-  } catch (const std::exception& failure) {
-    outcome.error = std::string(typeid(failure).name()) + ": " + failure.what();
-  }
-  return outcome;
-}
-
 // The search while the answer is read must give what the search of the decoded answer gives.
 void expectSameSearch(const std::string& body, const std::string& number) {
   const ServiceAnswer answer = {"https://test/?q", body, 200};
-  Outcome decoded = outcomeOf([&](TrainData& data) {
-    return searchOnlineTrains(serviceMessageOf(body, 200, answer.url), number, data);
-  });
-  Outcome streamed =
-      outcomeOf([&](TrainData& data) { return searchOnlineAnswer(answer, number, data); });
+  const SearchOutcome decoded = decodedSearch(answer, number);
+  const SearchOutcome streamed = streamedSearch(answer, number);
   EXPECT_EQ(streamed.found, decoded.found) << body << " " << number;
   EXPECT_EQ(streamed.data, decoded.data) << body << " " << number;
   EXPECT_EQ(streamed.error, decoded.error) << body << " " << number;
