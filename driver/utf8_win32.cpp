@@ -1,4 +1,5 @@
 // UTF-8 decoding through the system's own converter, which yields UTF-16.
+#include <algorithm>
 #include <climits>
 #include <stdexcept>
 
@@ -25,6 +26,22 @@ std::string utf8FromWide(const std::wstring& text) {
   if (count > 0)
     WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &result[0], count, nullptr, nullptr);
   return result;
+}
+
+std::string systemMessage(DWORD error) {
+  wchar_t* buffer = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring message = length > 0 && buffer ? std::wstring(buffer, length) : std::wstring();
+  if (buffer) LocalFree(buffer);
+  std::replace_if(
+      message.begin(), message.end(), [](wchar_t character) { return character < L' '; }, L' ');
+  while (!message.empty() && (message.back() == L' ' || message.back() == L'.')) {
+    message.pop_back();
+  }
+  const std::string number = "error " + std::to_string(error);
+  return message.empty() ? number : utf8FromWide(message) + " (" + number + ")";
 }
 
 std::wstring utf8ToWide(const std::string& text) { return wideFromCodePage(text, CP_UTF8); }

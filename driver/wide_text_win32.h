@@ -12,4 +12,7 @@ std::wstring wideFromCodePage(const std::string& bytes, UINT codePage);
 // Converts wide text from the system into UTF-8 with WideCharToMultiByte.
 std::string utf8FromWide(const std::wstring& text);
 
+// The system's message for an error code, as one line of UTF-8, with its number.
+std::string systemMessage(DWORD error);
+
 #endif  // TIMETABLE_DRIVER_WIDE_TEXT_WIN32_H_

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "driver/utf8.h"
+#include "driver/wide_text_win32.h"
 #include "printer/spooler.h"
 
 struct SpoolJob {
@@ -24,34 +25,6 @@ namespace {
 
 // The largest piece handed to WritePrinter at once, well within its DWORD count.
 const size_t kLargestWrite = 1 << 20;
-
-std::string utf8FromWide(const std::wstring& text) {
-  if (text.empty() || text.size() > static_cast<size_t>(INT_MAX)) return std::string();
-  const int length = static_cast<int>(text.size());
-  const int size =
-      WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-  if (size <= 0) return std::string();
-  std::string result(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), length, &result[0], size, nullptr, nullptr);
-  return result;
-}
-
-// The system's message for an error, as one line, with its number.
-std::string systemMessage(DWORD error) {
-  wchar_t* buffer = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::wstring message = length > 0 && buffer ? std::wstring(buffer, length) : std::wstring();
-  if (buffer) LocalFree(buffer);
-  std::replace_if(
-      message.begin(), message.end(), [](wchar_t character) { return character < L' '; }, L' ');
-  while (!message.empty() && (message.back() == L' ' || message.back() == L'.')) {
-    message.pop_back();
-  }
-  const std::string number = "error " + std::to_string(error);
-  return message.empty() ? number : utf8FromWide(message) + " (" + number + ")";
-}
 
 // A failure of the spooler's service itself is told as such.
 [[noreturn]] void failSpooler(const std::string& what, DWORD error) {
