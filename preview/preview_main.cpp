@@ -3,11 +3,11 @@
 #include <getopt.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <exception>
-#include <fstream>
 #include <iostream>
-#include <iterator>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -17,6 +17,7 @@
 #include "preview/rendering.h"
 #include "preview/terminal.h"
 #include "preview/terminal_text.h"
+#include "printer/file_system.h"
 #include "printer/output_file.h"
 
 namespace {
@@ -77,10 +78,17 @@ std::string parsePreviewLine(std::vector<std::string> words, PreviewLine& line) 
 }
 
 std::string readFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
+  errno = 0;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(openFileForReading(path), std::fclose);
   if (!file) throw std::runtime_error("cannot read " + path + ": " + std::strerror(errno));
-  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) throw std::runtime_error("cannot read " + path + ": " + std::strerror(errno));
+  std::string bytes;
+  char buffer[65536];
+  size_t count;
+  while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+    bytes.append(buffer, count);
+  if (std::ferror(file.get())) {
+    throw std::runtime_error("cannot read " + path + ": " + std::strerror(errno));
+  }
   return bytes;
 }
 

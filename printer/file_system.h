@@ -13,6 +13,9 @@ bool isDeviceOrPipe(const std::string& path);
 
 bool isFolder(const std::string& path);
 
+// Opens a file for reading bytes, or returns null with errno set.
+std::FILE* openFileForReading(const std::string& path);
+
 // Creates a new, empty file of its own name in the folder of path, open for writing bytes, and
 // sets createdPath to its path.
 std::FILE* createFileBeside(const std::string& path, std::string& createdPath, std::string& reason);

@@ -19,6 +19,8 @@ bool isFolder(const std::string& path) {
   return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+std::FILE* openFileForReading(const std::string& path) { return std::fopen(path.c_str(), "rb"); }
+
 std::FILE* createFileBeside(const std::string& path, std::string& createdPath,
                             std::string& reason) {
   const size_t slash = path.rfind('/');

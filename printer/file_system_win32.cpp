@@ -67,6 +67,10 @@ bool isFolder(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+std::FILE* openFileForReading(const std::string& path) {
+  return _wfopen(widePath(path).c_str(), L"rb");
+}
+
 std::FILE* createFileBeside(const std::string& path, std::string& createdPath,
                             std::string& reason) {
   size_t start = path.size();
