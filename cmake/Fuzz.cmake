@@ -13,7 +13,7 @@ function(add_fuzz_test name folder)
   set_tests_properties(fuzz.${name} PROPERTIES TIMEOUT 600)
 endfunction()
 
-foreach(target IN ITEMS timetable/stop_table service/online_lookup form/code_page)
+foreach(target IN ITEMS driver/print_job service/online_lookup form/code_page)
   get_filename_component(name ${target} NAME)
   get_filename_component(folder ${target} DIRECTORY)
   add_executable(${name}_fuzz ${target}_fuzz.cpp)
@@ -24,5 +24,5 @@ endforeach()
 # The printer-byte interpreter is the part of the renderer that needs no cairo.
 add_executable(printed_page_fuzz preview/printed_page_fuzz.cpp preview/printed_page.cpp
   preview/terminal_text.cpp)
-target_link_libraries(printed_page_fuzz PRIVATE timetable_code_page timetable_warnings)
+target_link_libraries(printed_page_fuzz PRIVATE timetable_form timetable_warnings)
 add_fuzz_test(printed_page preview)

@@ -1,6 +1,6 @@
 # The renderer: printer bytes drawn as the printer prints them, as PDF, PNG or SVG with cairo, in
 # DejaVu Sans Mono built into the program and loaded through FreeType, so that every machine draws
-# the same glyphs. It needs no more of the program than the code page table.
+# the same glyphs. It needs no more of the program than the code page table and the platform.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
 pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
@@ -29,7 +29,7 @@ foreach(font IN ITEMS DejaVuSansMono DejaVuSansMono-Bold)
   list(APPEND embedded_fonts ${source})
 endforeach()
 
-add_library(timetable_render STATIC
+add_folder_library(timetable_render
   preview/printed_page.cpp
   preview/printer_font.cpp
   preview/rendering.cpp
@@ -37,6 +37,5 @@ add_library(timetable_render STATIC
   preview/terminal_text.cpp
   ${embedded_fonts}
 )
-target_include_directories(timetable_render PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(timetable_render PUBLIC timetable_code_page PkgConfig::CAIRO
-  PRIVATE PkgConfig::FREETYPE timetable_warnings)
+target_link_libraries(timetable_render PUBLIC timetable_form timetable_platform PkgConfig::CAIRO
+  PRIVATE PkgConfig::FREETYPE)

@@ -17,11 +17,12 @@ if(TIMETABLE_SANITIZE)
 endif()
 
 add_executable(unit_tests
-  driver/utf8_test.cpp
+  driver/command_line_test.cpp
   form/code_page_test.cpp
   form/form_text_test.cpp
   form/stop_block_test.cpp
   form/stop_cells_test.cpp
+  platform/utf8_test.cpp
   printer/printer_stream_test.cpp
   service/online_lookup_test.cpp
   service/service_request_test.cpp
@@ -30,10 +31,11 @@ add_executable(unit_tests
 )
 target_link_libraries(unit_tests PRIVATE timetable_driver timetable_warnings GTest::gtest_main)
 if(NOT WIN32)
-  # Our own UTF-8 decoder, the C library's CP852 converter, and the printer as a path in the
-  # working directory.
-  target_sources(unit_tests PRIVATE driver/utf8_posix_test.cpp form/code_page_iconv_test.cpp
-    printer/printer_device_posix_test.cpp)
+  # Our own UTF-8 decoder, the C library's CP852 converter, and the printer and files as paths in
+  # the working directory.
+  target_sources(unit_tests PRIVATE form/code_page_iconv_test.cpp platform/utf8_posix_test.cpp
+    platform/file_system_posix_test.cpp platform/output_file_posix_test.cpp
+    printer/printer_stream_posix_test.cpp)
 endif()
 target_sources(unit_tests PRIVATE preview/printed_page_test.cpp preview/rendering_test.cpp
   preview/sheet_drawing_test.cpp)

@@ -1,6 +1,6 @@
 #include "driver/command_line.h"
 
-#include <getopt.h>
+#include "platform/command_options.h"
 
 const char kUsageText[] =
     "usage: timetable-print [-o FILE | -p PRINTER]\n"
@@ -32,61 +32,47 @@ const option kOptions[] = {
     {nullptr, 0, nullptr, 0},
 };
 
-// The word getopt_long stopped at: a short option of a cluster by its letter, a long one as
-// typed.
-std::string offendingWord(char* const* argv, int option) {
-  const std::string word = argv[optind - 1];
-  if (option != 0 && word.compare(0, 2, "--") != 0) return std::string("-") + char(option);
-  return word;
+// Takes one option into the command line.
+std::string takeOption(int option, const std::string& argument, CommandLine& line) {
+  switch (option) {
+    case 'o':
+      line.output = argument;
+      if (argument.empty()) return "the option -o needs a file name";
+      break;
+    case 'p':
+      line.printer = argument;
+      if (argument.empty()) return "the option --printer needs a printer name";
+      break;
+    case kListPrintersOption:
+      line.listPrinters = true;
+      break;
+    case 'h':
+      line.help = true;
+      break;
+    case kVersionOption:
+      line.version = true;
+      break;
+  }
+  return std::string();
 }
 
 }  // namespace
 
 std::string parseCommandLine(const std::vector<std::string>& arguments, CommandLine& line) {
-  std::vector<std::string> words = arguments;
-  words.insert(words.begin(), "timetable-print");
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(&word[0]);
-  argv.push_back(nullptr);
-  char** args = argv.data();
-  const int argc = static_cast<int>(words.size());
-
-  optind = 0;  // Starts getopt_long afresh, whatever parsed before.
-  opterr = 0;  // Errors are reported here, in the program's own words.
-  int option;
-  while ((option = getopt_long(argc, args, ":ho:p:", kOptions, nullptr)) != -1) {
-    switch (option) {
-      case 'o':
-        line.output = optarg;
-        if (line.output.empty()) return "the option -o needs a file name";
-        break;
-      case 'p':
-        line.printer = optarg;
-        if (line.printer.empty()) return "the option --printer needs a printer name";
-        break;
-      case kListPrintersOption:
-        line.listPrinters = true;
-        break;
-      case 'h':
-        line.help = true;
-        break;
-      case kVersionOption:
-        line.version = true;
-        break;
-      case ':':
-        return "the option " + offendingWord(args, optopt) + " needs an argument";
-      default: {
-        const std::string word = offendingWord(args, optopt);
-        if (optopt != 0 && word.compare(0, 2, "--") == 0) {
-          return "the option " + word.substr(0, word.find('=')) + " takes no argument";
-        }
-        return "unknown option " + word;
-      }
-    }
-  }
-  if (optind < argc) return std::string("unexpected argument \"") + args[optind] + "\"";
+  std::vector<std::string> operands;
+  const std::string error = readCommandOptions(
+      arguments, "ho:p:", kOptions,
+      [&line](int option, const std::string& argument) {
+        return takeOption(option, argument, line);
+      },
+      operands);
+  if (!error.empty()) return error;
+  if (!operands.empty()) return "unexpected argument \"" + operands.front() + "\"";
   if (!line.output.empty() && !line.printer.empty()) {
     return "the options -o and --printer cannot be used together";
+  }
+  if (line.listPrinters && (!line.output.empty() || !line.printer.empty())) {
+    return "the option --list-printers cannot be used with -o or --printer";
   }
   return std::string();
 }

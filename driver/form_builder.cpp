@@ -2,19 +2,22 @@
 
 #include <cstdio>
 
-#include "driver/utf8.h"
 #include "form/code_page.h"
 #include "form/form_text.h"
 #include "form/printer_code.h"
 #include "form/stop_block.h"
 #include "form/stop_cells.h"
+#include "platform/utf8.h"
 #include "timetable/stop_table.h"
 
 namespace {
 
+// "%f" of the largest double has 309 digits before its point and six after it.
+const size_t kDistanceTextSize = 512;
+
 std::wstring distanceText(double distance) {
   if (isMissingDistance(distance)) return std::wstring();
-  char text[512];
+  char text[kDistanceTextSize];
   std::snprintf(text, sizeof text, "%f", distance);
   return utf8ToWide(text);
 }

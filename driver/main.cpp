@@ -5,21 +5,14 @@
 #include <string>
 
 #include "driver/command_line.h"
-#include "driver/console.h"
-#include "driver/form_output.h"
 #include "driver/print_job.h"
+#include "platform/console.h"
+#include "platform/messages.h"
+#include "printer/destination.h"
 #include "printer/spooler.h"
 #include "service/service_request.h"
 
 namespace {
-
-// An error is reported on one line, whatever its text holds.
-std::string oneLine(std::string text) {
-  for (char& c : text) {
-    if (c == '\n' || c == '\r') c = ' ';
-  }
-  return text;
-}
 
 void listPrinters() {
   for (const SpoolPrinter& printer : listSpoolPrinters()) {
@@ -36,7 +29,7 @@ int run(const CommandLine& line) {
   } else if (line.listPrinters) {
     listPrinters();
   } else {
-    runPrintJob(chooseFormOutput(line.output, line.printer));
+    runPrintJob(chooseDestination(line.output, line.printer));
   }
   return 0;
 }
@@ -47,8 +40,7 @@ int main(int argc, char** argv) {
   CommandLine line;
   const std::string usageError = parseCommandLine(commandLineArguments(argc, argv), line);
   if (!usageError.empty()) {
-    std::cerr << "error: " << oneLine(usageError) << " (timetable-print --help shows the usage)"
-              << std::endl;
+    error(usageError + " (timetable-print --help shows the usage)");
     return 2;
   }
   startServiceRequests();
@@ -56,8 +48,7 @@ int main(int argc, char** argv) {
   try {
     status = run(line);
   } catch (const std::exception& failure) {
-    std::cout.flush();
-    std::cerr << "error: " << oneLine(failure.what()) << std::endl;
+    error(failure.what());
   }
   endServiceRequests();
   holdOwnConsoleWindow();

@@ -7,8 +7,9 @@
 #include <string>
 #include <utility>
 
-#include "driver/console.h"
 #include "driver/form_builder.h"
+#include "platform/console.h"
+#include "platform/messages.h"
 #include "printer/printer_stream.h"
 #include "service/online_lookup.h"
 #include "service/timetable_query.h"
@@ -37,7 +38,7 @@ void requireTrainNumber(const std::string& word) {
 // Phase 1: the train number and the timetable.
 void fetchTrainTimetable(PrintJob& job) {
   std::cout << "TRAIN NUMBER: ";
-  std::cin >> job.trainNumber;
+  job.trainNumber = readWord();
   endLine();
   requireTrainNumber(job.trainNumber);
 
@@ -52,13 +53,10 @@ std::wstring askWideWord(const char* prompt) {
 
 // Phase 2: mass and length, the stop table, the locomotives and the speed.
 void gatherJobDetails(PrintJob& job) {
-  const std::string notice = lookupOnlineTrain(job.trainNumber, job.trainData);
-  if (!notice.empty()) std::cerr << "notice: " << notice << std::endl;
-  // The timetable is not needed after this, so the table builder gets it without a copy.
-  std::string warning;
-  job.lastRow = buildStopTable(std::move(job.trainInfo), std::move(job.stopPoints), job.table,
-                               job.trainLabel, job.routeText, warning);
-  if (!warning.empty()) std::cerr << "warning: " << warning << std::endl;
+  const std::string lookupNotice = lookupOnlineTrain(job.trainNumber, job.trainData);
+  if (!lookupNotice.empty()) notice(lookupNotice);
+  const std::string tableWarning = buildJobStopTable(job);
+  if (!tableWarning.empty()) warning(tableWarning);
   job.lok1 = askWideWord("LOK1:");
   job.lok2 = askWideWord("LOK2:");
   job.lok3 = askWideWord("LOK3:");
@@ -68,8 +66,8 @@ void gatherJobDetails(PrintJob& job) {
 }
 
 // Phase 3: the route line, the head, one block per stop, the foot.
-void printForm(const PrintJob& job, const FormOutput& output) {
-  PrinterStream printer = openFormOutput(output, job.trainNumber);
+void printForm(const PrintJob& job, const Destination& destination) {
+  PrinterStream printer = openPrinterStream(destination, "timetable " + job.trainNumber);
   buildForm(job, [&printer](const std::wstring& piece, int32_t row) {
     if (row == kNoRow) {
       writeToPrinter(printer, piece);
@@ -81,9 +79,7 @@ void printForm(const PrintJob& job, const FormOutput& output) {
     std::cout << " OK";
     endLine();
   });
-  for (const std::string& warning : closeFormOutput(output, printer)) {
-    std::cerr << "warning: " << warning << std::endl;
-  }
+  for (const std::string& text : closePrinterStream(printer)) warning(text);
 }
 
 }  // namespace
@@ -98,10 +94,17 @@ void takeTimetable(nlohmann::json answer, PrintJob& job) {
   job.trainInfo = trainInfo == answer.end() ? nlohmann::json::object() : std::move(*trainInfo);
 }
 
-void runPrintJob(const FormOutput& output) {
-  checkFormOutput(output);
+std::string buildJobStopTable(PrintJob& job) {
+  std::string warning;
+  job.lastRow = buildStopTable(std::move(job.trainInfo), std::move(job.stopPoints), job.table,
+                               job.trainLabel, job.routeText, warning);
+  return warning;
+}
+
+void runPrintJob(const Destination& destination) {
+  checkDestination(destination);
   PrintJob job;
   fetchTrainTimetable(job);
   gatherJobDetails(job);
-  printForm(job, output);
+  printForm(job, destination);
 }

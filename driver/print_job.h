@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "driver/form_output.h"
+#include "printer/destination.h"
 #include "service/online_lookup.h"
 #include "timetable/stop_table.h"
 
@@ -22,15 +22,20 @@ struct PrintJob {
   std::wstring lok1, lok2, lok3, vmax;
 };
 
-// Runs one print job: checks the output, asks for the train number and fetches the timetable,
-// looks up the train's mass and length and asks for the locomotives and the speed, then prints
-// the form to the output. Any failure that ends the job is thrown as an exception whose text
-// says what went wrong.
-void runPrintJob(const FormOutput& output);
+// Runs one print job: checks the destination, asks for the train number and fetches the
+// timetable, looks up the train's mass and length and asks for the locomotives and the speed,
+// then prints the form at the destination. Any failure that ends the job is thrown as an
+// exception whose text says what went wrong.
+void runPrintJob(const Destination& destination);
 
 // Takes the train's description and stop points from the timetable query's "message". Without a
 // non-empty list of stop points the service has no timetable for the train, which is thrown as
 // std::runtime_error. An absent description reads as an empty one.
 void takeTimetable(nlohmann::json answer, PrintJob& job);
+
+// Builds the job's stop table, train label and route text from the timetable it took, which is
+// not needed afterwards and is moved from. Returns a warning when the table could not hold every
+// stop, otherwise an empty text.
+std::string buildJobStopTable(PrintJob& job);
 
 #endif  // TIMETABLE_DRIVER_PRINT_JOB_H_

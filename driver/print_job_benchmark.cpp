@@ -3,12 +3,13 @@
 #include <benchmark/benchmark.h>
 
 #include <string>
-#include <utility>
 
 #include "driver/form_builder.h"
 #include "driver/print_job.h"
+#include "driver/print_job_test_support.h"
 #include "preview/rendering.h"
 #include "printer/printer_stream.h"
+#include "service/online_lookup_test_support.h"
 #include "service/service_request.h"
 
 namespace {
@@ -35,16 +36,8 @@ nlohmann::json longTimetable() {
 
 // The printer's bytes of the long timetable's form, built as a run builds them.
 void buildLongForm(const nlohmann::json& answer, std::string& printed) {
-  PrintJob job;
-  job.trainData = {"", "512", "187"};
-  job.lok1 = L"EP09";
-  job.lok2 = L"EU07";
-  job.lok3 = L"x";
-  job.vmax = L"160";
-  takeTimetable(answer, job);
   std::string warning;
-  job.lastRow = buildStopTable(std::move(job.trainInfo), std::move(job.stopPoints), job.table,
-                               job.trainLabel, job.routeText, warning);
+  const PrintJob job = sampleJob(answer, warning);
   buildForm(job, [&printed](const std::wstring& piece, int32_t) {
     printed += printerBytes(piece, false);
   });

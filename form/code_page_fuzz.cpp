@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "driver/utf8.h"
 #include "form/code_page.h"
 #include "form/stop_cells.h"
+#include "platform/utf8.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::wstring wide = utf8ToWide(std::string(reinterpret_cast<const char*>(data), size));

@@ -2,13 +2,9 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+#include "platform/wide_text_test_support.h"
 
-std::wstring codes(std::initializer_list<unsigned> values) {
-  std::wstring text;
-  for (unsigned value : values) text += static_cast<wchar_t>(value);
-  return text;
-}
+namespace {
 
 TEST(CodePage, PolishLetters) {
   const std::wstring letters =

@@ -11,7 +11,7 @@ namespace {
 std::vector<size_t> ruleColumns(const std::wstring& line) {
   std::vector<size_t> columns;
   for (size_t column = 0; column < line.size(); ++column) {
-    if (strokeUp(line[column]) || strokeDown(line[column])) columns.push_back(column);
+    if (strokesOf(line[column]).up || strokesOf(line[column]).down) columns.push_back(column);
   }
   return columns;
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "form/box_strokes.h"
+
 // What the printer puts on paper for a text in printer code: the text without its ESC/P control
 // sequences (ESC E, ESC F, ESC T, ESC w n, ESC S n), split into lines at each line feed.
 inline std::vector<std::wstring> printedLines(const std::wstring& text) {
@@ -22,18 +24,11 @@ inline std::vector<std::wstring> printedLines(const std::wstring& text) {
   return lines;
 }
 
-// Box-drawing characters of code page 852 by the directions their strokes leave the cell in.
-inline bool strokeUp(wchar_t c) {
-  return c == 0xB3 || c == 0xC0 || c == 0xD9 || c == 0xC1 || c == 0xC3 || c == 0xB4 || c == 0xC5;
-}
-inline bool strokeDown(wchar_t c) {
-  return c == 0xB3 || c == 0xDA || c == 0xBF || c == 0xC2 || c == 0xC3 || c == 0xB4 || c == 0xC5;
-}
-inline bool strokeLeft(wchar_t c) {
-  return c == 0xC4 || c == 0xBF || c == 0xD9 || c == 0xC2 || c == 0xC1 || c == 0xB4 || c == 0xC5;
-}
-inline bool strokeRight(wchar_t c) {
-  return c == 0xC4 || c == 0xDA || c == 0xC0 || c == 0xC2 || c == 0xC1 || c == 0xC3 || c == 0xC5;
+// The strokes of a cell's character, none for a character that is not a rule.
+inline BoxStrokes strokesOf(wchar_t c) {
+  BoxStrokes strokes;
+  boxStrokesOf(c, strokes);
+  return strokes;
 }
 
 // The first place where a stroke of a rule leads nowhere, as "line L column C", or empty when
@@ -44,8 +39,9 @@ inline std::string firstOpenRule(const std::vector<std::wstring>& lines) {
   };
   for (size_t line = 0; line < lines.size(); ++line) {
     for (size_t column = 0; column < lines[line].size() + 1; ++column) {
-      bool horizontalBreak = strokeRight(at(line, column)) != strokeLeft(at(line, column + 1));
-      bool verticalBreak = strokeDown(at(line, column)) != strokeUp(at(line + 1, column));
+      const BoxStrokes here = strokesOf(at(line, column));
+      const bool horizontalBreak = here.right != strokesOf(at(line, column + 1)).left;
+      const bool verticalBreak = here.down != strokesOf(at(line + 1, column)).up;
       if (horizontalBreak || verticalBreak) {
         return "line " + std::to_string(line) + " column " + std::to_string(column);
       }

@@ -5,6 +5,12 @@
 
 namespace {
 
+// A block has six lines of the form's width and a line feed each, and the printer commands of
+// its highlighted cells.
+const size_t kBlockLines = 6;
+const size_t kBlockCommandRoom = 128;
+const size_t kBlockCapacity = kBlockLines * (kFormColumns + 1) + kBlockCommandRoom;
+
 const wchar_t kV = kVertical;
 const wchar_t kH = kHorizontal;
 
@@ -72,7 +78,8 @@ void appendLine(std::wstring& block, std::initializer_list<Piece> pieces) {
 std::wstring buildStopBlock(const StopCells& cells, int32_t rowIndex) {
   const Piece v = one(kV);
   std::wstring block;
-  block.reserve(640);
+  // Room for the block's lines of the form's width, their line feeds and a few printer commands.
+  block.reserve(kBlockCapacity);
   appendRule(block, rowIndex);
   appendLine(block, {v, run(L' ', kTickWidth), v, run(L' ', kNameWidth), v, run(L' ', kTimeWidth),
                      v, run(L' ', kTimeWidth), v, cell(cells[lok1Cell]), v, run(L' ', kTrainWidth),

@@ -1,7 +1,5 @@
 // timetable-preview: shows a captured printer byte stream (the LPT1 file) as the printer would
 // print it, on the terminal or as a PDF, PNG or SVG file.
-#include <getopt.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -12,13 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "driver/console.h"
+#include "platform/command_options.h"
+#include "platform/console.h"
+#include "platform/file_system.h"
+#include "platform/messages.h"
+#include "platform/output_file.h"
 #include "preview/printed_page.h"
 #include "preview/rendering.h"
 #include "preview/terminal.h"
 #include "preview/terminal_text.h"
-#include "printer/file_system.h"
-#include "printer/output_file.h"
 
 namespace {
 
@@ -47,32 +47,23 @@ struct PreviewLine {
 };
 
 // Returns the text of a usage error, or an empty text when the line was understood.
-std::string parsePreviewLine(std::vector<std::string> words, PreviewLine& line) {
-  words.insert(words.begin(), "timetable-preview");
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(&word[0]);
-  argv.push_back(nullptr);
-  char** args = argv.data();
-  const int argc = static_cast<int>(words.size());
-  optind = 0;
-  opterr = 0;
-  int option;
-  while ((option = getopt_long(argc, args, ":ho:", kOptions, nullptr)) != -1) {
-    const std::string word = args[optind - 1];
-    if (option == 'o') {
-      line.output = optarg;
-    } else if (option == 'h') {
-      line.help = true;
-    } else if (option == 'V') {
-      line.version = true;
-    } else if (option == ':') {
-      return "the option " + word + " needs an argument";
-    } else {
-      return "unknown option " + word;
-    }
-  }
-  if (optind < argc) line.input = args[optind++];
-  if (optind < argc) return std::string("unexpected argument \"") + args[optind] + "\"";
+std::string parsePreviewLine(const std::vector<std::string>& arguments, PreviewLine& line) {
+  std::vector<std::string> operands;
+  const std::string error = readCommandOptions(
+      arguments, "ho:", kOptions,
+      [&line](int option, const std::string& argument) -> std::string {
+        if (option == 'o') {
+          line.output = argument;
+          if (argument.empty()) return "the option -o needs a file name";
+        }
+        line.help = line.help || option == 'h';
+        line.version = line.version || option == 'V';
+        return std::string();
+      },
+      operands);
+  if (!error.empty()) return error;
+  if (operands.size() > 1) return "unexpected argument \"" + operands[1] + "\"";
+  if (!operands.empty()) line.input = operands.front();
   if (line.input.empty() && !line.help && !line.version) return "no printer file was given";
   return std::string();
 }
@@ -93,7 +84,7 @@ std::string readFile(const std::string& path) {
 }
 
 void printWarnings(const std::vector<std::string>& warnings) {
-  for (const std::string& warning : warnings) std::cerr << "warning: " << warning << "\n";
+  for (const std::string& text : warnings) warning(text);
 }
 
 int run(const PreviewLine& line) {
@@ -124,14 +115,13 @@ int main(int argc, char** argv) {
   PreviewLine line;
   const std::string usageError = parsePreviewLine(commandLineArguments(argc, argv), line);
   if (!usageError.empty()) {
-    std::cerr << "error: " << usageError << " (timetable-preview --help shows the usage)"
-              << std::endl;
+    error(usageError + " (timetable-preview --help shows the usage)");
     return 2;
   }
   try {
     return run(line);
   } catch (const std::exception& failure) {
-    std::cerr << "error: " << failure.what() << std::endl;
+    error(failure.what());
     return 1;
   }
 }

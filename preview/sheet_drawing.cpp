@@ -5,72 +5,27 @@
 #include <string>
 #include <vector>
 
+#include "form/box_strokes.h"
 #include "preview/printer_font.h"
 #include "preview/terminal_text.h"
 
 namespace {
 
-// DejaVu Sans Mono advances 0.602 em, so this size puts one glyph on each 7.2-point column.
-const double kFontSize = 11.96;
+// How far DejaVu Sans Mono advances for each glyph, in ems.
+const double kGlyphAdvance = 0.602;
+// The size that puts one glyph on each of the printer's columns.
+const double kFontSize = kColumnWidth / kGlyphAdvance;
 const double kBaseline = 9.4;  // From the top of a line.
 const double kSubscriptSize = 7.5;
 const double kSubscriptDrop = 2.0;
 const double kRuleWidth = 0.9;
 
-// The strokes of a single-line box-drawing character, from the cell's centre to its edges.
-struct Strokes {
-  bool up = false;
-  bool down = false;
-  bool left = false;
-  bool right = false;
-};
-
-bool singleLineBox(char32_t c, Strokes& strokes) {
-  switch (c) {
-    case U'─':
-      strokes = {false, false, true, true};
-      return true;
-    case U'│':
-      strokes = {true, true, false, false};
-      return true;
-    case U'┌':
-      strokes = {false, true, false, true};
-      return true;
-    case U'┐':
-      strokes = {false, true, true, false};
-      return true;
-    case U'└':
-      strokes = {true, false, false, true};
-      return true;
-    case U'┘':
-      strokes = {true, false, true, false};
-      return true;
-    case U'├':
-      strokes = {true, true, false, true};
-      return true;
-    case U'┤':
-      strokes = {true, true, true, false};
-      return true;
-    case U'┬':
-      strokes = {false, true, true, true};
-      return true;
-    case U'┴':
-      strokes = {true, false, true, true};
-      return true;
-    case U'┼':
-      strokes = {true, true, true, true};
-      return true;
-    default:
-      return false;
-  }
-}
-
 // The strokes of the rule in one cell of the sheet: none where the cell holds no rule or lies
 // past the end of its line.
-Strokes strokesAt(const Sheet& sheet, size_t row, size_t column) {
-  Strokes strokes;
+BoxStrokes strokesAt(const Sheet& sheet, size_t row, size_t column) {
+  BoxStrokes strokes;
   const PrintedLine& line = sheet.page->lines[sheet.firstLine + row];
-  if (column < line.size()) singleLineBox(line[column].character, strokes);
+  if (column < line.size()) boxStrokesOfUnicode(line[column].character, strokes);
   return strokes;
 }
 
@@ -126,7 +81,7 @@ void drawRules(cairo_t* cr, const Sheet& sheet) {
   for (size_t row = 0; row < sheet.lineCount; ++row) {
     std::vector<Reach> cells(columns);
     for (size_t column = 0; column < columns; ++column) {
-      const Strokes strokes = strokesAt(sheet, row, column);
+      const BoxStrokes strokes = strokesAt(sheet, row, column);
       cells[column] = {strokes.left, strokes.right};
     }
     const double y = (static_cast<double>(row) + 0.5) * kLineHeight;
@@ -138,7 +93,7 @@ void drawRules(cairo_t* cr, const Sheet& sheet) {
   for (size_t column = 0; column < columns; ++column) {
     std::vector<Reach> cells(sheet.lineCount);
     for (size_t row = 0; row < sheet.lineCount; ++row) {
-      const Strokes strokes = strokesAt(sheet, row, column);
+      const BoxStrokes strokes = strokesAt(sheet, row, column);
       cells[row] = {strokes.up, strokes.down};
     }
     const double x = (static_cast<double>(column) + 0.5) * kColumnWidth;
@@ -209,8 +164,8 @@ void drawSheet(cairo_t* cr, const Sheet& sheet) {
     const double y = static_cast<double>(row) * kLineHeight;
     for (size_t column = 0; column < std::min(line.size(), columnsOnSheet()); ++column) {
       const PrintedCharacter& printed = line[column];
-      Strokes strokes;
-      if (printed.character != U' ' && !singleLineBox(printed.character, strokes)) {
+      BoxStrokes strokes;
+      if (printed.character != U' ' && !boxStrokesOfUnicode(printed.character, strokes)) {
         drawGlyph(cr, static_cast<double>(column) * kColumnWidth, y, printed);
       }
     }

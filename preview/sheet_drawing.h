@@ -6,12 +6,12 @@
 #include <cstddef>
 #include <vector>
 
+#include "form/form_grid.h"
 #include "preview/printed_page.h"
 
 // The printer's grid in points: 10 characters per inch, 6 lines per inch.
 const double kColumnWidth = 7.2;
 const double kLineHeight = 12.0;
-const int kFormColumns = 85;
 
 // A4 portrait in points, and the margin around the printed grid.
 const double kSheetWidth = 595.276;

@@ -1,6 +1,6 @@
 #include <share.h>
 
-#include "driver/wide_text_win32.h"
+#include "platform/wide_text_win32.h"
 #include "printer/printer_device.h"
 
 // Text mode, so the runtime writes carriage return and line feed for every line feed.

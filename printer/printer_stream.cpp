@@ -5,9 +5,9 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/overloaded.h"
+#include "preview/rendering.h"
 #include "printer/printer_device.h"
-
-const char* const kPrinterDevice = "LPT1";
 
 namespace {
 
@@ -16,25 +16,33 @@ namespace {
                            std::strerror(error));
 }
 
-// The device adds the carriage returns only where the runtime's text mode does it; files, the
-// spooler and memory get them from the stream.
-bool addsCarriageReturns(const PrinterStream& stream) {
-  return stream.kind == PrinterKind::kDevice && printerDeviceAddsCarriageReturns();
+OpenDevice openDevice(const std::string& name) {
+  OpenDevice device;
+  device.name = name;
+  errno = 0;
+  device.file.reset(openPrinterDevice(name));
+  if (!device.file) failPrinter("cannot open", name, errno);
+  return device;
 }
 
-void writeToDevice(PrinterStream& stream, const std::string& bytes) {
+void writeToDevice(OpenDevice& device, const std::string& bytes) {
   errno = 0;
-  std::FILE* device = stream.device.get();
-  if (std::fwrite(bytes.data(), 1, bytes.size(), device) != bytes.size() ||
-      std::fflush(device) != 0) {
-    failPrinter("cannot write to", stream.name, errno);
+  std::FILE* file = device.file.get();
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || std::fflush(file) != 0) {
+    failPrinter("cannot write to", device.name, errno);
   }
+}
+
+void closeDevice(OpenDevice& device) {
+  errno = 0;
+  if (std::fclose(device.file.release()) != 0) failPrinter("cannot close", device.name, errno);
 }
 
 }  // namespace
 
 std::string printerBytes(const std::wstring& text, bool deviceAddsCarriageReturns) {
   std::string bytes;
+  // Room for the carriage returns of lines a little shorter than the form's.
   bytes.reserve(text.size() + text.size() / 64);
   for (wchar_t character : text) {
     if (character == L'\n' && !deviceAddsCarriageReturns) bytes += '\r';
@@ -44,73 +52,55 @@ std::string printerBytes(const std::wstring& text, bool deviceAddsCarriageReturn
   return bytes;
 }
 
-PrinterStream openPrinterStream() { return openPrinterDeviceStream(kPrinterDevice); }
-
-PrinterStream openPrinterDeviceStream(const std::string& device) {
-  PrinterStream stream;
-  stream.kind = PrinterKind::kDevice;
-  stream.name = device;
-  errno = 0;
-  stream.device.reset(openPrinterDevice(device));
-  if (!stream.device) failPrinter("cannot open", device, errno);
-  return stream;
-}
-
-PrinterStream openPrinterFileStream(const std::string& path) {
-  PrinterStream stream;
-  stream.kind = PrinterKind::kFile;
-  stream.name = path;
-  stream.file = startPendingFile(path);
-  return stream;
-}
-
-PrinterStream openSpoolerStream(const std::string& printer, const std::string& documentName) {
-  PrinterStream stream;
-  stream.kind = PrinterKind::kSpooler;
-  stream.name = printer;
-  stream.job = startSpoolJob(printer, documentName);
-  return stream;
-}
-
-PrinterStream openMemoryStream() {
-  PrinterStream stream;
-  stream.kind = PrinterKind::kMemory;
-  return stream;
+PrinterStream openPrinterStream(const Destination& destination, const std::string& documentName) {
+  return std::visit(Overloaded{
+                        [](const DeviceDestination& device) -> PrinterStream {
+                          return openDevice(device.device);
+                        },
+                        [](const BytesFileDestination& file) -> PrinterStream {
+                          return startPendingFile(file.path);
+                        },
+                        [](const RenderedFileDestination& file) -> PrinterStream {
+                          return FormToRender{file.path, std::string()};
+                        },
+                        [&documentName](const SpoolDestination& spool) -> PrinterStream {
+                          return startSpoolJob(spool.printer, documentName);
+                        },
+                    },
+                    destination);
 }
 
 void writeToPrinter(PrinterStream& stream, const std::wstring& text) {
-  const std::string bytes = printerBytes(text, addsCarriageReturns(stream));
-  switch (stream.kind) {
-    case PrinterKind::kDevice:
-      return writeToDevice(stream, bytes);
-    case PrinterKind::kFile:
-      return writePendingFile(*stream.file, bytes);
-    case PrinterKind::kSpooler:
-      return writeSpoolJob(*stream.job, bytes);
-    case PrinterKind::kMemory:
-      stream.bytes += bytes;
-      return;
-  }
+  // The device adds the carriage returns only where the runtime's text mode does it; files, the
+  // spooler and the drawing get them from the stream.
+  const bool device = std::holds_alternative<OpenDevice>(stream);
+  const std::string bytes = printerBytes(text, device && printerDeviceAddsCarriageReturns());
+  std::visit(Overloaded{
+                 [&bytes](OpenDevice& open) { writeToDevice(open, bytes); },
+                 [&bytes](PendingFileHandle& file) { writePendingFile(*file, bytes); },
+                 [&bytes](SpoolJobHandle& job) { writeSpoolJob(*job, bytes); },
+                 [&bytes](FormToRender& form) { form.bytes += bytes; },
+             },
+             stream);
 }
 
-std::string closePrinterStream(PrinterStream& stream) {
-  switch (stream.kind) {
-    case PrinterKind::kDevice:
-      errno = 0;
-      if (std::fclose(stream.device.release()) != 0) {
-        failPrinter("cannot close", stream.name, errno);
-      }
-      break;
-    case PrinterKind::kFile:
-      finishPendingFile(std::move(stream.file));
-      break;
-    case PrinterKind::kSpooler: {
-      std::string warning = finishSpoolJob(*stream.job);
-      stream.job.reset();  // Finished: the job is the spooler's now, and is not cancelled.
-      return warning;
-    }
-    case PrinterKind::kMemory:
-      break;
-  }
-  return std::string();
+std::vector<std::string> closePrinterStream(PrinterStream& stream) {
+  std::vector<std::string> warnings;
+  std::visit(
+      Overloaded{
+          [](OpenDevice& device) { closeDevice(device); },
+          [](PendingFileHandle& file) { finishPendingFile(std::move(file)); },
+          [&warnings](SpoolJobHandle& job) {
+            const std::string warning = finishSpoolJob(*job);
+            job.reset();  // Finished: the job is the spooler's now, and is not cancelled.
+            if (!warning.empty()) warnings.push_back(warning);
+          },
+          [&warnings](FormToRender& form) {
+            for (const RenderedFile& file : renderPrinterBytes(form.bytes, form.path, warnings)) {
+              writeFileWhole(file.path, file.contents);
+            }
+          },
+      },
+      stream);
+  return warnings;
 }

@@ -4,58 +4,46 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <variant>
+#include <vector>
 
-#include "printer/output_file.h"
+#include "platform/output_file.h"
+#include "printer/destination.h"
 #include "printer/spooler.h"
 
-// The printer every run prints on unless told otherwise.
-extern const char* const kPrinterDevice;
-
-// Where the printer bytes go.
-enum class PrinterKind {
-  kDevice,   // A printer port, a device or a pipe, written directly.
-  kFile,     // A file, put in place when the form is complete.
-  kSpooler,  // One raw job of the system's print spooler.
-  kMemory,   // Kept in the stream, for the caller to use once it is closed.
+// A printer port, a device or a pipe, open for writing.
+struct OpenDevice {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file{nullptr, std::fclose};
+  std::string name;  // For messages.
 };
 
-// The open printer. Text written to it is printer code: each character below 256 is the byte
-// the printer receives. Only the members of its kind are in use.
-struct PrinterStream {
-  PrinterKind kind = PrinterKind::kDevice;
-  std::string name;  // The device, file or spooler printer, for messages.
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> device{nullptr, std::fclose};
-  PendingFileHandle file{nullptr, discardPendingFile};
-  SpoolJobHandle job{nullptr, cancelUnfinishedSpoolJob};
-  std::string bytes;  // kMemory: everything written.
+// A form kept whole until the stream is closed, when it is drawn into its files.
+struct FormToRender {
+  std::string path;
+  std::string bytes;
 };
+
+// The open printer: what receives the bytes of its destination. Text written to it is printer
+// code: each character below 256 is the byte the printer receives.
+using PrinterStream = std::variant<OpenDevice, PendingFileHandle, SpoolJobHandle, FormToRender>;
 
 // The bytes the printer receives for a text: each character's value as one byte, "?" for a
 // value of 256 or above, and carriage return and line feed for each line feed unless the device
 // adds the carriage returns itself.
 std::string printerBytes(const std::wstring& text, bool deviceAddsCarriageReturns);
 
-// Opens kPrinterDevice, or the device named. A device that cannot be opened is thrown as
-// std::runtime_error naming it and the reason.
-PrinterStream openPrinterStream();
-PrinterStream openPrinterDeviceStream(const std::string& device);
-
-// Starts a file that replaces any file at path once the stream is closed; until then path is
-// left as it was.
-PrinterStream openPrinterFileStream(const std::string& path);
-
-// Starts a raw job on the spooler's printer.
-PrinterStream openSpoolerStream(const std::string& printer, const std::string& documentName);
-
-PrinterStream openMemoryStream();
+// Opens the destination: a device now, a file beside its final name, a job on the spooler with
+// the document name given. A failure is thrown as std::runtime_error naming the destination and
+// the reason.
+PrinterStream openPrinterStream(const Destination& destination, const std::string& documentName);
 
 // Writes the text and hands it on at once, so that a text that returns has reached the device,
 // the file or the spooler. A write error is thrown as std::runtime_error.
 void writeToPrinter(PrinterStream& stream, const std::wstring& text);
 
-// Closes the stream: the device is closed, the file put in place, the job ended. An error is
-// thrown as std::runtime_error. Returns a warning when the spooler did not print the job it
-// accepted, otherwise an empty text.
-std::string closePrinterStream(PrinterStream& stream);
+// Closes the stream: the device is closed, the file put in place, the job ended, the form drawn
+// into its files. An error is thrown as std::runtime_error. Returns the warnings to show: a job
+// the spooler did not print, printer commands the drawing skipped.
+std::vector<std::string> closePrinterStream(PrinterStream& stream);
 
 #endif  // TIMETABLE_PRINTER_PRINTER_STREAM_H_

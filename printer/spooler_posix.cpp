@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "printer/spooler.h"
+#include "printer/spooler_texts.h"
 
 namespace {
 
@@ -31,14 +32,6 @@ std::string spoolerAddress() {
 
 bool lastRequestFailed() { return cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE; }
 
-// Messages become one line of the program's output.
-std::string oneLine(std::string text) {
-  for (char& character : text) {
-    if (static_cast<unsigned char>(character) < 0x20) character = ' ';
-  }
-  return text;
-}
-
 // The text of the last failure. A request that got no answer in time is left with the text of
 // errno 0.
 std::string lastErrorText() {
@@ -46,7 +39,7 @@ std::string lastErrorText() {
   if (!lastRequestFailed() || (text && std::strcmp(text, std::strerror(0)) == 0)) {
     return "no answer in time";
   }
-  return text && *text ? oneLine(text) : "unknown error";
+  return text && *text ? text : "unknown error";
 }
 
 Connection connectToSpooler() {
@@ -74,11 +67,6 @@ std::string defaultPrinterName(http_t* connection) {
   return name;
 }
 
-[[noreturn]] void failNoPrinter(const std::string& printer) {
-  throw std::runtime_error("there is no printer \"" + printer +
-                           "\" at the print spooler; --list-printers shows the printers");
-}
-
 }  // namespace
 
 struct SpoolJob {
@@ -90,7 +78,7 @@ struct SpoolJob {
 
 namespace {
 
-std::string jobName(const SpoolJob& job) { return job.printer + "-" + std::to_string(job.id); }
+std::string jobName(const SpoolJob& job) { return spoolJobName(job.printer, job.id); }
 
 // Cancels the job on a connection of its own: the job's connection may be in the middle of its
 // document, which closing it abandons.
@@ -204,7 +192,7 @@ std::string waitForJobEnd(SpoolJob& job) {
     warning += "; " + describe(printer, printerAttributes,
                                attributeText(state, "job-printer-state-message"));
   }
-  return oneLine(warning);
+  return warning;
 }
 
 }  // namespace

@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "driver/utf8.h"
-#include "driver/wide_text_win32.h"
+#include "platform/utf8.h"
+#include "platform/wide_text_win32.h"
 #include "printer/spooler.h"
+#include "printer/spooler_texts.h"
 
 struct SpoolJob {
   HANDLE printer = nullptr;
@@ -34,11 +35,6 @@ const size_t kLargestWrite = 1 << 20;
   throw std::runtime_error(what + ": " + systemMessage(error));
 }
 
-[[noreturn]] void failNoPrinter(const std::string& printer) {
-  throw std::runtime_error("there is no printer \"" + printer +
-                           "\" at the print spooler; --list-printers shows the printers");
-}
-
 // Opens the printer for printing; a missing one is told as such.
 HANDLE openPrinter(const std::string& printer) {
   std::wstring name = utf8ToWide(printer);
@@ -51,7 +47,7 @@ HANDLE openPrinter(const std::string& printer) {
   return handle;
 }
 
-std::string jobName(const SpoolJob& job) { return job.printerName + "-" + std::to_string(job.id); }
+std::string jobName(const SpoolJob& job) { return spoolJobName(job.printerName, job.id); }
 
 // Aborts the job. Its printer handle is then left open: wine's AbortPrinter does nothing and its
 // ClosePrinter prints what was spooled, while Windows drops the handle when the process ends.

@@ -12,6 +12,9 @@ jobs=$(nproc)
 echo "== Formatting"
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 
+echo "== Layers"
+python3 scripts/check-layers.py
+
 echo "== Release build and tests"
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIMETABLE_WERROR=ON
 cmake --build build/release -j "$jobs"

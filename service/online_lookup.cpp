@@ -1,12 +1,11 @@
 #include "service/online_lookup.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <exception>
 #include <stdexcept>
 #include <string_view>
 
-#include "timetable/json_number.h"
+#include "service/json_number.h"
 
 const char* const kOnlineTrainsQuery = "method=getTrainsOnline";
 
@@ -20,11 +19,6 @@ std::string numberText(const json& value, int32_t divisor) {
   int32_t number = 0;
   if (!readInt32(value, number)) return std::string();
   return std::to_string(number / divisor);
-}
-
-std::string memberText(const json& entry, const char* key, int32_t divisor) {
-  auto member = entry.find(key);
-  return member == entry.end() ? std::string() : numberText(*member, divisor);
 }
 
 bool isTrain(const json& trainNo, long wanted) {
@@ -177,23 +171,6 @@ struct OnlineListReader {
 };
 
 }  // namespace
-
-bool searchOnlineTrains(const json& list, const std::string& trainNumber, TrainData& trainData) {
-  if (!list.is_array()) return false;
-  const long wanted = std::stol(trainNumber);
-  const size_t limit = std::min(list.size(), static_cast<size_t>(kOnlineTrainScanLimit));
-  for (size_t i = 0; i < limit; ++i) {
-    const json& entry = list[i];
-    if (!entry.is_object()) continue;
-    auto number = entry.find("trainNo");
-    if (number == entry.end() || !isTrain(*number, wanted)) continue;
-    trainData[0].clear();
-    trainData[1] = memberText(entry, "dataMass", 1000);
-    trainData[2] = memberText(entry, "dataLength", 1);
-    return true;
-  }
-  return false;
-}
 
 bool searchOnlineAnswer(const ServiceAnswer& answer, const std::string& trainNumber,
                         TrainData& trainData) {

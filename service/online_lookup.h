@@ -2,7 +2,6 @@
 #define TIMETABLE_SERVICE_ONLINE_LOOKUP_H_
 
 #include <array>
-#include <nlohmann/json.hpp>
 #include <string>
 
 #include "service/service_request.h"
@@ -15,16 +14,13 @@ extern const char* const kOnlineTrainsQuery;
 // Only the entries with indices below this are examined.
 const int kOnlineTrainScanLimit = 9999;
 
-// Searches a decoded list of trains online for the train number (digits only). On a match it
-// fills trainData and returns true; without one it leaves trainData unchanged. Entries that are
-// not objects or have no numeric "trainNo" are passed over, and a list that is not an array reads
-// as empty.
-bool searchOnlineTrains(const nlohmann::json& list, const std::string& trainNumber,
-                        TrainData& trainData);
-
-// The same search on the undecoded answer to the online list query, done while the answer is
-// read, so the list is never held as decoded values: the result, trainData and every error are
-// those of searchOnlineTrains(serviceMessageOf(body, httpStatus, url), ...).
+// Searches the answer to the online list query for the train number (digits only) while the
+// answer is read, so the list is never held as decoded values. Only the "message" list's entries
+// below kOnlineTrainScanLimit are examined; entries that are not objects or have no numeric
+// "trainNo" are passed over, and a "message" that is not an array reads as empty. On a match it
+// fills trainData with the entry's "dataMass" in tonnes and "dataLength" and returns true;
+// without one it leaves trainData unchanged. An answer that is not JSON, or JSON but neither an
+// object nor null, is thrown as std::runtime_error.
 bool searchOnlineAnswer(const ServiceAnswer& answer, const std::string& trainNumber,
                         TrainData& trainData);
 

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "timetable/json_number.h"
+#include "service/json_number.h"
 #include "timetable/service_time.h"
 
 const double kMissingDistance = std::numeric_limits<double>::quiet_NaN();

@@ -1,5 +1,5 @@
-#ifndef TIMETABLE_PRINTER_OUTPUT_FILE_H_
-#define TIMETABLE_PRINTER_OUTPUT_FILE_H_
+#ifndef TIMETABLE_PLATFORM_OUTPUT_FILE_H_
+#define TIMETABLE_PLATFORM_OUTPUT_FILE_H_
 
 #include <cstdio>
 #include <memory>
@@ -35,4 +35,4 @@ void writeFileWhole(const std::string& path, const std::string& contents);
 // behind.
 void requireWritableFile(const std::string& path);
 
-#endif  // TIMETABLE_PRINTER_OUTPUT_FILE_H_
+#endif  // TIMETABLE_PLATFORM_OUTPUT_FILE_H_

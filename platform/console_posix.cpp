@@ -1,17 +1,15 @@
 // glibc fixes a stream's orientation at its first use, so a wide read from standard input after
 // the narrow read of the train number would fail. The word is read narrow and decoded instead.
-#include <iostream>
 
-#include "driver/console.h"
-#include "driver/utf8.h"
+#include "platform/console.h"
+#include "platform/utf8.h"
 
 std::vector<std::string> commandLineArguments(int argc, char** argv) {
   return std::vector<std::string>(argv + 1, argv + argc);
 }
 
 std::wstring readWideWord() {
-  std::string word;
-  std::cin >> word;
+  const std::string word = readWord();
   return utf8ToWide(word);
 }
 

@@ -1,5 +1,5 @@
-#ifndef TIMETABLE_DRIVER_UTF8_H_
-#define TIMETABLE_DRIVER_UTF8_H_
+#ifndef TIMETABLE_PLATFORM_UTF8_H_
+#define TIMETABLE_PLATFORM_UTF8_H_
 
 #include <string>
 
@@ -8,4 +8,4 @@
 // gives an empty result. Each platform supplies its own implementation.
 std::wstring utf8ToWide(const std::string& text);
 
-#endif  // TIMETABLE_DRIVER_UTF8_H_
+#endif  // TIMETABLE_PLATFORM_UTF8_H_

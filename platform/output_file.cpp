@@ -1,11 +1,11 @@
-#include "printer/output_file.h"
+#include "platform/output_file.h"
 
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
 #include <utility>
 
-#include "printer/file_system.h"
+#include "platform/file_system.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include <iostream>
 
-#include "driver/console.h"
-#include "driver/wide_text_win32.h"
+#include "platform/console.h"
+#include "platform/wide_text_win32.h"
 
 namespace {
 
@@ -33,8 +33,7 @@ std::vector<std::string> commandLineArguments(int argc, char** argv) {
 }
 
 std::wstring readWideWord() {
-  std::string word;
-  std::cin >> word;
+  const std::string word = readWord();
   return wideFromCodePage(word, inputIsConsole() ? GetConsoleCP() : CP_UTF8);
 }
 
@@ -47,9 +46,11 @@ void holdOwnConsoleWindow() {
   // What was typed ahead of the dialogue's last word is no answer to this question.
   HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
   FlushConsoleInputBuffer(input);
-  wchar_t typed[64];
+  // A line longer than the buffer is read in several pieces, up to its line feed.
+  const DWORD kPiece = 64;
+  wchar_t typed[kPiece];
   DWORD read = 0;
   do {
-    if (!ReadConsoleW(input, typed, 64, &read, nullptr)) return;
-  } while (read == 64 && typed[63] != L'\n');
+    if (!ReadConsoleW(input, typed, kPiece, &read, nullptr)) return;
+  } while (read == kPiece && typed[kPiece - 1] != L'\n');
 }

@@ -1,5 +1,5 @@
 // UTF-8 decoding where no system call does it independently of the process locale.
-#include "driver/utf8.h"
+#include "platform/utf8.h"
 
 namespace {
 

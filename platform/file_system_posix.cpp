@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "printer/file_system.h"
+#include "platform/file_system.h"
 
 bool isDeviceOrPipe(const std::string& path) {
   struct stat status;

@@ -1,16 +1,12 @@
-#include "driver/utf8.h"
+#include "platform/utf8.h"
 
 #include <gtest/gtest.h>
+
+#include "platform/wide_text_test_support.h"
 
 namespace {
 
 const wchar_t kReplacement = 0xFFFD;
-
-std::wstring codes(std::initializer_list<unsigned> values) {
-  std::wstring text;
-  for (unsigned value : values) text += static_cast<wchar_t>(value);
-  return text;
-}
 
 TEST(Utf8ToWide, WellFormedText) {
   EXPECT_EQ(utf8ToWide(""), L"");

@@ -1,5 +1,5 @@
-#ifndef TIMETABLE_DRIVER_WIDE_TEXT_WIN32_H_
-#define TIMETABLE_DRIVER_WIDE_TEXT_WIN32_H_
+#ifndef TIMETABLE_PLATFORM_WIDE_TEXT_WIN32_H_
+#define TIMETABLE_PLATFORM_WIDE_TEXT_WIN32_H_
 
 #include <windows.h>
 
@@ -15,4 +15,4 @@ std::string utf8FromWide(const std::wstring& text);
 // The system's message for an error code, as one line of UTF-8, with its number.
 std::string systemMessage(DWORD error);
 
-#endif  // TIMETABLE_DRIVER_WIDE_TEXT_WIN32_H_
+#endif  // TIMETABLE_PLATFORM_WIDE_TEXT_WIN32_H_

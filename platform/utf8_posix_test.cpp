@@ -1,7 +1,7 @@
 // Our own decoder replaces each maximal ill-formed subsequence with one U+FFFD.
 #include <gtest/gtest.h>
 
-#include "driver/utf8.h"
+#include "platform/utf8.h"
 
 namespace {
 

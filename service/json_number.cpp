@@ -1,4 +1,4 @@
-#include "timetable/json_number.h"
+#include "service/json_number.h"
 
 #include <cmath>
 #include <limits>

@@ -3,8 +3,8 @@
 #include <climits>
 #include <stdexcept>
 
-#include "driver/utf8.h"
-#include "driver/wide_text_win32.h"
+#include "platform/utf8.h"
+#include "platform/wide_text_win32.h"
 
 std::wstring wideFromCodePage(const std::string& bytes, UINT codePage) {
   if (bytes.empty()) return std::wstring();

@@ -1,5 +1,5 @@
-#ifndef TIMETABLE_PRINTER_FILE_SYSTEM_H_
-#define TIMETABLE_PRINTER_FILE_SYSTEM_H_
+#ifndef TIMETABLE_PLATFORM_FILE_SYSTEM_H_
+#define TIMETABLE_PLATFORM_FILE_SYSTEM_H_
 
 #include <cstdio>
 #include <string>
@@ -25,4 +25,4 @@ bool replaceFile(const std::string& from, const std::string& to, std::string& re
 
 void removeFile(const std::string& path);
 
-#endif  // TIMETABLE_PRINTER_FILE_SYSTEM_H_
+#endif  // TIMETABLE_PLATFORM_FILE_SYSTEM_H_

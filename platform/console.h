@@ -1,11 +1,15 @@
-#ifndef TIMETABLE_DRIVER_CONSOLE_H_
-#define TIMETABLE_DRIVER_CONSOLE_H_
+#ifndef TIMETABLE_PLATFORM_CONSOLE_H_
+#define TIMETABLE_PLATFORM_CONSOLE_H_
 
 #include <string>
 #include <vector>
 
 // The command line's arguments after the program's name, in UTF-8.
 std::vector<std::string> commandLineArguments(int argc, char** argv);
+
+// Reads the next white-space separated word typed at the console, as typed, for the train
+// number. At the end of the input the word is empty.
+std::string readWord();
 
 // Reads the next white-space separated word typed at the console as wide text, for the
 // locomotive and speed prompts. At the end of the input the word is empty.
@@ -15,4 +19,4 @@ std::wstring readWideWord();
 // it open until Enter is pressed, so that the last lines can be read. Elsewhere returns at once.
 void holdOwnConsoleWindow();
 
-#endif  // TIMETABLE_DRIVER_CONSOLE_H_
+#endif  // TIMETABLE_PLATFORM_CONSOLE_H_

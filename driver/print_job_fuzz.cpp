@@ -5,26 +5,19 @@
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
-#include <utility>
 
 #include "driver/form_builder.h"
 #include "driver/print_job.h"
+#include "driver/print_job_test_support.h"
 #include "service/service_request.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   PrintJob job;
-  job.trainNumber = "5410";
-  job.trainData = {"", "512", "187"};
-  job.lok1 = L"EP09";
-  job.lok2 = L"x";
-  job.lok3 = L"ET22";
-  job.vmax = L"160";
   std::string warning;
   try {
-    takeTimetable(
-        serviceMessageOf(std::string(reinterpret_cast<const char*>(data), size), 200, "fuzz"), job);
-    job.lastRow = buildStopTable(std::move(job.trainInfo), std::move(job.stopPoints), job.table,
-                                 job.trainLabel, job.routeText, warning);
+    job = sampleJob(
+        serviceMessageOf(std::string(reinterpret_cast<const char*>(data), size), 200, "fuzz"),
+        warning);
   } catch (const std::runtime_error&) {
     return 0;  // Our own error: reported on one line and the run ends.
   }

@@ -10,8 +10,8 @@
 #include <cstring>
 #include <string>
 
-#include "driver/wide_text_win32.h"
-#include "printer/file_system.h"
+#include "platform/file_system.h"
+#include "platform/wide_text_win32.h"
 
 namespace {
 

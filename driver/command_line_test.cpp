@@ -1,0 +1,46 @@
+#include "driver/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string usageErrorOf(const std::vector<std::string>& arguments) {
+  CommandLine line;
+  return parseCommandLine(arguments, line);
+}
+
+TEST(CommandLine, OptionsAreTakenInAnyOrderAndEveryParseStartsAfresh) {
+  CommandLine line;
+  EXPECT_EQ(parseCommandLine({"--output=form.pdf"}, line), "");
+  EXPECT_EQ(line.output, "form.pdf");
+  line = CommandLine();
+  EXPECT_EQ(parseCommandLine({"-p", "Biuro A", "-h"}, line), "");
+  EXPECT_EQ(line.printer, "Biuro A");
+  EXPECT_TRUE(line.help);
+  EXPECT_TRUE(line.output.empty());
+}
+
+TEST(CommandLine, AWordAtFaultIsNamedAsTyped) {
+  EXPECT_EQ(usageErrorOf({"-hx"}), "unknown option -x");
+  EXPECT_EQ(usageErrorOf({"-xh"}), "unknown option -x");
+  EXPECT_EQ(usageErrorOf({"--outptu", "a"}), "unknown option --outptu");
+  EXPECT_EQ(usageErrorOf({"--help=yes"}), "the option --help takes no argument");
+  EXPECT_EQ(usageErrorOf({"-o"}), "the option -o needs an argument");
+  EXPECT_EQ(usageErrorOf({"--printer"}), "the option --printer needs an argument");
+  EXPECT_EQ(usageErrorOf({"-o", ""}), "the option -o needs a file name");
+  EXPECT_EQ(usageErrorOf({"5410"}), "unexpected argument \"5410\"");
+}
+
+TEST(CommandLine, DestinationsThatExcludeEachOther) {
+  EXPECT_EQ(usageErrorOf({"-o", "a.pdf", "-p", "office"}),
+            "the options -o and --printer cannot be used together");
+  EXPECT_EQ(usageErrorOf({"--list-printers", "-o", "a.pdf"}),
+            "the option --list-printers cannot be used with -o or --printer");
+  EXPECT_EQ(usageErrorOf({"-p", "office", "--list-printers"}),
+            "the option --list-printers cannot be used with -o or --printer");
+}
+
+}  // namespace

@@ -1,0 +1,19 @@
+#ifndef TIMETABLE_PLATFORM_MESSAGES_H_
+#define TIMETABLE_PLATFORM_MESSAGES_H_
+
+#include <string>
+
+// The programs' messages to the user on standard error, each one line with its kind in front:
+// "error: " for what ends the run, "warning: " for what the user should check, "notice: " for
+// what the run did differently. This is the only place that writes standard error.
+
+// The text with every control character (a line break, a tab, an escape) made a blank, so that
+// no text from a service, a spooler or the system can break the line or reach the terminal as a
+// command.
+std::string oneLine(std::string text);
+
+void error(const std::string& text);
+void warning(const std::string& text);
+void notice(const std::string& text);
+
+#endif  // TIMETABLE_PLATFORM_MESSAGES_H_

@@ -1,0 +1,45 @@
+#ifndef TIMETABLE_PRINTER_DESTINATION_H_
+#define TIMETABLE_PRINTER_DESTINATION_H_
+
+#include <string>
+#include <variant>
+
+// The printer every run prints on unless told otherwise.
+extern const char* const kPrinterDevice;
+
+// A printer port, a device or a pipe: the printer's bytes, written directly.
+struct DeviceDestination {
+  std::string device;
+};
+
+// A file of the printer's bytes, put in place when the form is complete.
+struct BytesFileDestination {
+  std::string path;
+};
+
+// A PDF, PNG or SVG file of the form as the printer prints it, drawn when the form is complete.
+struct RenderedFileDestination {
+  std::string path;
+};
+
+// One raw job of the printer's bytes on a printer of the system's spooler.
+struct SpoolDestination {
+  std::string printer;
+};
+
+// Where the printed form goes.
+using Destination = std::variant<DeviceDestination, BytesFileDestination, RenderedFileDestination,
+                                 SpoolDestination>;
+
+// The destination the command line's -o file or --printer name asks for; kPrinterDevice when
+// both are empty. A device or a pipe named with -o is written directly, as LPT1 is; a name
+// ending in .pdf, .png or .svg gets the drawn form; any other name gets the printer's bytes.
+Destination chooseDestination(const std::string& outputFile, const std::string& spoolerPrinter);
+
+// Checks what can be checked before the run asks or fetches anything: that a file can be
+// written in its folder, that the spooler has the printer. A device is only opened once the
+// dialogue is over, so that an early end never touches the printer. A failure is thrown as
+// std::runtime_error.
+void checkDestination(const Destination& destination);
+
+#endif  // TIMETABLE_PRINTER_DESTINATION_H_
