@@ -3,7 +3,7 @@
 #include "platform/command_options.h"
 
 const char kUsageText[] =
-    "usage: timetable-print [-o FILE | -p PRINTER]\n"
+    "usage: timetable-print [-o FILE [--view] | -p PRINTER | --drawn [-p PRINTER] | --view]\n"
     "       timetable-print --list-printers\n"
     "Asks for a train number, fetches the train's timetable, asks for the locomotives and the\n"
     "maximum speed, and prints the timetable form on the printer at LPT1.\n"
@@ -12,7 +12,13 @@ const char kUsageText[] =
     "                        FILE.svg shows it as the printer prints it (a name holding %d,\n"
     "                        such as form-%d.png, gets one file per page); any other name\n"
     "                        gets the printer's bytes\n"
-    "  -p, --printer NAME    send the form as one raw job to the spooler's printer NAME\n"
+    "  -p, --printer NAME    send the form as one raw job to the spooler's printer NAME: for\n"
+    "                        a dot-matrix printer, which prints it in its own fonts, fast\n"
+    "      --drawn           print the form drawn as pages, as FILE.pdf shows it, on the\n"
+    "                        spooler's default printer, or on NAME with --printer: for any\n"
+    "                        other printer (laser, inkjet)\n"
+    "      --view            show the drawn form on screen: a PDF in the temporary folder, or\n"
+    "                        FILE with -o, opened with the desktop's viewer\n"
     "      --list-printers   list the spooler's printers, the default one marked\n"
     "  -h, --help            show this text\n"
     "      --version         show the program's version\n";
@@ -21,11 +27,13 @@ const char kVersionText[] = "timetable-print " TIMETABLE_VERSION "\n";
 
 namespace {
 
-enum LongOnlyOption { kListPrintersOption = 256, kVersionOption };
+enum LongOnlyOption { kListPrintersOption = 256, kVersionOption, kDrawnOption, kViewOption };
 
 const option kOptions[] = {
     {"output", required_argument, nullptr, 'o'},
     {"printer", required_argument, nullptr, 'p'},
+    {"drawn", no_argument, nullptr, kDrawnOption},
+    {"view", no_argument, nullptr, kViewOption},
     {"list-printers", no_argument, nullptr, kListPrintersOption},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, kVersionOption},
@@ -43,6 +51,12 @@ std::string takeOption(int option, const std::string& argument, CommandLine& lin
       line.printer = argument;
       if (argument.empty()) return "the option --printer needs a printer name";
       break;
+    case kDrawnOption:
+      line.drawn = true;
+      break;
+    case kViewOption:
+      line.view = true;
+      break;
     case kListPrintersOption:
       line.listPrinters = true;
       break;
@@ -52,6 +66,21 @@ std::string takeOption(int option, const std::string& argument, CommandLine& lin
     case kVersionOption:
       line.version = true;
       break;
+  }
+  return std::string();
+}
+
+// The text of a usage error for options that ask for two places at once, or empty.
+std::string conflictOf(const CommandLine& line) {
+  const bool file = !line.output.empty();
+  const bool spooler = !line.printer.empty();
+  if (line.listPrinters && (file || spooler || line.drawn || line.view)) {
+    return "the option --list-printers cannot be used with -o, --printer, --drawn or --view";
+  }
+  if (file && spooler) return "the options -o and --printer cannot be used together";
+  if (file && line.drawn) return "the options -o and --drawn cannot be used together";
+  if (line.view && (spooler || line.drawn)) {
+    return "the option --view cannot be used with --printer or --drawn";
   }
   return std::string();
 }
@@ -68,11 +97,5 @@ std::string parseCommandLine(const std::vector<std::string>& arguments, CommandL
       operands);
   if (!error.empty()) return error;
   if (!operands.empty()) return "unexpected argument \"" + operands.front() + "\"";
-  if (!line.output.empty() && !line.printer.empty()) {
-    return "the options -o and --printer cannot be used together";
-  }
-  if (line.listPrinters && (!line.output.empty() || !line.printer.empty())) {
-    return "the option --list-printers cannot be used with -o or --printer";
-  }
-  return std::string();
+  return conflictOf(line);
 }

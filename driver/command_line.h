@@ -8,6 +8,8 @@
 struct CommandLine {
   std::string output;   // -o FILE: a file (or a device) instead of the printer.
   std::string printer;  // -p NAME: a printer of the system's spooler instead.
+  bool drawn = false;   // --drawn: the form drawn as pages, for a printer of any kind.
+  bool view = false;    // --view: the drawn form shown on screen.
   bool listPrinters = false;
   bool help = false;
   bool version = false;

@@ -37,10 +37,16 @@ TEST(CommandLine, AWordAtFaultIsNamedAsTyped) {
 TEST(CommandLine, DestinationsThatExcludeEachOther) {
   EXPECT_EQ(usageErrorOf({"-o", "a.pdf", "-p", "office"}),
             "the options -o and --printer cannot be used together");
-  EXPECT_EQ(usageErrorOf({"--list-printers", "-o", "a.pdf"}),
-            "the option --list-printers cannot be used with -o or --printer");
-  EXPECT_EQ(usageErrorOf({"-p", "office", "--list-printers"}),
-            "the option --list-printers cannot be used with -o or --printer");
+  const std::string listing =
+      "the option --list-printers cannot be used with -o, --printer, --drawn or --view";
+  EXPECT_EQ(usageErrorOf({"--list-printers", "-o", "a.pdf"}), listing);
+  EXPECT_EQ(usageErrorOf({"-p", "office", "--list-printers"}), listing);
+  EXPECT_EQ(usageErrorOf({"-o", "a.pdf", "--drawn"}),
+            "the options -o and --drawn cannot be used together");
+  EXPECT_EQ(usageErrorOf({"--view", "--drawn"}),
+            "the option --view cannot be used with --printer or --drawn");
+  EXPECT_EQ(usageErrorOf({"--drawn", "-p", "office"}), "");
+  EXPECT_EQ(usageErrorOf({"-o", "a.pdf", "--view"}), "");
 }
 
 }  // namespace

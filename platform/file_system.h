@@ -13,6 +13,9 @@ bool isDeviceOrPipe(const std::string& path);
 
 bool isFolder(const std::string& path);
 
+// Whether anything exists at the path.
+bool fileExists(const std::string& path);
+
 // Opens a file for reading bytes, or returns null with errno set.
 std::FILE* openFileForReading(const std::string& path);
 

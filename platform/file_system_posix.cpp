@@ -19,6 +19,11 @@ bool isFolder(const std::string& path) {
   return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+bool fileExists(const std::string& path) {
+  struct stat status;
+  return stat(path.c_str(), &status) == 0;
+}
+
 std::FILE* openFileForReading(const std::string& path) { return std::fopen(path.c_str(), "rb"); }
 
 std::FILE* createFileBeside(const std::string& path, std::string& createdPath,

@@ -67,6 +67,10 @@ bool isFolder(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool fileExists(const std::string& path) {
+  return GetFileAttributesW(widePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 std::FILE* openFileForReading(const std::string& path) {
   return _wfopen(widePath(path).c_str(), L"rb");
 }

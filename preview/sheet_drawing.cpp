@@ -113,7 +113,7 @@ void drawGlyph(cairo_t* cr, double x, double y, const PrintedCharacter& printed)
   cairo_set_font_face(cr, printerFontFace(printed.bold));
   if (printed.subscript) {
     cairo_set_font_size(cr, kSubscriptSize);
-    cairo_move_to(cr, x + (kColumnWidth - kSubscriptSize * 0.602) / 2,
+    cairo_move_to(cr, x + (kColumnWidth - kSubscriptSize * kGlyphAdvance) / 2,
                   y + kBaseline + kSubscriptDrop);
   } else {
     cairo_set_font_size(cr, kFontSize);

@@ -37,9 +37,13 @@ using Destination = std::variant<DeviceDestination, BytesFileDestination, Render
 Destination chooseDestination(const std::string& outputFile, const std::string& spoolerPrinter);
 
 // Checks what can be checked before the run asks or fetches anything: that a file can be
-// written in its folder, that the spooler has the printer. A device is only opened once the
+// written in its folder, that the spooler has the printer or a default one. A device is only opened once the
 // dialogue is over, so that an early end never touches the printer. A failure is thrown as
 // std::runtime_error.
 void checkDestination(const Destination& destination);
+
+// A path in the user's temporary folder for a PDF of the document to be shown on screen: the
+// document's name and the local time, with a number added when a file of that name exists.
+std::string screenFilePath(const std::string& documentName);
 
 #endif  // TIMETABLE_PRINTER_DESTINATION_H_

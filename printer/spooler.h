@@ -26,6 +26,13 @@ std::vector<SpoolPrinter> listSpoolPrinters();
 // --list-printers; a spooler that cannot be asked is named as such.
 void requireSpoolPrinter(const std::string& printer);
 
+// The name of the printer the spooler prints on when none is named, or empty when it has none.
+// A spooler that cannot be asked is thrown as std::runtime_error.
+std::string defaultSpoolPrinter();
+
+// Throws std::runtime_error, naming --printer, when the spooler has no default printer.
+void requireDefaultSpoolPrinter();
+
 // Starts a raw job with the document name given. Failure is thrown as std::runtime_error.
 SpoolJobHandle startSpoolJob(const std::string& printer, const std::string& documentName);
 

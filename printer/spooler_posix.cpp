@@ -13,7 +13,8 @@
 #include <vector>
 
 #include "printer/spooler.h"
-#include "printer/spooler_texts.h"
+#include "printer/spooler_cups.h"
+#include "printer/spooler_common.h"
 
 namespace {
 
@@ -228,7 +229,17 @@ void requireSpoolPrinter(const std::string& printer) {
   if (!hasPrinter(connection.get(), printer)) failNoPrinter(printer);
 }
 
+std::string defaultSpoolPrinter() {
+  Connection connection = connectToSpooler();
+  return defaultPrinterName(connection.get());
+}
+
 SpoolJobHandle startSpoolJob(const std::string& printer, const std::string& documentName) {
+  return startSpoolJobOfFormat(printer, documentName, CUPS_FORMAT_RAW);
+}
+
+SpoolJobHandle startSpoolJobOfFormat(const std::string& printer, const std::string& documentName,
+                                     const char* format) {
   SpoolJobHandle job(new SpoolJob, cancelUnfinishedSpoolJob);
   job->printer = printer;
   job->connection = connectToSpooler();
@@ -242,7 +253,7 @@ SpoolJobHandle startSpoolJob(const std::string& printer, const std::string& docu
   }
   job->open = true;
   if (cupsStartDocument(job->connection.get(), printer.c_str(), job->id, documentName.c_str(),
-                        CUPS_FORMAT_RAW, 1) != HTTP_STATUS_CONTINUE) {
+                        format, 1) != HTTP_STATUS_CONTINUE) {
     failJob(*job, "did not take the document of");
   }
   return job;

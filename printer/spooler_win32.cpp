@@ -13,7 +13,7 @@
 #include "platform/utf8.h"
 #include "platform/wide_text_win32.h"
 #include "printer/spooler.h"
-#include "printer/spooler_texts.h"
+#include "printer/spooler_common.h"
 
 struct SpoolJob {
   HANDLE printer = nullptr;
@@ -109,6 +109,8 @@ std::vector<SpoolPrinter> listSpoolPrinters() {
   }
   return printers;
 }
+
+std::string defaultSpoolPrinter() { return utf8FromWide(defaultPrinterName()); }
 
 void requireSpoolPrinter(const std::string& printer) { ClosePrinter(openPrinter(printer)); }
 

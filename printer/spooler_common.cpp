@@ -1,6 +1,8 @@
-#include "printer/spooler_texts.h"
+#include "printer/spooler_common.h"
 
 #include <stdexcept>
+
+#include "printer/spooler.h"
 
 void failNoPrinter(const std::string& printer) {
   throw std::runtime_error("there is no printer \"" + printer +
@@ -9,4 +11,12 @@ void failNoPrinter(const std::string& printer) {
 
 std::string spoolJobName(const std::string& printer, long long id) {
   return printer + "-" + std::to_string(id);
+}
+
+void requireDefaultSpoolPrinter() {
+  if (defaultSpoolPrinter().empty()) {
+    throw std::runtime_error(
+        "the print spooler has no default printer; name one with --printer (--list-printers "
+        "shows the printers)");
+  }
 }
