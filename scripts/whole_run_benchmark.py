@@ -34,6 +34,7 @@ QUERIES = {"timetable.json": TIMETABLE_QUERY % (TRAIN, "eu"), "online.json": ONL
 ADDRESSES = [BASE + query for query in QUERIES.values()]
 LIST_SIZES = (300, 10000)
 CURL = ["curl", "-sS", "-A", USER_AGENT, "--cacert", "cacert.pem"]
+BOTH_OVER_ONE_CONNECTION = CURL + ["-o", os.devnull, ADDRESSES[0], "-o", os.devnull, ADDRESSES[1]]
 
 # One worker, keep-alive as nginx does it by default, and every request logged with the serial
 # number of its connection, so that a run's connections can be counted. Each answer is a file,
@@ -151,8 +152,7 @@ def check_runs(program, work):
             sys.exit("the program did not run cleanly: " + run.stderr.decode("utf-8", "replace"))
 
     def run_floor_b():
-        subprocess.run(CURL + ["-o", os.devnull, ADDRESSES[0], "-o", os.devnull, ADDRESSES[1]],
-                       cwd=work, check=True)
+        subprocess.run(BOTH_OVER_ONE_CONNECTION, cwd=work, check=True)
     return connections_of(work, run_program), connections_of(work, run_floor_b)
 
 
@@ -170,8 +170,7 @@ def measure(program, work, runs):
     commands = {
         "program": ([program], TYPED),
         "floor (a)": (None, None),
-        "floor (b)": (CURL + ["-o", os.devnull, ADDRESSES[0], "-o", os.devnull, ADDRESSES[1]],
-                      None),
+        "floor (b)": (BOTH_OVER_ONE_CONNECTION, None),
     }
     times = {name: [] for name in commands}
     names = list(commands)
