@@ -4,27 +4,27 @@ Each run happens in a fresh folder holding the service's cacert.pem; the printer
 LPT1 there.
 """
 
-import json
 import os
 import resource
 import shutil
 import signal
-import socket
-import ssl
 import struct
 import subprocess
 import sys
 import tempfile
 import time
 import unittest
-import urllib.request
 import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
-SERVICE = os.path.join(ROOT, "service", "test_service", "timetable_service.py")
+SERVICE_DIR = os.path.join(ROOT, "service", "test_service")
+sys.path.insert(0, SERVICE_DIR)
+import service_client  # noqa: E402
+from service_client import PORT, port_in_use  # noqa: E402
+
+SERVICE = os.path.join(SERVICE_DIR, "timetable_service.py")
 GOLDEN = os.path.join(HERE, "golden")
-PORT = 9640
 PROGRAM = None
 RUNNER = []  # A command that runs the program, such as wine for the Windows build.
 PACKAGE = None  # The Windows release zip, for the check of its contents.
@@ -40,14 +40,6 @@ def ok_lines(last_row):
     return "".join("%d OK\n" % row for row in range(last_row + 1))
 
 
-def port_in_use():
-    try:
-        socket.create_connection(("127.0.0.1", PORT), timeout=1).close()
-        return True
-    except OSError:
-        return False
-
-
 def start_service():
     global SERVICE_PROCESS
     if port_in_use():
@@ -57,15 +49,7 @@ def start_service():
         SERVICE_PROCESS = subprocess.Popen(
             [sys.executable, SERVICE, "--dir", os.path.join(WORK, "service"), "--port",
              str(PORT)], stdout=subprocess.DEVNULL, stderr=errors)
-    deadline = time.time() + 30
-    while time.time() < deadline:
-        if SERVICE_PROCESS.poll() is not None:
-            with open(errors_path, encoding="utf-8", errors="replace") as errors:
-                raise RuntimeError("the test service did not start: " + errors.read())
-        if port_in_use():
-            return
-        time.sleep(0.1)
-    raise RuntimeError("the test service did not listen on port %d" % PORT)
+    service_client.wait_for_port(SERVICE_PROCESS, "the test service", errors_path)
 
 
 def stop_service():
@@ -89,12 +73,8 @@ def ca_file():
 
 
 def control(**settings):
-    """Tells the service what to answer; whatever is not named goes back to the sample data."""
-    context = ssl.create_default_context(cafile=ca_file())
-    request = urllib.request.Request("https://localhost:%d/control" % PORT, method="POST",
-                                     data=json.dumps(settings).encode("utf-8"))
-    with urllib.request.urlopen(request, context=context, timeout=10) as answer:
-        assert answer.status == 200
+    """Steers this run's test service, trusting its CA."""
+    service_client.control(ca_file(), **settings)
 
 
 def request_log():

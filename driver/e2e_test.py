@@ -14,18 +14,18 @@ import unittest
 import zipfile
 
 import e2e_harness as harness
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))),
-                                "printer"))
+sys.path.insert(0, os.path.join(harness.ROOT, "printer"))
 import private_cupsd  # noqa: E402
-from e2e_harness import DIALOGUE_HEAD, EndToEnd, Run, control, ok_lines
+from e2e_harness import DIALOGUE_HEAD, EndToEnd, Run, control, ok_lines  # noqa: E402
+from service_client import (BASE, ONLINE_QUERY, SCAN_LIMIT, TIMETABLE_QUERY,  # noqa: E402
+                            USER_AGENT)
 
 # The sample trains: number, what is typed, the index of the last row.
 EXPRESS = ("5410", "5410\nEP09\nEU07-123\nx\n160\n", 14)
 NIGHT = ("38170", "38170\nSM42\nx\nx\n100\n", 8)
 REGIONAL = ("91341", "91341\nEN57-1\nx\nx\n120\n", 6)
 
-BASE = "https://localhost:9640/?"
-AGENT = "\tVELMORAX/1.0.0"
+AGENT = "\t" + USER_AGENT
 TIMETABLE_FAILED = "TRAIN NUMBER: \n"
 
 
@@ -61,8 +61,8 @@ class Dialogue(EndToEnd):
         run = self.run_program("05410 EP09 x x 160\n")
         self.assertEqual(run.returncode, 0, run.stderr)
         self.assertEqual(self.new_requests(), [
-            BASE + "method=readFromSWDR&value=getTimetable;05410;eu" + AGENT,
-            BASE + "method=getTrainsOnline" + AGENT,
+            BASE + TIMETABLE_QUERY % ("05410", "eu") + AGENT,
+            BASE + ONLINE_QUERY + AGENT,
         ])
         self.assertEqual(run.stderr, "")  # 05410 is train 5410 in the list of trains online.
 
@@ -89,16 +89,16 @@ class Dialogue(EndToEnd):
 
     def test_long_online_list_is_searched_up_to_its_scan_limit(self):
         entries = [{"trainNo": 100000 + i, "dataMass": 250000, "dataLength": 99}
-                   for i in range(20000)]
+                   for i in range(2 * SCAN_LIMIT)]
+        last, beyond = str(100000 + SCAN_LIMIT - 1), str(100000 + SCAN_LIMIT)
         stops = [stop("A", None, "10:00"), stop("B", "10:10", None)]
-        control(onlineList=entries,
-                timetables={"109998": timetable(*stops), "109999": timetable(*stops)})
-        found = self.run_program("109998 x x x 1\n")
+        control(onlineList=entries, timetables={last: timetable(*stops), beyond: timetable(*stops)})
+        found = self.run_program(last + " x x x 1\n")
         self.assertEqual(found.stderr, "")
         self.assertIn(b"\x1bw1  250   \x1bw0", found.printed())
-        missing = self.run_program("109999 x x x 1\n")
+        missing = self.run_program(beyond + " x x x 1\n")
         self.assertEqual(missing.returncode, 0)
-        self.assertIn("train 109999 is not in the list of trains online", missing.stderr)
+        self.assertIn("train %s is not in the list of trains online" % beyond, missing.stderr)
 
     def test_timetable_longer_than_the_form_keeps_99_rows(self):
         stops = [stop("S%d" % i, "10:00", "10:01") for i in range(149)] + [stop("E", "11:00", None)]
@@ -137,7 +137,7 @@ class Faults(EndToEnd):
         self.assertNothingPrinted(run)
 
     def test_timetable_answers_that_cannot_be_used(self):
-        url = BASE + "method=readFromSWDR&value=getTimetable;5410;eu"
+        url = BASE + TIMETABLE_QUERY % ("5410", "eu")
         cases = {
             "notjson": ["an answer that is not JSON for " + url],
             "html500": ["an answer that is not JSON with HTTP status 500 for " + url],

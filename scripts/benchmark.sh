@@ -4,8 +4,8 @@
 # program's peak memory. RUNS sets the number of interleaved runs each median is taken of.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh libbenchmark-dev curl time
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+scripts/install-deps.sh libbenchmark-dev curl time nginx
+scripts/configure-release.sh >/dev/null
 cmake --build build/release -j "$(nproc)" --target timetable-print print_job_benchmark
 build/release/print_job_benchmark
 python3 scripts/whole_run_benchmark.py build/release/timetable-print "${RUNS:-15}"

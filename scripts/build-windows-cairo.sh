@@ -18,9 +18,8 @@ if [[ -f "$prefix/VERSIONS" ]]; then
   exit 0
 fi
 
-scripts/install-deps.sh g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev dpkg-dev meson ninja-build \
-  autoconf automake libtool
-scripts/enable-deb-src.sh
+scripts/install-deps.sh --deb-src g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev dpkg-dev meson \
+  ninja-build autoconf automake libtool
 
 rm -rf "$work"
 mkdir -p "$work" "$prefix"

@@ -15,7 +15,7 @@ if [[ -f "$prefix/lib/libcurl.a" ]]; then
   exit 0
 fi
 
-scripts/enable-deb-src.sh
+scripts/install-deps.sh --deb-src
 
 rm -rf "$work"
 mkdir -p "$work"

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 
 scripts/install-deps.sh
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+scripts/configure-release.sh >/dev/null
 cmake --build build/release -j "$(nproc)" --target timetable-print timetable-preview
 
 mkdir -p demo

@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
-"""Times whole runs of timetable-print against the local service beside the network floors, in
-one run and interleaved, for a short and a long list of trains online:
+"""Times whole runs of timetable-print beside the network floors, in one run and interleaved,
+for a short and a long list of trains online. nginx serves the program's two answers as static
+files over TLS on the service's port, so that the server's own time is as small as it can be and
+the times show the clients:
 
+  program:   the program, typing a train number, the locomotives and the speed;
   floor (a): two curl processes, one per address;
   floor (b): one curl process fetching both addresses over one connection, the least any client
              can do.
@@ -11,46 +14,95 @@ It prints the medians, the program's time over floor (b) and the program's peak 
 Usage: whole_run_benchmark.py PROGRAM [RUNS]
 """
 
-import json
 import os
 import shutil
-import socket
-import ssl
 import statistics
 import subprocess
 import sys
 import tempfile
 import time
-import urllib.request
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-SERVICE = os.path.join(ROOT, "service", "test_service", "timetable_service.py")
-PORT = 9640
-BASE = "https://localhost:%d/?" % PORT
-ADDRESSES = [BASE + "method=readFromSWDR&value=getTimetable;5410;eu",
-             BASE + "method=getTrainsOnline"]
-TYPED = b"5410 EP09 EU07 x 160\n"
+sys.path.insert(0, os.path.join(ROOT, "service", "test_service"))
+from service_client import (BASE, ONLINE_QUERY, PORT, SCAN_LIMIT, TIMETABLE_QUERY,  # noqa: E402
+                            USER_AGENT, port_in_use, wait_for_port)
+from timetable_service import answer_body, load_sample_data, make_certificates  # noqa: E402
+
+TRAIN = "5410"
+TYPED = (TRAIN + " EP09 EU07 x 160\n").encode("ascii")
+QUERIES = {"timetable.json": TIMETABLE_QUERY % (TRAIN, "eu"), "online.json": ONLINE_QUERY}
+ADDRESSES = [BASE + query for query in QUERIES.values()]
 LIST_SIZES = (300, 10000)
-SCAN_LIMIT = 9999
-CURL = ["curl", "-sS", "-A", "VELMORAX/1.0.0", "--cacert", "cacert.pem"]
+CURL = ["curl", "-sS", "-A", USER_AGENT, "--cacert", "cacert.pem"]
+BOTH_OVER_ONE_CONNECTION = CURL + ["-o", os.devnull, ADDRESSES[0], "-o", os.devnull, ADDRESSES[1]]
+
+# One worker, keep-alive as nginx does it by default, and every request logged with the serial
+# number of its connection, so that a run's connections can be counted. Each answer is a file,
+# chosen by the request's whole query string.
+NGINX_CONF = """daemon off;
+worker_processes 1;
+pid {work}/nginx.pid;
+error_log {work}/nginx-errors.log;
+events {{ worker_connections 16; }}
+http {{
+    client_body_temp_path {work}/temp/body;
+    proxy_temp_path {work}/temp/proxy;
+    fastcgi_temp_path {work}/temp/fastcgi;
+    uwsgi_temp_path {work}/temp/uwsgi;
+    scgi_temp_path {work}/temp/scgi;
+    default_type application/json;
+    log_format requests "$connection\\t$status\\t$request_uri\\t$http_user_agent";
+    access_log {work}/requests.log requests;
+    map $args $answer {{
+        default /none;
+{answers}
+    }}
+    server {{
+        listen 127.0.0.1:{port} ssl;
+        server_name localhost;
+        ssl_certificate {work}/server.pem;
+        ssl_certificate_key {work}/server.key;
+        root {work}/answers;
+        location = / {{ try_files $answer =404; }}
+    }}
+}}
+"""
 
 
-def port_in_use():
+def start_nginx(work):
+    """nginx with its own configuration and certificate in `work`, which gets the CA's
+    certificate as cacert.pem for the clients."""
+    make_certificates(work)
+    os.makedirs(os.path.join(work, "answers"))
+    os.makedirs(os.path.join(work, "temp"))
+    os.chmod(work, 0o755)  # Started as root, nginx reads the answers as an unprivileged worker.
+    answers = "\n".join('        "%s" /%s;' % (query, name) for name, query in QUERIES.items())
+    config = os.path.join(work, "nginx.conf")
+    with open(config, "w", encoding="utf-8") as f:
+        f.write(NGINX_CONF.format(work=work, port=PORT, answers=answers))
+    errors = os.path.join(work, "nginx-errors.log")
+    nginx = subprocess.Popen(["nginx", "-p", work, "-c", config, "-e", errors],
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
-        socket.create_connection(("127.0.0.1", PORT), timeout=1).close()
-        return True
-    except OSError:
-        return False
+        wait_for_port(nginx, "nginx", errors)
+    except RuntimeError:
+        stop_nginx(nginx)
+        raise
+    return nginx
 
 
-def wait_for_port(process):
-    for _ in range(300):
-        if process.poll() is not None:
-            sys.exit("the service did not start")
-        if port_in_use():
-            return
-        time.sleep(0.1)
-    sys.exit("the service did not listen on port %d" % PORT)
+def stop_nginx(nginx):
+    if nginx.poll() is None:
+        nginx.terminate()
+        nginx.wait(10)
+
+
+def write_answer(work, name, payload):
+    """Writes the answer the test service would give; returns its size in bytes."""
+    data = answer_body(payload).encode("utf-8")
+    with open(os.path.join(work, "answers", name), "wb") as f:
+        f.write(data)
+    return len(data)
 
 
 def online_list(size):
@@ -60,16 +112,8 @@ def online_list(size):
                 "dataSpeed": 120, "stationName": "Warszawa Centralna", "signal": "S%d" % i,
                 "lat": 52.2288 + i / 1e5, "lon": 21.0034, "vehicles": ["EP09-%03d" % (i % 1000)]}
                for i in range(size)]
-    entries[min(size, SCAN_LIMIT) - 1]["trainNo"] = 5410
+    entries[min(size, SCAN_LIMIT) - 1]["trainNo"] = int(TRAIN)
     return entries
-
-
-def control(work, settings):
-    context = ssl.create_default_context(cafile=os.path.join(work, "cacert.pem"))
-    request = urllib.request.Request("https://localhost:%d/control" % PORT, method="POST",
-                                     data=json.dumps(settings).encode("utf-8"))
-    with urllib.request.urlopen(request, context=context, timeout=30) as answer:
-        assert answer.status == 200
 
 
 def timed(command, folder, typed=None):
@@ -78,23 +122,38 @@ def timed(command, folder, typed=None):
     return time.perf_counter() - started
 
 
-def connections_of_last_run(work, requests):
-    """How many connections the last `requests` requests came over, from the service's log."""
-    with open(os.path.join(work, "service", "connections.log"), encoding="utf-8") as log:
-        lines = log.read().splitlines()[-requests:]
-    return len({line.split("\t")[0] for line in lines})
+def logged_requests(work):
+    with open(os.path.join(work, "requests.log"), encoding="utf-8") as log:
+        return [line.split("\t") for line in log.read().splitlines()]
+
+
+def connections_of(work, run):
+    """Runs `run` and returns over how many connections its two requests came, checking that
+    both were answered. nginx logs a request once it has sent the answer, which is at the latest
+    when the client has read it."""
+    before = len(logged_requests(work))
+    run()
+    for _ in range(50):
+        requests = logged_requests(work)[before:]
+        if len(requests) >= 2:
+            break
+        time.sleep(0.02)
+    if [status for _, status, _, _ in requests] != ["200", "200"]:
+        sys.exit("the two requests were not both answered: %r" % requests)
+    return len({connection for connection, _, _, _ in requests})
 
 
 def check_runs(program, work):
     """One checked run of each: the program finds the train, and both it and floor (b) make
     their two requests over one connection."""
-    run = subprocess.run([program], cwd=work, input=TYPED, capture_output=True, check=True)
-    if run.stderr:
-        sys.exit("the program did not run cleanly: " + run.stderr.decode("utf-8", "replace"))
-    program_connections = connections_of_last_run(work, 2)
-    subprocess.run(CURL + ["-o", os.devnull, ADDRESSES[0], "-o", os.devnull, ADDRESSES[1]],
-                   cwd=work, check=True)
-    return program_connections, connections_of_last_run(work, 2)
+    def run_program():
+        run = subprocess.run([program], cwd=work, input=TYPED, capture_output=True, check=True)
+        if run.stderr:
+            sys.exit("the program did not run cleanly: " + run.stderr.decode("utf-8", "replace"))
+
+    def run_floor_b():
+        subprocess.run(BOTH_OVER_ONE_CONNECTION, cwd=work, check=True)
+    return connections_of(work, run_program), connections_of(work, run_floor_b)
 
 
 def peak_memory_kb(program, work):
@@ -111,8 +170,7 @@ def measure(program, work, runs):
     commands = {
         "program": ([program], TYPED),
         "floor (a)": (None, None),
-        "floor (b)": (CURL + ["-o", os.devnull, ADDRESSES[0], "-o", os.devnull, ADDRESSES[1]],
-                      None),
+        "floor (b)": (BOTH_OVER_ONE_CONNECTION, None),
     }
     times = {name: [] for name in commands}
     names = list(commands)
@@ -135,21 +193,17 @@ def main():
     if port_in_use():
         sys.exit("port %d is in use: stop whatever listens there first" % PORT)
     work = tempfile.mkdtemp(prefix="timetable-bench-")
-    service = subprocess.Popen([sys.executable, SERVICE, "--dir", os.path.join(work, "service"),
-                                "--port", str(PORT)],
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    nginx = None
     try:
-        wait_for_port(service)
-        shutil.copy(os.path.join(work, "service", "cacert.pem"), work)
+        nginx = start_nginx(work)
+        timetables, _ = load_sample_data()
+        write_answer(work, "timetable.json", timetables[TRAIN])
         print("medians of %d interleaved runs, in ms" % runs)
         print("| online list | program | floor (a) | floor (b) | program / (b) | (a) / (b) "
               "| peak memory |")
         print("|---|---|---|---|---|---|---|")
         for size in LIST_SIZES:
-            entries = online_list(size)
-            control(work, {"onlineList": entries})
-            kilobytes = len(json.dumps({"success": True, "message": entries},
-                                       ensure_ascii=False).encode("utf-8")) / 1000
+            kilobytes = write_answer(work, "online.json", online_list(size)) / 1000
             connections = check_runs(program, work)
             median = measure(program, work, runs)
             peak = peak_memory_kb(program, work)
@@ -159,9 +213,11 @@ def main():
                 median["floor (a)"] / median["floor (b)"], peak / 1024), flush=True)
             print("    connections for the two requests: program %d, floor (b) %d"
                   % connections, file=sys.stderr)
+    except RuntimeError as error:
+        sys.exit(str(error))
     finally:
-        service.terminate()
-        service.wait(10)
+        if nginx is not None:
+            stop_nginx(nginx)
         shutil.rmtree(work, ignore_errors=True)
 
 

@@ -20,6 +20,8 @@ import time
 import urllib.parse
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
+from service_client import PORT
+
 DATA_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "data")
 MODES = ("normal", "notjson", "html500", "json500", "redirect", "array", "nomessage", "stall",
          "cut", "empty")
@@ -46,6 +48,11 @@ def make_certificates(folder):
     with open(os.path.join(folder, "cacert.pem"), "wb") as dst:
         dst.write(ca)
     return server_pem, os.path.join(folder, "server.key")
+
+
+def answer_body(payload):
+    """The service's answer to a query, as the program reads it: the payload as "message"."""
+    return json.dumps({"success": payload is not None, "message": payload}, ensure_ascii=False)
 
 
 def load_sample_data():
@@ -135,8 +142,7 @@ class Handler(BaseHTTPRequestHandler):
         self.send_body(200, json.dumps({"success": False, "message": None}))
 
     def answer(self, mode, payload):
-        body = json.dumps({"success": payload is not None, "message": payload},
-                          ensure_ascii=False)
+        body = answer_body(payload)
         if mode == "normal":
             self.send_body(200, body)
         elif mode == "notjson":
@@ -148,7 +154,7 @@ class Handler(BaseHTTPRequestHandler):
             self.send_body(500, body)
         elif mode == "redirect":
             self.send_body(302, "<html><body>Moved</body></html>", "text/html",
-                           [("Location", "https://localhost:9640/moved")])
+                           [("Location", "https://localhost:%d/moved" % PORT)])
         elif mode == "array":
             self.send_body(200, json.dumps([payload], ensure_ascii=False))
         elif mode == "nomessage":
@@ -172,7 +178,7 @@ class Handler(BaseHTTPRequestHandler):
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--dir", required=True, help="work folder: certificates and request log")
-    parser.add_argument("--port", type=int, default=9640)
+    parser.add_argument("--port", type=int, default=PORT)
     args = parser.parse_args()
     os.makedirs(args.dir, exist_ok=True)
     cert, key = make_certificates(args.dir)
