@@ -29,7 +29,7 @@ int run(const CommandLine& line) {
   } else if (line.listPrinters) {
     listPrinters();
   } else {
-    runPrintJob(chooseDestination(line.output, line.printer));
+    runPrintJob(chooseDestination({line.output, line.printer, line.drawn, line.view}));
   }
   return 0;
 }

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <variant>
 
 #include "driver/form_builder.h"
 #include "platform/console.h"
@@ -19,6 +20,8 @@ namespace {
 
 const char* const kRegionCode = "eu";
 const size_t kMaxTrainNumberDigits = 10;
+const char kLpt1Advice[] =
+    "; without a dot-matrix printer on LPT1, print with --drawn or see --help";
 
 void endLine() { std::cout << std::endl; }
 
@@ -66,8 +69,20 @@ void gatherJobDetails(PrintJob& job) {
 }
 
 // Phase 3: the route line, the head, one block per stop, the foot.
+// Opens the destination. Most users have no dot-matrix printer at LPT1, so when the printer they
+// did not choose cannot be opened, the error shows the way to one they have.
+PrinterStream openPrinter(const Destination& destination, const std::string& documentName) {
+  try {
+    return openPrinterStream(destination, documentName);
+  } catch (const std::runtime_error& failure) {
+    const auto* device = std::get_if<DeviceDestination>(&destination);
+    if (device == nullptr || device->device != kPrinterDevice) throw;
+    throw std::runtime_error(std::string(failure.what()) + kLpt1Advice);
+  }
+}
+
 void printForm(const PrintJob& job, const Destination& destination) {
-  PrinterStream printer = openPrinterStream(destination, "timetable " + job.trainNumber);
+  PrinterStream printer = openPrinter(destination, "timetable " + job.trainNumber);
   buildForm(job, [&printer](const std::wstring& piece, int32_t row) {
     if (row == kNoRow) {
       writeToPrinter(printer, piece);
@@ -79,7 +94,9 @@ void printForm(const PrintJob& job, const Destination& destination) {
     std::cout << " OK";
     endLine();
   });
-  for (const std::string& text : closePrinterStream(printer)) warning(text);
+  const StreamEnd end = closePrinterStream(printer);
+  for (const std::string& text : end.warnings) warning(text);
+  for (const std::string& text : end.notices) notice(text);
 }
 
 }  // namespace

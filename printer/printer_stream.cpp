@@ -5,8 +5,10 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/desktop.h"
 #include "platform/overloaded.h"
 #include "preview/rendering.h"
+#include "printer/page_printer.h"
 #include "printer/printer_device.h"
 
 namespace {
@@ -38,6 +40,21 @@ void closeDevice(OpenDevice& device) {
   if (std::fclose(device.file.release()) != 0) failPrinter("cannot close", device.name, errno);
 }
 
+// A file that cannot be shown still holds the form, so the user is told where it is.
+void view(const std::string& path, StreamEnd& end) {
+  std::string reason;
+  if (!openWithViewer(path, reason)) {
+    end.notices.push_back("the form is in " + path + ", which could not be shown: " + reason);
+  }
+}
+
+// Draws the form into its files, and shows the first when asked to.
+void render(const FormToRender& form, StreamEnd& end) {
+  const std::vector<RenderedFile> files = renderPrinterBytes(form.bytes, form.path, end.warnings);
+  for (const RenderedFile& file : files) writeFileWhole(file.path, file.contents);
+  if (form.view && !files.empty()) view(files.front().path, end);
+}
+
 }  // namespace
 
 std::string printerBytes(const std::wstring& text, bool deviceAddsCarriageReturns) {
@@ -53,21 +70,23 @@ std::string printerBytes(const std::wstring& text, bool deviceAddsCarriageReturn
 }
 
 PrinterStream openPrinterStream(const Destination& destination, const std::string& documentName) {
-  return std::visit(Overloaded{
-                        [](const DeviceDestination& device) -> PrinterStream {
-                          return openDevice(device.device);
-                        },
-                        [](const BytesFileDestination& file) -> PrinterStream {
-                          return startPendingFile(file.path);
-                        },
-                        [](const RenderedFileDestination& file) -> PrinterStream {
-                          return FormToRender{file.path, std::string()};
-                        },
-                        [&documentName](const SpoolDestination& spool) -> PrinterStream {
-                          return startSpoolJob(spool.printer, documentName);
-                        },
-                    },
-                    destination);
+  const auto open = Overloaded{
+      [](const DeviceDestination& device) -> PrinterStream { return openDevice(device.device); },
+      [](const BytesFileDestination& file) -> PrinterStream {
+        return OpenFile{startPendingFile(file.path), file.view};
+      },
+      [&documentName](const RenderedFileDestination& file) -> PrinterStream {
+        const std::string path = file.path.empty() ? screenFilePath(documentName) : file.path;
+        return FormToRender{path, file.view, std::string()};
+      },
+      [&documentName](const SpoolDestination& spool) -> PrinterStream {
+        return startSpoolJob(spool.printer, documentName);
+      },
+      [&documentName](const DrawnDestination& drawn) -> PrinterStream {
+        return FormToDraw{drawn.printer, documentName, std::string()};
+      },
+  };
+  return std::visit(open, destination);
 }
 
 void writeToPrinter(PrinterStream& stream, const std::wstring& text) {
@@ -77,30 +96,33 @@ void writeToPrinter(PrinterStream& stream, const std::wstring& text) {
   const std::string bytes = printerBytes(text, device && printerDeviceAddsCarriageReturns());
   std::visit(Overloaded{
                  [&bytes](OpenDevice& open) { writeToDevice(open, bytes); },
-                 [&bytes](PendingFileHandle& file) { writePendingFile(*file, bytes); },
+                 [&bytes](OpenFile& file) { writePendingFile(*file.pending, bytes); },
                  [&bytes](SpoolJobHandle& job) { writeSpoolJob(*job, bytes); },
                  [&bytes](FormToRender& form) { form.bytes += bytes; },
+                 [&bytes](FormToDraw& form) { form.bytes += bytes; },
              },
              stream);
 }
 
-std::vector<std::string> closePrinterStream(PrinterStream& stream) {
-  std::vector<std::string> warnings;
-  std::visit(
-      Overloaded{
-          [](OpenDevice& device) { closeDevice(device); },
-          [](PendingFileHandle& file) { finishPendingFile(std::move(file)); },
-          [&warnings](SpoolJobHandle& job) {
-            const std::string warning = finishSpoolJob(*job);
-            job.reset();  // Finished: the job is the spooler's now, and is not cancelled.
-            if (!warning.empty()) warnings.push_back(warning);
-          },
-          [&warnings](FormToRender& form) {
-            for (const RenderedFile& file : renderPrinterBytes(form.bytes, form.path, warnings)) {
-              writeFileWhole(file.path, file.contents);
-            }
-          },
-      },
-      stream);
-  return warnings;
+StreamEnd closePrinterStream(PrinterStream& stream) {
+  StreamEnd end;
+  std::visit(Overloaded{
+                 [](OpenDevice& device) { closeDevice(device); },
+                 [&end](OpenFile& file) {
+                   const std::string path = file.pending->finalPath;
+                   finishPendingFile(std::move(file.pending));
+                   if (file.view) view(path, end);
+                 },
+                 [&end](SpoolJobHandle& job) {
+                   const std::string warning = finishSpoolJob(*job);
+                   job.reset();  // Finished: the job is the spooler's now, and is not cancelled.
+                   if (!warning.empty()) end.warnings.push_back(warning);
+                 },
+                 [&end](FormToRender& form) { render(form, end); },
+                 [&end](FormToDraw& form) {
+                   end.warnings = printDrawnPages(form.printer, form.documentName, form.bytes);
+                 },
+             },
+             stream);
+  return end;
 }

@@ -17,15 +17,35 @@ struct OpenDevice {
   std::string name;  // For messages.
 };
 
+// A file of printer bytes under way, put in place when the stream is closed.
+struct OpenFile {
+  PendingFileHandle pending{nullptr, discardPendingFile};
+  bool view = false;  // Opened with the desktop's viewer once in place.
+};
+
 // A form kept whole until the stream is closed, when it is drawn into its files.
 struct FormToRender {
   std::string path;
+  bool view = false;  // Opened with the desktop's viewer once written.
+  std::string bytes;
+};
+
+// A form kept whole until the stream is closed, when it is drawn as pages and printed.
+struct FormToDraw {
+  std::string printer;
+  std::string documentName;
   std::string bytes;
 };
 
 // The open printer: what receives the bytes of its destination. Text written to it is printer
 // code: each character below 256 is the byte the printer receives.
-using PrinterStream = std::variant<OpenDevice, PendingFileHandle, SpoolJobHandle, FormToRender>;
+using PrinterStream = std::variant<OpenDevice, OpenFile, SpoolJobHandle, FormToRender, FormToDraw>;
+
+// What closing a stream has to tell the user.
+struct StreamEnd {
+  std::vector<std::string> warnings;  // A job the spooler did not print, skipped commands.
+  std::vector<std::string> notices;   // A file that could not be shown on screen.
+};
 
 // The bytes the printer receives for a text: each character's value as one byte, "?" for a
 // value of 256 or above, and carriage return and line feed for each line feed unless the device
@@ -33,8 +53,9 @@ using PrinterStream = std::variant<OpenDevice, PendingFileHandle, SpoolJobHandle
 std::string printerBytes(const std::wstring& text, bool deviceAddsCarriageReturns);
 
 // Opens the destination: a device now, a file beside its final name, a job on the spooler with
-// the document name given. A failure is thrown as std::runtime_error naming the destination and
-// the reason.
+// the document name given (a form to draw or to show on screen is kept until it is closed; a
+// PDF for the screen is named for the document). A failure is thrown as std::runtime_error naming
+// the destination and the reason.
 PrinterStream openPrinterStream(const Destination& destination, const std::string& documentName);
 
 // Writes the text and hands it on at once, so that a text that returns has reached the device,
@@ -42,8 +63,8 @@ PrinterStream openPrinterStream(const Destination& destination, const std::strin
 void writeToPrinter(PrinterStream& stream, const std::wstring& text);
 
 // Closes the stream: the device is closed, the file put in place, the job ended, the form drawn
-// into its files. An error is thrown as std::runtime_error. Returns the warnings to show: a job
-// the spooler did not print, printer commands the drawing skipped.
-std::vector<std::string> closePrinterStream(PrinterStream& stream);
+// into its files or printed as pages; a file to view is then opened with the desktop's viewer.
+// An error is thrown as std::runtime_error.
+StreamEnd closePrinterStream(PrinterStream& stream);
 
 #endif  // TIMETABLE_PRINTER_PRINTER_STREAM_H_

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "printer/spooler.h"
-#include "printer/spooler_cups.h"
 #include "printer/spooler_common.h"
+#include "printer/spooler_cups.h"
 
 namespace {
 
