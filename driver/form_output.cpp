@@ -57,9 +57,7 @@ std::vector<std::string> closeFormOutput(const FormOutput& output, PrinterStream
   const std::string warning = closePrinterStream(stream);
   if (!warning.empty()) warnings.push_back(warning);
   if (output.kind == FormOutputKind::kRenderedFile) {
-    for (const RenderedFile& file : renderPrinterBytes(stream.bytes, output.name, warnings)) {
-      writeFileWhole(file.path, file.contents);
-    }
+    writeRenderedForm(stream.bytes, output.name, warnings);
   }
   return warnings;
 }
