@@ -38,7 +38,7 @@ if(NOT WIN32)
     printer/printer_stream_posix_test.cpp)
 endif()
 target_sources(unit_tests PRIVATE preview/printed_page_test.cpp preview/rendering_test.cpp
-  preview/sheet_drawing_test.cpp)
+  preview/rendering_test_support.cpp preview/sheet_drawing_test.cpp)
 if(NOT CMAKE_CROSSCOMPILING)
   add_test(NAME preview.cli
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/preview/preview_test.py

@@ -279,7 +279,8 @@ class CommandLine(EndToEnd):
     def test_help_and_version(self):
         run = self.run_program("", args=["--help"])
         self.assertEqual((run.returncode, run.stderr), (0, ""))
-        self.assertIn("usage: timetable-print [-o FILE | -p PRINTER]", run.stdout)
+        self.assertIn("usage: timetable-print [-o FILE [--view] | -p PRINTER | --drawn [-p PRINTER]"
+                      " | --view]", run.stdout)
         run = self.run_program("", args=["--version"])
         self.assertEqual((run.returncode, run.stderr), (0, ""))
         self.assertRegex(run.stdout, r"\Atimetable-print \d+\.\d+\.\d+\n\Z")

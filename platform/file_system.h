@@ -1,6 +1,7 @@
 #ifndef TIMETABLE_PLATFORM_FILE_SYSTEM_H_
 #define TIMETABLE_PLATFORM_FILE_SYSTEM_H_
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -18,6 +19,10 @@ bool fileExists(const std::string& path);
 
 // Opens a file for reading bytes, or returns null with errno set.
 std::FILE* openFileForReading(const std::string& path);
+
+// The size of an open file in bytes; false for something that has no size before it is read,
+// such as a pipe or a device.
+bool sizeOfOpenFile(std::FILE* file, std::uint64_t& size);
 
 // Creates a new, empty file of its own name in the folder of path, open for writing bytes, and
 // sets createdPath to its path.

@@ -26,6 +26,13 @@ bool fileExists(const std::string& path) {
 
 std::FILE* openFileForReading(const std::string& path) { return std::fopen(path.c_str(), "rb"); }
 
+bool sizeOfOpenFile(std::FILE* file, std::uint64_t& size) {
+  struct stat status;
+  if (fstat(fileno(file), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+  size = static_cast<std::uint64_t>(status.st_size);
+  return true;
+}
+
 std::FILE* createFileBeside(const std::string& path, std::string& createdPath,
                             std::string& reason) {
   const size_t slash = path.rfind('/');

@@ -1,6 +1,7 @@
 // timetable-preview: shows a captured printer byte stream (the LPT1 file) as the printer would
 // print it, on the terminal or as a PDF, PNG or SVG file.
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -68,18 +69,45 @@ std::string parsePreviewLine(const std::vector<std::string>& arguments, PreviewL
   return std::string();
 }
 
-std::string readFile(const std::string& path) {
-  errno = 0;
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(openFileForReading(path), std::fclose);
-  if (!file) throw std::runtime_error("cannot read " + path + ": " + std::strerror(errno));
+// The largest printer file that is read: a form is a few kilobytes, and a file of many
+// megabytes is not printer output of this program.
+const std::uint64_t kMaxPrinterFileBytes = 16 * 1024 * 1024;
+const char kMaxPrinterFileText[] = "16 MB";
+
+using FileHandle = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+[[noreturn]] void failToRead(const std::string& path, const std::string& reason) {
+  throw std::runtime_error("cannot read " + path + ": " + reason);
+}
+
+// The bytes of a file with a size, read from its start by each reader.
+PrinterBytes bytesOfFile(std::FILE* file, const std::string& path) {
+  return [file, path]() -> PrinterByteReader {
+    errno = 0;
+    if (std::fseek(file, 0, SEEK_SET) != 0) failToRead(path, std::strerror(errno));
+    return [file, path](char* buffer, size_t size) {
+      errno = 0;
+      const size_t count = std::fread(buffer, 1, size, file);
+      if (count < size && std::ferror(file)) failToRead(path, std::strerror(errno));
+      return count;
+    };
+  };
+}
+
+// The whole of something that can be read only once, such as a pipe, up to the limit.
+std::string readWhole(std::FILE* file, const std::string& path) {
   std::string bytes;
   char buffer[65536];
   size_t count;
-  while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+  errno = 0;
+  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
     bytes.append(buffer, count);
-  if (std::ferror(file.get())) {
-    throw std::runtime_error("cannot read " + path + ": " + std::strerror(errno));
+    if (bytes.size() > kMaxPrinterFileBytes) {
+      failToRead(path, "it holds more than " + std::to_string(kMaxPrinterFileBytes) + " bytes (" +
+                           kMaxPrinterFileText + "), the most a printer file may hold");
+    }
   }
+  if (std::ferror(file)) failToRead(path, std::strerror(errno));
   return bytes;
 }
 
@@ -94,17 +122,40 @@ int run(const PreviewLine& line) {
   }
   const std::string& input = line.input;
   const std::string& output = line.output;
-  const std::string bytes = readFile(input);
+  errno = 0;
+  FileHandle file(openFileForReading(input), std::fclose);
+  if (!file) failToRead(input, std::strerror(errno));
+  // A file is measured before it is read; what has no size is read whole, since it cannot be
+  // read twice.
+  std::uint64_t size = 0;
+  std::string piped;
+  PrinterBytes bytes;
+  if (sizeOfOpenFile(file.get(), size)) {
+    if (size > kMaxPrinterFileBytes) {
+      throw std::runtime_error(input + " holds " + std::to_string(size) + " bytes, more than the " +
+                               std::to_string(kMaxPrinterFileBytes) + " (" + kMaxPrinterFileText +
+                               ") a printer file may hold");
+    }
+    bytes = bytesOfFile(file.get(), input);
+  } else {
+    piped = readWhole(file.get(), input);
+    bytes = printerBytesOf(piped);
+  }
   std::vector<std::string> warnings;
   if (output.empty()) {
-    const std::vector<PrintedPage> pages = interpretPrinterBytes(bytes, warnings);
+    countSheets(bytes, warnings);
     printWarnings(warnings);
-    std::cout << terminalText(pages, standardOutputIsTerminal()) << std::flush;
+    const bool bold = standardOutputIsTerminal();
+    std::vector<std::string> givenBefore;
+    interpretPrinterPages(bytes(), kNoLineLimit, givenBefore, [bold](const PrintedPage& page) {
+      std::cout << terminalTextOfPage(page, bold);
+      return static_cast<bool>(std::cout);
+    });
+    std::cout << std::flush;
     if (!std::cout) throw std::runtime_error("cannot write to standard output");
   } else {
-    const std::vector<RenderedFile> files = renderPrinterBytes(bytes, output, warnings);
+    writeRenderedForm(bytes, output, warnings);
     printWarnings(warnings);
-    for (const RenderedFile& file : files) writeFileWhole(file.path, file.contents);
   }
   return 0;
 }

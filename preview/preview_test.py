@@ -6,6 +6,7 @@ Usage: preview_test.py PATH-TO-timetable-preview
 
 import os
 import shutil
+import signal
 import struct
 import subprocess
 import sys
@@ -89,6 +90,60 @@ class Preview(unittest.TestCase):
         self.assertEqual(run.returncode, 0)
         self.assertEqual(run.stdout, b"AB\n")
         self.assertEqual(run.stderr, b"warning: skipped the printer command ESC 0x40 at byte 1\n")
+
+    def measured(self, *args):
+        """Runs the preview with its output thrown away; returns its exit code, its standard error
+        and its peak memory in KB. GNU time measures it: a child of this process would count the
+        memory of the Python interpreter it was forked from. A sanitizer build keeps no freed
+        memory in quarantine here, since that memory would count as the program's."""
+        rss = self.path("rss.txt")
+        asan = ":".join(filter(None, [os.environ.get("ASAN_OPTIONS"), "quarantine_size_mb=0"]))
+        child = subprocess.Popen(["/usr/bin/time", "-f", "%M", "-o", rss, PREVIEW, *args],
+                                 cwd=self.folder, stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.PIPE, start_new_session=True,
+                                 env=dict(os.environ, ASAN_OPTIONS=asan))
+        try:
+            _, errors = child.communicate(timeout=60)
+        except subprocess.TimeoutExpired:
+            os.killpg(child.pid, signal.SIGKILL)
+            raise
+        with open(rss) as f:
+            peak = int(f.read().split()[-1])
+        os.remove(rss)
+        return child.returncode, errors, peak
+
+    def test_a_file_over_the_size_limit_is_refused_before_it_is_read(self):
+        with open(self.path("big.prn"), "wb") as f:
+            f.truncate(16 * 1024 * 1024 + 1)
+        code, errors, _ = self.measured("big.prn", "-o", "big.pdf")
+        self.assertEqual(code, 1)
+        self.assertEqual(errors, b"error: big.prn holds 16777217 bytes, more than the 16777216 "
+                                 b"(16 MB) a printer file may hold\n")
+
+    def test_more_sheets_than_the_limit_are_refused_at_once_in_little_memory(self):
+        with open(self.path("feeds.prn"), "wb") as f:
+            f.write(b"\f" * (10 * 1024 * 1024))
+        for output in (["-o", "feeds.pdf"], ["-o", "feeds-%d.png"], []):
+            code, errors, peak = self.measured("feeds.prn", *output)
+            self.assertEqual(code, 1, output)
+            self.assertEqual(errors, b"error: the form takes more than 1000 A4 sheets, the most "
+                                     b"that is drawn\n")
+            self.assertLess(peak, 100 * 1024, output)
+        self.assertEqual(os.listdir(self.folder), ["feeds.prn"])
+
+    def test_memory_does_not_grow_with_the_pages(self):
+        with open(os.path.join(GOLDEN, "91341.prn"), "rb") as f:
+            form = f.read()
+        peaks = {}
+        for pages in (5, 500):
+            with open(self.path("forms.prn"), "wb") as f:
+                f.write(form * pages)
+            code, errors, peaks[pages] = self.measured("forms.prn", "-o", "forms.pdf")
+            self.assertEqual(code, 0, errors)
+            info = subprocess.run(["pdfinfo", self.path("forms.pdf")], capture_output=True,
+                                  text=True)
+            self.assertRegex(info.stdout, r"Pages:\s+%d\n" % pages)
+        self.assertLess(peaks[500], peaks[5] * 1.2, peaks)
 
     def test_errors(self):
         run = self.preview("missing.prn")

@@ -1,11 +1,13 @@
 // Feeds arbitrary bytes to the printer-byte interpreter, as timetable-preview does with any file
 // it is given. Beyond not crashing, the pages must keep what the interpreter promises: every page
 // but the last ends in a form feed, no page keeps blank lines after its last printed one, only
-// printable characters lie on the grid, no line or character comes from nowhere, and the
-// warnings stay few.
+// printable characters lie on the grid, no line or character comes from nowhere, the warnings
+// stay few, and bytes read a few at a time, as from a pipe, give the same pages.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -68,5 +70,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t textLines = 0;
   for (char c : terminalText(pages, true)) textLines += c == '\n';
   if (textLines != lines) std::abort();
+  size_t read = 0;
+  const PrinterByteReader trickle = [&bytes, &read](char* buffer, size_t most) {
+    const size_t count = std::min({most, bytes.size() - read, 1 + read % 7});
+    std::memcpy(buffer, bytes.data() + read, count);
+    read += count;
+    return count;
+  };
+  std::vector<std::string> trickledWarnings;
+  std::string trickledText;
+  interpretPrinterPages(trickle, kNoLineLimit, trickledWarnings,
+                        [&trickledText](const PrintedPage& page) {
+                          trickledText += terminalTextOfPage(page, true);
+                          return true;
+                        });
+  if (trickledText != terminalText(pages, true) || trickledWarnings != warnings) std::abort();
   return 0;
 }

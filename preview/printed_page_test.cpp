@@ -68,6 +68,38 @@ TEST(PrintedPage, UnknownCommandsAreSkippedWithAWarning) {
   EXPECT_EQ(warnings[1], "skipped the printer command ESC at byte 4");
 }
 
+TEST(PrintedPage, KnownCommandsAreSkippedWithTheirParameters) {
+  // A left margin of '5', 8-dot graphics of three columns, an extended command with three bytes,
+  // a bit image of two 24-dot columns, a page length in inches, and tab stops ended by NUL: none
+  // of their bytes is printed. The unknown ESC . is skipped alone and what follows prints.
+  const std::string bytes(
+      "a\x1bl5b\x1bK\x03\x00xyzc\x1b(t\x03\x00"
+      "ABCd\x1b*\x21\x02\x00"
+      "abcdefe\x1b"
+      "C\x00\x0b"
+      "f\x1b"
+      "D\x08\x10\x00g\x1b.h",
+      48);
+  std::vector<std::string> warnings;
+  std::vector<PrintedPage> pages = interpretPrinterBytes(bytes, warnings);
+  EXPECT_EQ(terminalText(pages, false), "abcdefgh\n");
+  EXPECT_EQ(warnings, (std::vector<std::string>{
+                          "skipped the printer command ESC 0x6C 0x35 at byte 1",
+                          "skipped the printer command ESC 0x4B 0x03 0x00 and 3 bytes of data "
+                          "at byte 5",
+                          "skipped the printer command ESC 0x28 0x74 0x03 0x00 and 3 bytes of "
+                          "data at byte 13",
+                          "skipped the printer command ESC 0x2A 0x21 0x02 0x00 and 6 bytes of "
+                          "data at byte 22",
+                          "skipped the printer command ESC 0x43 0x00 0x0B at byte 34",
+                          "skipped the printer command ESC 0x44 0x08 0x10 0x00 at byte 39",
+                          "skipped the unknown printer command ESC 0x2E at byte 45",
+                      }));
+  // Parameters cut off by the end of the stream end the command there.
+  warnings.clear();
+  EXPECT_EQ(terminalText(interpretPrinterBytes("x\x1bK\x05\x00yz", warnings), false), "x\n");
+}
+
 TEST(PrintedPage, ManySkippedCommandsAreCountedNotEachNamed) {
   std::string bytes;
   for (int i = 0; i < 1000; ++i) bytes += "\x1b@";

@@ -5,16 +5,51 @@
 
 #include <cctype>
 #include <cmath>
+#include <exception>
+#include <functional>
+#include <memory>
 #include <stdexcept>
+#include <utility>
 
-#include "preview/printed_page.h"
+#include "platform/output_file.h"
+#include "preview/sheet_drawing.h"
 
 namespace {
 
-// Collects what cairo writes in memory, so that the caller writes the file and reports its own
-// errors.
-cairo_status_t appendOutput(void* output, const unsigned char* data, unsigned int length) {
-  static_cast<std::string*>(output)->append(reinterpret_cast<const char*>(data), length);
+// How much of cairo's output is gathered before it goes to the file: cairo writes in many small
+// pieces.
+const size_t kWriteBlock = 65536;
+
+using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
+using Context = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
+
+// Where cairo's output goes: a pending file or another taker of pieces, through a buffer. An
+// error is kept to be thrown once cairo has returned, since an exception must not pass through
+// cairo's C code.
+struct FileWriter {
+  PieceWriter write;
+  std::string buffer;
+  std::string error;
+};
+
+FileWriter writerOf(PendingFile& file) {
+  return FileWriter{[&file](const std::string& piece) { writePendingFile(file, piece); },
+                    std::string(), std::string()};
+}
+
+cairo_status_t writeToFile(void* closure, const unsigned char* data, unsigned int length) {
+  FileWriter& writer = *static_cast<FileWriter*>(closure);
+  if (!writer.error.empty()) return CAIRO_STATUS_WRITE_ERROR;
+  try {
+    writer.buffer.append(reinterpret_cast<const char*>(data), length);
+    if (writer.buffer.size() >= kWriteBlock) {
+      writer.write(writer.buffer);
+      writer.buffer.clear();
+    }
+  } catch (const std::exception& failure) {
+    writer.error = failure.what();
+    return CAIRO_STATUS_WRITE_ERROR;
+  }
   return CAIRO_STATUS_SUCCESS;
 }
 
@@ -24,19 +59,99 @@ void check(cairo_status_t status) {
   }
 }
 
-// Draws the sheets on a vector surface, one page each, and finishes it.
-void drawPages(cairo_surface_t* surface, const std::vector<Sheet>& sheets) {
-  cairo_t* cr = cairo_create(surface);
-  for (const Sheet& sheet : sheets) {
-    drawSheet(cr, sheet);
-    cairo_show_page(cr);
-  }
-  cairo_status_t status = cairo_status(cr);
-  cairo_destroy(cr);
-  cairo_surface_finish(surface);
-  if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface);
-  cairo_surface_destroy(surface);
+// Throws what went wrong while cairo wrote, else writes the rest.
+void finishWriting(FileWriter& writer, cairo_status_t status) {
+  if (!writer.error.empty()) throw std::runtime_error(writer.error);
   check(status);
+  writer.write(writer.buffer);
+  writer.buffer.clear();
+}
+
+// As finishWriting, then puts the file in place.
+void finishFile(PendingFileHandle pending, FileWriter& writer, cairo_status_t status) {
+  finishWriting(writer, status);
+  finishPendingFile(std::move(pending));
+}
+
+// Ends drawing on a surface: the context's status, else the surface's once it is finished.
+cairo_status_t finishSurface(Context cr, const Surface& surface) {
+  cairo_status_t status = cairo_status(cr.get());
+  cr.reset();
+  cairo_surface_finish(surface.get());
+  return status != CAIRO_STATUS_SUCCESS ? status : cairo_surface_status(surface.get());
+}
+
+// Interprets the bytes once more, as countSheets did, calling draw with each sheet until it
+// returns false.
+void forEachSheet(const PrinterBytes& bytes, const std::function<bool(const Sheet&)>& draw) {
+  std::vector<std::string> warningsGivenBefore;
+  interpretPrinterPages(bytes(), kMaxSheets * linesPerSheet(), warningsGivenBefore,
+                        [&draw](const PrintedPage& page) {
+                          for (const Sheet& sheet : sheetsOfPage(page)) {
+                            if (!draw(sheet)) return false;
+                          }
+                          return true;
+                        });
+}
+
+// Draws the PDF, a page for each sheet, into the writer.
+void drawPdf(const PrinterBytes& bytes, FileWriter& writer) {
+  cairo_status_t status;
+  {
+    Surface surface(
+        cairo_pdf_surface_create_for_stream(writeToFile, &writer, kSheetWidth, kSheetHeight),
+        cairo_surface_destroy);
+    Context cr(cairo_create(surface.get()), cairo_destroy);
+    forEachSheet(bytes, [&cr](const Sheet& sheet) {
+      drawSheet(cr.get(), sheet);
+      cairo_show_page(cr.get());
+      return cairo_status(cr.get()) == CAIRO_STATUS_SUCCESS;
+    });
+    status = finishSurface(std::move(cr), surface);
+  }
+  finishWriting(writer, status);
+}
+
+void writePdf(const PrinterBytes& bytes, const std::string& path) {
+  PendingFileHandle pending = startPendingFile(path);
+  FileWriter writer = writerOf(*pending);
+  drawPdf(bytes, writer);
+  finishPendingFile(std::move(pending));
+}
+
+void writeSvg(const Sheet& sheet, const std::string& path) {
+  PendingFileHandle pending = startPendingFile(path);
+  FileWriter writer = writerOf(*pending);
+  cairo_status_t status;
+  {
+    Surface surface(
+        cairo_svg_surface_create_for_stream(writeToFile, &writer, kSheetWidth, kSheetHeight),
+        cairo_surface_destroy);
+    Context cr(cairo_create(surface.get()), cairo_destroy);
+    drawSheet(cr.get(), sheet);
+    cairo_show_page(cr.get());
+    status = finishSurface(std::move(cr), surface);
+  }
+  finishFile(std::move(pending), writer, status);
+}
+
+void writePng(const Sheet& sheet, const std::string& path) {
+  PendingFileHandle pending = startPendingFile(path);
+  FileWriter writer = writerOf(*pending);
+  const double dots = kPngDotsPerInch / 72;
+  Surface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24,
+                                             static_cast<int>(std::lround(kSheetWidth * dots)),
+                                             static_cast<int>(std::lround(kSheetHeight * dots))),
+                  cairo_surface_destroy);
+  Context cr(cairo_create(surface.get()), cairo_destroy);
+  cairo_scale(cr.get(), dots, dots);
+  drawSheet(cr.get(), sheet);
+  cairo_status_t status = cairo_status(cr.get());
+  cr.reset();
+  if (status == CAIRO_STATUS_SUCCESS) {
+    status = cairo_surface_write_to_png_stream(surface.get(), writeToFile, &writer);
+  }
+  finishFile(std::move(pending), writer, status);
 }
 
 bool endsWithIgnoringCase(const std::string& text, const std::string& end) {
@@ -69,55 +184,55 @@ bool renderedFormatOf(const std::string& path, RenderedFormat& format) {
   return true;
 }
 
-std::vector<RenderedFile> renderPrinterBytes(const std::string& bytes,
-                                             const std::string& outputPath,
-                                             std::vector<std::string>& warnings) {
+size_t countSheets(const PrinterBytes& bytes, std::vector<std::string>& warnings) {
+  size_t sheets = 0;
+  // A page longer than the limit's lines would take more sheets than the limit on its own.
+  const bool whole = interpretPrinterPages(bytes(), kMaxSheets * linesPerSheet(), warnings,
+                                           [&sheets](const PrintedPage& page) {
+                                             sheets += sheetsOfPage(page).size();
+                                             return sheets <= kMaxSheets;
+                                           });
+  if (!whole) {
+    throw std::runtime_error("the form takes more than " + std::to_string(kMaxSheets) +
+                             " A4 sheets, the most that is drawn");
+  }
+  return sheets;
+}
+
+void writeRenderedForm(const PrinterBytes& bytes, const std::string& outputPath,
+                       std::vector<std::string>& warnings) {
   RenderedFormat format = RenderedFormat::kPdf;
   if (!renderedFormatOf(outputPath, format)) {
     throw std::runtime_error("cannot tell the format of " + outputPath +
                              ": use .pdf, .png or .svg");
   }
-  const std::vector<PrintedPage> pages = interpretPrinterBytes(bytes, warnings);
-  const std::vector<Sheet> sheets = sheetsOf(pages);
-  if (format == RenderedFormat::kPdf) return {{outputPath, renderPdf(sheets)}};
+  countSheets(bytes, warnings);
+  if (format == RenderedFormat::kPdf) {
+    writePdf(bytes, outputPath);
+    return;
+  }
   const bool every = outputPath.find("%d") != std::string::npos;
-  std::vector<RenderedFile> files;
-  for (size_t i = 0; i < (every ? sheets.size() : 1); ++i) {
-    files.push_back({every ? numbered(outputPath, i + 1) : outputPath,
-                     format == RenderedFormat::kPng ? renderPng(sheets[i]) : renderSvg(sheets[i])});
-  }
-  return files;
+  size_t number = 0;
+  forEachSheet(bytes, [&](const Sheet& sheet) {
+    const std::string path = every ? numbered(outputPath, ++number) : outputPath;
+    (format == RenderedFormat::kPng ? writePng : writeSvg)(sheet, path);
+    return every;
+  });
 }
 
-std::string renderPdf(const std::vector<Sheet>& sheets) {
-  std::string output;
-  drawPages(cairo_pdf_surface_create_for_stream(appendOutput, &output, kSheetWidth, kSheetHeight),
-            sheets);
-  return output;
+void writeRenderedForm(const std::string& bytes, const std::string& outputPath,
+                       std::vector<std::string>& warnings) {
+  writeRenderedForm(printerBytesOf(bytes), outputPath, warnings);
 }
 
-std::string renderSvg(const Sheet& sheet) {
-  std::string output;
-  drawPages(cairo_svg_surface_create_for_stream(appendOutput, &output, kSheetWidth, kSheetHeight),
-            {sheet});
-  return output;
+void writeFormPdf(const std::string& bytes, const PieceWriter& write,
+                  std::vector<std::string>& warnings) {
+  const PrinterBytes printed = printerBytesOf(bytes);
+  countSheets(printed, warnings);
+  FileWriter writer{write, std::string(), std::string()};
+  drawPdf(printed, writer);
 }
 
-std::string renderPng(const Sheet& sheet) {
-  const double dots = kPngDotsPerInch / 72;
-  cairo_surface_t* surface = cairo_image_surface_create(
-      CAIRO_FORMAT_RGB24, static_cast<int>(std::lround(kSheetWidth * dots)),
-      static_cast<int>(std::lround(kSheetHeight * dots)));
-  cairo_t* cr = cairo_create(surface);
-  cairo_scale(cr, dots, dots);
-  drawSheet(cr, sheet);
-  cairo_status_t status = cairo_status(cr);
-  cairo_destroy(cr);
-  std::string output;
-  if (status == CAIRO_STATUS_SUCCESS) {
-    status = cairo_surface_write_to_png_stream(surface, appendOutput, &output);
-  }
-  cairo_surface_destroy(surface);
-  check(status);
-  return output;
+std::string renderedFilePath(const std::string& outputPath) {
+  return outputPath.find("%d") == std::string::npos ? outputPath : numbered(outputPath, 1);
 }

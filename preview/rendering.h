@@ -1,13 +1,19 @@
 #ifndef TIMETABLE_PREVIEW_RENDERING_H_
 #define TIMETABLE_PREVIEW_RENDERING_H_
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "preview/sheet_drawing.h"
+#include "preview/printed_page.h"
 
 // The resolution of PNG previews.
 const double kPngDotsPerInch = 150;
+
+// The most A4 sheets a form may take: more is not a form but a file that would fill the disk
+// with pages (every form feed starts a sheet).
+const size_t kMaxSheets = 1000;
 
 // The file formats that show printer bytes as printed.
 enum class RenderedFormat { kPdf, kPng, kSvg };
@@ -16,25 +22,34 @@ enum class RenderedFormat { kPdf, kPng, kSvg };
 // false for any other name.
 bool renderedFormatOf(const std::string& path, RenderedFormat& format);
 
-struct RenderedFile {
-  std::string path;
-  std::string contents;
-};
+// The number of A4 sheets the printer bytes take, with a warning for each skipped printer
+// command added to warnings. More than kMaxSheets is thrown as std::runtime_error as soon as it
+// is seen, so that the count takes as little time and memory as the limit allows.
+size_t countSheets(const PrinterBytes& bytes, std::vector<std::string>& warnings);
 
-// The files that show printer bytes as the printer prints them, for an output path with a
-// rendered format: a PDF with one page per A4 sheet; a PNG at kPngDotsPerInch or an SVG of the
+// Writes the files that show printer bytes as the printer prints them, for an output path with
+// a rendered format: a PDF with one page per A4 sheet; a PNG at kPngDotsPerInch or an SVG of the
 // first sheet, or of every sheet when the path holds %d, which becomes the sheet's number from 1.
-// A warning for each skipped printer command is added to warnings. Throws std::runtime_error for
-// a path with no rendered format, or when cairo fails.
-std::vector<RenderedFile> renderPrinterBytes(const std::string& bytes,
-                                             const std::string& outputPath,
-                                             std::vector<std::string>& warnings);
+// The sheets are counted first (countSheets), so that a form of too many sheets writes nothing;
+// then each is drawn and written as it comes, so that memory holds one sheet at a time. Each
+// file is written through a pending file and put in place when complete. A warning for each
+// skipped printer command is added to warnings. Throws std::runtime_error for a path with no
+// rendered format, a form of too many sheets, a file that cannot be written, or when cairo
+// fails.
+void writeRenderedForm(const PrinterBytes& bytes, const std::string& outputPath,
+                       std::vector<std::string>& warnings);
+void writeRenderedForm(const std::string& bytes, const std::string& outputPath,
+                       std::vector<std::string>& warnings);
 
-// A PDF with one page per sheet.
-std::string renderPdf(const std::vector<Sheet>& sheets);
-// A PNG of one sheet at kPngDotsPerInch.
-std::string renderPng(const Sheet& sheet);
-// An SVG of one sheet.
-std::string renderSvg(const Sheet& sheet);
+// Takes one piece of a file as it is written; a failure is thrown as std::runtime_error.
+using PieceWriter = std::function<void(const std::string& piece)>;
+
+// Writes the PDF that writeRenderedForm writes, in pieces to write, counting the sheets first in
+// the same way.
+void writeFormPdf(const std::string& bytes, const PieceWriter& write,
+                  std::vector<std::string>& warnings);
+
+// The first file that writeRenderedForm writes for an output path.
+std::string renderedFilePath(const std::string& outputPath);
 
 #endif  // TIMETABLE_PREVIEW_RENDERING_H_

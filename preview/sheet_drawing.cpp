@@ -126,27 +126,34 @@ void drawGlyph(cairo_t* cr, double x, double y, const PrintedCharacter& printed)
   cairo_restore(cr);
 }
 
-size_t linesPerSheet() {
-  const double usable = (kSheetHeight - 2 * kSheetMargin) / gridScale();
-  return static_cast<size_t>(usable / kLineHeight);
-}
-
 }  // namespace
 
 double gridScale() {
   return std::min(1.0, (kSheetWidth - 2 * kSheetMargin) / (kFormColumns * kColumnWidth));
 }
 
-std::vector<Sheet> sheetsOf(const std::vector<PrintedPage>& pages) {
+size_t linesPerSheet() {
+  const double usable = (kSheetHeight - 2 * kSheetMargin) / gridScale();
+  return static_cast<size_t>(usable / kLineHeight);
+}
+
+std::vector<Sheet> sheetsOfPage(const PrintedPage& page) {
   std::vector<Sheet> sheets;
   const size_t perSheet = linesPerSheet();
+  size_t first = 0;
+  do {
+    const size_t count = std::min(perSheet, page.lines.size() - first);
+    sheets.push_back(Sheet{&page, first, count});
+    first += count;
+  } while (first < page.lines.size());
+  return sheets;
+}
+
+std::vector<Sheet> sheetsOf(const std::vector<PrintedPage>& pages) {
+  std::vector<Sheet> sheets;
   for (const PrintedPage& page : pages) {
-    size_t first = 0;
-    do {
-      const size_t count = std::min(perSheet, page.lines.size() - first);
-      sheets.push_back(Sheet{&page, first, count});
-      first += count;
-    } while (first < page.lines.size());
+    const std::vector<Sheet> ofPage = sheetsOfPage(page);
+    sheets.insert(sheets.end(), ofPage.begin(), ofPage.end());
   }
   return sheets;
 }

@@ -29,6 +29,12 @@ struct Sheet {
 // The factor that fits the form's 85 columns between the sheet's margins.
 double gridScale();
 
+// How many printed lines one sheet holds.
+size_t linesPerSheet();
+
+// The sheets of one page: one for an empty page, more for a page longer than a sheet.
+std::vector<Sheet> sheetsOfPage(const PrintedPage& page);
+
 std::vector<Sheet> sheetsOf(const std::vector<PrintedPage>& pages);
 
 // Draws one sheet in points (A4 portrait at the origin of cr's user space): a white sheet,

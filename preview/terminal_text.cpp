@@ -27,22 +27,26 @@ std::string utf8Of(char32_t c) {
   return text;
 }
 
+std::string terminalTextOfPage(const PrintedPage& page, bool bold) {
+  std::string text;
+  for (size_t line = 0; line < page.lines.size(); ++line) {
+    bool inBold = false;
+    for (const PrintedCharacter& printed : page.lines[line]) {
+      if (bold && printed.bold != inBold) {
+        text += printed.bold ? kBoldOn : kBoldOff;
+        inBold = printed.bold;
+      }
+      text += utf8Of(printed.character);
+    }
+    if (inBold) text += kBoldOff;
+    if (page.endsInFormFeed && line + 1 == page.lines.size()) text += '\f';
+    text += '\n';
+  }
+  return text;
+}
+
 std::string terminalText(const std::vector<PrintedPage>& pages, bool bold) {
   std::string text;
-  for (const PrintedPage& page : pages) {
-    for (size_t line = 0; line < page.lines.size(); ++line) {
-      bool inBold = false;
-      for (const PrintedCharacter& printed : page.lines[line]) {
-        if (bold && printed.bold != inBold) {
-          text += printed.bold ? kBoldOn : kBoldOff;
-          inBold = printed.bold;
-        }
-        text += utf8Of(printed.character);
-      }
-      if (inBold) text += kBoldOff;
-      if (page.endsInFormFeed && line + 1 == page.lines.size()) text += '\f';
-      text += '\n';
-    }
-  }
+  for (const PrintedPage& page : pages) text += terminalTextOfPage(page, bold);
   return text;
 }

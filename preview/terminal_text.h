@@ -11,6 +11,9 @@
 // off sequences; double height and subscript are not shown.
 std::string terminalText(const std::vector<PrintedPage>& pages, bool bold);
 
+// The text of one page, as terminalText gives it.
+std::string terminalTextOfPage(const PrintedPage& page, bool bold);
+
 // UTF-8 of one character.
 std::string utf8Of(char32_t character);
 

@@ -11,11 +11,12 @@ std::vector<std::string> printDrawnPages(const std::string& printer,
                                          const std::string& documentName,
                                          const std::string& printerBytes) {
   std::vector<std::string> warnings;
-  const std::string pdf = renderPrinterBytes(printerBytes, "form.pdf", warnings).front().contents;
   const std::string name = printer.empty() ? defaultSpoolPrinter() : printer;
   if (name.empty()) requireDefaultSpoolPrinter();
   SpoolJobHandle job = startSpoolJobOfFormat(name, documentName, CUPS_FORMAT_PDF);
-  writeSpoolJob(*job, pdf);
+  // The PDF goes to the spooler as it is drawn; a failure cancels the job.
+  writeFormPdf(
+      printerBytes, [&job](const std::string& piece) { writeSpoolJob(*job, piece); }, warnings);
   const std::string warning = finishSpoolJob(*job);
   if (!warning.empty()) warnings.push_back(warning);
   return warnings;

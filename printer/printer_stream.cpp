@@ -50,9 +50,8 @@ void view(const std::string& path, StreamEnd& end) {
 
 // Draws the form into its files, and shows the first when asked to.
 void render(const FormToRender& form, StreamEnd& end) {
-  const std::vector<RenderedFile> files = renderPrinterBytes(form.bytes, form.path, end.warnings);
-  for (const RenderedFile& file : files) writeFileWhole(file.path, file.contents);
-  if (form.view && !files.empty()) view(files.front().path, end);
+  writeRenderedForm(form.bytes, form.path, end.warnings);
+  if (form.view) view(renderedFilePath(form.path), end);
 }
 
 }  // namespace
