@@ -205,6 +205,22 @@ class Faults(EndToEnd):
         run = self.run_program(EXPRESS[1])
         self.assertIn("train 5410 is not in the list of trains online", run.stderr)
 
+    def test_an_answer_over_the_size_limit_ends_the_run_at_once(self):
+        # 300 MB with its length announced, or without one: then the body grows until the limit.
+        # The list of trains online ends the run too, rather than giving a notice.
+        for query, mode, url in (
+                ("timetable", "huge", BASE + "method=readFromSWDR&value=getTimetable;5410;eu"),
+                ("timetable", "hugechunked", BASE + "method=readFromSWDR&value=getTimetable;5410;eu"),
+                ("online", "hugechunked", BASE + "method=getTrainsOnline")):
+            with self.subTest(query=query, mode=mode):
+                control(**{query: mode})
+                run = self.run_program(EXPRESS[1], timeout=60, measure_memory=True)
+                self.assertError(run, "answer larger than 64 MB for " + url,
+                                 stdout=TIMETABLE_FAILED)
+                self.assertNothingPrinted(run)
+                if harness.measures_its_own_memory():
+                    self.assertLess(run.peak_memory, 100 * 1024 * 1024)
+
     def test_unreadable_times_name_the_stop(self):
         control(timetables={"777": timetable(stop("A", None, "10:00"),
                                              stop("Łowicz", "soon", None))})
