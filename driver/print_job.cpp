@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "driver/console.h"
 #include "driver/form_builder.h"
@@ -70,17 +71,19 @@ void gatherJobDetails(PrintJob& job) {
 // Phase 3: the route line, the head, one block per stop, the foot.
 void printForm(const PrintJob& job, const FormOutput& output) {
   PrinterStream printer = openFormOutput(output, job.trainNumber);
-  buildForm(job, [&printer](const std::wstring& piece, int32_t row) {
-    if (row == kNoRow) {
-      writeToPrinter(printer, piece);
-      return;
-    }
-    // A row is reported OK only once its block has reached the printer.
-    std::cout << row;
-    writeToPrinter(printer, piece);
-    std::cout << " OK";
-    endLine();
-  });
+  const std::vector<std::string> tooWide =
+      buildForm(job, [&printer](const std::wstring& piece, int32_t row) {
+        if (row == kNoRow) {
+          writeToPrinter(printer, piece);
+          return;
+        }
+        // A row is reported OK only once its block has reached the printer.
+        std::cout << row;
+        writeToPrinter(printer, piece);
+        std::cout << " OK";
+        endLine();
+      });
+  for (const std::string& warning : tooWide) std::cerr << "warning: " << warning << std::endl;
   for (const std::string& warning : closeFormOutput(output, printer)) {
     std::cerr << "warning: " << warning << std::endl;
   }
