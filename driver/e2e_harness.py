@@ -12,6 +12,7 @@ import struct
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import unittest
 import zlib
@@ -38,6 +39,13 @@ DIALOGUE_HEAD = "TRAIN NUMBER: \n\nLOK1:\nLOK2:\nLOK3:\nVmax(km/h)="
 
 def ok_lines(last_row):
     return "".join("%d OK\n" % row for row in range(last_row + 1))
+
+
+def measures_its_own_memory():
+    """Whether a run's peak memory is the program's own: not under wine, which the process holds
+    as well, and not with AddressSanitizer, whose quarantine keeps freed memory on purpose."""
+    with open(PROGRAM, "rb") as program:
+        return not RUNNER and b"__asan_init" not in program.read()
 
 
 def start_service():
@@ -85,13 +93,37 @@ def request_log():
         return log.read().splitlines()
 
 
+def run_measuring_memory(command, typed, timeout, **options):
+    """Runs command as subprocess.run does, and tells the peak resident memory of its process in
+    bytes as well, which only the wait for that very process reports. For runs whose output fits
+    the pipes: they are read once the process has ended."""
+    process = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE, **options)
+    timer = threading.Timer(timeout, process.kill)
+    timer.start()
+    try:
+        try:
+            process.stdin.write(typed)
+            process.stdin.close()
+        except BrokenPipeError:  # The program ended before it read everything typed.
+            pass
+        _, status, usage = os.wait4(process.pid, 0)
+    finally:
+        timer.cancel()
+    process.returncode = os.waitstatus_to_exitcode(status)
+    with process.stdout, process.stderr:
+        stdout, stderr = process.stdout.read(), process.stderr.read()
+    return process.returncode, stdout, stderr, usage.ru_maxrss * 1024
+
+
 class Run:
-    def __init__(self, returncode, stdout, stderr, elapsed, folder):
+    def __init__(self, returncode, stdout, stderr, elapsed, folder, peak_memory=None):
         self.returncode = returncode
         self.stdout = stdout
         self.stderr = stderr
         self.elapsed = elapsed
         self.folder = folder
+        self.peak_memory = peak_memory  # In bytes, for a run that measured it.
 
     def printed(self):
         path = os.path.join(self.folder, "LPT1")
@@ -107,7 +139,7 @@ class EndToEnd(unittest.TestCase):
         self.log_start = len(request_log())
 
     def run_program(self, typed, timeout=90, program=None, args=(), file_size_limit=None,
-                    env=None):
+                    env=None, measure_memory=False):
         if RUNNER:
             point_wine_printer_at(os.path.join(self.folder, "LPT1"))
 
@@ -117,13 +149,21 @@ class EndToEnd(unittest.TestCase):
             resource.setrlimit(resource.RLIMIT_FSIZE, (file_size_limit, file_size_limit))
 
         started = time.time()
-        process = subprocess.run(RUNNER + [program or PROGRAM, *args], input=typed.encode("utf-8"),
-                                 cwd=self.folder, capture_output=True, timeout=timeout, env=env,
-                                 preexec_fn=limit_file_size if file_size_limit else None)
-        stdout, stderr = process.stdout.decode("utf-8"), process.stderr.decode("utf-8")
+        command = RUNNER + [program or PROGRAM, *args]
+        options = dict(cwd=self.folder, env=env,
+                       preexec_fn=limit_file_size if file_size_limit else None)
+        peak_memory = None
+        if measure_memory:
+            returncode, stdout, stderr, peak_memory = run_measuring_memory(
+                command, typed.encode("utf-8"), timeout, **options)
+        else:
+            process = subprocess.run(command, input=typed.encode("utf-8"), capture_output=True,
+                                     timeout=timeout, **options)
+            returncode, stdout, stderr = process.returncode, process.stdout, process.stderr
+        stdout, stderr = stdout.decode("utf-8"), stderr.decode("utf-8")
         if RUNNER:  # A Windows program ends its console lines in CR LF.
             stdout, stderr = stdout.replace("\r\n", "\n"), stderr.replace("\r\n", "\n")
-        run = Run(process.returncode, stdout, stderr, time.time() - started, self.folder)
+        run = Run(returncode, stdout, stderr, time.time() - started, self.folder, peak_memory)
         self.assertGreaterEqual(run.returncode, 0, "ended by a signal: " + run.stderr)
         return run
 

@@ -25,6 +25,16 @@ EXPRESS = ("5410", "5410\nEP09\nEU07-123\nx\n160\n", 14)
 NIGHT = ("38170", "38170\nSM42\nx\nx\n100\n", 8)
 REGIONAL = ("91341", "91341\nEN57-1\nx\nx\n120\n", 6)
 
+
+def too_wide(text, field, columns):
+    """The warning for a text that prints wider than its field."""
+    return ('warning: "%s" is wider than the %s field (%d columns); it prints whole and moves the '
+            'rules to its right\n' % (text, field, columns))
+
+
+# What the sample trains' runs say on standard error: the express's LOK2 is too wide.
+SAMPLE_STDERR = {"5410": too_wide("EU07-123", "LOK2", 6), "38170": "", "91341": ""}
+
 AGENT = "\t" + USER_AGENT
 TIMETABLE_FAILED = "TRAIN NUMBER: \n"
 
@@ -55,7 +65,7 @@ class Dialogue(EndToEnd):
                 run = self.run_program(typed)
                 self.assertEqual(run.returncode, 0, run.stderr)
                 self.assertEqual(run.stdout, DIALOGUE_HEAD + "%d\n" % last_row + ok_lines(last_row))
-                self.assertEqual(run.stderr, "")
+                self.assertEqual(run.stderr, SAMPLE_STDERR[number])
 
     def test_requests_have_the_exact_address_and_user_agent(self):
         run = self.run_program("05410 EP09 x x 160\n")
@@ -200,10 +210,27 @@ class Faults(EndToEnd):
                 self.assertEqual(run.returncode, 0, run.stderr)
                 self.assertEqual(run.stdout, DIALOGUE_HEAD + "14\n" + ok_lines(14))
                 self.assertRegex(run.stderr, r"\Anotice: the list of trains online could not be "
-                                             r"read \(.*\); mass and length stay empty\n\Z")
+                                             r"read \(.*\); mass and length stay empty\n" +
+                                 re.escape(SAMPLE_STDERR["5410"]) + r"\Z")
         control(online="nomessage")
         run = self.run_program(EXPRESS[1])
         self.assertIn("train 5410 is not in the list of trains online", run.stderr)
+
+    def test_an_answer_over_the_size_limit_ends_the_run_at_once(self):
+        # 300 MB with its length announced, or without one: then the body grows until the limit.
+        # The list of trains online ends the run too, rather than giving a notice.
+        for query, mode, url in (
+                ("timetable", "huge", BASE + "method=readFromSWDR&value=getTimetable;5410;eu"),
+                ("timetable", "hugechunked", BASE + "method=readFromSWDR&value=getTimetable;5410;eu"),
+                ("online", "hugechunked", BASE + "method=getTrainsOnline")):
+            with self.subTest(query=query, mode=mode):
+                control(**{query: mode})
+                run = self.run_program(EXPRESS[1], timeout=60, measure_memory=True)
+                self.assertError(run, "answer larger than 64 MB for " + url,
+                                 stdout=TIMETABLE_FAILED)
+                self.assertNothingPrinted(run)
+                if harness.measures_its_own_memory():
+                    self.assertLess(run.peak_memory, 100 * 1024 * 1024)
 
     def test_unreadable_times_name_the_stop(self):
         control(timetables={"777": timetable(stop("A", None, "10:00"),
@@ -273,6 +300,23 @@ class Printing(EndToEnd):
         self.assertIn("│ ___ │Evil?w1??Name", lines[12])
         self.assertIn("│ ___ │B - C  ", lines[18])
         self.assertEqual(run.printed().count(b"\x0c"), 1)
+        # "B|C" fits its field until its "|" prints as three columns.
+        self.assertEqual(run.stderr, "notice: train 777 is not in the list of trains online; "
+                                     "mass and length stay empty\n" +
+                         too_wide("B|C", "station name", 32))
+
+    def test_a_locomotive_wider_than_its_field_prints_whole_with_one_warning(self):
+        for number, typed, last_row in (EXPRESS, NIGHT, REGIONAL):
+            with self.subTest(train=number):
+                words = typed.split("\n")
+                words[1] = "ST44-1220"
+                run = self.run_program("\n".join(words))
+                self.assertEqual(run.returncode, 0, run.stderr)
+                self.assertEqual(run.stdout, DIALOGUE_HEAD + "%d\n" % last_row + ok_lines(last_row))
+                self.assertEqual(run.stderr,
+                                 too_wide("ST44-1220", "LOK1", 6) + SAMPLE_STDERR[number])
+                # Printed by the program as it was before it warned.
+                self.assertGolden(number + "-ST44-1220.prn", run.printed())
 
 
 class CommandLine(EndToEnd):
@@ -406,7 +450,7 @@ class Spooler(EndToEnd):
                 run = self.print_through_spooler(typed, "--printer", "dotmatrix")
                 self.assertEqual(run.returncode, 0, run.stderr + self.spooler.log()[-2000:])
                 self.assertEqual(run.stdout, DIALOGUE_HEAD + "%d\n" % last_row + ok_lines(last_row))
-                self.assertEqual(run.stderr, "")
+                self.assertEqual(run.stderr, SAMPLE_STDERR[number])
                 with open(os.path.join(harness.GOLDEN, number + ".prn"), "rb") as golden:
                     self.assertEqual(self.spooler.wait_for_output(), golden.read())
         self.assertNothingPrinted(run)

@@ -1,6 +1,8 @@
 #include "driver/form_builder.h"
 
 #include <cstdio>
+#include <nlohmann/json.hpp>
+#include <set>
 
 #include "form/code_page.h"
 #include "form/form_text.h"
@@ -15,11 +17,11 @@ namespace {
 // "%f" of the largest double has 309 digits before its point and six after it.
 const size_t kDistanceTextSize = 512;
 
-std::wstring distanceText(double distance) {
-  if (isMissingDistance(distance)) return std::wstring();
+std::string distanceDigits(double distance) {
+  if (isMissingDistance(distance)) return std::string();
   char text[kDistanceTextSize];
   std::snprintf(text, sizeof text, "%f", distance);
-  return utf8ToWide(text);
+  return text;
 }
 
 std::wstring decimalText(int32_t value) { return utf8ToWide(std::to_string(value)); }
@@ -32,22 +34,81 @@ std::wstring formOpening(const PrintJob& job) {
   return std::wstring(L"\n \n \n") + kBoldOn + routeLine + L"\n" + kBoldOff + formHead;
 }
 
-std::wstring stopBlock(const PrintJob& job, int32_t row) {
+std::wstring stopBlock(const PrintJob& job, int32_t row, StopCells& cells) {
   const StopTable& table = job.table;
   const auto i = static_cast<size_t>(row);
-  StopCells cells;
   buildStopCells(table.highlighted[i], utf8ToWide(table.stationName[i]), job.lok1, job.lok2,
                  job.lok3, utf8ToWide(job.trainData[1]), utf8ToWide(job.trainData[2]), job.vmax,
-                 distanceText(table.distance[i]), utf8ToWide(table.arrivalText[i]),
+                 utf8ToWide(distanceDigits(table.distance[i])), utf8ToWide(table.arrivalText[i]),
                  utf8ToWide(table.departureText[i]), decimalText(table.runMinutes[i]),
                  decimalText(table.dwellMinutes[i]), utf8ToWide(table.stopType[i]), cells);
   return buildStopBlock(cells, row);
 }
 
+// What a field of a row's block shows, as the service sent it or as it was typed.
+struct FieldText {
+  const char* field;
+  std::string text;
+};
+
+FieldText fieldText(const PrintJob& job, int32_t row, StopCellIndex cell) {
+  const StopTable& table = job.table;
+  const auto i = static_cast<size_t>(row);
+  switch (cell) {
+    case nameCell:
+      return {"station name", table.stationName[i]};
+    case distanceCell: {
+      const std::string distance = distanceDigits(table.distance[i]);
+      return {"distance and stop type",
+              distance + (distance.empty() ? "" : " ") + table.stopType[i]};
+    }
+    case arrivalCell:
+      return {"arrival", table.arrivalText[i]};
+    case departureCell:
+      return {"departure", table.departureText[i]};
+    case runCell:
+      return {"running minutes", std::to_string(table.runMinutes[i])};
+    case dwellCell:
+      return {"dwell minutes", std::to_string(table.dwellMinutes[i])};
+    case lok1Cell:
+      return {"LOK1", wideToUtf8(job.lok1)};
+    case lok2Cell:
+      return {"LOK2", wideToUtf8(job.lok2)};
+    case lok3Cell:
+      return {"LOK3", wideToUtf8(job.lok3)};
+    case massCell:
+      return {"mass", job.trainData[1]};
+    case lengthCell:
+      return {"length", job.trainData[2]};
+    case vmaxCell:
+      return {"Vmax", wideToUtf8(job.vmax)};
+  }
+  return {"", std::string()};
+}
+
+std::string tooWideWarning(const FieldText& shown, StopCellIndex cell) {
+  const std::string quoted =
+      nlohmann::json(shown.text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  return quoted + " is wider than the " + shown.field + " field (" +
+         std::to_string(stopFieldWidth(cell)) +
+         " columns); it prints whole and moves the rules to its right";
+}
+
 }  // namespace
 
-void buildForm(const PrintJob& job, const FormPieceWriter& write) {
+std::vector<std::string> buildForm(const PrintJob& job, const FormPieceWriter& write) {
+  std::vector<std::string> warnings;
+  std::set<std::string> warned;
   write(formOpening(job), kNoRow);
-  for (int32_t row = 0; row <= job.lastRow; ++row) write(stopBlock(job, row), row);
+  for (int32_t row = 0; row <= job.lastRow; ++row) {
+    StopCells cells;
+    const std::wstring block = stopBlock(job, row, cells);
+    for (StopCellIndex cell : cellsWiderThanTheForm(cells, block)) {
+      std::string warning = tooWideWarning(fieldText(job, row, cell), cell);
+      if (warned.insert(warning).second) warnings.push_back(std::move(warning));
+    }
+    write(block, row);
+  }
   write(formFoot, kNoRow);
+  return warnings;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "driver/print_job.h"
 
@@ -16,7 +17,9 @@ using FormPieceWriter = std::function<void(const std::wstring& piece, int32_t ro
 // Puts the job's form together and hands it to write piece by piece, in printing order: the
 // opening (three short lines, the bold route line and the head), the block of each row of the
 // stop table, and the foot. Each piece is handed over as soon as it is built, so that a printer
-// receives every block before the next one is built.
-void buildForm(const PrintJob& job, const FormPieceWriter& write);
+// receives every block before the next one is built. A text wider than its field prints whole
+// and pushes its line past the form's width; the result holds one warning for each such text
+// and field, however many rows show it.
+std::vector<std::string> buildForm(const PrintJob& job, const FormPieceWriter& write);
 
 #endif  // TIMETABLE_DRIVER_FORM_BUILDER_H_

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 #include <variant>
+#include <vector>
 
 #include "driver/form_builder.h"
 #include "platform/console.h"
@@ -83,17 +84,19 @@ PrinterStream openPrinter(const Destination& destination, const std::string& doc
 
 void printForm(const PrintJob& job, const Destination& destination) {
   PrinterStream printer = openPrinter(destination, "timetable " + job.trainNumber);
-  buildForm(job, [&printer](const std::wstring& piece, int32_t row) {
-    if (row == kNoRow) {
-      writeToPrinter(printer, piece);
-      return;
-    }
-    // A row is reported OK only once its block has reached the printer.
-    std::cout << row;
-    writeToPrinter(printer, piece);
-    std::cout << " OK";
-    endLine();
-  });
+  const std::vector<std::string> tooWide =
+      buildForm(job, [&printer](const std::wstring& piece, int32_t row) {
+        if (row == kNoRow) {
+          writeToPrinter(printer, piece);
+          return;
+        }
+        // A row is reported OK only once its block has reached the printer.
+        std::cout << row;
+        writeToPrinter(printer, piece);
+        std::cout << " OK";
+        endLine();
+      });
+  for (const std::string& text : tooWide) warning(text);
   const StreamEnd end = closePrinterStream(printer);
   for (const std::string& text : end.warnings) warning(text);
   for (const std::string& text : end.notices) notice(text);

@@ -73,6 +73,17 @@ void appendLine(std::wstring& block, std::initializer_list<Piece> pieces) {
   block += L'\n';
 }
 
+// The cells on each line of a block, in the order buildStopBlock sets them; the first line is
+// a rule and holds none.
+const std::vector<std::vector<StopCellIndex>> kCellsOfLine = {
+    {},
+    {lok1Cell},
+    {nameCell, arrivalCell, runCell, massCell, vmaxCell},
+    {lok2Cell},
+    {departureCell, dwellCell},
+    {distanceCell, lok3Cell, lengthCell},
+};
+
 }  // namespace
 
 std::wstring buildStopBlock(const StopCells& cells, int32_t rowIndex) {
@@ -98,4 +109,35 @@ std::wstring buildStopBlock(const StopCells& cells, int32_t rowIndex) {
                      run(L' ', kTimeWidth), v, run(L' ', kTimeWidth), v, cell(cells[lok3Cell]), v,
                      cell(cells[lengthCell]), v, run(L' ', kTrainWidth), v});
   return block;
+}
+
+int32_t printedColumns(const std::wstring& text) {
+  int32_t columns = 0;
+  for (size_t at = 0; at < text.size(); ++at) {
+    if (text[at] == kEscape) {
+      const wchar_t command = at + 1 < text.size() ? text[at + 1] : 0;
+      at += command == L'w' || command == L'S' ? 2 : 1;
+    } else if (text[at] >= L' ') {
+      ++columns;
+    }
+  }
+  return columns;
+}
+
+std::vector<StopCellIndex> cellsWiderThanTheForm(const StopCells& cells,
+                                                 const std::wstring& block) {
+  std::vector<StopCellIndex> wide;
+  size_t lineStart = 0;
+  for (const std::vector<StopCellIndex>& lineCells : kCellsOfLine) {
+    const size_t lineEnd = block.find(L'\n', lineStart);
+    const std::wstring line = block.substr(lineStart, lineEnd - lineStart);
+    if (printedColumns(line) > kFormColumns) {
+      for (StopCellIndex cell : lineCells) {
+        if (printedColumns(cells[cell]) > stopFieldWidth(cell)) wide.push_back(cell);
+      }
+    }
+    if (lineEnd == std::wstring::npos) break;
+    lineStart = lineEnd + 1;
+  }
+  return wide;
 }

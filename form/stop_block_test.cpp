@@ -4,6 +4,7 @@
 
 #include "form/form_text.h"
 #include "form/printed_text_test_support.h"
+#include "form/printer_code.h"
 
 namespace {
 
@@ -64,6 +65,63 @@ TEST(StopBlock, WideNameMovesOnlyItsLineAndCellSixIsIgnored) {
   cells[6] = L"ignored";
   std::vector<std::wstring> lines = printedLines(buildStopBlock(cells, 1));
   for (size_t i = 0; i < 6; ++i) EXPECT_EQ(lines[i].size(), i == 2 ? 93u : 85u) << i;
+}
+
+const std::vector<StopCellIndex> kAllCells = {nameCell,      arrivalCell, runCell,  lok1Cell,
+                                              massCell,      vmaxCell,    lok2Cell, distanceCell,
+                                              departureCell, dwellCell,   lok3Cell, lengthCell};
+
+TEST(StopBlock, PrintedColumnsCountWhatReachesPaper) {
+  EXPECT_EQ(printedColumns(L""), 0);
+  EXPECT_EQ(printedColumns(L"EU07-123"), 8);
+  // Box-drawing characters and code page 852 letters take one column each.
+  EXPECT_EQ(printedColumns(L"\xB3\xC4\xC5\xDA\xD9\x9D"), 6);
+  EXPECT_EQ(printedColumns(L"\x1Bw1ab\x1Bw0"), 2);
+  EXPECT_EQ(
+      printedColumns(std::wstring(kDoubleHeightOn) + kBoldOn + L"ab" + kBoldOff + kDoubleHeightOff),
+      2);
+  EXPECT_EQ(printedColumns(L"V\x1BS1P\x1BT"), 2);
+  EXPECT_EQ(printedColumns(L"ab\n"), 2);
+  EXPECT_EQ(printedColumns(L"\x0C"), 0);
+  EXPECT_EQ(printedColumns(L"ab\x1B"), 2);  // A lone ESC at the end.
+  EXPECT_EQ(printedColumns(formFoot), 85);
+  std::wstring block = buildStopBlock(fullWidthCells(1), 0);
+  EXPECT_EQ(printedColumns(block.substr(0, block.find(L'\n'))), 85);
+  EXPECT_EQ(printedColumns(block), 6 * 85);
+}
+
+TEST(StopBlock, CellsOfFieldWidthsMakeNoBlockWider) {
+  for (bool highlighted : {false, true}) {
+    const StopCells cells = fullWidthCells(highlighted);
+    for (StopCellIndex cell : kAllCells) {
+      EXPECT_EQ(printedColumns(cells[cell]), stopFieldWidth(cell)) << cell;
+    }
+    EXPECT_EQ(cellsWiderThanTheForm(cells, buildStopBlock(cells, 0)), std::vector<StopCellIndex>());
+  }
+}
+
+TEST(StopBlock, EachCellWiderThanItsFieldIsFoundOnItsLine) {
+  for (StopCellIndex cell : kAllCells) {
+    StopCells cells = fullWidthCells(1);
+    cells[cell] += L"!";
+    const std::wstring block = buildStopBlock(cells, 1);
+    EXPECT_EQ(cellsWiderThanTheForm(cells, block), std::vector<StopCellIndex>{cell});
+    int wideLines = 0;
+    for (const std::wstring& line : printedLines(block)) wideLines += line.size() == 86u;
+    EXPECT_EQ(wideLines, 1) << cell;
+  }
+}
+
+TEST(StopBlock, WidthIsMeasuredOnTheBuiltCells) {
+  // "A|B" fits its field before the code page turns "|" into " - "; "ST44-1220" never fits.
+  StopCells cells;
+  buildStopCells(0, L"A|B", L"ST44-1220", L"EU07", L"x", L"512", L"187", L"160", L"280.450000",
+                 L"09:08", L"09:18", L"5", L"10", L"ph", cells);
+  const std::wstring block = buildStopBlock(cells, 0);
+  EXPECT_EQ(cellsWiderThanTheForm(cells, block), (std::vector<StopCellIndex>{lok1Cell, nameCell}));
+  std::vector<std::wstring> lines = printedLines(block);
+  EXPECT_EQ(lines[1].size(), 88u);
+  EXPECT_EQ(lines[2].size(), 87u);
 }
 
 TEST(StopBlock, HeadBlocksAndFootFormOneClosedTable) {

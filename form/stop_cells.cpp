@@ -29,6 +29,28 @@ void enclose(std::wstring& cell, const wchar_t* before, const wchar_t* after) {
 
 }  // namespace
 
+int32_t stopFieldWidth(StopCellIndex cell) {
+  switch (cell) {
+    case nameCell:
+    case distanceCell:
+      return kNameWidth;
+    case arrivalCell:
+    case runCell:
+    case departureCell:
+    case dwellCell:
+      return kTimeWidth;
+    case lok1Cell:
+    case lok2Cell:
+    case lok3Cell:
+      return kLokWidth;
+    case massCell:
+    case vmaxCell:
+    case lengthCell:
+      return kTrainWidth;
+  }
+  return 0;
+}
+
 std::wstring centerInField(std::wstring text, int32_t width) {
   // Every character counts, a NUL too: the code page conversion prints it as "?".
   const int32_t count = columns(text);

@@ -24,6 +24,9 @@ enum StopCellIndex : size_t {
   lengthCell = 12,
 };
 
+// The width in columns of the field a cell is set in: its width when its text fits.
+int32_t stopFieldWidth(StopCellIndex cell);
+
 // The text with blanks on both sides to fill width columns, the odd blank on the right. A text
 // as wide as the field or wider comes back unchanged.
 std::wstring centerInField(std::wstring text, int32_t width);

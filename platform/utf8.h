@@ -8,4 +8,8 @@
 // gives an empty result. Each platform supplies its own implementation.
 std::wstring utf8ToWide(const std::string& text);
 
+// Converts wide text into UTF-8, for messages that name a typed word. A wide character that is
+// no Unicode character (a lone surrogate, a value beyond U+10FFFF) becomes U+FFFD.
+std::string wideToUtf8(const std::wstring& text);
+
 #endif  // TIMETABLE_PLATFORM_UTF8_H_

@@ -1,4 +1,5 @@
-// UTF-8 decoding where no system call does it independently of the process locale.
+// UTF-8 decoding and encoding where no system call does it independently of the process locale.
+// Wide characters here are 32-bit Unicode values.
 #include "platform/utf8.h"
 
 namespace {
@@ -56,6 +57,28 @@ std::wstring utf8ToWide(const std::string& text) {
     // A truncated sequence is replaced as a whole; the byte that broke it starts anew.
     result += taken == count ? static_cast<wchar_t>(value) : kReplacement;
     at = next;
+  }
+  return result;
+}
+
+std::string wideToUtf8(const std::wstring& text) {
+  std::string result;
+  result.reserve(text.size());
+  for (wchar_t character : text) {
+    auto value = static_cast<char32_t>(character);
+    if ((value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF) value = kReplacement;
+    if (value < 0x80) {
+      result += static_cast<char>(value);
+      continue;
+    }
+    // The lead byte tells the number of continuation bytes and carries the highest bits; each
+    // continuation byte carries six bits.
+    const int count = value < 0x800 ? 1 : value < 0x10000 ? 2 : 3;
+    const char32_t lead[] = {0x00, 0xC0, 0xE0, 0xF0};
+    result += static_cast<char>(lead[count] | (value >> (6 * count)));
+    for (int at = count - 1; at >= 0; --at) {
+      result += static_cast<char>(0x80u | ((value >> (6 * at)) & 0x3Fu));
+    }
   }
   return result;
 }

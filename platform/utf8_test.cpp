@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "platform/wide_text_test_support.h"
 
 namespace {
@@ -37,6 +40,17 @@ TEST(Utf8ToWide, IllFormedBytesBecomeReplacementCharacters) {
   EXPECT_EQ(utf8ToWide("\xFF"
                        "b"),
             codes({kReplacement, 'b'}));
+}
+
+TEST(WideToUtf8, GivesBackTheBytesUtf8ToWideTook) {
+  for (const std::string& text : std::vector<std::string>{
+           "", "ST44-1220", "Łódź", "€", "\xF0\x9F\x9A\x82", std::string("a\0b", 3)}) {
+    EXPECT_EQ(wideToUtf8(utf8ToWide(text)), text);
+  }
+  EXPECT_EQ(wideToUtf8(codes({0x141, 'x', 0x20AC})), "Łx€");
+  EXPECT_EQ(wideToUtf8(codes({0xD800, 'a'})),
+            "\xEF\xBF\xBD"
+            "a");  // A lone surrogate.
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// UTF-8 decoding through the system's own converter, which yields UTF-16.
+// UTF-8 decoding and encoding through the system's own converter, which works in UTF-16.
 #include <algorithm>
 #include <climits>
 #include <stdexcept>
@@ -45,3 +45,5 @@ std::string systemMessage(DWORD error) {
 }
 
 std::wstring utf8ToWide(const std::string& text) { return wideFromCodePage(text, CP_UTF8); }
+
+std::string wideToUtf8(const std::wstring& text) { return utf8FromWide(text); }

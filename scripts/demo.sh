@@ -27,7 +27,7 @@ cp service/cacert.pem .
 
 echo "Sample trains: 5410 (Kraków - Gdynia), 38170 (night train Przemyśl - Kraków),"
 echo "91341 (Łódź - Zduńska Wola), 64102 (not in the list of trains online)."
-echo "Locomotives are words such as EP09 or EU07-123; type x for none."
+echo "Locomotives are words of up to six characters, such as EP09 or EU07; type x for none."
 echo
 "$root/build/release/timetable-print" "$@" || exit $?
 

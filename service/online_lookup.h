@@ -27,7 +27,8 @@ bool searchOnlineAnswer(const ServiceAnswer& answer, const std::string& trainNum
 // Fetches the list of trains online and searches it. Mass and length only decorate the form, so
 // neither a failed request nor a train missing from the list ends the run: either gives the text
 // of a notice for the caller to show, and trainData stays as it was. A train that is found gives
-// an empty text.
+// an empty text. An answer over the size limit is not a failed request: its std::length_error
+// passes through and ends the run.
 std::string lookupOnlineTrain(std::string trainNumber, TrainData& trainData);
 
 #endif  // TIMETABLE_SERVICE_ONLINE_LOOKUP_H_

@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +12,7 @@
 const char* const kServiceBaseUrl = "https://" TIMETABLE_SERVICE_HOST ":9640/?";
 const char* const kServiceUserAgent = "VELMORAX/1.0.0";
 const char* const kCaBundleFile = "cacert.pem";
+const size_t kMaxAnswerBytes = 64 * 1024 * 1024;
 
 namespace {
 
@@ -22,9 +24,10 @@ const long kRequestTimeoutSeconds = 30;
 // followed (CURLOPT_FOLLOWLOCATION stays off): a redirection's own body is what gets decoded.
 const long kMaxRedirections = 50;
 
-// The longest body that is given room before it arrives: a longer announced length may be a
-// mistake, and such a body grows as its bytes arrive.
-const curl_off_t kMaxBodyReserved = 64 * 1024 * 1024;
+// The room a body without an announced length gets first.
+const size_t kFirstRoom = 16 * 1024;
+static_assert((kMaxAnswerBytes & (kMaxAnswerBytes - 1)) == 0 && kMaxAnswerBytes > kFirstRoom,
+              "doubling the first room reaches the limit exactly");
 
 // The run's one transfer handle, made by the first request. Between requests it keeps the open
 // connection and the TLS session. libcurl may write to the error text until the handle is
@@ -32,6 +35,8 @@ const curl_off_t kMaxBodyReserved = 64 * 1024 * 1024;
 struct RequestSession {
   CURL* handle = nullptr;
   char errorText[CURL_ERROR_SIZE] = "";
+  // Set by the write callback when the body would grow past kMaxAnswerBytes.
+  bool answerTooLarge = false;
 };
 
 RequestSession session;
@@ -66,23 +71,42 @@ CURL* sessionHandle() {
   }
   curl_easy_reset(session.handle);
   session.errorText[0] = '\0';
+  session.answerTooLarge = false;
   return session.handle;
 }
 
+void reserveRoom(std::string& body, size_t room) {
+  try {
+    body.reserve(room);
+  } catch (const std::bad_alloc&) {
+    // appendToBody then tries for exactly the room it needs.
+  }
+}
+
 // The write callback of the session's requests. At the first bytes it makes room for the whole
-// body when the answer announced its length, so that a long list is not copied again at each
-// growth of the body.
+// body when the answer announced its length (libcurl has refused a length over the limit), so
+// that a long list is not copied again at each growth of the body. Without a length the room
+// doubles from kFirstRoom up to the limit, a power of two itself: the last growth copies half
+// the limit, so the old and the new room never hold more than the limit together. The transfer
+// ends as soon as the body would grow past the limit.
 size_t appendToSessionBody(char* data, size_t size, size_t count, void* body) {
   auto* text = static_cast<std::string*>(body);
+  const size_t bytes = size * count;
+  if (bytes > kMaxAnswerBytes - text->size()) {
+    session.answerTooLarge = true;
+    return 0;  // libcurl ends the transfer with a write error.
+  }
   curl_off_t length = -1;
   if (text->empty() &&
       curl_easy_getinfo(session.handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&
-      length > 0 && length <= kMaxBodyReserved) {
-    try {
-      text->reserve(static_cast<size_t>(length));
-    } catch (const std::bad_alloc&) {
-      // The body then grows as its bytes arrive.
-    }
+      length > 0 && length <= static_cast<curl_off_t>(kMaxAnswerBytes)) {
+    reserveRoom(*text, static_cast<size_t>(length));
+  }
+  const size_t needed = text->size() + bytes;
+  if (needed > text->capacity()) {
+    size_t room = kFirstRoom;
+    while (room < needed) room *= 2;
+    reserveRoom(*text, std::min(room, kMaxAnswerBytes));
   }
   return appendToBody(data, size, count, body);
 }
@@ -97,6 +121,8 @@ void setRequestOptions(CURL* h, const std::string& url, std::string& body) {
   setOption(h, CURLOPT_MAXREDIRS, kMaxRedirections);
   setOption(h, CURLOPT_WRITEFUNCTION, appendToSessionBody);
   setOption(h, CURLOPT_WRITEDATA, static_cast<void*>(&body));
+  // Refuses an answer that announces a longer body before any of it arrives.
+  setOption(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxAnswerBytes));
   setOption(h, CURLOPT_CAINFO, kCaBundleFile);
   setOption(h, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
   setOption(h, CURLOPT_TIMEOUT, kRequestTimeoutSeconds);
@@ -130,6 +156,11 @@ ServiceAnswer fetchServiceAnswer(const std::string& query) {
   CURL* h = sessionHandle();
   setRequestOptions(h, answer.url, answer.body);
   CURLcode code = curl_easy_perform(h);
+  if (code == CURLE_FILESIZE_EXCEEDED || session.answerTooLarge) {
+    throw std::length_error("the timetable service sent an answer larger than " +
+                            std::to_string(kMaxAnswerBytes / (1024 * 1024)) + " MB for " +
+                            answer.url);
+  }
   if (code != CURLE_OK) {
     std::string reason =
         session.errorText[0] != '\0' ? session.errorText : curl_easy_strerror(code);

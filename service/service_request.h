@@ -11,6 +11,9 @@ extern const char* const kServiceBaseUrl;
 extern const char* const kServiceUserAgent;
 // The trusted certificate authorities, looked up in the working directory at each request.
 extern const char* const kCaBundleFile;
+// The largest answer taken: some thirty times a list of 10,000 trains online. The body is held
+// in memory whole, so a service that sends more is cut off rather than followed.
+extern const size_t kMaxAnswerBytes;
 
 // libcurl's global state and the one transfer handle that the requests of a run share, so that
 // the second request goes over the first one's connection. startServiceRequests is called once
@@ -29,7 +32,10 @@ struct ServiceAnswer {
 };
 
 // Performs one HTTPS GET of kServiceBaseUrl + query and returns the answer's body. A failed
-// transfer is thrown as std::runtime_error with curl's error text and the address.
+// transfer is thrown as std::runtime_error with curl's error text and the address. An answer
+// longer than kMaxAnswerBytes ends its transfer as soon as its length is known or its body
+// reaches the limit, and is thrown as std::length_error naming the limit and the address: it is
+// not a runtime_error, so callers that carry on after a failed request let it end the run.
 ServiceAnswer fetchServiceAnswer(const std::string& query);
 
 // The errors for an answer that is not one JSON text (naming an HTTP error status), and for JSON
@@ -45,7 +51,8 @@ nlohmann::json serviceMessageOf(const std::string& body, long httpStatus, const 
 // Performs one HTTPS GET of kServiceBaseUrl + query and returns a copy of the answer's member
 // "message": null when the answer is null or an object without that member. A failed transfer
 // (curl's error text and the address), an answer that is not JSON (naming an HTTP error status)
-// or JSON that is neither an object nor null is thrown as std::runtime_error.
+// or JSON that is neither an object nor null is thrown as std::runtime_error; an answer over
+// the size limit as std::length_error, as above.
 nlohmann::json fetchServiceMessage(const std::string& query);
 
 #endif  // TIMETABLE_SERVICE_SERVICE_REQUEST_H_

@@ -24,8 +24,12 @@ from service_client import PORT
 
 DATA_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "data")
 MODES = ("normal", "notjson", "html500", "json500", "redirect", "array", "nomessage", "stall",
-         "cut", "empty")
+         "cut", "empty", "huge", "hugechunked")
 STALL_SECONDS = 120
+# The answer of the modes "huge" (with its Content-Length) and "hugechunked" (without one): one
+# block sent over and over, until the client stops reading.
+HUGE_BYTES = 300 * 1024 * 1024
+HUGE_BLOCK = b" " * (1024 * 1024)
 
 
 def make_certificates(folder):
@@ -163,6 +167,8 @@ class Handler(BaseHTTPRequestHandler):
             self.send_body(200, "")
         elif mode == "stall":
             self.server.state.stopping.wait(STALL_SECONDS)
+        elif mode in ("huge", "hugechunked"):
+            self.send_huge(mode == "huge")
         elif mode == "cut":
             data = body.encode("utf-8")
             self.send_response(200)
@@ -173,6 +179,25 @@ class Handler(BaseHTTPRequestHandler):
             self.wfile.flush()
             self.close_connection = True
             self.connection.close()
+
+
+    def send_huge(self, with_length):
+        self.send_response(200)
+        self.send_header("Content-Type", "application/json")
+        if with_length:
+            self.send_header("Content-Length", str(HUGE_BYTES))
+        else:
+            self.send_header("Transfer-Encoding", "chunked")
+        self.end_headers()
+        chunk = HUGE_BLOCK if with_length else b"%x\r\n%s\r\n" % (len(HUGE_BLOCK), HUGE_BLOCK)
+        self.close_connection = True
+        try:
+            for _ in range(HUGE_BYTES // len(HUGE_BLOCK)):
+                self.wfile.write(chunk)
+            if not with_length:
+                self.wfile.write(b"0\r\n\r\n")
+        except OSError:  # The client hung up, as it should, long before the end.
+            pass
 
 
 def main():
