@@ -8,6 +8,7 @@
 #include "driver/console.h"
 #include "driver/form_output.h"
 #include "driver/print_job.h"
+#include "platform/interrupt.h"
 #include "printer/spooler.h"
 #include "service/service_request.h"
 
@@ -44,6 +45,9 @@ int run(const CommandLine& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // First, before any thread starts: a Ctrl+C cancels an open print job and removes a file not
+  // yet in place.
+  startInterruptHandling();
   CommandLine line;
   const std::string usageError = parseCommandLine(commandLineArguments(argc, argv), line);
   if (!usageError.empty()) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "driver/console.h"
+#include "platform/interrupt.h"
 #include "preview/printed_page.h"
 #include "preview/rendering.h"
 #include "preview/terminal.h"
@@ -121,6 +122,8 @@ int run(const PreviewLine& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // First, before any thread starts: a Ctrl+C removes a file not yet in place.
+  startInterruptHandling();
   PreviewLine line;
   const std::string usageError = parsePreviewLine(commandLineArguments(argc, argv), line);
   if (!usageError.empty()) {
