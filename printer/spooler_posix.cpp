@@ -249,29 +249,48 @@ DestList listDests(http_t* connection, int& count) {
   return owned;
 }
 
-// The address of a printer found on the network, from the list; empty if the list does not
-// have the printer.
-std::string networkPrinterAddress(http_t* connection, const std::string& printer) {
-  int count = 0;
-  const DestList dests = listDests(connection, count);
-  const cups_dest_t* dest = cupsGetDest(printer.c_str(), nullptr, count, dests.get());
-  const char* address =
-      dest ? cupsGetOption("device-uri", dest->num_options, dest->options) : nullptr;
-  return address ? address : std::string();
+// The printer found on the network that the list names so, or null: a queue is not one.
+cups_dest_t* findNetworkPrinter(const DestList& dests, int count, const std::string& printer) {
+  cups_dest_t* dest = cupsGetDest(printer.c_str(), nullptr, count, dests.get());
+  const bool queued =
+      !dest || cupsGetOption("printer-uri-supported", dest->num_options, dest->options);
+  return queued || !cupsGetOption("device-uri", dest->num_options, dest->options) ? nullptr : dest;
+}
+
+// The printer's address for its queue. A DNS-SD name (dnssd://NAME._ipp._tcp.local/) is resolved
+// first, as libcups does before it makes a queue: the spooler's own resolving keeps the address
+// it found badly. cupsConnectDest resolves within the time given, keeps the result as the dest's
+// device-uri, and connects to the printer, which tells at once whether it answers.
+std::string reachableAddress(cups_dest_t& dest) {
+  char resource[HTTP_MAX_URI];
+  const Connection device(cupsConnectDest(&dest, CUPS_DEST_FLAGS_DEVICE, kConnectMilliseconds,
+                                          nullptr, resource, sizeof(resource), nullptr, nullptr),
+                          httpClose);
+  // A connection that failed is returned too, without its socket.
+  if (!device || httpGetFd(device.get()) < 0) {
+    const int error = device ? httpError(device.get()) : 0;
+    throw std::runtime_error("the printer \"" + std::string(dest.name) +
+                             "\" found on the network cannot be reached: " +
+                             (error != 0 ? std::strerror(error) : lastErrorText()));
+  }
+  return cupsGetOption("device-uri", dest.num_options, dest.options);
 }
 
 // Makes the spooler a temporary queue for a printer it found on the network, as libcups does
 // for cupsCreateDestJob, but on the job's connection so that its time-out holds, and waiting a
 // bounded time for the spooler to learn the printer: libcups would wait for ever on a printer
-// that never answers. Returns the queue's name.
-std::string makeTemporaryQueue(http_t* connection, const std::string& printer,
-                               const std::string& address) {
+// that never tells. Returns the queue's name.
+std::string makeTemporaryQueue(http_t* connection, cups_dest_t& dest) {
+  const std::string printer = dest.name;
+  const std::string address = reachableAddress(dest);
+  const char* info = cupsGetOption("printer-info", dest.num_options, dest.options);
   ipp_t* request = ippNewRequest(IPP_OP_CUPS_CREATE_LOCAL_PRINTER);
   ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, "ipp://localhost/");
   ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
                cupsUser());
   ippAddString(request, IPP_TAG_PRINTER, IPP_TAG_URI, "device-uri", nullptr, address.c_str());
   ippAddString(request, IPP_TAG_PRINTER, IPP_TAG_NAME, "printer-name", nullptr, printer.c_str());
+  if (info) ippAddString(request, IPP_TAG_PRINTER, IPP_TAG_TEXT, "printer-info", nullptr, info);
   const Response made(cupsDoRequest(connection, request, "/"), ippDelete);
   // A queue that another program made a moment ago is told as "not possible", with its address.
   const char* queueUri =
@@ -296,10 +315,8 @@ std::string makeTemporaryQueue(http_t* connection, const std::string& printer,
     const Response state =
         askAttributes(connection, IPP_OP_GET_PRINTER_ATTRIBUTES, prefix + queue, attributes);
     if (!state) {
-      throw std::runtime_error(
-          "the print spooler cannot tell whether the queue it made for the "
-          "printer \"" +
-          printer + "\" is ready: " + lastErrorText());
+      throw std::runtime_error("the print spooler cannot tell whether the printer \"" + printer +
+                               "\" it found on the network is ready: " + lastErrorText());
     }
     if (ippGetInteger(ippFindAttribute(state.get(), "printer-state", IPP_TAG_ENUM), 0) !=
         IPP_PSTATE_STOPPED) {
@@ -319,9 +336,11 @@ std::string makeTemporaryQueue(http_t* connection, const std::string& printer,
 // a temporary one. Throws if the spooler has no such printer.
 std::string queueFor(http_t* connection, const std::string& printer) {
   if (hasPrinter(connection, printer)) return printer;
-  const std::string address = networkPrinterAddress(connection, printer);
-  if (address.empty()) failNoPrinter(printer);
-  return makeTemporaryQueue(connection, printer, address);
+  int count = 0;
+  const DestList dests = listDests(connection, count);
+  cups_dest_t* dest = findNetworkPrinter(dests, count, printer);
+  if (!dest) failNoPrinter(printer);
+  return makeTemporaryQueue(connection, *dest);
 }
 
 // Creates the job on the queue and registers its cancellation on an interrupt, with interrupts
@@ -361,10 +380,10 @@ std::vector<SpoolPrinter> listSpoolPrinters() {
 
 void requireSpoolPrinter(const std::string& printer) {
   Connection connection = connectToSpooler();
-  if (!hasPrinter(connection.get(), printer) &&
-      networkPrinterAddress(connection.get(), printer).empty()) {
-    failNoPrinter(printer);
-  }
+  if (hasPrinter(connection.get(), printer)) return;
+  int count = 0;
+  const DestList dests = listDests(connection.get(), count);
+  if (!findNetworkPrinter(dests, count, printer)) failNoPrinter(printer);
 }
 
 SpoolJobHandle startSpoolJob(const std::string& printer, const std::string& documentName) {
