@@ -183,16 +183,17 @@ void writeSpoolJob(SpoolJob& job, const std::string& bytes) {
 std::string finishSpoolJob(SpoolJob& job) {
   if (!EndPagePrinter(job.printer)) failJob(job, "could not finish");
   // Handed over together with the removal of its deletion: an interrupt that comes meanwhile
-  // waits, and then leaves the job to print.
+  // waits, and then leaves the job to print. The handle is closed then too, since wine's spooler
+  // prints a job only once its handle is closed.
   bool ended = false;
   holdInterrupts([&job, &ended] {
     ended = EndDocPrinter(job.printer) != 0;
     if (!ended) return;
     job.open = false;
     forgetInterruptCleanup(job);
+    ClosePrinter(job.printer);
+    job.printer = nullptr;
   });
   if (!ended) failJob(job, "could not finish");
-  ClosePrinter(job.printer);
-  job.printer = nullptr;
   return std::string();
 }
