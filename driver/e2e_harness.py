@@ -4,6 +4,8 @@ Each run happens in a fresh folder holding the service's cacert.pem; the printer
 LPT1 there.
 """
 
+import fcntl
+import json
 import os
 import resource
 import shutil
@@ -167,6 +169,42 @@ class EndToEnd(unittest.TestCase):
         self.assertGreaterEqual(run.returncode, 0, "ended by a signal: " + run.stderr)
         return run
 
+    def start_held_at_first_row(self, typed, last_row, args=(), env=None):
+        """Starts the program with its standard output a pipe that has room for the dialogue
+        alone, so that the program stops at the report of the form's first row: the row has
+        reached the printer, the job or file is open, and the program cannot go on. Returns
+        (process, pipe's read end) once the program waits there (Linux)."""
+        F_SETPIPE_SZ, F_GETPIPE_SZ = 1031, 1032
+        dialogue = (DIALOGUE_HEAD + "%d\n" % last_row).encode("utf-8")
+        reader, writer = os.pipe()
+        fcntl.fcntl(writer, F_SETPIPE_SZ, 4096)
+        os.write(writer, b"." * (fcntl.fcntl(writer, F_GETPIPE_SZ) - len(dialogue)))
+        process = subprocess.Popen([PROGRAM, *args], cwd=self.folder, env=env,
+                                   stdin=subprocess.PIPE, stdout=writer, stderr=subprocess.PIPE)
+        os.close(writer)
+        process.stdin.write(typed.encode("utf-8"))
+        process.stdin.close()
+        deadline = time.time() + 30
+        # The kernel function that waits for room in the pipe (anon_pipe_write since Linux 6.10).
+        while not read_text("/proc/%d/wchan" % process.pid).endswith("pipe_write"):
+            if process.poll() is not None or time.time() > deadline:
+                process.kill()
+                self.fail("the program did not stop at its first row: " +
+                          process.stderr.read().decode("utf-8", "replace"))
+            time.sleep(0.01)
+        return process, reader
+
+    def end_held(self, process, reader, signal_number):
+        """Sends the held program the signal and waits for its end; returns its Run, with the
+        standard output that it wrote."""
+        process.send_signal(signal_number)
+        process.wait(timeout=30)
+        with process.stderr:
+            stderr = process.stderr.read().decode("utf-8")
+        with os.fdopen(reader, "rb") as pipe:
+            stdout = pipe.read().lstrip(b".").decode("utf-8")
+        return Run(process.returncode, stdout, stderr, 0, self.folder)
+
     def new_requests(self):
         return request_log()[self.log_start:]
 
@@ -210,6 +248,14 @@ class EndToEnd(unittest.TestCase):
             self.assertEqual(os.path.getsize(path), 0)
         else:
             self.assertFalse(os.path.exists(path))
+
+
+def read_text(path):
+    try:
+        with open(path, encoding="utf-8") as file:
+            return file.read()
+    except OSError:
+        return ""
 
 
 def png_pixels(path):

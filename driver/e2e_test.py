@@ -7,9 +7,11 @@ Usage: e2e_test.py [--runner wine] --program PATH [Dialogue | Faults | Printing 
 import os
 import re
 import shutil
+import signal
 import stat
 import subprocess
 import sys
+import time
 import unittest
 import zipfile
 
@@ -429,6 +431,22 @@ class Output(EndToEnd):
                          sorted(["cacert.pem"] + names + (["LPT1"] if harness.RUNNER else [])))
 
 
+    def test_an_interrupt_removes_the_file_not_yet_in_place(self):
+        if harness.RUNNER:
+            self.skipTest("holds the program through Linux's /proc")
+        for signal_number, status in ((signal.SIGINT, 130), (signal.SIGTERM, 143)):
+            with self.subTest(signal=signal_number):
+                process, reader = self.start_held_at_first_row(NIGHT[1], NIGHT[2],
+                                                               args=["-o", "form.prn"])
+                pending = sorted(set(os.listdir(self.folder)) - {"cacert.pem"})
+                self.assertEqual(len(pending), 1, pending)
+                self.assertTrue(pending[0].startswith(".form.prn."), pending)
+                run = self.end_held(process, reader, signal_number)
+                self.assertEqual((run.returncode, run.stdout, run.stderr),
+                                 (status, DIALOGUE_HEAD + "8\n", ""))
+                self.assertEqual(os.listdir(self.folder), ["cacert.pem"])
+
+
 class Spooler(EndToEnd):
     """--printer NAME: one raw job on a printer of a CUPS daemon of the tests' own."""
 
@@ -474,6 +492,86 @@ class Spooler(EndToEnd):
         self.assertEqual(run.returncode, 0, run.stderr)
         self.assertRegex(run.stderr, r"\Awarning: print job broken-\d+ is not completed: "
                                      r"job-state aborted[^\n]*\n\Z")
+
+    def add_slow_queue(self):
+        """A queue whose printer takes 20 s for each job, as a dot-matrix printer takes a
+        minute for a form."""
+        self.spooler.add_queue("slow", os.path.join(self.folder, "slow.prn"), print_seconds=20)
+        self.addCleanup(self.spooler.run, "lpadmin", "-x", "slow")
+
+    def active_jobs(self, queue):
+        return [line.split()[0] for line in self.spooler.run("lpstat", "-o", queue).splitlines()]
+
+    def job_state(self, job):
+        return self.spooler.job_state(int(job.rsplit("-", 1)[1]))
+
+    def start_printing(self, typed, *args):
+        process = subprocess.Popen([harness.PROGRAM, *args], cwd=self.folder,
+                                   env=self.spooler.env(), stdin=subprocess.PIPE,
+                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        self.addCleanup(process.stderr.close)
+        self.addCleanup(process.stdout.close)
+        process.stdin.write(typed.encode("utf-8"))
+        process.stdin.close()
+        return process
+
+    def read_until(self, process, end):
+        """The standard output up to and with the text end (or all of it)."""
+        stdout = b""
+        while not stdout.endswith(end.encode("utf-8")):
+            line = process.stdout.readline()
+            if not line:
+                break
+            stdout += line
+        return stdout.decode("utf-8")
+
+    def test_a_slow_printer_ends_the_run_at_once_without_a_warning(self):
+        if harness.RUNNER:
+            self.skipTest("Windows' spooler does not tell what became of a job")
+        self.add_slow_queue()
+        _, typed, last_row = REGIONAL
+        process = self.start_printing(typed, "--printer", "slow")
+        stdout = self.read_until(process, "%d OK\n" % last_row)
+        last_row_reported = time.monotonic()
+        process.wait(timeout=60)
+        elapsed = time.monotonic() - last_row_reported
+        stdout += process.stdout.read().decode("utf-8")
+        stderr = process.stderr.read().decode("utf-8")
+        self.assertEqual((process.returncode, stderr), (0, ""))
+        self.assertEqual(stdout, DIALOGUE_HEAD + "%d\n" % last_row + ok_lines(last_row))
+        self.assertLess(elapsed, 3)
+        [job] = self.active_jobs("slow")
+        self.assertEqual(self.job_state(job), "processing")
+
+    def test_an_interrupt_cancels_an_open_job_and_not_one_handed_over(self):
+        if harness.RUNNER:
+            self.skipTest("holds the program through Linux's /proc")
+        # Open: the program is held at the report of its first row, the job's document unfinished.
+        self.spooler.remove_output()
+        process, reader = self.start_held_at_first_row(NIGHT[1], NIGHT[2],
+                                                       args=["--printer", "dotmatrix"],
+                                                       env=self.spooler.env())
+        [job] = self.active_jobs("dotmatrix")
+        run = self.end_held(process, reader, signal.SIGINT)
+        self.assertEqual((run.returncode, run.stdout, run.stderr),
+                         (130, DIALOGUE_HEAD + "8\n", ""))
+        self.assertEqual(self.active_jobs("dotmatrix"), [])
+        self.assertEqual(self.job_state(job), "canceled")
+        self.assertIsNone(self.spooler.wait_for_output(timeout=1))
+        # Handed over: the program asks the spooler about the job it finished, for two seconds.
+        self.add_slow_queue()
+        asked = self.spooler.access_log().count("Get-Job-Attributes")
+        process = self.start_printing(REGIONAL[1], "--printer", "slow")
+        self.read_until(process, "%d OK\n" % REGIONAL[2])
+        deadline = time.monotonic() + 10
+        while self.spooler.access_log().count("Get-Job-Attributes") == asked:
+            self.assertLess(time.monotonic(), deadline, "the program did not ask about its job")
+            time.sleep(0.01)
+        process.send_signal(signal.SIGINT)
+        process.wait(timeout=30)
+        self.assertEqual((process.returncode, process.stderr.read()), (130, b""))
+        [job] = self.active_jobs("slow")
+        self.assertEqual(self.job_state(job), "processing")
 
     def test_a_spooler_that_stops_during_the_dialogue_gives_a_clean_error(self):
         if harness.RUNNER:

@@ -7,6 +7,7 @@
 #include "driver/command_line.h"
 #include "driver/print_job.h"
 #include "platform/console.h"
+#include "platform/interrupt.h"
 #include "platform/messages.h"
 #include "printer/destination.h"
 #include "printer/spooler.h"
@@ -37,6 +38,9 @@ int run(const CommandLine& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // First, before any thread starts: a Ctrl+C cancels an open print job and removes a file not
+  // yet in place.
+  startInterruptHandling();
   CommandLine line;
   const std::string usageError = parseCommandLine(commandLineArguments(argc, argv), line);
   if (!usageError.empty()) {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/file_system.h"
+#include "platform/interrupt.h"
 
 namespace {
 
@@ -13,41 +14,65 @@ namespace {
   throw std::runtime_error("cannot write " + path + ": " + reason);
 }
 
+// Closes and removes the file. Every other use of the file holds interrupts off, so that the
+// interrupt's cleanup may do this too: Windows removes no file that is open.
+void removePending(PendingFile& pending) {
+  if (pending.file != nullptr) std::fclose(pending.file);
+  pending.file = nullptr;
+  if (!pending.path.empty()) removeFile(pending.path);
+}
+
 }  // namespace
 
 void discardPendingFile(PendingFile* pending) {
   if (pending == nullptr) return;
-  if (pending->file != nullptr) std::fclose(pending->file);
-  removeFile(pending->path);
+  holdInterrupts([pending] {
+    removePending(*pending);
+    if (pending->interruptCleanup != 0) removeInterruptCleanup(pending->interruptCleanup);
+  });
   delete pending;
 }
 
 PendingFileHandle startPendingFile(const std::string& finalPath) {
   if (isFolder(finalPath)) failFile(finalPath, "it is a folder");
-  std::string path;
-  std::string reason;
-  std::FILE* file = createFileBeside(finalPath, path, reason);
-  if (file == nullptr) failFile(finalPath, reason);
-  return PendingFileHandle(new PendingFile{file, path, finalPath}, discardPendingFile);
+  PendingFileHandle pending(new PendingFile, discardPendingFile);
+  pending->finalPath = finalPath;
+  holdInterrupts([&pending, &finalPath] {
+    std::string path;
+    std::string reason;
+    pending->file = createFileBeside(finalPath, path, reason);
+    if (pending->file == nullptr) failFile(finalPath, reason);
+    pending->path = path;  // Only a file of our own is ever removed.
+    PendingFile* file = pending.get();
+    pending->interruptCleanup = addInterruptCleanup([file] { removePending(*file); });
+  });
+  return pending;
 }
 
 void writePendingFile(PendingFile& pending, const std::string& bytes) {
-  errno = 0;
-  if (std::fwrite(bytes.data(), 1, bytes.size(), pending.file) != bytes.size() ||
-      std::fflush(pending.file) != 0) {
-    failFile(pending.finalPath, std::strerror(errno));
-  }
+  holdInterrupts([&pending, &bytes] {
+    errno = 0;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), pending.file) != bytes.size() ||
+        std::fflush(pending.file) != 0) {
+      failFile(pending.finalPath, std::strerror(errno));
+    }
+  });
 }
 
 void finishPendingFile(PendingFileHandle pending) {
-  errno = 0;
-  const int closed = std::fclose(pending->file);
-  pending->file = nullptr;
-  if (closed != 0) failFile(pending->finalPath, std::strerror(errno));
-  std::string reason;
-  if (!replaceFile(pending->path, pending->finalPath, reason)) {
-    failFile(pending->finalPath, reason);
-  }
+  // Put in place together with the removal of its cleanup: an interrupt after that leaves it.
+  holdInterrupts([&pending] {
+    errno = 0;
+    const int closed = std::fclose(pending->file);
+    pending->file = nullptr;
+    if (closed != 0) failFile(pending->finalPath, std::strerror(errno));
+    std::string reason;
+    if (!replaceFile(pending->path, pending->finalPath, reason)) {
+      failFile(pending->finalPath, reason);
+    }
+    removeInterruptCleanup(pending->interruptCleanup);
+    pending->interruptCleanup = 0;
+  });
   // In place: nothing is left to remove.
   delete pending.release();
 }

@@ -6,11 +6,12 @@
 #include <string>
 
 // A file written beside its final path and put in place only once it is complete, so that a
-// failed run never leaves half a file behind and never destroys an earlier one.
+// failed or interrupted run never leaves half a file behind and never destroys an earlier one.
 struct PendingFile {
   std::FILE* file = nullptr;
-  std::string path;       // Where the bytes go while the file is written.
-  std::string finalPath;  // Where the finished file goes.
+  std::string path;          // Where the bytes go while the file is written.
+  std::string finalPath;     // Where the finished file goes.
+  int interruptCleanup = 0;  // Removes the file on an interrupt; 0 once it is in place or gone.
 };
 
 // Closes and removes a file that was not finished.

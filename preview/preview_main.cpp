@@ -14,6 +14,7 @@
 #include "platform/command_options.h"
 #include "platform/console.h"
 #include "platform/file_system.h"
+#include "platform/interrupt.h"
 #include "platform/messages.h"
 #include "platform/output_file.h"
 #include "preview/printed_page.h"
@@ -163,6 +164,8 @@ int run(const PreviewLine& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // First, before any thread starts: a Ctrl+C removes a file not yet in place.
+  startInterruptHandling();
   PreviewLine line;
   const std::string usageError = parsePreviewLine(commandLineArguments(argc, argv), line);
   if (!usageError.empty()) {

@@ -15,16 +15,20 @@ Use from a test:
     ... run the program with env=env ...
     data = spooler.wait_for_output(timeout=10) # the job's bytes, or None if none arrived
     spooler.add_queue("broken", folder + "/missing/out.prn")  # a queue whose jobs are aborted
+    spooler.add_queue("slow", folder + "/slow.prn", print_seconds=20)  # each job prints 20 s
     spooler.run("cupsdisable", "dotmatrix")    # any CUPS command, with -h for this daemon
+    spooler.job_state(7)                       # "completed", "canceled", "processing", ...
     spooler.stop()                             # in tearDownClass; a spooler that cannot be reached
 
 start() needs cupsd (cups-daemon) and lpadmin/lpoptions (cups-client). A program under wine
 takes the same env: wine's spooler lists the daemon's queues at each start of a program.
 """
 
+import http.client
 import os
 import signal
 import socket
+import struct
 import subprocess
 import time
 
@@ -34,15 +38,18 @@ DATA_FOLDER = "/usr/share/cups"
 QUEUE = "dotmatrix"
 
 # Lists the device when run without arguments; otherwise copies the job's file ($6) or its
-# standard input to the path in the device URI.
+# standard input to the path in the device URI, tofile:PATH or tofile:PATH?sleep=SECONDS for a
+# printer that takes that long to print before the file is in place.
 BACKEND = r"""#!/bin/sh
 if [ $# -eq 0 ]; then
   echo 'direct tofile "Unknown" "Raw bytes to file"'
   exit 0
 fi
 path=${DEVICE_URI#tofile:}
+seconds=0
+case $path in *\?sleep=*) seconds=${path##*\?sleep=}; path=${path%\?sleep=*} ;; esac
 if [ $# -ge 6 ]; then exec < "$6"; fi
-if ! cat > "$path.part" 2>/dev/null || ! mv -f -- "$path.part" "$path"; then
+if ! cat > "$path.part" 2>/dev/null || ! sleep "$seconds" || ! mv -f -- "$path.part" "$path"; then
   echo "ERROR: cannot write $path" >&2
   exit 1
 fi
@@ -81,6 +88,7 @@ class Spooler:
         self.output = os.path.join(folder, "out.prn")  # where the dotmatrix queue prints
         self.client_root = os.path.join(folder, "client")
         self.error_log = os.path.join(folder, "log", "error_log")
+        self.access_log_path = os.path.join(folder, "log", "access_log")
 
     def env(self, base=None):
         """An environment for programs that should print through this spooler.
@@ -107,10 +115,14 @@ class Spooler:
             raise RuntimeError("%s failed: %s" % (" ".join(command), output.strip()))
         return output
 
-    def add_queue(self, name, output, error_policy="abort-job"):
-        """Adds a raw queue printing to the file output; a job that its backend fails is
-        aborted (with the default error policy), not held with the queue stopped."""
-        self.run("lpadmin", "-p", name, "-E", "-v", "tofile:" + os.path.abspath(output),
+    def add_queue(self, name, output, error_policy="abort-job", print_seconds=0):
+        """Adds a raw queue printing to the file output, each job taking print_seconds; a job
+        that its backend fails is aborted (with the default error policy), not held with the
+        queue stopped."""
+        device = "tofile:" + os.path.abspath(output)
+        if print_seconds:
+            device += "?sleep=%d" % print_seconds
+        self.run("lpadmin", "-p", name, "-E", "-v", device,
                  "-o", "printer-error-policy=" + error_policy)
         # Programs that let libcups choose the format (such as wine's spooler) send raw data.
         self.run("lpoptions", "-p", name, "-o", "raw")
@@ -135,6 +147,40 @@ class Spooler:
             if time.monotonic() >= deadline:
                 return None
             time.sleep(0.02)
+
+    def job_state(self, job_id):
+        """The job's state as its IPP keyword, asked with Get-Job-Attributes (lpstat does not
+        tell a cancelled job from a completed one)."""
+        def attribute(tag, name, value):
+            return (struct.pack(">BH", tag, len(name)) + name.encode() +
+                    struct.pack(">H", len(value)) + value.encode())
+        request = (struct.pack(">BBHI", 2, 0, 0x0009, 1) + b"\x01" +
+                   attribute(0x47, "attributes-charset", "utf-8") +
+                   attribute(0x48, "attributes-natural-language", "en") +
+                   attribute(0x45, "job-uri", "ipp://localhost/jobs/%d" % job_id) +
+                   attribute(0x44, "requested-attributes", "job-state") + b"\x03")
+        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
+        try:
+            connection.request("POST", "/", request, {"Content-Type": "application/ipp"})
+            answer = connection.getresponse().read()
+        finally:
+            connection.close()
+        # The value of job-state, an enum: tag 0x23, the name, then four bytes.
+        marker = b"\x23" + struct.pack(">H", len("job-state")) + b"job-state" + b"\x00\x04"
+        at = answer.find(marker)
+        if at < 0:
+            return None
+        state = struct.unpack(">i", answer[at + len(marker):at + len(marker) + 4])[0]
+        return {3: "pending", 4: "pending-held", 5: "processing", 6: "processing-stopped",
+                7: "canceled", 8: "aborted", 9: "completed"}.get(state)
+
+    def access_log(self):
+        """The daemon's access log: one line for each request answered."""
+        try:
+            with open(self.access_log_path, encoding="utf-8", errors="replace") as file:
+                return file.read()
+        except OSError:
+            return ""
 
     def log(self):
         """The daemon's error log, for the message of a failed test."""
@@ -190,6 +236,7 @@ def _configure(folder, port):
     _write(cupsd_conf, "\n".join([
         "Listen 127.0.0.1:%d" % port,
         "LogLevel debug",
+        "AccessLogLevel all",  # queries too, so that a test sees a program ask
         "Browsing No",
         "BrowseLocalProtocols none",
         "WebInterface No",

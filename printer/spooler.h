@@ -13,17 +13,21 @@ struct SpoolPrinter {
 };
 
 // One job under way. Its contents are the platform's own. The deleter frees the job, and first
-// cancels it when it was not finished, so that no half form is left in the queue.
+// cancels it when it was not finished, so that no half form is left in the queue. An interrupt
+// of the run (platform/interrupt.h) cancels it too while it is open, that is from its start
+// until finishSpoolJob has handed it over.
 struct SpoolJob;
 void cancelUnfinishedSpoolJob(SpoolJob* job);
 using SpoolJobHandle = std::unique_ptr<SpoolJob, void (*)(SpoolJob*)>;
 
-// The spooler's printers in its own order. A spooler that cannot be asked is thrown as
+// The spooler's printers in its own order. With CUPS on this machine these include printers it
+// found on the network that have no queue yet. A spooler that cannot be asked is thrown as
 // std::runtime_error.
 std::vector<SpoolPrinter> listSpoolPrinters();
 
-// Throws std::runtime_error unless the spooler has the printer: the text names it and suggests
-// --list-printers; a spooler that cannot be asked is named as such.
+// Throws std::runtime_error unless the spooler has the printer, as a queue or as one that
+// listSpoolPrinters shows: the text names it and suggests --list-printers; a spooler that cannot
+// be asked is named as such.
 void requireSpoolPrinter(const std::string& printer);
 
 // The name of the printer the spooler prints on when none is named, or empty when it has none.
@@ -33,18 +37,26 @@ std::string defaultSpoolPrinter();
 // Throws std::runtime_error, naming --printer, when the spooler has no default printer.
 void requireDefaultSpoolPrinter();
 
-// Starts a raw job with the document name given. Failure is thrown as std::runtime_error.
+// Starts a raw job with the document name given, on any printer that listSpoolPrinters shows:
+// CUPS first makes a temporary queue for a printer found on the network. Failure is thrown as
+// std::runtime_error.
 SpoolJobHandle startSpoolJob(const std::string& printer, const std::string& documentName);
 
 // Hands the bytes to the spooler; when this returns they are the spooler's. A failure cancels
 // the job and is thrown as std::runtime_error.
 void writeSpoolJob(SpoolJob& job, const std::string& bytes);
 
-// Ends the job. A failure to end it cancels it and is thrown as std::runtime_error. Where the
-// spooler can tell (CUPS, not Windows), waits a few seconds for the job's end: a job that it
-// aborted or cancelled, or that still waits by then (pending, held, stopped), gives a warning
-// text, one line naming the job as PRINTER-ID and what the spooler says of it and its printer;
-// a job completed or still being printed gives an empty result.
+// Ends the job: once this returns the job is handed over, and no interrupt cancels it any more.
+// A failure to end it cancels it and is thrown as std::runtime_error.
+//
+// Where the spooler can tell (CUPS, not Windows), the job is then watched for about 2 seconds,
+// and its outcome is one line of warning text, or empty:
+// - completed, or pending or processing on a printer that is not stopped: empty: at once when
+//   completed, else after the 2 seconds. A printer takes a minute or more for a form, and other
+//   jobs may be before it; the program does not wait for them.
+// - aborted, cancelled or held, or its printer stopped, seen within the 2 seconds: a warning at
+//   once, naming the job as QUEUE-ID with what the spooler says of it and of its printer.
+// - a spooler that cannot tell: a warning saying so.
 std::string finishSpoolJob(SpoolJob& job);
 
 #endif  // TIMETABLE_PRINTER_SPOOLER_H_

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/interrupt.h"
 #include "printer/spooler.h"
 #include "printer/spooler_common.h"
 #include "printer/spooler_cups.h"
@@ -22,8 +23,13 @@ using Connection = std::unique_ptr<http_t, void (*)(http_t*)>;
 
 const int kConnectMilliseconds = 10000;
 const double kAnswerSeconds = 15;
-const auto kJobEndPoll = std::chrono::milliseconds(50);
-const auto kJobEndWait = std::chrono::seconds(5);
+const auto kJobEndPoll = std::chrono::milliseconds(100);
+// A printer takes a minute or more for a form; the job's first moments tell whether the spooler
+// took it to print.
+const auto kJobEndWait = std::chrono::seconds(2);
+const auto kQueueReadyPoll = std::chrono::milliseconds(250);
+// The spooler gives a printer found on the network 30 s to answer while it makes its queue.
+const auto kQueueReadyWait = std::chrono::seconds(35);
 
 std::string spoolerAddress() {
   const std::string server = cupsServer();
@@ -72,26 +78,37 @@ std::string defaultPrinterName(http_t* connection) {
 
 struct SpoolJob {
   Connection connection{nullptr, httpClose};
-  std::string printer;
+  std::string queue;  // The printer's queue: its own, or the one made for a network printer.
   int id = 0;
-  bool open = false;  // created, and neither finished nor cancelled
+  bool open = false;         // created, and neither finished nor cancelled
+  int interruptCleanup = 0;  // cancels the job on an interrupt while it is open
 };
 
 namespace {
 
-std::string jobName(const SpoolJob& job) { return spoolJobName(job.printer, job.id); }
+std::string jobName(const SpoolJob& job) { return spoolJobName(job.queue, job.id); }
 
-// Cancels the job on a connection of its own: the job's connection may be in the middle of its
-// document, which closing it abandons.
-void cancelJob(SpoolJob& job) noexcept {
-  job.open = false;
-  job.connection.reset();
+// Cancels the job on a connection of its own, so that the job's connection may be in the middle
+// of its document, even on another thread: closing it would abandon the document.
+void cancelJobOnOwnConnection(int id) noexcept {
   try {
     Connection connection = connectToSpooler();
-    cupsCancelJob2(connection.get(), job.printer.c_str(), job.id, 0);
+    cupsCancelJob2(connection.get(), nullptr, id, 0);
   } catch (...) {
     // A spooler that cannot be reached drops the unfinished document by itself.
   }
+}
+
+void forgetInterruptCleanup(SpoolJob& job) {
+  if (job.interruptCleanup != 0) removeInterruptCleanup(job.interruptCleanup);
+  job.interruptCleanup = 0;
+}
+
+void cancelJob(SpoolJob& job) noexcept {
+  job.open = false;
+  job.connection.reset();
+  cancelJobOnOwnConnection(job.id);
+  forgetInterruptCleanup(job);
 }
 
 [[noreturn]] void failJob(SpoolJob& job, const std::string& what) {
@@ -158,42 +175,174 @@ bool hasPrinter(http_t* connection, const std::string& printer) {
                            "\": " + lastErrorText());
 }
 
-// Waits a few seconds for the job to end; returns a warning if it ended otherwise than completed
-// or is still waiting (held, pending, stopped), with what the spooler tells of the job and its
-// printer.
-std::string waitForJobEnd(SpoolJob& job) {
-  const std::vector<const char*> jobAttributes = {"job-state", "job-state-reasons",
-                                                  "job-printer-state-message"};
-  const std::string jobResource = "/jobs/" + std::to_string(job.id);
-  const auto deadline = std::chrono::steady_clock::now() + kJobEndWait;
-  Response state(nullptr, ippDelete);
-  ipp_jstate_t end = IPP_JSTATE_PENDING;
-  for (;;) {
-    state =
-        askAttributes(job.connection.get(), IPP_OP_GET_JOB_ATTRIBUTES, jobResource, jobAttributes);
-    if (!state) {
-      return "the print spooler cannot tell whether it completed print job " + jobName(job) + ": " +
-             lastErrorText();
-    }
-    end = static_cast<ipp_jstate_t>(
-        ippGetInteger(ippFindAttribute(state.get(), "job-state", IPP_TAG_ENUM), 0));
-    if (end == IPP_JSTATE_COMPLETED) return std::string();
-    if (end >= IPP_JSTATE_CANCELED || std::chrono::steady_clock::now() >= deadline) break;
-    std::this_thread::sleep_for(kJobEndPoll);
-  }
-  std::string warning = "print job " + jobName(job) + " is not completed";
-  if (end < IPP_JSTATE_CANCELED) {
-    warning += " after " + std::to_string(kJobEndWait.count()) + " seconds";
-  }
-  warning += ": " + describe(state, jobAttributes);
-  const std::vector<const char*> printerAttributes = {"printer-state", "printer-state-message"};
-  const Response printer = askAttributes(job.connection.get(), IPP_OP_GET_PRINTER_ATTRIBUTES,
-                                         "/printers/" + job.printer, printerAttributes);
+// The spooler's own words on the job and on its printer, as one line.
+std::string jobWarning(const SpoolJob& job, const Response& state, const Response& printer,
+                       const std::vector<const char*>& jobAttributes,
+                       const std::vector<const char*>& printerAttributes) {
+  std::string warning =
+      "print job " + jobName(job) + " is not completed: " + describe(state, jobAttributes);
   if (printer) {
     warning += "; " + describe(printer, printerAttributes,
                                attributeText(state, "job-printer-state-message"));
   }
   return warning;
+}
+
+// Watches the job for a moment after it was handed over. A job that is completed, or pending or
+// processing on a printer that is not stopped, is on its way and gives an empty result: a
+// printer takes a minute or more for a form, and other jobs may be before it. A job aborted,
+// cancelled, held or stopped, or a stopped printer, gives a warning at once.
+std::string waitForJobEnd(SpoolJob& job) {
+  const std::vector<const char*> jobAttributes = {"job-state", "job-state-reasons",
+                                                  "job-printer-state-message"};
+  const std::vector<const char*> printerAttributes = {"printer-state", "printer-state-message"};
+  const std::string jobResource = "/jobs/" + std::to_string(job.id);
+  const auto deadline = std::chrono::steady_clock::now() + kJobEndWait;
+  for (;;) {
+    const Response state =
+        askAttributes(job.connection.get(), IPP_OP_GET_JOB_ATTRIBUTES, jobResource, jobAttributes);
+    if (!state) {
+      return "the print spooler cannot tell whether it completed print job " + jobName(job) + ": " +
+             lastErrorText();
+    }
+    const auto end = static_cast<ipp_jstate_t>(
+        ippGetInteger(ippFindAttribute(state.get(), "job-state", IPP_TAG_ENUM), 0));
+    if (end == IPP_JSTATE_COMPLETED) return std::string();
+    const Response printer = askAttributes(job.connection.get(), IPP_OP_GET_PRINTER_ATTRIBUTES,
+                                           "/printers/" + job.queue, printerAttributes);
+    const bool printerStopped =
+        printer && ippGetInteger(ippFindAttribute(printer.get(), "printer-state", IPP_TAG_ENUM),
+                                 0) == IPP_PSTATE_STOPPED;
+    if ((end != IPP_JSTATE_PENDING && end != IPP_JSTATE_PROCESSING) || printerStopped) {
+      return jobWarning(job, state, printer, jobAttributes, printerAttributes);
+    }
+    if (std::chrono::steady_clock::now() >= deadline) return std::string();
+    std::this_thread::sleep_for(kJobEndPoll);
+  }
+}
+
+using DestList = std::unique_ptr<cups_dest_t, std::function<void(cups_dest_t*)>>;
+
+// The printers --list-printers shows: the spooler's queues and, where the spooler runs on this
+// machine, the printers it finds on the network that have no queue yet. libcups asks on the
+// connection, so that its time-out holds, and browses the network for a fraction of a second.
+DestList listDests(http_t* connection, int& count) {
+  cups_dest_t* dests = nullptr;
+  count = cupsGetDests2(connection, &dests);
+  const int listed = count;
+  DestList owned(dests, [listed](cups_dest_t* list) { cupsFreeDests(listed, list); });
+  // A spooler without printers answers "not found".
+  if (count == 0 && lastRequestFailed() && cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND) {
+    throw std::runtime_error("the print spooler cannot list its printers: " + lastErrorText());
+  }
+  return owned;
+}
+
+// The printer found on the network that the list names so, or null: a queue is not one.
+cups_dest_t* findNetworkPrinter(const DestList& dests, int count, const std::string& printer) {
+  cups_dest_t* dest = cupsGetDest(printer.c_str(), nullptr, count, dests.get());
+  const bool queued =
+      !dest || cupsGetOption("printer-uri-supported", dest->num_options, dest->options);
+  return queued || !cupsGetOption("device-uri", dest->num_options, dest->options) ? nullptr : dest;
+}
+
+// The printer's address for its queue. A DNS-SD name (dnssd://NAME._ipp._tcp.local/) is resolved
+// first, as libcups does before it makes a queue: the spooler's own resolving keeps the address
+// it found badly. cupsConnectDest resolves within the time given, keeps the result as the dest's
+// device-uri, and connects to the printer, which tells at once whether it answers.
+std::string reachableAddress(cups_dest_t& dest) {
+  char resource[HTTP_MAX_URI];
+  const Connection device(cupsConnectDest(&dest, CUPS_DEST_FLAGS_DEVICE, kConnectMilliseconds,
+                                          nullptr, resource, sizeof(resource), nullptr, nullptr),
+                          httpClose);
+  // A connection that failed is returned too, without its socket.
+  if (!device || httpGetFd(device.get()) < 0) {
+    const int error = device ? httpError(device.get()) : 0;
+    throw std::runtime_error("the printer \"" + std::string(dest.name) +
+                             "\" found on the network cannot be reached: " +
+                             (error != 0 ? std::strerror(error) : lastErrorText()));
+  }
+  return cupsGetOption("device-uri", dest.num_options, dest.options);
+}
+
+// Makes the spooler a temporary queue for a printer it found on the network, as libcups does
+// for cupsCreateDestJob, but on the job's connection so that its time-out holds, and waiting a
+// bounded time for the spooler to learn the printer: libcups would wait for ever on a printer
+// that never tells. Returns the queue's name.
+std::string makeTemporaryQueue(http_t* connection, cups_dest_t& dest) {
+  const std::string printer = dest.name;
+  const std::string address = reachableAddress(dest);
+  const char* info = cupsGetOption("printer-info", dest.num_options, dest.options);
+  ipp_t* request = ippNewRequest(IPP_OP_CUPS_CREATE_LOCAL_PRINTER);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, "ipp://localhost/");
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+               cupsUser());
+  ippAddString(request, IPP_TAG_PRINTER, IPP_TAG_URI, "device-uri", nullptr, address.c_str());
+  ippAddString(request, IPP_TAG_PRINTER, IPP_TAG_NAME, "printer-name", nullptr, printer.c_str());
+  if (info) ippAddString(request, IPP_TAG_PRINTER, IPP_TAG_TEXT, "printer-info", nullptr, info);
+  const Response made(cupsDoRequest(connection, request, "/"), ippDelete);
+  // A queue that another program made a moment ago is told as "not possible", with its address.
+  const char* queueUri =
+      ippGetString(ippFindAttribute(made.get(), "printer-uri-supported", IPP_TAG_URI), 0, nullptr);
+  char resource[HTTP_MAX_URI] = "";
+  char ignored[HTTP_MAX_URI];
+  int port = 0;
+  const std::string prefix = "/printers/";
+  if (!queueUri ||
+      httpSeparateURI(HTTP_URI_CODING_ALL, queueUri, ignored, sizeof(ignored), ignored,
+                      sizeof(ignored), ignored, sizeof(ignored), &port, resource,
+                      sizeof(resource)) < HTTP_URI_STATUS_OK ||
+      std::string(resource).compare(0, prefix.size(), prefix) != 0) {
+    throw std::runtime_error("the print spooler could not make a queue for the printer \"" +
+                             printer + "\" it found on the network: " + lastErrorText());
+  }
+  const std::string queue = std::string(resource).substr(prefix.size());
+  // The spooler asks the printer what it can do; the queue is stopped until it knows.
+  const std::vector<const char*> attributes = {"printer-state", "printer-state-message"};
+  const auto deadline = std::chrono::steady_clock::now() + kQueueReadyWait;
+  for (;;) {
+    const Response state =
+        askAttributes(connection, IPP_OP_GET_PRINTER_ATTRIBUTES, prefix + queue, attributes);
+    if (!state) {
+      throw std::runtime_error("the print spooler cannot tell whether the printer \"" + printer +
+                               "\" it found on the network is ready: " + lastErrorText());
+    }
+    if (ippGetInteger(ippFindAttribute(state.get(), "printer-state", IPP_TAG_ENUM), 0) !=
+        IPP_PSTATE_STOPPED) {
+      return queue;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) {
+      throw std::runtime_error("the print spooler did not get the printer \"" + printer +
+                               "\" it found on the network ready in " +
+                               std::to_string(kQueueReadyWait.count()) +
+                               " seconds: " + describe(state, attributes));
+    }
+    std::this_thread::sleep_for(kQueueReadyPoll);
+  }
+}
+
+// The queue that prints on the printer: the printer's own, or for a printer found on the network
+// a temporary one. Throws if the spooler has no such printer.
+std::string queueFor(http_t* connection, const std::string& printer) {
+  if (hasPrinter(connection, printer)) return printer;
+  int count = 0;
+  const DestList dests = listDests(connection, count);
+  cups_dest_t* dest = findNetworkPrinter(dests, count, printer);
+  if (!dest) failNoPrinter(printer);
+  return makeTemporaryQueue(connection, *dest);
+}
+
+// Creates the job on the queue and registers its cancellation on an interrupt, with interrupts
+// held off between the two so that no job is left without it. Returns 0 on failure.
+int createJob(SpoolJob& job, const std::string& documentName) {
+  holdInterrupts([&job, &documentName] {
+    job.id =
+        cupsCreateJob(job.connection.get(), job.queue.c_str(), documentName.c_str(), 0, nullptr);
+    if (job.id == 0) return;
+    job.open = true;
+    job.interruptCleanup = addInterruptCleanup([id = job.id] { cancelJobOnOwnConnection(id); });
+  });
+  return job.id;
 }
 
 }  // namespace
@@ -205,20 +354,14 @@ void cancelUnfinishedSpoolJob(SpoolJob* job) {
 
 std::vector<SpoolPrinter> listSpoolPrinters() {
   Connection connection = connectToSpooler();
-  cups_dest_t* dests = nullptr;
-  const int count = cupsGetDests2(connection.get(), &dests);
-  const std::unique_ptr<cups_dest_t, std::function<void(cups_dest_t*)>> owned(
-      dests, [count](cups_dest_t* list) { cupsFreeDests(count, list); });
-  // A spooler without printers answers "not found".
-  if (count == 0 && lastRequestFailed() && cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND) {
-    throw std::runtime_error("the print spooler cannot list its printers: " + lastErrorText());
-  }
+  int count = 0;
+  const DestList dests = listDests(connection.get(), count);
   const std::string defaultName = defaultPrinterName(connection.get());
   std::vector<SpoolPrinter> printers;
   for (int index = 0; index < count; ++index) {
     // An instance is a set of options for a printer listed before it.
-    if (dests[index].instance) continue;
-    const std::string name = dests[index].name;
+    if (dests.get()[index].instance) continue;
+    const std::string name = dests.get()[index].name;
     printers.push_back(SpoolPrinter{name, name == defaultName});
   }
   return printers;
@@ -226,7 +369,10 @@ std::vector<SpoolPrinter> listSpoolPrinters() {
 
 void requireSpoolPrinter(const std::string& printer) {
   Connection connection = connectToSpooler();
-  if (!hasPrinter(connection.get(), printer)) failNoPrinter(printer);
+  if (hasPrinter(connection.get(), printer)) return;
+  int count = 0;
+  const DestList dests = listDests(connection.get(), count);
+  if (!findNetworkPrinter(dests, count, printer)) failNoPrinter(printer);
 }
 
 std::string defaultSpoolPrinter() {
@@ -241,18 +387,18 @@ SpoolJobHandle startSpoolJob(const std::string& printer, const std::string& docu
 SpoolJobHandle startSpoolJobOfFormat(const std::string& printer, const std::string& documentName,
                                      const char* format) {
   SpoolJobHandle job(new SpoolJob, cancelUnfinishedSpoolJob);
-  job->printer = printer;
+  job->queue = printer;
   job->connection = connectToSpooler();
-  job->id = cupsCreateJob(job->connection.get(), printer.c_str(), documentName.c_str(), 0, nullptr);
-  if (job->id == 0) {
-    // libcups does not tell a missing printer apart from other failures here.
+  if (createJob(*job, documentName) == 0) {
+    // libcups does not tell a missing queue apart from other failures here.
     const std::string text = lastErrorText();
-    if (!hasPrinter(job->connection.get(), printer)) failNoPrinter(printer);
-    throw std::runtime_error("the print spooler did not take a job for the printer \"" + printer +
-                             "\": " + text);
+    job->queue = queueFor(job->connection.get(), printer);
+    if (job->queue == printer || createJob(*job, documentName) == 0) {
+      throw std::runtime_error("the print spooler did not take a job for the printer \"" + printer +
+                               "\": " + (job->queue == printer ? text : lastErrorText()));
+    }
   }
-  job->open = true;
-  if (cupsStartDocument(job->connection.get(), printer.c_str(), job->id, documentName.c_str(),
+  if (cupsStartDocument(job->connection.get(), job->queue.c_str(), job->id, documentName.c_str(),
                         format, 1) != HTTP_STATUS_CONTINUE) {
     failJob(*job, "did not take the document of");
   }
@@ -269,10 +415,16 @@ void writeSpoolJob(SpoolJob& job, const std::string& bytes) {
 }
 
 std::string finishSpoolJob(SpoolJob& job) {
-  if (cupsFinishDocument(job.connection.get(), job.printer.c_str()) >
-      IPP_STATUS_OK_EVENTS_COMPLETE) {
-    failJob(job, "could not finish");
-  }
-  job.open = false;
+  // Handed over together with the removal of its cancellation: an interrupt that comes while the
+  // spooler takes the end of the document waits, and then leaves the job to print.
+  bool finished = false;
+  holdInterrupts([&job, &finished] {
+    finished = cupsFinishDocument(job.connection.get(), job.queue.c_str()) <=
+               IPP_STATUS_OK_EVENTS_COMPLETE;
+    if (!finished) return;
+    job.open = false;
+    forgetInterruptCleanup(job);
+  });
+  if (!finished) failJob(job, "could not finish");
   return waitForJobEnd(job);
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/interrupt.h"
 #include "platform/utf8.h"
 #include "platform/wide_text_win32.h"
 #include "printer/spooler.h"
@@ -19,7 +20,8 @@ struct SpoolJob {
   HANDLE printer = nullptr;
   std::string printerName;
   DWORD id = 0;
-  bool open = false;  // the document is started, and neither ended nor aborted
+  bool open = false;         // the document is started, and neither ended nor aborted
+  int interruptCleanup = 0;  // deletes the job on an interrupt while it is open
 };
 
 namespace {
@@ -49,6 +51,21 @@ HANDLE openPrinter(const std::string& printer) {
 
 std::string jobName(const SpoolJob& job) { return spoolJobName(job.printerName, job.id); }
 
+// Deletes the job through a handle of its own: the console control handler runs on a thread of
+// its own while the job's handle may be in the middle of a write.
+void deleteJobOnOwnHandle(const std::string& printer, DWORD id) {
+  std::wstring name = utf8ToWide(printer);
+  HANDLE handle = nullptr;
+  if (!OpenPrinterW(&name[0], &handle, nullptr)) return;
+  SetJobW(handle, id, 0, nullptr, JOB_CONTROL_DELETE);
+  ClosePrinter(handle);
+}
+
+void forgetInterruptCleanup(SpoolJob& job) {
+  if (job.interruptCleanup != 0) removeInterruptCleanup(job.interruptCleanup);
+  job.interruptCleanup = 0;
+}
+
 // Aborts the job. Its printer handle is then left open: wine's AbortPrinter does nothing and its
 // ClosePrinter prints what was spooled, while Windows drops the handle when the process ends.
 void abortJob(SpoolJob& job) {
@@ -59,6 +76,7 @@ void abortJob(SpoolJob& job) {
   }
   job.open = false;
   job.printer = nullptr;
+  forgetInterruptCleanup(job);
 }
 
 // Aborts the job and throws the error with what failed.
@@ -123,13 +141,22 @@ SpoolJobHandle startSpoolJob(const std::string& printer, const std::string& docu
   DOC_INFO_1W info = {};
   info.pDocName = &document[0];
   info.pDatatype = &datatype[0];
-  job->id = StartDocPrinterW(job->printer, 1, reinterpret_cast<BYTE*>(&info));
+  // The job and its deletion on an interrupt start together.
+  DWORD error = ERROR_SUCCESS;
+  holdInterrupts([&job, &info, &error] {
+    job->id = StartDocPrinterW(job->printer, 1, reinterpret_cast<BYTE*>(&info));
+    if (job->id == 0) {
+      error = GetLastError();
+      return;
+    }
+    job->open = true;
+    job->interruptCleanup = addInterruptCleanup(
+        [name = job->printerName, id = job->id] { deleteJobOnOwnHandle(name, id); });
+  });
   if (job->id == 0) {
-    const DWORD error = GetLastError();
     abortJob(*job);
     failSpooler("the print spooler did not take a job for the printer \"" + printer + "\"", error);
   }
-  job->open = true;
   if (!StartPagePrinter(job->printer)) failJob(*job, "did not start the page of");
   return job;
 }
@@ -153,9 +180,18 @@ void writeSpoolJob(SpoolJob& job, const std::string& bytes) {
 
 std::string finishSpoolJob(SpoolJob& job) {
   if (!EndPagePrinter(job.printer)) failJob(job, "could not finish");
-  if (!EndDocPrinter(job.printer)) failJob(job, "could not finish");
-  job.open = false;
-  ClosePrinter(job.printer);
-  job.printer = nullptr;
+  // Handed over together with the removal of its deletion: an interrupt that comes meanwhile
+  // waits, and then leaves the job to print. The handle is closed then too, since wine's spooler
+  // prints a job only once its handle is closed.
+  bool ended = false;
+  holdInterrupts([&job, &ended] {
+    ended = EndDocPrinter(job.printer) != 0;
+    if (!ended) return;
+    job.open = false;
+    forgetInterruptCleanup(job);
+    ClosePrinter(job.printer);
+    job.printer = nullptr;
+  });
+  if (!ended) failJob(job, "could not finish");
   return std::string();
 }

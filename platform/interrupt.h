@@ -1,0 +1,37 @@
+#ifndef TIMETABLE_PLATFORM_INTERRUPT_H_
+#define TIMETABLE_PLATFORM_INTERRUPT_H_
+
+#include <functional>
+
+// What an interrupt of the run undoes before the program ends: Ctrl+C or a request to terminate
+// (SIGINT, SIGTERM, SIGHUP; on Windows the console's control events) cancels a print job still
+// open and removes a file not yet put in place, so that nothing half made is left behind.
+//
+// The interrupt is taken on a thread of its own, never inside a signal handler, so a cleanup may
+// call any library. The interrupted thread goes on meanwhile: a cleanup touches only what that
+// thread does not use, or what it uses within holdInterrupts.
+
+// Takes the interrupts over. Called first in main, before any other thread starts, so that every
+// thread leaves them to the interrupt thread. From then on an interrupt runs the cleanups
+// registered at that moment, newest first, and ends the program with status 128 + the signal's
+// number (130 for Ctrl+C; 130 on Windows). Interrupts that were ignored when the program
+// started (as for a background job of a shell) stay ignored.
+void startInterruptHandling();
+
+// Registers a cleanup; returns its number, never 0, for removeInterruptCleanup.
+int addInterruptCleanup(std::function<void()> cleanup);
+
+// Removes the cleanup: the work it would undo is finished or already undone.
+void removeInterruptCleanup(int id);
+
+// Runs the step with interrupts held off: an interrupt that arrives meanwhile waits for the step
+// to end, and one taken before it keeps the step from ever starting. For a step that a cleanup
+// must not overlap, and for the step that finishes what a cleanup would undo together with the
+// removal of that cleanup. Steps may nest.
+void holdInterrupts(const std::function<void()>& step);
+
+// For the platform's interrupt thread: holds interrupts off for good, so that no step starts
+// any more, and runs the cleanups.
+void runInterruptCleanups();
+
+#endif  // TIMETABLE_PLATFORM_INTERRUPT_H_
