@@ -53,6 +53,13 @@ def timetable(*stops, number=777):
             "stopPoints": list(stops)}
 
 
+def pdf_pages_and_text(path):
+    """A PDF's page count as pdfinfo tells it, and its text as pdftotext lays it out."""
+    info = subprocess.run(["pdfinfo", path], capture_output=True, text=True)
+    text = subprocess.run(["pdftotext", "-layout", path, "-"], capture_output=True, text=True)
+    return re.search(r"Pages:\s+\d+", info.stdout).group(0), text.stdout
+
+
 def printed_lines(data):
     """The printer file as the lines that reach paper: decoded, without ESC/P switches."""
     text = data.decode("cp852")
@@ -247,6 +254,7 @@ class Faults(EndToEnd):
         run = self.run_program(EXPRESS[1])
         reason = "Permission denied" if harness.RUNNER else "Is a directory"
         self.assertError(run, "cannot open the printer LPT1: " + reason,
+                         "without a dot-matrix printer on LPT1, print with --drawn or see --help",
                          stdout=DIALOGUE_HEAD + "14\n")
 
     def test_printer_write_error(self):
@@ -361,10 +369,7 @@ class Output(EndToEnd):
         self.assertEqual(run.returncode, 0, run.stderr)
 
     def pdf_text(self, name):
-        info = subprocess.run(["pdfinfo", self.path(name)], capture_output=True, text=True)
-        text = subprocess.run(["pdftotext", "-layout", self.path(name), "-"],
-                              capture_output=True, text=True)
-        return re.search(r"Pages:\s+\d+", info.stdout).group(0), text.stdout
+        return pdf_pages_and_text(self.path(name))
 
     def test_bytes_file_is_the_printer_stream_and_lpt1_is_not_touched(self):
         # A name with Polish letters reaches the file system whole, on Windows too.
@@ -408,6 +413,47 @@ class Output(EndToEnd):
             self.preview(golden, self.path("expected-" + name))
         self.assertEqual(self.pdf_text("form.pdf"), self.pdf_text("expected-form.pdf"))
         self.assertSamePixels(self.path("form.png"), self.path("expected-form.png"))
+
+    def run_with_viewer(self, *args, viewer=True):
+        """A run whose desktop viewer is a stand-in xdg-open that records the file it opens;
+        without viewer, there is no xdg-open at all. The temporary folder is the run's."""
+        tools = self.path("tools")
+        os.mkdir(tools)
+        for tool in ("sh", "cat"):  # What the stand-in itself needs.
+            os.symlink(shutil.which(tool), os.path.join(tools, tool))
+        if viewer:
+            with open(os.path.join(tools, "xdg-open"), "w") as script:
+                script.write('#!/bin/sh\necho "$1" >> "%s"\n' % self.path("viewed"))
+            os.chmod(os.path.join(tools, "xdg-open"), 0o755)
+        env = dict(os.environ, PATH=tools, TMPDIR=self.path("tmp"))
+        os.mkdir(self.path("tmp"))
+        return self.run_program(EXPRESS[1], args=args, env=env)
+
+    def viewed(self):
+        with open(self.path("viewed")) as record:
+            return record.read().splitlines()
+
+    def test_view_opens_the_drawn_form_once_it_is_written(self):
+        if harness.RUNNER:
+            self.skipTest("the desktop's viewer is started through Windows' shell")
+        run = self.run_with_viewer("--view")
+        self.assertEqual((run.returncode, run.stderr), (0, SAMPLE_STDERR["5410"]))
+        [viewed] = self.viewed()
+        self.assertRegex(viewed, r"\A%s/timetable-5410-\d{8}-\d{6}\.pdf\Z" % re.escape(
+            self.path("tmp")))
+        os.remove(self.path("viewed"))
+        run = self.run_program(EXPRESS[1], args=["-o", "form.pdf"])
+        self.assertEqual(pdf_pages_and_text(viewed), self.pdf_text("form.pdf"))
+
+    def test_a_form_that_cannot_be_shown_is_named_in_a_notice(self):
+        if harness.RUNNER:
+            self.skipTest("the desktop's viewer is started through Windows' shell")
+        run = self.run_with_viewer("-o", "form.pdf", "--view", viewer=False)
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertRegex(run.stderr.replace(SAMPLE_STDERR["5410"], ""),
+                         r"\Anotice: the form is in form.pdf, which could not be shown: "
+                         r"xdg-open cannot be started: [^\n]+\n\Z")
+        self.assertTrue(os.path.exists(self.path("form.pdf")))
 
     def test_a_run_that_fails_leaves_an_earlier_file_as_it_was(self):
         names = ["form.pdf", "form.prn"]
@@ -472,6 +518,40 @@ class Spooler(EndToEnd):
                 with open(os.path.join(harness.GOLDEN, number + ".prn"), "rb") as golden:
                     self.assertEqual(self.spooler.wait_for_output(), golden.read())
         self.assertNothingPrinted(run)
+
+    def add_office_queue(self):
+        """An office printer: a queue with a driver, here one that takes PDF as it is."""
+        output = os.path.join(self.folder, "office.out")
+        self.spooler.add_queue("office", output, ppd=private_cupsd.PDF_PRINTER_PPD)
+        self.addCleanup(self.spooler.run, "lpadmin", "-x", "office")
+        return output
+
+    def test_drawn_pages_are_one_pdf_job_on_the_named_or_the_default_printer(self):
+        if harness.RUNNER:
+            self.skipTest("Windows prints drawn pages through GDI, tested on its own")
+        output = self.add_office_queue()
+        run = self.run_program(EXPRESS[1], args=["-o", "form.pdf"])
+        expected = pdf_pages_and_text(os.path.join(self.folder, "form.pdf"))
+        for args in (["--drawn", "--printer", "office"], ["--drawn"]):
+            with self.subTest(args=args):
+                if args == ["--drawn"]:
+                    self.spooler.run("lpadmin", "-d", "office")
+                self.spooler.remove_output(output)
+                run = self.run_program(EXPRESS[1], args=args, env=self.spooler.env())
+                self.assertEqual(run.returncode, 0, run.stderr + self.spooler.log()[-2000:])
+                self.assertEqual(run.stderr, SAMPLE_STDERR["5410"])
+                printed = self.spooler.wait_for_output(path=output)
+                self.assertTrue(printed.startswith(b"%PDF-"), printed[:20])
+                with open(os.path.join(self.folder, "job.pdf"), "wb") as job:
+                    job.write(printed)
+                self.assertEqual(pdf_pages_and_text(job.name), expected)
+
+    def test_drawn_without_a_default_printer_fails_before_any_request(self):
+        spooler = private_cupsd.start(os.path.join(self.folder, "cups"))
+        self.addCleanup(spooler.stop)
+        run = self.run_program(EXPRESS[1], args=["--drawn"], env=spooler.env())
+        self.assertError(run, "no default printer", "--printer", stdout="")
+        self.assertEqual(self.new_requests(), [])
 
     def test_printers_are_listed_and_an_unknown_one_fails_before_any_request(self):
         self.spooler.run("lpadmin", "-d", "dotmatrix")

@@ -57,6 +57,38 @@ exit 0
 """
 
 
+# The driver of a printer that reads PDF itself, as many office printers do: the daemon, which
+# has no filters of its own, hands a PDF job to the backend as it is.
+PDF_PRINTER_PPD = """*PPD-Adobe: "4.3"
+*FormatVersion: "4.3"
+*FileVersion: "1.0"
+*LanguageVersion: English
+*LanguageEncoding: ISOLatin1
+*PCFileName: "OFFICE.PPD"
+*Manufacturer: "Timetable"
+*Product: "(Office printer)"
+*ModelName: "Office printer"
+*ShortNickName: "Office printer"
+*NickName: "Office printer"
+*PSVersion: "(3010.000) 0"
+*LanguageLevel: "3"
+*ColorDevice: False
+*DefaultColorSpace: Gray
+*FileSystem: False
+*Throughput: "1"
+*cupsFilter2: "application/pdf application/vnd.cups-pdf 0 -"
+*OpenUI *PageSize/Page Size: PickOne
+*OrderDependency: 10 AnySetup *PageSize
+*DefaultPageSize: A4
+*PageSize A4/A4: "<</PageSize[595 842]>>setpagedevice"
+*CloseUI: *PageSize
+*DefaultImageableArea: A4
+*ImageableArea A4/A4: "18 18 577 824"
+*DefaultPaperDimension: A4
+*PaperDimension A4/A4: "595 842"
+"""
+
+
 def _free_port():
     with socket.socket(socket.AF_INET, socket.SOCK_STREAM) as probe:
         probe.bind(("127.0.0.1", 0))
@@ -115,15 +147,20 @@ class Spooler:
             raise RuntimeError("%s failed: %s" % (" ".join(command), output.strip()))
         return output
 
-    def add_queue(self, name, output, error_policy="abort-job", print_seconds=0):
-        """Adds a raw queue printing to the file output, each job taking print_seconds; a job
-        that its backend fails is aborted (with the default error policy), not held with the
-        queue stopped."""
+    def add_queue(self, name, output, error_policy="abort-job", print_seconds=0, ppd=None):
+        """Adds a queue printing to the file output, each job taking print_seconds; a job that
+        its backend fails is aborted (with the default error policy), not held with the queue
+        stopped. Without ppd the queue is raw; with the text of a PPD it has that driver."""
         device = "tofile:" + os.path.abspath(output)
         if print_seconds:
             device += "?sleep=%d" % print_seconds
+        driver = []
+        if ppd:
+            path = os.path.join(self.folder, name + ".ppd")
+            _write(path, ppd)
+            driver = ["-P", path]
         self.run("lpadmin", "-p", name, "-E", "-v", device,
-                 "-o", "printer-error-policy=" + error_policy)
+                 "-o", "printer-error-policy=" + error_policy, *driver)
         # Programs that let libcups choose the format (such as wine's spooler) send raw data.
         self.run("lpoptions", "-p", name, "-o", "raw")
 
