@@ -158,6 +158,16 @@ class Preview(unittest.TestCase):
         self.assertIn(b"use .pdf, .png or .svg", run.stderr)
         self.assertEqual(self.preview().returncode, 2)
 
+    def test_usage_errors_name_the_word_at_fault(self):
+        printer_file = os.path.join(GOLDEN, "5410.prn")
+        for args, named in (((printer_file, "-o", ""), b"the option -o needs a file name"),
+                            (("-hx", printer_file), b"unknown option -x")):
+            with self.subTest(args=args):
+                run = self.preview(*args)
+                self.assertEqual(run.returncode, 2)
+                self.assertEqual(run.stderr, b"error: " + named +
+                                 b" (timetable-preview --help shows the usage)\n")
+
 
 if __name__ == "__main__":
     PREVIEW = os.path.abspath(sys.argv.pop(1))
