@@ -6,6 +6,7 @@ LPT1 there.
 
 import json
 import os
+import pwd
 import resource
 import shutil
 import signal
@@ -127,7 +128,9 @@ class EndToEnd(unittest.TestCase):
         self.log_start = len(request_log())
 
     def run_program(self, typed, timeout=90, program=None, args=(), file_size_limit=None,
-                    env=None):
+                    env=None, user=None):
+        """Runs the program in the test's folder; user names another user to run it as, which
+        needs root."""
         if RUNNER:
             point_wine_printer_at(os.path.join(self.folder, "LPT1"))
 
@@ -137,9 +140,13 @@ class EndToEnd(unittest.TestCase):
             resource.setrlimit(resource.RLIMIT_FSIZE, (file_size_limit, file_size_limit))
 
         started = time.time()
+        as_user = {}
+        if user:
+            as_user = dict(user=user, group=pwd.getpwnam(user).pw_gid, extra_groups=[])
         process = subprocess.run(RUNNER + [program or PROGRAM, *args], input=typed.encode("utf-8"),
                                  cwd=self.folder, capture_output=True, timeout=timeout, env=env,
-                                 preexec_fn=limit_file_size if file_size_limit else None)
+                                 preexec_fn=limit_file_size if file_size_limit else None,
+                                 **as_user)
         stdout, stderr = process.stdout.decode("utf-8"), process.stderr.decode("utf-8")
         if RUNNER:  # A Windows program ends its console lines in CR LF.
             stdout, stderr = stdout.replace("\r\n", "\n"), stderr.replace("\r\n", "\n")
