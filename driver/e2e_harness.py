@@ -7,6 +7,7 @@ LPT1 there.
 import fcntl
 import json
 import os
+import pwd
 import resource
 import shutil
 import signal
@@ -141,7 +142,9 @@ class EndToEnd(unittest.TestCase):
         self.log_start = len(request_log())
 
     def run_program(self, typed, timeout=90, program=None, args=(), file_size_limit=None,
-                    env=None, measure_memory=False):
+                    env=None, measure_memory=False, user=None):
+        """Runs the program in the test's folder; user names another user to run it as, which
+        needs root."""
         if RUNNER:
             point_wine_printer_at(os.path.join(self.folder, "LPT1"))
 
@@ -154,6 +157,8 @@ class EndToEnd(unittest.TestCase):
         command = RUNNER + [program or PROGRAM, *args]
         options = dict(cwd=self.folder, env=env,
                        preexec_fn=limit_file_size if file_size_limit else None)
+        if user:
+            options.update(user=user, group=pwd.getpwnam(user).pw_gid, extra_groups=[])
         peak_memory = None
         if measure_memory:
             returncode, stdout, stderr, peak_memory = run_measuring_memory(

@@ -350,11 +350,39 @@ class CommandLine(EndToEnd):
                          sorted(["cacert.pem"] + (["LPT1"] if harness.RUNNER else [])))
 
     def test_an_output_folder_that_cannot_be_written_fails_before_any_prompt(self):
-        for name in ("missing/form.pdf", "missing/form.prn", "."):
+        names = ["missing/form.pdf", "missing/form.prn", "."]
+        if harness.RUNNER:  # A path in the \\?\ form is a file too, not a device.
+            names.append("\\\\?\\Z:" + self.folder.replace("/", "\\") + "\\missing\\form.prn")
+        for name in names:
             with self.subTest(output=name):
                 run = self.run_program(EXPRESS[1], args=["-o", name])
                 self.assertError(run, "cannot write " + name, stdout="")
                 self.assertEqual(self.new_requests(), [])
+
+    def test_a_file_that_cannot_be_replaced_fails_before_any_prompt(self):
+        shared = os.path.join(self.folder, "shared")
+        os.mkdir(shared)
+        target = os.path.join(shared, "form.prn")
+        with open(target, "wb") as f:
+            f.write(b"earlier form")
+        if harness.RUNNER:
+            os.chmod(target, 0o444)  # Wine shows a file no one may write as read-only.
+            run = self.run_program(EXPRESS[1], args=["-o", "shared/form.prn"])
+            reason = "it is read-only"
+        else:
+            # Another user's file in a folder where only owners may replace their files, as in
+            # /tmp, for a user other than root, who may replace anything.
+            if os.geteuid() != 0:
+                self.skipTest("running as another user needs root")
+            os.chmod(shared, 0o1777)
+            for folder in (harness.WORK, self.folder):
+                os.chmod(folder, 0o711)
+            run = self.run_program(EXPRESS[1], args=["-o", "shared/form.prn"], user="nobody")
+            reason = "another user owns it"
+        self.assertError(run, "cannot write shared/form.prn: ", reason, stdout="")
+        self.assertEqual(self.new_requests(), [])
+        with open(target, "rb") as f:
+            self.assertEqual(f.read(), b"earlier form")
 
 
 class Output(EndToEnd):
@@ -386,6 +414,27 @@ class Output(EndToEnd):
                 self.assertEqual(sorted(os.listdir(self.folder)),
                                  sorted(["cacert.pem", name] + (["LPT1"] if harness.RUNNER else [])))
                 os.remove(self.path(name))
+
+    def test_a_name_near_the_length_limit(self):
+        # The temporary file beside it has a longer name. Linux: a name of 250 bytes, where a
+        # name may have 255. Windows: a path of 255 characters, where a path may have 259
+        # unless it is given in the \\?\ form.
+        if harness.RUNNER:
+            prefix = "Z:" + self.folder.replace("/", "\\") + "\\"
+            folder = "x" * (255 - len(prefix) - len("\\form.prn"))
+            os.mkdir(self.path(folder))
+            name = folder + "\\form.prn"
+            self.assertEqual(len(prefix + name), 255)
+        else:
+            name = "Łódź" * 35 + "x.prn"
+            self.assertEqual(len(name.encode("utf-8")), 250)
+        run = self.run_program(EXPRESS[1], args=["-o", name])
+        self.assertEqual(run.returncode, 0, run.stderr)
+        path = self.path(name.replace("\\", "/"))
+        with open(path, "rb") as f, open(os.path.join(harness.GOLDEN, "5410.prn"), "rb") as golden:
+            self.assertEqual(f.read(), golden.read())
+        left = [entry for entry in os.listdir(os.path.dirname(path)) if entry.startswith(".")]
+        self.assertEqual(left, [], "the temporary file is left")
 
     def test_pdf_and_png_show_what_the_preview_shows(self):
         if not harness.PREVIEW:

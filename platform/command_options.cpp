@@ -11,6 +11,20 @@ std::string offendingWord(char* const* argv, int option) {
 
 bool isLongOption(const std::string& word) { return word.compare(0, 2, "--") == 0; }
 
+// The usage error of what getopt_long returned as ':' (an argument missing) or '?' (an unknown
+// option, or an argument given to a long option that takes none). mingw's getopt_long returns
+// ':' for the last as well, so a long option with "=" is told by its word.
+std::string usageErrorAt(char* const* argv, int option) {
+  const std::string word = offendingWord(argv, optopt);
+  const size_t equals = word.find('=');
+  const bool known = option == ':' || optopt != 0;
+  if (known && isLongOption(word) && equals != std::string::npos) {
+    return "the option " + word.substr(0, equals) + " takes no argument";
+  }
+  if (option == ':') return "the option " + word + " needs an argument";
+  return "unknown option " + word;
+}
+
 }  // namespace
 
 std::string readCommandOptions(const std::vector<std::string>& arguments, const char* shortOptions,
@@ -31,14 +45,7 @@ std::string readCommandOptions(const std::vector<std::string>& arguments, const 
   opterr = 0;  // Errors are reported by the caller, in the program's own words.
   int option;
   while ((option = getopt_long(argc, args, optionLetters.c_str(), longOptions, nullptr)) != -1) {
-    if (option == ':') return "the option " + offendingWord(args, optopt) + " needs an argument";
-    if (option == '?') {
-      const std::string word = offendingWord(args, optopt);
-      if (optopt != 0 && isLongOption(word)) {
-        return "the option " + word.substr(0, word.find('=')) + " takes no argument";
-      }
-      return "unknown option " + word;
-    }
+    if (option == ':' || option == '?') return usageErrorAt(args, option);
     const std::string error = take(option, optarg ? optarg : "");
     if (!error.empty()) return error;
   }

@@ -25,8 +25,19 @@ std::FILE* openFileForReading(const std::string& path);
 bool sizeOfOpenFile(std::FILE* file, std::uint64_t& size);
 
 // Creates a new, empty file of its own name in the folder of path, open for writing bytes, and
-// sets createdPath to its path.
+// sets createdPath to its path. Its name begins with temporaryNameStart of the file's name.
 std::FILE* createFileBeside(const std::string& path, std::string& createdPath, std::string& reason);
+
+// The start of the name of a file created beside the file called name: a dot, which keeps it out
+// of a listing on Linux, and name, cut at a character boundary to at most 200 bytes so that the few
+// characters each platform adds to make it unique never push the name over the system's 255.
+std::string temporaryNameStart(const std::string& name);
+
+// Whether a file created beside path may later take its place; true when nothing is there. It
+// looks for what would make replaceFile fail although the folder can be written, without
+// touching the file: on Linux another user's file in a folder where only owners may remove
+// their files, on Windows a read-only file or one another program holds open.
+bool mayReplaceFile(const std::string& path, std::string& reason);
 
 // Puts the file at from in the place of the file at to, replacing any file there in one step.
 bool replaceFile(const std::string& from, const std::string& to, std::string& reason);

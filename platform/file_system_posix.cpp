@@ -1,13 +1,34 @@
 #include <fcntl.h>
+#include <linux/capability.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "platform/file_system.h"
+
+namespace {
+
+std::string folderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// CAP_FOWNER lets a process act as the owner of any file, root's usual way past the rule of
+// folders such as /tmp. Where the capability cannot be asked for, root is taken to have it.
+bool actsAsAnyOwner() {
+  __user_cap_header_struct header = {_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
+  if (syscall(SYS_capget, &header, data) != 0) return geteuid() == 0;
+  return (data[CAP_FOWNER / 32].effective & (1u << (CAP_FOWNER % 32))) != 0;
+}
+
+}  // namespace
 
 bool isDeviceOrPipe(const std::string& path) {
   struct stat status;
@@ -35,10 +56,8 @@ bool sizeOfOpenFile(std::FILE* file, std::uint64_t& size) {
 
 std::FILE* createFileBeside(const std::string& path, std::string& createdPath,
                             std::string& reason) {
-  const size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::string pattern = folder + "." + name + ".XXXXXX";
+  const std::string folder = folderOf(path);
+  std::string pattern = folder + temporaryNameStart(path.substr(folder.size())) + ".XXXXXX";
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
   const int descriptor = mkstemp(buffer.data());
@@ -59,6 +78,30 @@ std::FILE* createFileBeside(const std::string& path, std::string& createdPath,
     std::remove(createdPath.c_str());
   }
   return file;
+}
+
+bool mayReplaceFile(const std::string& path, std::string& reason) {
+  // The entry itself is replaced, a symbolic link too, so its own owner and flags count.
+  struct statx target;
+  if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_UID, &target) != 0) return true;
+  const uint64_t fixed = STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND;
+  if ((target.stx_attributes & target.stx_attributes_mask & fixed) != 0) {
+    reason = std::string(std::strerror(EPERM)) + ": it is marked immutable or append-only";
+    return false;
+  }
+  // In a folder with the sticky bit, such as /tmp, only the owner of a file or of the folder
+  // may remove or replace the file, though anyone may write the folder.
+  const std::string folder = folderOf(path);
+  struct stat folderStatus;
+  if (stat(folder.empty() ? "." : folder.c_str(), &folderStatus) != 0) return true;
+  const uid_t user = geteuid();
+  if ((folderStatus.st_mode & S_ISVTX) != 0 && target.stx_uid != user &&
+      folderStatus.st_uid != user && !actsAsAnyOwner()) {
+    reason = std::string(std::strerror(EPERM)) +
+             ": another user owns it, in a folder where only a file's owner may replace it";
+    return false;
+  }
+  return true;
 }
 
 bool replaceFile(const std::string& from, const std::string& to, std::string& reason) {

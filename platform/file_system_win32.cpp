@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "platform/file_system.h"
@@ -15,7 +16,26 @@
 
 namespace {
 
-std::wstring widePath(const std::string& path) { return wideFromCodePage(path, CP_UTF8); }
+bool startsWith(const std::wstring& text, const wchar_t* start) {
+  return text.compare(0, std::wcslen(start), start) == 0;
+}
+
+// The path as the wide-character calls take it. One whose full form reaches MAX_PATH gets the
+// \\?\ form, which has no such limit, so that a temporary name a few characters longer than
+// its file works wherever the file does. Shorter paths go as given and mean what they always did.
+std::wstring widePath(const std::string& path) {
+  const std::wstring wide = wideFromCodePage(path, CP_UTF8);
+  if (startsWith(wide, L"\\\\?\\") || startsWith(wide, L"\\\\.\\")) return wide;
+  const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (size <= MAX_PATH) return wide;  // The size counts the terminating null.
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(wide.c_str(), size, &full[0], nullptr);
+  if (length == 0 || length >= size) return wide;
+  full.resize(length);
+  if (startsWith(full, L"\\\\?\\") || startsWith(full, L"\\\\.\\")) return full;
+  if (startsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
 
 bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -36,14 +56,10 @@ bool isDosDeviceName(std::string name) {
          name[3] >= '1' && name[3] <= '9';
 }
 
-// \\server\printer: a shared printer. A file on a share needs a third part,
-// \\server\share\file.
-bool isSharedPrinterPath(const std::string& path) {
-  if (path.size() < 3 || !isSeparator(path[0]) || !isSeparator(path[1])) return false;
-  if (path[2] == '.' || path[2] == '?') return true;  // \\.\name and \\?\ device paths.
+int countParts(const std::string& path, size_t start) {
   int parts = 0;
   bool inPart = false;
-  for (size_t i = 2; i < path.size(); ++i) {
+  for (size_t i = start; i < path.size(); ++i) {
     if (isSeparator(path[i])) {
       inPart = false;
     } else if (!inPart) {
@@ -51,12 +67,30 @@ bool isSharedPrinterPath(const std::string& path) {
       ++parts;
     }
   }
-  return parts == 2;
+  return parts;
+}
+
+// \\server\printer: a shared printer. A file on a share needs a third part,
+// \\server\share\file.
+bool isSharedPrinterPath(const std::string& path) {
+  if (path.size() < 3 || !isSeparator(path[0]) || !isSeparator(path[1])) return false;
+  if (path[2] == '.') return true;  // \\.\name: a device, such as \\.\LPT1 or a pipe.
+  return countParts(path, 2) == 2;
+}
+
+// \\?\ paths go to the system unchanged, device names in them included, so \\?\C:\forms\LPT1
+// is a file. What they name is a device only when it is one name alone, as in \\?\LPT1, or a
+// shared printer, as in \\?\UNC\server\printer.
+bool isUnchangedDevicePath(const std::string& path) {
+  const std::string unc = "\\\\?\\UNC\\";
+  if (upperAscii(path.substr(0, unc.size())) == unc) return countParts(path, unc.size()) == 2;
+  return countParts(path, 4) == 1;
 }
 
 }  // namespace
 
 bool isDeviceOrPipe(const std::string& path) {
+  if (path.compare(0, 4, "\\\\?\\") == 0) return isUnchangedDevicePath(path);
   size_t start = path.size();
   while (start > 0 && !isSeparator(path[start - 1])) --start;
   return isDosDeviceName(path.substr(start)) || isSharedPrinterPath(path);
@@ -88,7 +122,7 @@ std::FILE* createFileBeside(const std::string& path, std::string& createdPath,
                             std::string& reason) {
   size_t start = path.size();
   while (start > 0 && !isSeparator(path[start - 1])) --start;
-  const std::string stem = path.substr(0, start) + "." + path.substr(start) + "." +
+  const std::string stem = path.substr(0, start) + temporaryNameStart(path.substr(start)) + "." +
                            std::to_string(GetCurrentProcessId());
   for (int attempt = 0; attempt < 100; ++attempt) {
     createdPath = stem + "-" + std::to_string(attempt);
@@ -111,6 +145,36 @@ std::FILE* createFileBeside(const std::string& path, std::string& createdPath,
   }
   reason = std::strerror(EEXIST);
   return nullptr;
+}
+
+bool mayReplaceFile(const std::string& path, std::string& reason) {
+  const std::wstring wide = widePath(path);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
+    reason = systemMessage(error);
+    return false;
+  }
+  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    reason = "it is read-only";
+    return false;
+  }
+  // A replace deletes the old file. Opening it for that, while letting others read, write and
+  // delete, fails with a sharing violation when another program holds it without letting it be
+  // deleted, as a viewer showing it may.
+  const HANDLE file =
+      CreateFileW(wide.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    reason = error == ERROR_SHARING_VIOLATION
+                 ? "another program has it open: " + systemMessage(error)
+                 : systemMessage(error);
+    return false;
+  }
+  CloseHandle(file);
+  return true;
 }
 
 bool replaceFile(const std::string& from, const std::string& to, std::string& reason) {

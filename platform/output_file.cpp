@@ -83,4 +83,8 @@ void writeFileWhole(const std::string& path, const std::string& contents) {
   finishPendingFile(std::move(pending));
 }
 
-void requireWritableFile(const std::string& path) { startPendingFile(path); }
+void requireWritableFile(const std::string& path) {
+  startPendingFile(path);
+  std::string reason;
+  if (!mayReplaceFile(path, reason)) failFile(path, reason);
+}

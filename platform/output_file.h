@@ -32,8 +32,8 @@ void finishPendingFile(PendingFileHandle pending);
 // Writes the whole contents to path through a pending file.
 void writeFileWhole(const std::string& path, const std::string& contents);
 
-// Throws as startPendingFile does when a file at path could not be written; leaves nothing
-// behind.
+// Throws as startPendingFile does when a file at path could not be written, or an existing file
+// there could not be replaced; leaves nothing behind.
 void requireWritableFile(const std::string& path);
 
 #endif  // TIMETABLE_PLATFORM_OUTPUT_FILE_H_
