@@ -500,7 +500,7 @@ def shell_link(path):
         data = f.read()
     assert data[:4] == b"\x4c\0\0\0", path + " is no shell link"
     flags, = struct.unpack_from("<I", data, 20)
-    at, link = 0x4C, {"target": None, "arguments": ""}
+    at, link = 0x4C, {"target": None, "working folder": "", "arguments": ""}
     if flags & 0x1:  # an item ID list of the target, which the link info repeats as a path
         at += 2 + struct.unpack_from("<H", data, at)[0]
     if flags & 0x2:  # the link info
@@ -527,16 +527,18 @@ def release_program_facts(path):
     pe, = struct.unpack_from("<I", data, 0x3C)
     assert data[pe:pe + 4] == b"PE\0\0", path + " is no Windows program"
     symbol_table, = struct.unpack_from("<I", data, pe + 12)
-    info = data.index("VS_VERSION_INFO\0".encode("utf-16-le"))
-    fixed = data.index(b"\xbd\x04\xef\xfe", info)  # VS_FIXEDFILEINFO's signature
-    most, least = struct.unpack_from("<II", data, fixed + 8)
-    product = re.search("ProductName\0".encode("utf-16-le") + b"(?:\0\0)?((?:[^\0]\0)*)\0\0",
-                        data[info:])
+    facts = {"stripped": symbol_table == 0, "version": None, "product": None}
+    info = data.find("VS_VERSION_INFO\0".encode("utf-16-le"))
+    if info >= 0:
+        fixed = data.index(b"\xbd\x04\xef\xfe", info)  # VS_FIXEDFILEINFO's signature
+        most, least = struct.unpack_from("<II", data, fixed + 8)
+        facts["version"] = (most >> 16, most & 0xFFFF, least >> 16)
+        product = re.search("ProductName\0".encode("utf-16-le") +
+                            b"(?:\0\0)?((?:[^\0]\0)*)\0\0", data[info:])
+        facts["product"] = product.group(1).decode("utf-16-le") if product else None
     manifest = re.search(rb"<assembly.*?</assembly>", data, re.S)
-    return {"stripped": symbol_table == 0,
-            "version": (most >> 16, most & 0xFFFF, least >> 16),
-            "product": product.group(1).decode("utf-16-le") if product else None,
-            "manifest": manifest.group(0).decode("utf-8") if manifest else ""}
+    facts["manifest"] = manifest.group(0).decode("utf-8") if manifest else ""
+    return facts
 
 
 class WindowsInstaller(EndToEnd):
