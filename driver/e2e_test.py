@@ -592,10 +592,11 @@ class WindowsInstaller(EndToEnd):
                 if product.get("DisplayName") == "timetable-print"]
 
     def leftovers(self):
+        """Whatever on the prefix's drive C: is named after the program."""
         return sorted(os.path.join(folder, name) for folder, folders, files in os.walk(self.drive)
                       for name in folders + files if "timetable" in name.lower())
 
-    def test_installs_starts_from_the_start_menu_upgrades_and_uninstalls(self):
+    def test_installs_with_start_menu_shortcuts_upgrades_and_uninstalls(self):
         version = tuple(int(part) for part in re.search(
             r"timetable-print-(\d+)\.(\d+)\.(\d+)-win64\.msi$", harness.INSTALLER).groups())
         with zipfile.ZipFile(harness.PACKAGE) as package:
@@ -646,6 +647,8 @@ class WindowsInstaller(EndToEnd):
             "Timetable form on LPT1.lnk": (program, "", self.INSTALLED),
             "Timetable form on screen.lnk": (program, "--view", self.INSTALLED)})
 
+        # The shipped cacert.pem does not vouch for the local service: the installed program runs
+        # in the run's folder, which holds the service's.
         run = self.run_program(EXPRESS[1], program=os.path.join(installed, "timetable-print.exe"))
         self.assertEqual(run.returncode, 0, run.stderr)
         with open(os.path.join(harness.GOLDEN, "5410.prn"), "rb") as f:
