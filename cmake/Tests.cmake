@@ -86,6 +86,15 @@ if(TIMETABLE_PACKAGE_ZIP)
             --program $<TARGET_FILE:timetable-print> --package ${TIMETABLE_PACKAGE_ZIP}
             WindowsPackage)
   set_tests_properties(e2e.WindowsPackage PROPERTIES RESOURCE_LOCK port9640 TIMEOUT 300)
+  # The installer lies beside the zip, named with the project's version. Its test makes a wine
+  # prefix of its own.
+  get_filename_component(package_folder ${TIMETABLE_PACKAGE_ZIP} DIRECTORY)
+  add_test(NAME e2e.WindowsInstaller
+    COMMAND ${Python3_EXECUTABLE} ${E2E_SCRIPT} ${E2E_RUNNER}
+            --program $<TARGET_FILE:timetable-print> --package ${TIMETABLE_PACKAGE_ZIP}
+            --installer ${package_folder}/timetable-print-${PROJECT_VERSION}-win64.msi
+            WindowsInstaller)
+  set_tests_properties(e2e.WindowsInstaller PROPERTIES RESOURCE_LOCK port9640 TIMEOUT 600)
 endif()
 
 find_package(benchmark QUIET)

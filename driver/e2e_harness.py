@@ -32,6 +32,7 @@ GOLDEN = os.path.join(HERE, "golden")
 PROGRAM = None
 RUNNER = []  # A command that runs the program, such as wine for the Windows build.
 PACKAGE = None  # The Windows release zip, for the check of its contents.
+INSTALLER = None  # The Windows installer (MSI) made from the same files as the zip.
 PREVIEW = None  # A timetable-preview that renders printer files the way the program must.
 WORK = None
 SERVICE_PROCESS = None
@@ -303,12 +304,13 @@ def png_pixels(path):
 
 
 def main(cases):
-    """Usage: SCRIPT [--runner COMMAND] --program PATH [--package ZIP] [--preview PATH]
-    [unittest arguments, such as a test class name]."""
-    global PROGRAM, RUNNER, PACKAGE, PREVIEW, WORK
+    """Usage: SCRIPT [--runner COMMAND] --program PATH [--package ZIP] [--installer MSI]
+    [--preview PATH] [unittest arguments, such as a test class name]."""
+    global PROGRAM, RUNNER, PACKAGE, INSTALLER, PREVIEW, WORK
     options = {}
     args = sys.argv[1:]
-    while len(args) >= 2 and args[0] in ("--runner", "--program", "--package", "--preview"):
+    while len(args) >= 2 and args[0] in ("--runner", "--program", "--package",
+                                             "--installer", "--preview"):
         options[args[0]] = args[1]
         args = args[2:]
     if "--program" not in options:
@@ -317,6 +319,7 @@ def main(cases):
     PROGRAM = os.path.abspath(options["--program"])
     RUNNER = [options["--runner"]] if "--runner" in options else []
     PACKAGE = os.path.abspath(options["--package"]) if "--package" in options else None
+    INSTALLER = os.path.abspath(options["--installer"]) if "--installer" in options else None
     PREVIEW = os.path.abspath(options["--preview"]) if "--preview" in options else None
     WORK = tempfile.mkdtemp(prefix="timetable-e2e-")
     try:

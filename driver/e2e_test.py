@@ -9,6 +9,7 @@ import re
 import shutil
 import signal
 import stat
+import struct
 import subprocess
 import sys
 import time
@@ -762,6 +763,180 @@ class WindowsPackage(EndToEnd):
                  for name in ("form.pdf", "preview.pdf")]
         self.assertIn("Kraków Główny", texts[0])
         self.assertEqual(texts[0], texts[1])
+
+
+def shell_link(path):
+    """The target, arguments and working folder of a Windows shortcut (.lnk): the path in its link
+    info and the strings that follow it."""
+    with open(path, "rb") as f:
+        data = f.read()
+    assert data[:4] == b"\x4c\0\0\0", path + " is no shell link"
+    flags, = struct.unpack_from("<I", data, 20)
+    at, link = 0x4C, {"target": None, "working folder": "", "arguments": ""}
+    if flags & 0x1:  # an item ID list of the target, which the link info repeats as a path
+        at += 2 + struct.unpack_from("<H", data, at)[0]
+    if flags & 0x2:  # the link info
+        size, _, info_flags, _, base_path = struct.unpack_from("<5I", data, at)
+        if info_flags & 0x1:
+            link["target"] = data[at + base_path:data.index(b"\0", at + base_path)].decode("cp1252")
+        at += size
+    width, encoding = (2, "utf-16-le") if flags & 0x80 else (1, "cp1252")
+    for bit, name in ((0x4, "description"), (0x8, "relative path"), (0x10, "working folder"),
+                      (0x20, "arguments"), (0x40, "icon")):
+        if flags & bit:
+            count, = struct.unpack_from("<H", data, at)
+            # Wine counts the terminating NUL too.
+            link[name] = data[at + 2:at + 2 + count * width].decode(encoding).rstrip("\0")
+            at += 2 + count * width
+    return link
+
+
+def release_program_facts(path):
+    """Whether a Windows program is stripped, its version resource's file version and product name,
+    and its application manifest."""
+    with open(path, "rb") as f:
+        data = f.read()
+    pe, = struct.unpack_from("<I", data, 0x3C)
+    assert data[pe:pe + 4] == b"PE\0\0", path + " is no Windows program"
+    symbol_table, = struct.unpack_from("<I", data, pe + 12)
+    facts = {"stripped": symbol_table == 0, "version": None, "product": None}
+    info = data.find("VS_VERSION_INFO\0".encode("utf-16-le"))
+    if info >= 0:
+        fixed = data.index(b"\xbd\x04\xef\xfe", info)  # VS_FIXEDFILEINFO's signature
+        most, least = struct.unpack_from("<II", data, fixed + 8)
+        facts["version"] = (most >> 16, most & 0xFFFF, least >> 16)
+        product = re.search("ProductName\0".encode("utf-16-le") +
+                            b"(?:\0\0)?((?:[^\0]\0)*)\0\0", data[info:])
+        facts["product"] = product.group(1).decode("utf-16-le") if product else None
+    manifest = re.search(rb"<assembly.*?</assembly>", data, re.S)
+    facts["manifest"] = manifest.group(0).decode("utf-8") if manifest else ""
+    return facts
+
+
+class WindowsInstaller(EndToEnd):
+    """The MSI in a wine prefix of its own, as on a machine it has never been on."""
+    WXS = os.path.join(harness.ROOT, "packaging", "windows", "timetable-print.wxs")
+    INSTALLED = r"C:\Program Files\timetable-print"
+    MACHINE_PRODUCTS = ("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\"
+                        "S-1-5-18\\Products")
+
+    def setUp(self):
+        if not harness.INSTALLER or not harness.PACKAGE or not harness.RUNNER:
+            self.skipTest("no Windows installer given")
+        super().setUp()
+        saved = dict(os.environ)
+        self.addCleanup(lambda: (os.environ.clear(), os.environ.update(saved)))
+        self.prefix = os.path.join(self.folder, "prefix")
+        os.mkdir(self.prefix)
+        os.environ.update(WINEPREFIX=self.prefix, WINEDEBUG="-all",
+                          WINEDLLOVERRIDES="mscoree,mshtml=")
+        self.assertEqual(self.wine("wineserver", "-p"), 0)
+        self.addCleanup(self.wine, "wineserver", "-k")
+        self.assertEqual(self.wine(*harness.RUNNER, "cmd", "/c", "exit"), 0)
+        self.drive = os.path.join(self.prefix, "drive_c")
+
+    def wine(self, *command, output="wine.log"):
+        """Runs a command of wine's with its output in a file: wine's own services, started by
+        the first command, would keep a pipe open for ever."""
+        with open(os.path.join(self.folder, output), "wb") as log:
+            return subprocess.run(command, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                                  timeout=300).returncode
+
+    def msiexec(self, action, package):
+        self.assertEqual(self.wine(*harness.RUNNER, "msiexec", action, package, "/qn"), 0,
+                         "msiexec %s %s" % (action, package))
+
+    def installed_versions(self):
+        """The versions of the program that Windows Installer holds installed for the machine."""
+        self.wine(*harness.RUNNER, "reg", "query", self.MACHINE_PRODUCTS, "/s",
+                  output="products.txt")
+        products, values = [], None
+        with open(os.path.join(self.folder, "products.txt"), encoding="utf-8",
+                  errors="replace") as f:
+            for line in f.read().splitlines():
+                if line.startswith("HKEY_"):
+                    values = {}
+                    products.append(values)
+                elif re.match(r"\s+\S+\s+REG_", line):
+                    name, _, value = (line.strip().split(None, 2) + [""])[:3]
+                    values[name] = value
+        return [product.get("DisplayVersion") for product in products
+                if product.get("DisplayName") == "timetable-print"]
+
+    def leftovers(self):
+        """Whatever on the prefix's drive C: is named after the program."""
+        return sorted(os.path.join(folder, name) for folder, folders, files in os.walk(self.drive)
+                      for name in folders + files if "timetable" in name.lower())
+
+    def test_installs_with_start_menu_shortcuts_upgrades_and_uninstalls(self):
+        version = tuple(int(part) for part in re.search(
+            r"timetable-print-(\d+)\.(\d+)\.(\d+)-win64\.msi$", harness.INSTALLER).groups())
+        with zipfile.ZipFile(harness.PACKAGE) as package:
+            package.extractall(self.folder)
+        packed = os.path.join(self.folder, "timetable-print")
+        # A newer version made from the same files, as the next release would be.
+        newer_version = "%d.%d.%d" % (version[0], version[1], version[2] + 1)
+        newer = os.path.join(self.folder, "newer.msi")
+        built = subprocess.run(["wixl", "-a", "x64", "-D", "Version=" + newer_version, "-D",
+                                "SourceDir=timetable-print", "-o", newer, self.WXS],
+                               cwd=self.folder, capture_output=True, text=True)
+        self.assertEqual(built.returncode, 0, built.stderr)
+
+        self.msiexec("/i", harness.INSTALLER)
+        installed = os.path.join(self.drive, "Program Files", "timetable-print")
+        self.assertEqual(sorted(os.listdir(installed)), sorted(os.listdir(packed)))
+        for name in os.listdir(packed):
+            with open(os.path.join(installed, name), "rb") as f, \
+                    open(os.path.join(packed, name), "rb") as g:
+                self.assertEqual(f.read(), g.read(), name)
+        for name in ("timetable-print.exe", "timetable-preview.exe"):
+            facts = release_program_facts(os.path.join(installed, name))
+            self.assertEqual(facts["version"], version, name)
+            self.assertEqual(facts["product"], "timetable-print", name)
+            self.assertTrue(facts["stripped"], name)
+            manifest = facts["manifest"]
+            self.assertIn('<supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>', manifest,
+                          name)
+            self.assertRegex(manifest, r"<longPathAware[^>]*>true</longPathAware>", name)
+            self.assertNotIn("activeCodePage", manifest, name)
+        self.assertEqual(self.installed_versions(), ["%d.%d.%d" % version])
+
+        # Windows puts the shortcuts of a machine-wide install into the Start menu of all users;
+        # wine 8 puts them into the installing user's.
+        menus = [os.path.join(self.drive, "ProgramData", "Microsoft", "Windows", "Start Menu",
+                              "Programs", "timetable-print")]
+        menus += [os.path.join(self.drive, "users", user, "AppData", "Roaming", "Microsoft",
+                               "Windows", "Start Menu", "Programs", "timetable-print")
+                  for user in os.listdir(os.path.join(self.drive, "users"))]
+        menu = [folder for folder in menus if os.path.isdir(folder)]
+        self.assertEqual(len(menu), 1, menus)
+        shortcuts = {name: shell_link(os.path.join(menu[0], name)) for name in os.listdir(menu[0])}
+        program = self.INSTALLED + r"\timetable-print.exe"
+        self.assertEqual({name: (link["target"], link["arguments"],
+                                 link["working folder"].rstrip("\\"))
+                          for name, link in shortcuts.items()}, {
+            "Timetable form.lnk": (program, "--drawn", self.INSTALLED),
+            "Timetable form on LPT1.lnk": (program, "", self.INSTALLED),
+            "Timetable form on screen.lnk": (program, "--view", self.INSTALLED)})
+
+        # The shipped cacert.pem does not vouch for the local service: the installed program runs
+        # in the run's folder, which holds the service's.
+        run = self.run_program(EXPRESS[1], program=os.path.join(installed, "timetable-print.exe"))
+        self.assertEqual(run.returncode, 0, run.stderr)
+        with open(os.path.join(harness.GOLDEN, "5410.prn"), "rb") as f:
+            self.assertEqual(run.printed(), f.read())
+
+        # The newer version replaces the first: one product, the newer, and the same files.
+        self.msiexec("/i", newer)
+        self.assertEqual(self.installed_versions(), [newer_version])
+        self.assertEqual(sorted(os.listdir(installed)), sorted(os.listdir(packed)))
+        self.assertEqual(sorted(os.listdir(menu[0])), sorted(shortcuts))
+
+        self.msiexec("/x", newer)
+        self.assertEqual(self.installed_versions(), [])
+        self.assertEqual(self.leftovers(), [])
+        self.assertNotEqual(self.wine(*harness.RUNNER, "reg", "query",
+                                      r"HKLM\Software\timetable-print"), 0)
 
 
 if __name__ == "__main__":

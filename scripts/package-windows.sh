@@ -1,25 +1,44 @@
 #!/usr/bin/env bash
-# Builds the Windows programs and packs build/windows/timetable-print-win64.zip: the two exes, a
-# cacert.pem from Debian's CA bundle, the license of the DejaVu fonts built into them and a
-# short README for Windows users.
+# Builds the Windows programs and packs them twice, from one folder build/windows/package/
+# timetable-print: the two stripped exes, a cacert.pem from Debian's CA bundle, the license of the
+# DejaVu fonts built into them and a short README for Windows users.
+#   build/windows/timetable-print-win64.zip            the portable folder
+#   build/windows/timetable-print-VERSION-win64.msi    the installer, made by wixl
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build-windows.sh
-scripts/install-deps.sh ca-certificates fonts-dejavu-core
-python3 - <<'PY'
+scripts/install-deps.sh ca-certificates fonts-dejavu-core wixl binutils-mingw-w64-x86-64
+
+out=build/windows
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/program/CMakeCache.txt")
+[[ -n "$version" ]] || { echo "no project version in $out/program/CMakeCache.txt" >&2; exit 1; }
+
+staging="$out/package/timetable-print"
+rm -rf "$out/package"
+mkdir -p "$staging"
+for program in timetable-print.exe timetable-preview.exe; do
+  x86_64-w64-mingw32-strip -o "$staging/$program" "$out/program/$program"
+done
+cp /etc/ssl/certs/ca-certificates.crt "$staging/cacert.pem"
+# Notepad of older Windows shows a text only with CR LF line ends.
+sed 's/$/\r/' packaging/windows/README.txt >"$staging/README.txt"
+sed 's/$/\r/' /usr/share/doc/fonts-dejavu-core/copyright >"$staging/DejaVu-LICENSE.txt"
+
+python3 - "$staging" "$out/timetable-print-win64.zip" <<'PY'
+import os
+import sys
 import zipfile
 
-def crlf(path):
-    with open(path, encoding="utf-8") as f:
-        return f.read().replace("\n", "\r\n")
-
-zip_path = "build/windows/timetable-print-win64.zip"
+staging, zip_path = sys.argv[1:]
 with zipfile.ZipFile(zip_path, "w", zipfile.ZIP_DEFLATED) as package:
-    for program in ("timetable-print.exe", "timetable-preview.exe"):
-        package.write("build/windows/program/" + program, "timetable-print/" + program)
-    package.write("/etc/ssl/certs/ca-certificates.crt", "timetable-print/cacert.pem")
-    package.writestr("timetable-print/README.txt", crlf("packaging/windows/README.txt"))
-    package.writestr("timetable-print/DejaVu-LICENSE.txt",
-                     crlf("/usr/share/doc/fonts-dejavu-core/copyright"))
+    for name in sorted(os.listdir(staging)):
+        package.write(os.path.join(staging, name), "timetable-print/" + name)
 print("packed " + zip_path)
 PY
+
+# wixl looks for the files relative to the folder it runs in.
+msi="timetable-print-$version-win64.msi"
+wxs="$(pwd)/packaging/windows/timetable-print.wxs"
+(cd "$out/package" && wixl -a x64 -D Version="$version" -D SourceDir=timetable-print \
+  -o "../$msi" "$wxs")
+echo "packed $out/$msi"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds and packs the Windows program, then runs the unit and end-to-end tests under
-# wine against the same local HTTPS service as the Linux build, and checks the zip's program
-# from a clean folder.
+# wine against the same local HTTPS service as the Linux build, checks the zip's program from a
+# clean folder, and the installer in a wine prefix of its own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="$(pwd)/build/windows"
