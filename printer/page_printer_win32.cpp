@@ -41,6 +41,7 @@ void abortDocument(HDC context) { AbortDoc(context); }
 using PrinterContext = std::unique_ptr<std::remove_pointer_t<HDC>, decltype(&deletePrinterContext)>;
 using OpenDocument = std::unique_ptr<std::remove_pointer_t<HDC>, decltype(&abortDocument)>;
 using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
+using Context = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
 
 // The error a GDI call left, with what failed.
 [[noreturn]] void failDocument(const std::string& what, const std::string& printer) {
@@ -97,12 +98,12 @@ OpenDocument startDocument(HDC context, const std::string& documentName,
 // Draws one sheet on the printing surface, in points from the paper's corner. The surface's own
 // units are the printer's dots from the corner of the printable area.
 void drawOnPage(cairo_surface_t* surface, const PrinterPage& page, const Sheet& sheet) {
-  cairo_t* cr = cairo_create(surface);
-  cairo_translate(cr, -page.offsetX, -page.offsetY);
-  cairo_scale(cr, page.dotsPerPointX, page.dotsPerPointY);
-  drawSheet(cr, sheet);
-  const cairo_status_t status = cairo_status(cr);
-  cairo_destroy(cr);
+  Context cr(cairo_create(surface), cairo_destroy);
+  cairo_translate(cr.get(), -page.offsetX, -page.offsetY);
+  cairo_scale(cr.get(), page.dotsPerPointX, page.dotsPerPointY);
+  drawSheet(cr.get(), sheet);
+  const cairo_status_t status = cairo_status(cr.get());
+  cr.reset();
   checkCairo(status);
   cairo_surface_show_page(surface);
   checkCairo(cairo_surface_status(surface));
