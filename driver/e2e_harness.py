@@ -211,6 +211,15 @@ class EndToEnd(unittest.TestCase):
             stdout = pipe.read().lstrip(b".").decode("utf-8")
         return Run(process.returncode, stdout, stderr, 0, self.folder)
 
+    def path(self, name):
+        return os.path.join(self.folder, name)
+
+    def preview(self, printer_file, output):
+        """Renders the printer file with the reference timetable-preview."""
+        run = subprocess.run([PREVIEW, printer_file, "-o", output], cwd=self.folder,
+                             capture_output=True, timeout=120)
+        self.assertEqual(run.returncode, 0, run.stderr)
+
     def new_requests(self):
         return request_log()[self.log_start:]
 
@@ -264,9 +273,8 @@ def read_text(path):
         return ""
 
 
-def png_pixels(path):
-    """The width, height and rows of pixel bytes of a non-interlaced 8-bit PNG, filters undone,
-    so that two PNGs compare by what they show rather than by how they were compressed."""
+def png_data(path):
+    """The width, height, bytes per pixel and filtered rows of a non-interlaced 8-bit PNG."""
     with open(path, "rb") as f:
         data = f.read()
     at, idat = 8, b""
@@ -280,7 +288,14 @@ def png_pixels(path):
         elif kind == b"IDAT":
             idat += body
         at += 12 + length
-    raw, stride, rows, previous = zlib.decompress(idat), width * channels, [], bytearray(width * channels)
+    return width, height, channels, zlib.decompress(idat)
+
+
+def png_pixels(path):
+    """The width, height and rows of pixel bytes of a non-interlaced 8-bit PNG, filters undone,
+    so that two PNGs compare by what they show rather than by how they were compressed."""
+    width, height, channels, raw = png_data(path)
+    stride, rows, previous = width * channels, [], bytearray(width * channels)
     for y in range(height):
         line = raw[y * (stride + 1):(y + 1) * (stride + 1)]
         kind, row = line[0], bytearray(line[1:])
@@ -301,6 +316,91 @@ def png_pixels(path):
         rows.append(bytes(row))
         previous = row
     return width, height, rows
+
+
+def png_first_channel(path):
+    """The width, height and rows of the first channel of a non-interlaced 8-bit PNG, filters
+    undone: the grey of a grey picture in RGB. Each filter predicts a byte from the same channel
+    of the pixels before, so one channel is undone on its own, in a third of the time."""
+    width, height, channels, raw = png_data(path)
+    stride, rows, previous = width * channels + 1, [], bytes(width)
+    for y in range(height):
+        kind = raw[y * stride]
+        row = bytearray(raw[y * stride + 1:(y + 1) * stride:channels])
+        if kind == 2:
+            row = bytearray((value + up) & 0xFF for value, up in zip(row, previous))
+        elif kind in (1, 3, 4):
+            left = corner = 0
+            for x in range(width):
+                up = previous[x]
+                if kind == 1:
+                    predictor = left
+                elif kind == 3:
+                    predictor = (left + up) // 2
+                else:
+                    p = left + up - corner
+                    pa, pb, pc = abs(p - left), abs(p - up), abs(p - corner)
+                    predictor = left if pa <= pb and pa <= pc else up if pb <= pc else corner
+                left = row[x] = (row[x] + predictor) & 0xFF
+                corner = up
+        rows.append(bytes(row))
+        previous = row
+    return width, height, rows
+
+
+def pgm_pixels(path):
+    """The width, height and rows of pixel bytes of a binary 8-bit PGM, as ghostscript writes."""
+    with open(path, "rb") as f:
+        data = f.read()
+    fields, at = [], 2
+    while len(fields) < 3:  # Width, height and the largest value, with comments between.
+        while data[at:at + 1].isspace():
+            at += 1
+        if data[at:at + 1] == b"#":
+            at = data.index(b"\n", at)
+            continue
+        end = at
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(int(data[at:end]))
+        at = end
+    assert data[:2] == b"P5" and fields[2] == 255, "only binary 8-bit PGMs"
+    width, height, at = fields[0], fields[1], at + 1
+    return width, height, [data[at + y * width:at + (y + 1) * width] for y in range(height)]
+
+
+# Pixels darker than middle grey are ink: 1, else 0.
+INK = bytes(1 if value < 128 else 0 for value in range(256))
+# A rule is a run of ink this long, 1.3 inches at 150 dpi: far longer than a character is wide
+# or tall, and shorter than any rule of the form.
+RULE_PIXELS = 200
+
+
+def rule_positions(lines):
+    """The middles of the rules along lines of ink (rows or columns): each band of neighbouring
+    lines with a run of ink of RULE_PIXELS or more is one rule."""
+    bands = []
+    for at, line in enumerate(lines):
+        if max(map(len, line.split(b"\0"))) >= RULE_PIXELS:
+            if bands and bands[-1][1] == at - 1:
+                bands[-1][1] = at
+            else:
+                bands.append([at, at])
+    return [(first + last) / 2 for first, last in bands]
+
+
+def page_features(width, height, rows):
+    """What shows where a page is drawn and how large, whatever renders it: its size in pixels,
+    the box around its ink, the share of its pixels that are ink, and the positions of its
+    horizontal and vertical rules."""
+    ink = [row.translate(INK) for row in rows]
+    columns = [bytes(column) for column in zip(*ink)]
+    ys = [y for y, row in enumerate(ink) if 1 in row]
+    xs = [x for x, column in enumerate(columns) if 1 in column]
+    return {"size": (width, height),
+            "box": (xs[0], ys[0], xs[-1], ys[-1]) if ys else None,
+            "ink": sum(row.count(1) for row in ink) / (width * height),
+            "rows": rule_positions(ink), "columns": rule_positions(columns)}
 
 
 def main(cases):

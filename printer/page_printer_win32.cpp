@@ -6,11 +6,14 @@
 // cairo-win32.h needs windows.h first.
 #include <cairo-win32.h>
 
+#include <memory>
 #include <stdexcept>
+#include <type_traits>
 
 #include "platform/utf8.h"
 #include "platform/wide_text_win32.h"
 #include "preview/printed_page.h"
+#include "preview/rendering.h"
 #include "preview/sheet_drawing.h"
 #include "printer/page_printer.h"
 #include "printer/spooler.h"
@@ -20,22 +23,50 @@ namespace {
 
 const double kPointsPerInch = 72;
 
+// Where a sheet's points land on the printer's page: its dots per point across and down (a
+// printer may have more of one than of the other), and the corner of the printable area from the
+// paper's corner, in dots.
 struct PrinterPage {
-  double dotsPerPoint = 1;
-  double offsetX = 0;  // The printable area's corner from the paper's, in dots.
+  double dotsPerPointX = 1;
+  double dotsPerPointY = 1;
+  double offsetX = 0;
   double offsetY = 0;
 };
 
+void deletePrinterContext(HDC context) { DeleteDC(context); }
+
+// An open document that did not reach its end leaves nothing in the queue.
+void abortDocument(HDC context) { AbortDoc(context); }
+
+using PrinterContext = std::unique_ptr<std::remove_pointer_t<HDC>, decltype(&deletePrinterContext)>;
+using OpenDocument = std::unique_ptr<std::remove_pointer_t<HDC>, decltype(&abortDocument)>;
+using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
+using Context = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
+
+// The error a GDI call left, with what failed.
+[[noreturn]] void failDocument(const std::string& what, const std::string& printer) {
+  const DWORD error = GetLastError();
+  throw std::runtime_error("the print spooler " + what + " the drawn form for the printer \"" +
+                           printer + "\": " + systemMessage(error));
+}
+
+void checkCairo(cairo_status_t status) {
+  if (status != CAIRO_STATUS_SUCCESS) {
+    throw std::runtime_error(std::string("cairo failed: ") + cairo_status_to_string(status));
+  }
+}
+
 // A device context of the printer set to A4 portrait; a missing printer is told as such.
-HDC createPrinterContext(const std::string& printer) {
+PrinterContext createPrinterContext(const std::string& printer) {
   const std::wstring name = utf8ToWide(printer);
   DEVMODEW mode = {};
   mode.dmSize = sizeof mode;
   mode.dmFields = DM_PAPERSIZE | DM_ORIENTATION;
   mode.dmPaperSize = DMPAPER_A4;
   mode.dmOrientation = DMORIENT_PORTRAIT;
-  HDC context = CreateDCW(L"WINSPOOL", name.c_str(), nullptr, &mode);
-  if (context == nullptr) {
+  PrinterContext context(CreateDCW(L"WINSPOOL", name.c_str(), nullptr, &mode),
+                         deletePrinterContext);
+  if (!context) {
     const DWORD error = GetLastError();
     if (error == ERROR_INVALID_PRINTER_NAME) failNoPrinter(printer);
     throw std::runtime_error("the print spooler cannot prepare the printer \"" + printer +
@@ -46,41 +77,63 @@ HDC createPrinterContext(const std::string& printer) {
 
 PrinterPage pageOf(HDC context) {
   PrinterPage page;
-  page.dotsPerPoint = GetDeviceCaps(context, LOGPIXELSX) / kPointsPerInch;
+  page.dotsPerPointX = GetDeviceCaps(context, LOGPIXELSX) / kPointsPerInch;
+  page.dotsPerPointY = GetDeviceCaps(context, LOGPIXELSY) / kPointsPerInch;
   page.offsetX = GetDeviceCaps(context, PHYSICALOFFSETX);
   page.offsetY = GetDeviceCaps(context, PHYSICALOFFSETY);
   return page;
 }
 
-// Draws one sheet on the printing surface, in points from the paper's corner.
-void drawOnPage(cairo_surface_t* surface, const PrinterPage& page, const Sheet& sheet) {
-  cairo_t* cr = cairo_create(surface);
-  cairo_translate(cr, -page.offsetX, -page.offsetY);
-  cairo_scale(cr, page.dotsPerPoint, page.dotsPerPoint);
-  drawSheet(cr, sheet);
-  const cairo_status_t status = cairo_status(cr);
-  cairo_destroy(cr);
-  if (status != CAIRO_STATUS_SUCCESS) {
-    throw std::runtime_error(std::string("cairo failed: ") + cairo_status_to_string(status));
-  }
-  cairo_surface_show_page(surface);
+// Starts the print job; from here on a failure aborts it.
+OpenDocument startDocument(HDC context, const std::string& documentName,
+                           const std::string& printer) {
+  const std::wstring title = utf8ToWide(documentName);
+  DOCINFOW info = {};
+  info.cbSize = sizeof info;
+  info.lpszDocName = title.c_str();
+  if (StartDocW(context, &info) <= 0) failDocument("did not take", printer);
+  return OpenDocument(context, abortDocument);
 }
 
-// The document under way: ended, or aborted when anything fails before its end.
-struct PrintedDocument {
-  HDC context = nullptr;
-  cairo_surface_t* surface = nullptr;
-  bool started = false;
-  ~PrintedDocument() {
-    if (surface != nullptr) cairo_surface_destroy(surface);
-    if (started) AbortDoc(context);
-    if (context != nullptr) DeleteDC(context);
-  }
-};
+// Draws one sheet on the printing surface, in points from the paper's corner. The surface's own
+// units are the printer's dots from the corner of the printable area.
+void drawOnPage(cairo_surface_t* surface, const PrinterPage& page, const Sheet& sheet) {
+  Context cr(cairo_create(surface), cairo_destroy);
+  cairo_translate(cr.get(), -page.offsetX, -page.offsetY);
+  cairo_scale(cr.get(), page.dotsPerPointX, page.dotsPerPointY);
+  drawSheet(cr.get(), sheet);
+  const cairo_status_t status = cairo_status(cr.get());
+  cr.reset();
+  checkCairo(status);
+  cairo_surface_show_page(surface);
+  checkCairo(cairo_surface_status(surface));
+}
 
-[[noreturn]] void failDocument(const std::string& what, const std::string& printer) {
-  throw std::runtime_error("the print spooler " + what + " the drawn form for the printer \"" +
-                           printer + "\": " + systemMessage(GetLastError()));
+// Prints each sheet of the printer bytes as a page of the open document.
+void printSheets(HDC context, const PrinterBytes& bytes, const std::string& printer) {
+  const PrinterPage page = pageOf(context);
+  // The surface takes the context as it is at the first page, so it is made there; it is
+  // finished before the document ends, so that it has handed everything to GDI.
+  Surface surface(nullptr, cairo_surface_destroy);
+  const auto print = [&](const Sheet& sheet) {
+    if (StartPage(context) <= 0) failDocument("did not start a page of", printer);
+    if (!surface) {
+      surface.reset(cairo_win32_printing_surface_create(context));
+      checkCairo(cairo_surface_status(surface.get()));
+    }
+    drawOnPage(surface.get(), page, sheet);
+    if (EndPage(context) <= 0) failDocument("did not take a page of", printer);
+  };
+  std::vector<std::string> warningsGivenBefore;
+  interpretPrinterPages(bytes(), kMaxSheets * linesPerSheet(), warningsGivenBefore,
+                        [&print](const PrintedPage& printed) {
+                          for (const Sheet& sheet : sheetsOfPage(printed)) print(sheet);
+                          return true;
+                        });
+  if (surface) {
+    cairo_surface_finish(surface.get());
+    checkCairo(cairo_surface_status(surface.get()));
+  }
 }
 
 }  // namespace
@@ -89,31 +142,16 @@ std::vector<std::string> printDrawnPages(const std::string& printer,
                                          const std::string& documentName,
                                          const std::string& printerBytes) {
   std::vector<std::string> warnings;
-  const std::vector<PrintedPage> pages = interpretPrinterBytes(printerBytes, warnings);
-  const std::vector<Sheet> sheets = sheetsOf(pages);
+  const PrinterBytes bytes = printerBytesOf(printerBytes);
+  // A form of too many sheets fails before the spooler gets anything.
+  countSheets(bytes, warnings);
   const std::string name = printer.empty() ? defaultSpoolPrinter() : printer;
   if (name.empty()) requireDefaultSpoolPrinter();
 
-  PrintedDocument document;
-  document.context = createPrinterContext(name);
-  const PrinterPage page = pageOf(document.context);
-  const std::wstring title = utf8ToWide(documentName);
-  DOCINFOW info = {};
-  info.cbSize = sizeof info;
-  info.lpszDocName = title.c_str();
-  if (StartDocW(document.context, &info) <= 0) failDocument("did not take", name);
-  document.started = true;
-  for (size_t at = 0; at < sheets.size(); ++at) {
-    if (StartPage(document.context) <= 0) failDocument("did not start a page of", name);
-    // The surface takes the context as it is at the first page, so it is made there.
-    if (document.surface == nullptr) {
-      document.surface = cairo_win32_printing_surface_create(document.context);
-    }
-    drawOnPage(document.surface, page, sheets[at]);
-    if (EndPage(document.context) <= 0) failDocument("did not take a page of", name);
-  }
-  if (document.surface != nullptr) cairo_surface_finish(document.surface);
-  if (EndDoc(document.context) <= 0) failDocument("could not finish", name);
-  document.started = false;
+  const PrinterContext context = createPrinterContext(name);
+  OpenDocument document = startDocument(context.get(), documentName, name);
+  printSheets(context.get(), bytes, name);
+  if (EndDoc(context.get()) <= 0) failDocument("could not finish", name);
+  document.release();  // Ended: the job is the spooler's.
   return warnings;
 }
