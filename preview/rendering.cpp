@@ -81,19 +81,6 @@ cairo_status_t finishSurface(Context cr, const Surface& surface) {
   return status != CAIRO_STATUS_SUCCESS ? status : cairo_surface_status(surface.get());
 }
 
-// Interprets the bytes once more, as countSheets did, calling draw with each sheet until it
-// returns false.
-void forEachSheet(const PrinterBytes& bytes, const std::function<bool(const Sheet&)>& draw) {
-  std::vector<std::string> warningsGivenBefore;
-  interpretPrinterPages(bytes(), kMaxSheets * linesPerSheet(), warningsGivenBefore,
-                        [&draw](const PrintedPage& page) {
-                          for (const Sheet& sheet : sheetsOfPage(page)) {
-                            if (!draw(sheet)) return false;
-                          }
-                          return true;
-                        });
-}
-
 // Draws the PDF, a page for each sheet, into the writer.
 void drawPdf(const PrinterBytes& bytes, FileWriter& writer) {
   cairo_status_t status;
@@ -231,6 +218,17 @@ void writeFormPdf(const std::string& bytes, const PieceWriter& write,
   countSheets(printed, warnings);
   FileWriter writer{write, std::string(), std::string()};
   drawPdf(printed, writer);
+}
+
+void forEachSheet(const PrinterBytes& bytes, const SheetTaker& take) {
+  std::vector<std::string> warningsGivenBefore;
+  interpretPrinterPages(bytes(), kMaxSheets * linesPerSheet(), warningsGivenBefore,
+                        [&take](const PrintedPage& page) {
+                          for (const Sheet& sheet : sheetsOfPage(page)) {
+                            if (!take(sheet)) return false;
+                          }
+                          return true;
+                        });
 }
 
 std::string renderedFilePath(const std::string& outputPath) {

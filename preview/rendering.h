@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "preview/printed_page.h"
+#include "preview/sheet_drawing.h"
 
 // The resolution of PNG previews.
 const double kPngDotsPerInch = 150;
@@ -40,6 +41,13 @@ void writeRenderedForm(const PrinterBytes& bytes, const std::string& outputPath,
                        std::vector<std::string>& warnings);
 void writeRenderedForm(const std::string& bytes, const std::string& outputPath,
                        std::vector<std::string>& warnings);
+
+// Takes one sheet as it is interpreted; false stops the interpretation.
+using SheetTaker = std::function<bool(const Sheet& sheet)>;
+
+// Interprets the bytes once more after countSheets, without its warnings, and hands take each
+// sheet as it comes, so that memory holds one page at a time.
+void forEachSheet(const PrinterBytes& bytes, const SheetTaker& take);
 
 // Takes one piece of a file as it is written; a failure is thrown as std::runtime_error.
 using PieceWriter = std::function<void(const std::string& piece)>;

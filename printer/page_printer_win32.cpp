@@ -124,12 +124,10 @@ void printSheets(HDC context, const PrinterBytes& bytes, const std::string& prin
     drawOnPage(surface.get(), page, sheet);
     if (EndPage(context) <= 0) failDocument("did not take a page of", printer);
   };
-  std::vector<std::string> warningsGivenBefore;
-  interpretPrinterPages(bytes(), kMaxSheets * linesPerSheet(), warningsGivenBefore,
-                        [&print](const PrintedPage& printed) {
-                          for (const Sheet& sheet : sheetsOfPage(printed)) print(sheet);
-                          return true;
-                        });
+  forEachSheet(bytes, [&print](const Sheet& sheet) {
+    print(sheet);
+    return true;
+  });
   if (surface) {
     cairo_surface_finish(surface.get());
     checkCairo(cairo_surface_status(surface.get()));
