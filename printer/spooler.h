@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-// A printer of the system's print spooler (CUPS, or Windows' spooler), which gets each job as
-// raw data: the printer receives the job's bytes unchanged.
+// A printer of the system's print spooler (CUPS, or Windows' spooler). The jobs started here are
+// raw data: the printer receives the job's bytes unchanged. Drawn pages, for printers of any
+// kind, go through printer/page_printer.h.
 struct SpoolPrinter {
   std::string name;
   bool isDefault = false;
