@@ -9,7 +9,9 @@
 #include <memory>
 #include <stdexcept>
 #include <type_traits>
+#include <utility>
 
+#include "platform/interrupt.h"
 #include "platform/utf8.h"
 #include "platform/wide_text_win32.h"
 #include "preview/printed_page.h"
@@ -18,6 +20,7 @@
 #include "printer/page_printer.h"
 #include "printer/spooler.h"
 #include "printer/spooler_common.h"
+#include "printer/spooler_windows.h"
 
 namespace {
 
@@ -33,13 +36,25 @@ struct PrinterPage {
   double offsetY = 0;
 };
 
+// A print job under way on a device context: its job, which an interrupt of the run deletes.
+struct DrawnDocument {
+  HDC context = nullptr;
+  int interruptCleanup = 0;
+};
+
 void deletePrinterContext(HDC context) { DeleteDC(context); }
 
 // An open document that did not reach its end leaves nothing in the queue.
-void abortDocument(HDC context) { AbortDoc(context); }
+void abortDocument(DrawnDocument* document) {
+  holdInterrupts([document] {
+    if (document->interruptCleanup != 0) removeInterruptCleanup(document->interruptCleanup);
+    AbortDoc(document->context);
+  });
+  delete document;
+}
 
 using PrinterContext = std::unique_ptr<std::remove_pointer_t<HDC>, decltype(&deletePrinterContext)>;
-using OpenDocument = std::unique_ptr<std::remove_pointer_t<HDC>, decltype(&abortDocument)>;
+using OpenDocument = std::unique_ptr<DrawnDocument, decltype(&abortDocument)>;
 using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
 using Context = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
 
@@ -84,15 +99,36 @@ PrinterPage pageOf(HDC context) {
   return page;
 }
 
-// Starts the print job; from here on a failure aborts it.
+// Starts the print job; from here on a failure aborts it, and an interrupt deletes it.
 OpenDocument startDocument(HDC context, const std::string& documentName,
                            const std::string& printer) {
   const std::wstring title = utf8ToWide(documentName);
   DOCINFOW info = {};
   info.cbSize = sizeof info;
   info.lpszDocName = title.c_str();
-  if (StartDocW(context, &info) <= 0) failDocument("did not take", printer);
-  return OpenDocument(context, abortDocument);
+  OpenDocument document(nullptr, abortDocument);
+  int job = 0;
+  holdInterrupts([&] {
+    job = StartDocW(context, &info);
+    if (job <= 0) return;
+    document.reset(new DrawnDocument{context, 0});
+    document->interruptCleanup =
+        addInterruptCleanup([printer, job] { deleteJobOnOwnHandle(printer, DWORD(job)); });
+  });
+  if (job <= 0) failDocument("did not take", printer);
+  return document;
+}
+
+// Ends the print job: once this returns it is the spooler's, and no interrupt deletes it.
+void endDocument(OpenDocument document, const std::string& printer) {
+  bool ended = false;
+  holdInterrupts([&] {
+    ended = EndDoc(document->context) > 0;
+    if (!ended) return;
+    removeInterruptCleanup(document->interruptCleanup);
+    delete document.release();
+  });
+  if (!ended) failDocument("could not finish", printer);
 }
 
 // Draws one sheet on the printing surface, in points from the paper's corner. The surface's own
@@ -149,7 +185,6 @@ std::vector<std::string> printDrawnPages(const std::string& printer,
   const PrinterContext context = createPrinterContext(name);
   OpenDocument document = startDocument(context.get(), documentName, name);
   printSheets(context.get(), bytes, name);
-  if (EndDoc(context.get()) <= 0) failDocument("could not finish", name);
-  document.release();  // Ended: the job is the spooler's.
+  endDocument(std::move(document), name);
   return warnings;
 }

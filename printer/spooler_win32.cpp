@@ -15,6 +15,7 @@
 #include "platform/wide_text_win32.h"
 #include "printer/spooler.h"
 #include "printer/spooler_common.h"
+#include "printer/spooler_windows.h"
 
 struct SpoolJob {
   HANDLE printer = nullptr;
@@ -50,16 +51,6 @@ HANDLE openPrinter(const std::string& printer) {
 }
 
 std::string jobName(const SpoolJob& job) { return spoolJobName(job.printerName, job.id); }
-
-// Deletes the job through a handle of its own: the console control handler runs on a thread of
-// its own while the job's handle may be in the middle of a write.
-void deleteJobOnOwnHandle(const std::string& printer, DWORD id) {
-  std::wstring name = utf8ToWide(printer);
-  HANDLE handle = nullptr;
-  if (!OpenPrinterW(&name[0], &handle, nullptr)) return;
-  SetJobW(handle, id, 0, nullptr, JOB_CONTROL_DELETE);
-  ClosePrinter(handle);
-}
 
 void forgetInterruptCleanup(SpoolJob& job) {
   if (job.interruptCleanup != 0) removeInterruptCleanup(job.interruptCleanup);
@@ -98,6 +89,14 @@ std::wstring defaultPrinterName() {
 }
 
 }  // namespace
+
+void deleteJobOnOwnHandle(const std::string& printer, DWORD id) {
+  std::wstring name = utf8ToWide(printer);
+  HANDLE handle = nullptr;
+  if (!OpenPrinterW(&name[0], &handle, nullptr)) return;
+  SetJobW(handle, id, 0, nullptr, JOB_CONTROL_DELETE);
+  ClosePrinter(handle);
+}
 
 void cancelUnfinishedSpoolJob(SpoolJob* job) {
   abortJob(*job);
