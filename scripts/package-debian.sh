@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds the Debian package from an optimised build of the programs alone, for the default
+# service host (a site names its own in /etc/timetable-print.conf), with Debian's hardening
+# flags, and checks it with lintian:
+#   build/debian/timetable-print_VERSION_amd64.deb
+# Its dependencies are the packages that hold the shared libraries the programs link
+# (dpkg-shlibdeps).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh dpkg-dev fakeroot lintian
+
+out=build/debian
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+CFLAGS=$(dpkg-buildflags --get CFLAGS) CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
+  LDFLAGS=$(dpkg-buildflags --get LDFLAGS) \
+  cmake -S . -B "$out" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_SYSCONFDIR=/etc \
+  -DTIMETABLE_WERROR=ON -DTIMETABLE_TESTS=OFF
+cmake --build "$out" -j "$(nproc)"
+rm -f "$out"/*.deb
+# The package's files belong to root, as dpkg installs them.
+(cd "$out" && fakeroot cpack -G DEB)
+
+deb=$(ls "$out"/timetable-print_*.deb)
+# lintian fails on errors; warnings and notes are shown.
+lintian --info --display-info "$deb"
+echo "packaged $deb"
