@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test four ways: an optimised build with
-# warnings as errors; the same suite under AddressSanitizer and UndefinedBehaviorSanitizer; the
-# libFuzzer targets for a bounded time each (FUZZ_SECONDS, default 30); and the Windows build,
-# cross-compiled, packed and tested under wine.
+# warnings as errors, and the Debian package, built and checked; the same suite under
+# AddressSanitizer and UndefinedBehaviorSanitizer; the libFuzzer targets for a bounded time each
+# (FUZZ_SECONDS, default 30); and the Windows build, cross-compiled, packed and tested under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,6 +19,10 @@ echo "== Release build and tests"
 scripts/configure-release.sh
 cmake --build build/release -j "$jobs"
 ctest --test-dir build/release --output-on-failure -j "$jobs"
+
+echo "== Debian package"
+scripts/package-debian.sh
+python3 packaging/debian/package_test.py build/debian/timetable-print_*_amd64.deb
 
 echo "== Sanitizer build and tests"
 cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DTIMETABLE_WERROR=ON -DTIMETABLE_SANITIZE=ON

@@ -1,0 +1,105 @@
+#!/usr/bin/env python3
+"""Checks the Debian package that scripts/package-debian.sh made: the files it holds, the
+settings file kept as a conffile, and the programs unpacked from it, which must run and be
+described by their manual pages.
+
+Usage: package_test.py build/debian/timetable-print_VERSION_amd64.deb
+"""
+import gzip
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import unittest
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+PROGRAMS = ("timetable-print", "timetable-preview")
+SETTINGS_FILE = "/etc/timetable-print.conf"
+DOC = "/usr/share/doc/timetable-print/"
+
+
+def project_version():
+    with open(os.path.join(ROOT, "CMakeLists.txt"), encoding="utf-8") as cmake:
+        return re.search(r"project\(\S+ VERSION (\S+)", cmake.read()).group(1)
+
+
+def run(*command, **options):
+    return subprocess.run(command, check=True, capture_output=True, text=True, **options).stdout
+
+
+class DebianPackage(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.TemporaryDirectory()
+        cls.root = os.path.join(cls.folder.name, "root")
+        control = os.path.join(cls.folder.name, "control")
+        run("dpkg-deb", "-x", DEB, cls.root)
+        run("dpkg-deb", "-e", DEB, control)
+        with open(os.path.join(control, "conffiles"), encoding="utf-8") as conffiles:
+            cls.conffiles = conffiles.read().split()
+        cls.fields = {name: run("dpkg-deb", "-f", DEB, name).strip()
+                      for name in ("Package", "Version", "Architecture", "Depends")}
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.folder.cleanup()
+
+    def path(self, name):
+        return os.path.join(self.root, name.lstrip("/"))
+
+    def program(self, name, *arguments):
+        # A home of its own, so that no settings of the user running the tests count.
+        home = os.path.join(self.folder.name, "home")
+        environment = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"))
+        return run(self.path("/usr/bin/" + name), *arguments, cwd=self.folder.name,
+                   env=environment)
+
+    def test_control_names_the_version_and_the_shared_libraries(self):
+        self.assertEqual(self.fields["Package"], "timetable-print")
+        self.assertEqual(self.fields["Version"], project_version())
+        self.assertEqual(self.fields["Architecture"], "amd64")
+        for library in ("libc6", "libcurl4", "libcairo2", "libcups2"):
+            self.assertRegex(self.fields["Depends"], r"\b%s\b" % library)
+
+    def test_settings_file_is_a_commented_conffile(self):
+        self.assertEqual(self.conffiles, [SETTINGS_FILE])
+        with open(self.path(SETTINGS_FILE), encoding="utf-8") as settings:
+            lines = [line for line in settings.read().splitlines() if line.strip()]
+        # Commented out, so that the package itself changes no default.
+        self.assertTrue(all(line.startswith("#") for line in lines), lines)
+        self.assertIn("#service = ", "\n".join(lines))
+        self.assertIn("#ca-file = ", "\n".join(lines))
+
+    def test_documentation_is_in_place(self):
+        for name in ("README", "copyright", "changelog.gz"):
+            self.assertTrue(os.path.isfile(self.path(DOC + name)), name)
+        with open(self.path(DOC + "copyright"), encoding="utf-8") as copyright_file:
+            copyright_text = copyright_file.read()
+        self.assertTrue(copyright_text.startswith("Format: https://www.debian.org/"))
+        self.assertIn("License: bitstream-vera", copyright_text)
+
+    def test_programs_run_and_their_manual_pages_name_every_option(self):
+        version = project_version()
+        for name in PROGRAMS:
+            with self.subTest(program=name):
+                self.assertEqual(self.program(name, "--version"), "%s %s\n" % (name, version))
+                help_text = self.program(name, "--help")
+                self.assertTrue(help_text.startswith("usage: " + name), help_text)
+                with gzip.open(self.path("/usr/share/man/man1/%s.1.gz" % name), "rt",
+                               encoding="utf-8") as page:
+                    source = page.read()
+                self.assertIn('"timetable-print %s"' % version, source)
+                # The page's text as man shows it: an option the program gained and the page
+                # lacks is found here.
+                shown = source.replace("\\-", "-").replace("\\%", "")
+                for option in sorted(set(re.findall(r"--[a-z][a-z-]+", help_text))):
+                    self.assertIn(option, shown, "%s(1) lacks %s" % (name, option))
+
+    # TODO(settings): the unpacked program's --settings (self.program("timetable-print",
+    # "--settings")) goes here, once the program has it.
+
+
+if __name__ == "__main__":
+    DEB = sys.argv.pop(1)
+    unittest.main()
