@@ -64,6 +64,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Without cacert.pem or a ca-file setting the service's certificate is checked against the
+# system's authorities; --view opens the form with xdg-open.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS ca-certificates)
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS xdg-utils)
 # The settings file is a conffile: an upgrade keeps the site's changes to it.
 configure_file(${debian_dir}/conffiles.in ${CMAKE_CURRENT_BINARY_DIR}/debian/conffiles @ONLY)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_BINARY_DIR}/debian/conffiles)

@@ -41,8 +41,8 @@ class DebianPackage(unittest.TestCase):
         if os.path.exists(conffiles):
             with open(conffiles, encoding="utf-8") as listing:
                 cls.conffiles = listing.read().split()
-        cls.fields = {name: run("dpkg-deb", "-f", DEB, name).strip()
-                      for name in ("Package", "Version", "Architecture", "Depends")}
+        names = ("Package", "Version", "Architecture", "Depends", "Recommends")
+        cls.fields = {name: run("dpkg-deb", "-f", DEB, name).strip() for name in names}
 
     @classmethod
     def tearDownClass(cls):
@@ -64,6 +64,8 @@ class DebianPackage(unittest.TestCase):
         self.assertEqual(self.fields["Architecture"], "amd64")
         for library in ("libc6", "libcurl4", "libcairo2", "libcups2"):
             self.assertRegex(self.fields["Depends"], r"\b%s\b" % library)
+        # The system's certificate authorities, the trust of last resort.
+        self.assertEqual(self.fields["Recommends"], "ca-certificates")
 
     def test_settings_file_is_a_commented_conffile(self):
         self.assertEqual(self.conffiles, [SETTINGS_FILE])
