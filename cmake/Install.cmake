@@ -46,8 +46,10 @@ install(FILES ${debian_dir}/timetable-print.conf DESTINATION ${CMAKE_INSTALL_SYS
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME timetable-print)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "timetable-print maintainers <maintainers@users.noreply.c-seed-4e42b130.example>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "prints a train driver's timetable form on a dot-matrix printer")
+set(CPACK_PACKAGE_CONTACT
+  "timetable-print maintainers <maintainers@users.noreply.c-seed-4e42b130.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+  "prints a train driver's timetable form on a dot-matrix printer")
 set(CPACK_PACKAGE_DESCRIPTION
   "timetable-print asks for a train number, fetches the train's timetable from the
 timetable web service (HTTPS, JSON), asks for the locomotives and the maximum
