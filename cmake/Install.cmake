@@ -13,7 +13,10 @@ install(TARGETS timetable-print timetable-preview RUNTIME DESTINATION ${CMAKE_IN
 
 # Debian wants manual pages and changelogs compressed with gzip -9, and without the file's time
 # (-n), so that the same sources make the same package. The pages carry the project's version.
-find_program(GZIP_PROGRAM gzip REQUIRED)
+find_program(GZIP_PROGRAM gzip)
+if(NOT GZIP_PROGRAM)
+  message(FATAL_ERROR "gzip is missing: the manual pages are installed compressed")
+endif()
 set(compressed_files)
 function(add_compressed_file input output)
   add_custom_command(OUTPUT ${output}
