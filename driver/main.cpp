@@ -9,6 +9,7 @@
 #include "platform/console.h"
 #include "platform/interrupt.h"
 #include "platform/messages.h"
+#include "platform/translation.h"
 #include "printer/destination.h"
 #include "printer/spooler.h"
 #include "service/service_request.h"
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
   // First, before any thread starts: a Ctrl+C cancels an open print job and removes a file not
   // yet in place.
   startInterruptHandling();
+  startTranslation();
   CommandLine line;
   const std::string usageError = parseCommandLine(commandLineArguments(argc, argv), line);
   if (!usageError.empty()) {

@@ -17,6 +17,7 @@
 #include "platform/interrupt.h"
 #include "platform/messages.h"
 #include "platform/output_file.h"
+#include "platform/translation.h"
 #include "preview/printed_page.h"
 #include "preview/rendering.h"
 #include "preview/terminal.h"
@@ -166,6 +167,7 @@ int run(const PreviewLine& line) {
 int main(int argc, char** argv) {
   // First, before any thread starts: a Ctrl+C removes a file not yet in place.
   startInterruptHandling();
+  startTranslation();
   PreviewLine line;
   const std::string usageError = parsePreviewLine(commandLineArguments(argc, argv), line);
   if (!usageError.empty()) {

@@ -17,6 +17,11 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 GOLDEN = os.path.join(os.path.dirname(HERE), "driver", "golden")
 PREVIEW = None
 
+# The tests expect the English messages, whatever language the shell that runs them has chosen.
+for name in ("LANGUAGE", "LC_ALL"):
+    os.environ.pop(name, None)
+os.environ["LC_MESSAGES"] = "C.UTF-8"
+
 
 class Preview(unittest.TestCase):
     def setUp(self):
