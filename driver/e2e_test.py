@@ -806,6 +806,53 @@ class Spooler(EndToEnd):
         self.assertIsNone(spooler.wait_for_output(timeout=0))
 
 
+class Language(EndToEnd):
+    """Messages in Polish, chosen as gettext chooses; the dialogue and the printer's bytes stay
+    as they are in English."""
+
+    def polish(self):
+        env = dict(os.environ, LANG="C.UTF-8", LANGUAGE="pl")
+        env.pop("LC_MESSAGES", None)
+        return env
+
+    def test_the_dialogue_and_the_printed_form_stay_the_same_in_polish(self):
+        english = self.run_program(EXPRESS[1])
+        english_bytes = english.printed()
+        polish = self.run_program(EXPRESS[1], env=self.polish())
+        self.assertEqual(polish.returncode, 0, polish.stderr)
+        self.assertEqual(polish.stdout, english.stdout)
+        self.assertEqual(polish.stdout, DIALOGUE_HEAD + "14\n" + ok_lines(14))
+        self.assertEqual(polish.printed(), english_bytes)
+        with open(os.path.join(harness.GOLDEN, "5410.prn"), "rb") as f:
+            self.assertEqual(polish.printed(), f.read())
+        self.assertEqual(polish.stderr,
+                         'ostrzeżenie: tekst "EU07-123" jest szerszy niż pole „LOK2” (szerokość: '
+                         "6); zostanie wydrukowany w całości, a linie na prawo od niego "
+                         "przesuną się\n")
+
+    def test_errors_and_help_are_polish(self):
+        run = self.run_program("abc\n", env=self.polish())
+        self.assertEqual((run.returncode, run.stdout), (1, TIMETABLE_FAILED))
+        self.assertEqual(run.stderr, 'błąd: "abc" nie jest numerem pociągu; uruchom program '
+                                     "ponownie i wpisz numer pociągu cyframi, np. 5410\n")
+        harness.stop_service()
+        try:
+            run = self.run_program("5410\n", env=self.polish())
+        finally:
+            harness.start_service()
+        self.assertEqual((run.returncode, run.stdout), (1, TIMETABLE_FAILED))
+        self.assertTrue(run.stderr.startswith(
+            "błąd: nie można połączyć się z usługą rozkładu jazdy pod adresem %s; sprawdź "
+            "połączenie z siecią albo poproś dział informatyki o sprawdzenie adresu usługi: "
+            % ADDRESS), run.stderr)
+        run = self.run_program("", args=["--help"], env=self.polish())
+        self.assertEqual((run.returncode, run.stderr), (0, ""))
+        self.assertTrue(run.stdout.startswith(
+            "użycie: timetable-print [-o PLIK [--view] | -p DRUKARKA | --drawn [-p DRUKARKA] | "
+            "--view]\n"), run.stdout)
+        self.assertIn("      --drawn           drukuje formularz narysowany jako strony", run.stdout)
+
+
 class WindowsPackage(EndToEnd):
     def setUp(self):
         if not harness.PACKAGE:
