@@ -1,27 +1,30 @@
 #include "driver/command_line.h"
 
 #include "platform/command_options.h"
+#include "platform/translation.h"
 
-const char kUsageText[] =
-    "usage: timetable-print [-o FILE [--view] | -p PRINTER | --drawn [-p PRINTER] | --view]\n"
-    "       timetable-print --list-printers\n"
-    "Asks for a train number, fetches the train's timetable, asks for the locomotives and the\n"
-    "maximum speed, and prints the timetable form on the printer at LPT1.\n"
-    "\n"
-    "  -o, --output FILE     write the form to FILE instead of LPT1: FILE.pdf, FILE.png or\n"
-    "                        FILE.svg shows it as the printer prints it (a name holding %d,\n"
-    "                        such as form-%d.png, gets one file per page); any other name\n"
-    "                        gets the printer's bytes\n"
-    "  -p, --printer NAME    send the form as one raw job to the spooler's printer NAME: for\n"
-    "                        a dot-matrix printer, which prints it in its own fonts, fast\n"
-    "      --drawn           print the form drawn as pages, as FILE.pdf shows it, on the\n"
-    "                        spooler's default printer, or on NAME with --printer: for any\n"
-    "                        other printer (laser, inkjet)\n"
-    "      --view            show the drawn form on screen: a PDF in the temporary folder, or\n"
-    "                        FILE with -o, opened with the desktop's viewer\n"
-    "      --list-printers   list the spooler's printers, the default one marked\n"
-    "  -h, --help            show this text\n"
-    "      --version         show the program's version\n";
+std::string usageText() {
+  return translate(
+      "usage: timetable-print [-o FILE [--view] | -p PRINTER | --drawn [-p PRINTER] | --view]\n"
+      "       timetable-print --list-printers\n"
+      "Asks for a train number, fetches the train's timetable, asks for the locomotives and the\n"
+      "maximum speed, and prints the timetable form on the printer at LPT1.\n"
+      "\n"
+      "  -o, --output FILE     write the form to FILE instead of LPT1: FILE.pdf, FILE.png or\n"
+      "                        FILE.svg shows it as the printer prints it (a name holding %d,\n"
+      "                        such as form-%d.png, gets one file per page); any other name\n"
+      "                        gets the printer's bytes\n"
+      "  -p, --printer NAME    send the form as one raw job to the spooler's printer NAME: for\n"
+      "                        a dot-matrix printer, which prints it in its own fonts, fast\n"
+      "      --drawn           print the form drawn as pages, as FILE.pdf shows it, on the\n"
+      "                        spooler's default printer, or on NAME with --printer: for any\n"
+      "                        other printer (laser, inkjet)\n"
+      "      --view            show the drawn form on screen: a PDF in the temporary folder, or\n"
+      "                        FILE with -o, opened with the desktop's viewer\n"
+      "      --list-printers   list the spooler's printers, the default one marked\n"
+      "  -h, --help            show this text\n"
+      "      --version         show the program's version\n");
+}
 
 const char kVersionText[] = "timetable-print " TIMETABLE_VERSION "\n";
 
@@ -45,11 +48,11 @@ std::string takeOption(int option, const std::string& argument, CommandLine& lin
   switch (option) {
     case 'o':
       line.output = argument;
-      if (argument.empty()) return "the option -o needs a file name";
+      if (argument.empty()) return translate("the option -o needs a file name");
       break;
     case 'p':
       line.printer = argument;
-      if (argument.empty()) return "the option --printer needs a printer name";
+      if (argument.empty()) return translate("the option --printer needs a printer name");
       break;
     case kDrawnOption:
       line.drawn = true;
@@ -75,12 +78,13 @@ std::string conflictOf(const CommandLine& line) {
   const bool file = !line.output.empty();
   const bool spooler = !line.printer.empty();
   if (line.listPrinters && (file || spooler || line.drawn || line.view)) {
-    return "the option --list-printers cannot be used with -o, --printer, --drawn or --view";
+    return translate(
+        "the option --list-printers cannot be used with -o, --printer, --drawn or --view");
   }
-  if (file && spooler) return "the options -o and --printer cannot be used together";
-  if (file && line.drawn) return "the options -o and --drawn cannot be used together";
+  if (file && spooler) return translate("the options -o and --printer cannot be used together");
+  if (file && line.drawn) return translate("the options -o and --drawn cannot be used together");
   if (line.view && (spooler || line.drawn)) {
-    return "the option --view cannot be used with --printer or --drawn";
+    return translate("the option --view cannot be used with --printer or --drawn");
   }
   return std::string();
 }
@@ -96,6 +100,7 @@ std::string parseCommandLine(const std::vector<std::string>& arguments, CommandL
       },
       operands);
   if (!error.empty()) return error;
-  if (!operands.empty()) return "unexpected argument \"" + operands.front() + "\"";
+  if (!operands.empty())
+    return formatMessage(translate("unexpected argument \"{0}\""), {operands.front()});
   return conflictOf(line);
 }

@@ -15,7 +15,8 @@ struct CommandLine {
   bool version = false;
 };
 
-extern const char kUsageText[];
+// The text of --help, in the user's language.
+std::string usageText();
 extern const char kVersionText[];
 
 // Reads the arguments that follow the program's name. Returns the text of a usage error, one

@@ -27,6 +27,12 @@ sys.path.insert(0, SERVICE_DIR)
 import service_client  # noqa: E402
 from service_client import PORT, port_in_use  # noqa: E402
 
+# The tests expect the English messages, whatever language the shell that runs them has chosen;
+# a test of another language sets it for its own runs.
+for name in ("LANGUAGE", "LC_ALL"):
+    os.environ.pop(name, None)
+os.environ["LC_MESSAGES"] = "C.UTF-8"
+
 SERVICE = os.path.join(SERVICE_DIR, "timetable_service.py")
 GOLDEN = os.path.join(HERE, "golden")
 PROGRAM = None

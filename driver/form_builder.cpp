@@ -9,6 +9,7 @@
 #include "form/printer_code.h"
 #include "form/stop_block.h"
 #include "form/stop_cells.h"
+#include "platform/translation.h"
 #include "platform/utf8.h"
 #include "timetable/stop_table.h"
 
@@ -56,20 +57,20 @@ FieldText fieldText(const PrintJob& job, int32_t row, StopCellIndex cell) {
   const auto i = static_cast<size_t>(row);
   switch (cell) {
     case nameCell:
-      return {"station name", table.stationName[i]};
+      return {translate("station name"), table.stationName[i]};
     case distanceCell: {
       const std::string distance = distanceDigits(table.distance[i]);
-      return {"distance and stop type",
+      return {translate("distance and stop type"),
               distance + (distance.empty() ? "" : " ") + table.stopType[i]};
     }
     case arrivalCell:
-      return {"arrival", table.arrivalText[i]};
+      return {translate("arrival"), table.arrivalText[i]};
     case departureCell:
-      return {"departure", table.departureText[i]};
+      return {translate("departure"), table.departureText[i]};
     case runCell:
-      return {"running minutes", std::to_string(table.runMinutes[i])};
+      return {translate("running minutes"), std::to_string(table.runMinutes[i])};
     case dwellCell:
-      return {"dwell minutes", std::to_string(table.dwellMinutes[i])};
+      return {translate("dwell minutes"), std::to_string(table.dwellMinutes[i])};
     case lok1Cell:
       return {"LOK1", wideToUtf8(job.lok1)};
     case lok2Cell:
@@ -77,9 +78,9 @@ FieldText fieldText(const PrintJob& job, int32_t row, StopCellIndex cell) {
     case lok3Cell:
       return {"LOK3", wideToUtf8(job.lok3)};
     case massCell:
-      return {"mass", job.trainData[1]};
+      return {translate("mass"), job.trainData[1]};
     case lengthCell:
-      return {"length", job.trainData[2]};
+      return {translate("length"), job.trainData[2]};
     case vmaxCell:
       return {"Vmax", wideToUtf8(job.vmax)};
   }
@@ -89,9 +90,11 @@ FieldText fieldText(const PrintJob& job, int32_t row, StopCellIndex cell) {
 std::string tooWideWarning(const FieldText& shown, StopCellIndex cell) {
   const std::string quoted =
       nlohmann::json(shown.text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-  return quoted + " is wider than the " + shown.field + " field (" +
-         std::to_string(stopFieldWidth(cell)) +
-         " columns); it prints whole and moves the rules to its right";
+  return formatMessage(
+      translate(
+          "{0} is wider than the {1} field ({2} columns); it prints whole and moves the rules "
+          "to its right"),
+      {quoted, shown.field, std::to_string(stopFieldWidth(cell))});
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "platform/console.h"
 #include "platform/interrupt.h"
 #include "platform/messages.h"
+#include "platform/translation.h"
 #include "printer/destination.h"
 #include "printer/spooler.h"
 #include "service/service_request.h"
@@ -17,14 +18,14 @@ namespace {
 
 void listPrinters() {
   for (const SpoolPrinter& printer : listSpoolPrinters()) {
-    std::cout << printer.name << (printer.isDefault ? " (default)" : "") << "\n";
+    std::cout << printer.name << (printer.isDefault ? translate(" (default)") : "") << "\n";
   }
   std::cout << std::flush;
 }
 
 int run(const CommandLine& line) {
   if (line.help) {
-    std::cout << kUsageText << std::flush;
+    std::cout << usageText() << std::flush;
   } else if (line.version) {
     std::cout << kVersionText << std::flush;
   } else if (line.listPrinters) {
@@ -41,10 +42,11 @@ int main(int argc, char** argv) {
   // First, before any thread starts: a Ctrl+C cancels an open print job and removes a file not
   // yet in place.
   startInterruptHandling();
+  startTranslation();
   CommandLine line;
   const std::string usageError = parseCommandLine(commandLineArguments(argc, argv), line);
   if (!usageError.empty()) {
-    error(usageError + " (timetable-print --help shows the usage)");
+    error(formatMessage(translate("{0} (timetable-print --help shows the usage)"), {usageError}));
     return 2;
   }
   startServiceRequests();

@@ -12,6 +12,7 @@
 #include "driver/form_builder.h"
 #include "platform/console.h"
 #include "platform/messages.h"
+#include "platform/translation.h"
 #include "printer/printer_stream.h"
 #include "service/online_lookup.h"
 #include "service/timetable_query.h"
@@ -21,21 +22,22 @@ namespace {
 
 const char* const kRegionCode = "eu";
 const size_t kMaxTrainNumberDigits = 10;
-const char kLpt1Advice[] =
-    "; without a dot-matrix printer on LPT1, print with --drawn or see --help";
 
 void endLine() { std::cout << std::endl; }
 
 // The train number goes into the request address unescaped, so only digits may pass.
 void requireTrainNumber(const std::string& word) {
-  if (word.empty()) throw std::runtime_error("no train number was given");
+  if (word.empty()) {
+    throw std::runtime_error(translate(
+        "no train number was typed; start the program again and type the train's number"));
+  }
   bool digits = word.size() <= kMaxTrainNumberDigits;
   for (char c : word) digits = digits && c >= '0' && c <= '9';
   if (!digits || std::stoull(word) > 2147483647ULL) {
-    throw std::runtime_error(
-        "the train number " +
-        nlohmann::json(word).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
-        " is not a number from 0 to 2147483647");
+    throw std::runtime_error(formatMessage(
+        translate("{0} is not a train number; start the program again and type the train's number "
+                  "in digits, such as 5410"),
+        {nlohmann::json(word).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)}));
   }
 }
 
@@ -70,20 +72,8 @@ void gatherJobDetails(PrintJob& job) {
 }
 
 // Phase 3: the route line, the head, one block per stop, the foot.
-// Opens the destination. Most users have no dot-matrix printer at LPT1, so when the printer they
-// did not choose cannot be opened, the error shows the way to one they have.
-PrinterStream openPrinter(const Destination& destination, const std::string& documentName) {
-  try {
-    return openPrinterStream(destination, documentName);
-  } catch (const std::runtime_error& failure) {
-    const auto* device = std::get_if<DeviceDestination>(&destination);
-    if (device == nullptr || device->device != kPrinterDevice) throw;
-    throw std::runtime_error(std::string(failure.what()) + kLpt1Advice);
-  }
-}
-
 void printForm(const PrintJob& job, const Destination& destination) {
-  PrinterStream printer = openPrinter(destination, "timetable " + job.trainNumber);
+  PrinterStream printer = openPrinterStream(destination, "timetable " + job.trainNumber);
   const std::vector<std::string> tooWide =
       buildForm(job, [&printer](const std::wstring& piece, int32_t row) {
         if (row == kNoRow) {
@@ -107,7 +97,11 @@ void printForm(const PrintJob& job, const Destination& destination) {
 void takeTimetable(nlohmann::json answer, PrintJob& job) {
   auto stopPoints = answer.is_object() ? answer.find("stopPoints") : answer.end();
   if (stopPoints == answer.end() || !stopPoints->is_array() || stopPoints->empty()) {
-    throw std::runtime_error("the timetable service has no timetable for train " + job.trainNumber);
+    throw std::runtime_error(formatMessage(
+        translate(
+            "the timetable service has no timetable for train {0}; check the train number and "
+            "start the program again"),
+        {job.trainNumber}));
   }
   job.stopPoints = std::move(*stopPoints);
   auto trainInfo = answer.find("trainInfo");

@@ -1,5 +1,7 @@
 #include "platform/command_options.h"
 
+#include "platform/translation.h"
+
 namespace {
 
 // The word getopt_long stopped at: a short option of a group by its letter, a long one as typed.
@@ -19,10 +21,10 @@ std::string usageErrorAt(char* const* argv, int option) {
   const size_t equals = word.find('=');
   const bool known = option == ':' || optopt != 0;
   if (known && isLongOption(word) && equals != std::string::npos) {
-    return "the option " + word.substr(0, equals) + " takes no argument";
+    return formatMessage(translate("the option {0} takes no argument"), {word.substr(0, equals)});
   }
-  if (option == ':') return "the option " + word + " needs an argument";
-  return "unknown option " + word;
+  if (option == ':') return formatMessage(translate("the option {0} needs an argument"), {word});
+  return formatMessage(translate("unknown option {0}"), {word});
 }
 
 }  // namespace

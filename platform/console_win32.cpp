@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "platform/console.h"
+#include "platform/translation.h"
 #include "platform/wide_text_win32.h"
 
 namespace {
@@ -42,7 +43,7 @@ std::wstring readWideWord() {
 void holdOwnConsoleWindow() {
   DWORD processes[2];
   if (GetConsoleProcessList(processes, 2) != 1 || !inputIsConsole()) return;
-  std::cout << "Press Enter to close this window." << std::flush;
+  std::cout << translate("Press Enter to close this window.") << std::flush;
   // What was typed ahead of the dialogue's last word is no answer to this question.
   HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
   FlushConsoleInputBuffer(input);

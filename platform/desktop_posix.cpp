@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/desktop.h"
+#include "platform/translation.h"
 
 extern char** environ;
 
@@ -32,8 +33,10 @@ bool startedWell(pid_t child, std::string& reason) {
     std::this_thread::sleep_for(kViewerStartPoll);
   }
   if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
-  reason = WIFEXITED(status) ? "xdg-open ended with status " + std::to_string(WEXITSTATUS(status))
-                             : "xdg-open was ended by signal " + std::to_string(WTERMSIG(status));
+  reason = WIFEXITED(status) ? formatMessage(translate("xdg-open ended with status {0}"),
+                                             {std::to_string(WEXITSTATUS(status))})
+                             : formatMessage(translate("xdg-open was ended by signal {0}"),
+                                             {std::to_string(WTERMSIG(status))});
   return false;
 }
 
@@ -60,7 +63,7 @@ bool openWithViewer(const std::string& path, std::string& reason) {
   const int error = posix_spawnp(&child, "xdg-open", &actions, nullptr, argv, environ);
   posix_spawn_file_actions_destroy(&actions);
   if (error != 0) {
-    reason = "xdg-open cannot be started: " + std::string(std::strerror(error));
+    reason = formatMessage(translate("xdg-open cannot be started: {0}"), {std::strerror(error)});
     return false;
   }
   return startedWell(child, reason);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/translation.h"
 
 namespace {
 
@@ -86,7 +87,8 @@ bool mayReplaceFile(const std::string& path, std::string& reason) {
   if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_UID, &target) != 0) return true;
   const uint64_t fixed = STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND;
   if ((target.stx_attributes & target.stx_attributes_mask & fixed) != 0) {
-    reason = std::string(std::strerror(EPERM)) + ": it is marked immutable or append-only";
+    reason = formatMessage(translate("{0}: it is marked immutable or append-only"),
+                           {std::strerror(EPERM)});
     return false;
   }
   // In a folder with the sticky bit, such as /tmp, only the owner of a file or of the folder

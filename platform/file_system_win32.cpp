@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/file_system.h"
+#include "platform/translation.h"
 #include "platform/wide_text_win32.h"
 
 namespace {
@@ -157,7 +158,7 @@ bool mayReplaceFile(const std::string& path, std::string& reason) {
     return false;
   }
   if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-    reason = "it is read-only";
+    reason = translate("it is read-only");
     return false;
   }
   // A replace deletes the old file. Opening it for that, while letting others read, write and
@@ -168,9 +169,10 @@ bool mayReplaceFile(const std::string& path, std::string& reason) {
                   nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
-    reason = error == ERROR_SHARING_VIOLATION
-                 ? "another program has it open: " + systemMessage(error)
-                 : systemMessage(error);
+    reason =
+        error == ERROR_SHARING_VIOLATION
+            ? formatMessage(translate("another program has it open: {0}"), {systemMessage(error)})
+            : systemMessage(error);
     return false;
   }
   CloseHandle(file);

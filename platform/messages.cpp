@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include "platform/translation.h"
+
 namespace {
 
 // Standard output is flushed first, so that a message follows the dialogue it belongs to.
@@ -19,6 +21,7 @@ std::string oneLine(std::string text) {
   return text;
 }
 
-void error(const std::string& text) { say("error: ", text); }
-void warning(const std::string& text) { say("warning: ", text); }
-void notice(const std::string& text) { say("notice: ", text); }
+// TRANSLATORS: the kinds in front of a message; scripts may look for the English ones.
+void error(const std::string& text) { say(translate("error: "), text); }
+void warning(const std::string& text) { say(translate("warning: "), text); }
+void notice(const std::string& text) { say(translate("notice: "), text); }

@@ -7,11 +7,12 @@
 
 #include "platform/file_system.h"
 #include "platform/interrupt.h"
+#include "platform/translation.h"
 
 namespace {
 
 [[noreturn]] void failFile(const std::string& path, const std::string& reason) {
-  throw std::runtime_error("cannot write " + path + ": " + reason);
+  throw std::runtime_error(formatMessage(translate("cannot write {0}: {1}"), {path, reason}));
 }
 
 // Closes and removes the file. Every other use of the file holds interrupts off, so that the
@@ -34,7 +35,7 @@ void discardPendingFile(PendingFile* pending) {
 }
 
 PendingFileHandle startPendingFile(const std::string& finalPath) {
-  if (isFolder(finalPath)) failFile(finalPath, "it is a folder");
+  if (isFolder(finalPath)) failFile(finalPath, translate("it is a folder"));
   PendingFileHandle pending(new PendingFile, discardPendingFile);
   pending->finalPath = finalPath;
   holdInterrupts([&pending, &finalPath] {

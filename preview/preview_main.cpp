@@ -17,6 +17,7 @@
 #include "platform/interrupt.h"
 #include "platform/messages.h"
 #include "platform/output_file.h"
+#include "platform/translation.h"
 #include "preview/printed_page.h"
 #include "preview/rendering.h"
 #include "preview/terminal.h"
@@ -24,15 +25,18 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: timetable-preview PRINTER-FILE [-o OUTPUT]\n"
-    "Shows a file of printer bytes (such as LPT1) as the printer prints it.\n"
-    "\n"
-    "  -o, --output OUTPUT   write OUTPUT instead of showing the form on the terminal: .pdf\n"
-    "                        gets every page; .png or .svg the first page, or every page\n"
-    "                        when the name holds %d (form-%d.png)\n"
-    "  -h, --help            show this text\n"
-    "      --version         show the program's version\n";
+// The text of --help, in the user's language.
+const char* usageText() {
+  return translate(
+      "usage: timetable-preview PRINTER-FILE [-o OUTPUT]\n"
+      "Shows a file of printer bytes (such as LPT1) as the printer prints it.\n"
+      "\n"
+      "  -o, --output OUTPUT   write OUTPUT instead of showing the form on the terminal: .pdf\n"
+      "                        gets every page; .png or .svg the first page, or every page\n"
+      "                        when the name holds %d (form-%d.png)\n"
+      "  -h, --help            show this text\n"
+      "      --version         show the program's version\n");
+}
 
 const option kOptions[] = {
     {"output", required_argument, nullptr, 'o'},
@@ -56,7 +60,7 @@ std::string parsePreviewLine(const std::vector<std::string>& arguments, PreviewL
       [&line](int option, const std::string& argument) -> std::string {
         if (option == 'o') {
           line.output = argument;
-          if (argument.empty()) return "the option -o needs a file name";
+          if (argument.empty()) return translate("the option -o needs a file name");
         }
         line.help = line.help || option == 'h';
         line.version = line.version || option == 'V';
@@ -64,9 +68,13 @@ std::string parsePreviewLine(const std::vector<std::string>& arguments, PreviewL
       },
       operands);
   if (!error.empty()) return error;
-  if (operands.size() > 1) return "unexpected argument \"" + operands[1] + "\"";
+  if (operands.size() > 1) {
+    return formatMessage(translate("unexpected argument \"{0}\""), {operands[1]});
+  }
   if (!operands.empty()) line.input = operands.front();
-  if (line.input.empty() && !line.help && !line.version) return "no printer file was given";
+  if (line.input.empty() && !line.help && !line.version) {
+    return translate("no printer file was given");
+  }
   return std::string();
 }
 
@@ -78,7 +86,7 @@ const char kMaxPrinterFileText[] = "16 MB";
 using FileHandle = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
 [[noreturn]] void failToRead(const std::string& path, const std::string& reason) {
-  throw std::runtime_error("cannot read " + path + ": " + reason);
+  throw std::runtime_error(formatMessage(translate("cannot read {0}: {1}"), {path, reason}));
 }
 
 // The bytes of a file with a size, read from its start by each reader.
@@ -104,8 +112,9 @@ std::string readWhole(std::FILE* file, const std::string& path) {
   while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
     bytes.append(buffer, count);
     if (bytes.size() > kMaxPrinterFileBytes) {
-      failToRead(path, "it holds more than " + std::to_string(kMaxPrinterFileBytes) + " bytes (" +
-                           kMaxPrinterFileText + "), the most a printer file may hold");
+      failToRead(path, formatMessage(translate("it holds more than {0} bytes ({1}), the most a "
+                                               "printer file may hold"),
+                                     {std::to_string(kMaxPrinterFileBytes), kMaxPrinterFileText}));
     }
   }
   if (std::ferror(file)) failToRead(path, std::strerror(errno));
@@ -118,7 +127,8 @@ void printWarnings(const std::vector<std::string>& warnings) {
 
 int run(const PreviewLine& line) {
   if (line.help || line.version) {
-    std::cout << (line.help ? kUsage : "timetable-preview " TIMETABLE_VERSION "\n") << std::flush;
+    std::cout << (line.help ? usageText() : "timetable-preview " TIMETABLE_VERSION "\n")
+              << std::flush;
     return 0;
   }
   const std::string& input = line.input;
@@ -133,9 +143,11 @@ int run(const PreviewLine& line) {
   PrinterBytes bytes;
   if (sizeOfOpenFile(file.get(), size)) {
     if (size > kMaxPrinterFileBytes) {
-      throw std::runtime_error(input + " holds " + std::to_string(size) + " bytes, more than the " +
-                               std::to_string(kMaxPrinterFileBytes) + " (" + kMaxPrinterFileText +
-                               ") a printer file may hold");
+      throw std::runtime_error(
+          formatMessage(translate("{0} holds {1} bytes, more than the {2} ({3}) a printer file may "
+                                  "hold"),
+                        {input, std::to_string(size), std::to_string(kMaxPrinterFileBytes),
+                         kMaxPrinterFileText}));
     }
     bytes = bytesOfFile(file.get(), input);
   } else {
@@ -153,7 +165,7 @@ int run(const PreviewLine& line) {
       return static_cast<bool>(std::cout);
     });
     std::cout << std::flush;
-    if (!std::cout) throw std::runtime_error("cannot write to standard output");
+    if (!std::cout) throw std::runtime_error(translate("cannot write to standard output"));
   } else {
     writeRenderedForm(bytes, output, warnings);
     printWarnings(warnings);
@@ -166,10 +178,11 @@ int run(const PreviewLine& line) {
 int main(int argc, char** argv) {
   // First, before any thread starts: a Ctrl+C removes a file not yet in place.
   startInterruptHandling();
+  startTranslation();
   PreviewLine line;
   const std::string usageError = parsePreviewLine(commandLineArguments(argc, argv), line);
   if (!usageError.empty()) {
-    error(usageError + " (timetable-preview --help shows the usage)");
+    error(formatMessage(translate("{0} (timetable-preview --help shows the usage)"), {usageError}));
     return 2;
   }
   try {

@@ -17,6 +17,11 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 GOLDEN = os.path.join(os.path.dirname(HERE), "driver", "golden")
 PREVIEW = None
 
+# The tests expect the English messages, whatever language the shell that runs them has chosen.
+for name in ("LANGUAGE", "LC_ALL"):
+    os.environ.pop(name, None)
+os.environ["LC_MESSAGES"] = "C.UTF-8"
+
 
 class Preview(unittest.TestCase):
     def setUp(self):
@@ -155,7 +160,7 @@ class Preview(unittest.TestCase):
                                      b"No such file or directory\n")
         run = self.preview(os.path.join(GOLDEN, "5410.prn"), "-o", "form.doc")
         self.assertEqual(run.returncode, 1)
-        self.assertIn(b"use .pdf, .png or .svg", run.stderr)
+        self.assertIn(b"form.doc should be; end its name in .pdf, .png or .svg", run.stderr)
         self.assertEqual(self.preview().returncode, 2)
 
     def test_usage_errors_name_the_word_at_fault(self):

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "form/code_page.h"
+#include "platform/translation.h"
 
 namespace {
 
@@ -201,7 +202,11 @@ std::string describeSequence(const std::string& sequence, size_t dataBytes) {
     std::snprintf(hex, sizeof hex, " 0x%02X", static_cast<unsigned char>(c));
     text += hex;
   }
-  if (dataBytes > 0) text += " and " + std::to_string(dataBytes) + " bytes of data";
+  if (dataBytes > 0) {
+    text += formatMessage(translatePlural(" and {0} byte of data", " and {0} bytes of data",
+                                          static_cast<unsigned long>(dataBytes)),
+                          {std::to_string(dataBytes)});
+  }
   return text;
 }
 
@@ -246,8 +251,11 @@ void interpretCommand(ByteStream& stream, size_t at, PrinterState& state,
   } else if (command == 'S') {
     state.style.subscript = switchedOn(sequence);
   } else if (++state.skipped <= kMaxSkippedCommandWarnings) {
-    warnings.push_back("skipped the " + std::string(known ? "" : "unknown ") + "printer command " +
-                       describeSequence(sequence, dataBytes) + " at byte " + std::to_string(at));
+    warnings.push_back(formatMessage(known
+                                         ? translate("skipped the printer command {0} at byte {1}")
+                                         : translate("skipped the unknown printer command {0} at "
+                                                     "byte {1}"),
+                                     {describeSequence(sequence, dataBytes), std::to_string(at)}));
   }
 }
 
@@ -297,8 +305,11 @@ bool interpretPrinterPages(const PrinterByteReader& read, size_t lineLimit,
     }
   }
   if (state.skipped > kMaxSkippedCommandWarnings) {
-    warnings.push_back("skipped " + std::to_string(state.skipped - kMaxSkippedCommandWarnings) +
-                       " more printer commands");
+    const size_t more = state.skipped - kMaxSkippedCommandWarnings;
+    warnings.push_back(formatMessage(
+        translatePlural("skipped {0} more printer command", "skipped {0} more printer commands",
+                        static_cast<unsigned long>(more)),
+        {std::to_string(more)}));
   }
   // A form feed at the very end leaves no page after it.
   if (state.anyPageDone && state.page.lines.empty()) return true;

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/translation.h"
 #include "preview/embedded_fonts.h"
 
 namespace {
@@ -26,8 +27,10 @@ cairo_font_face_t* fontFaceOf(FT_Library library, const unsigned char* bytes, st
   FT_Face face = nullptr;
   const FT_Error error = FT_New_Memory_Face(library, bytes, static_cast<FT_Long>(size), 0, &face);
   if (error != 0) {
-    throw std::runtime_error("cannot load the built-in font: FreeType error " +
-                             std::to_string(error));
+    throw std::runtime_error(formatMessage(
+        translate("cannot load the font built into the program; report this to the IT department: "
+                  "FreeType error {0}"),
+        {std::to_string(error)}));
   }
   cairo_font_face_t* fontFace = cairo_ft_font_face_create_for_ft_face(face, 0);
   // cairo reads the FreeType face for as long as its own face lives, so the FreeType face is
@@ -37,7 +40,9 @@ cairo_font_face_t* fontFaceOf(FT_Library library, const unsigned char* bytes, st
   if (status != CAIRO_STATUS_SUCCESS) {
     cairo_font_face_destroy(fontFace);
     FT_Done_Face(face);
-    throw std::runtime_error(std::string("cairo failed: ") + cairo_status_to_string(status));
+    throw std::runtime_error(formatMessage(
+        translate("cannot draw the form; report this to the IT department: cairo: {0}"),
+        {cairo_status_to_string(status)}));
   }
   return fontFace;
 }
@@ -47,7 +52,10 @@ PrinterFonts loadPrinterFonts() {
   PrinterFonts fonts;
   const FT_Error error = FT_Init_FreeType(&fonts.library);
   if (error != 0) {
-    throw std::runtime_error("cannot start FreeType: error " + std::to_string(error));
+    throw std::runtime_error(formatMessage(
+        translate("cannot prepare the fonts that draw the form; report this to the IT department: "
+                  "FreeType error {0}"),
+        {std::to_string(error)}));
   }
   fonts.regular = fontFaceOf(fonts.library, kDejaVuSansMono, kDejaVuSansMonoSize);
   fonts.bold = fontFaceOf(fonts.library, kDejaVuSansMonoBold, kDejaVuSansMonoBoldSize);

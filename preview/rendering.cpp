@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "platform/output_file.h"
+#include "platform/translation.h"
 #include "preview/sheet_drawing.h"
 
 namespace {
@@ -55,7 +56,9 @@ cairo_status_t writeToFile(void* closure, const unsigned char* data, unsigned in
 
 void check(cairo_status_t status) {
   if (status != CAIRO_STATUS_SUCCESS) {
-    throw std::runtime_error(std::string("cairo failed: ") + cairo_status_to_string(status));
+    throw std::runtime_error(formatMessage(
+        translate("cannot draw the form; report this to the IT department: cairo: {0}"),
+        {cairo_status_to_string(status)}));
   }
 }
 
@@ -180,8 +183,9 @@ size_t countSheets(const PrinterBytes& bytes, std::vector<std::string>& warnings
                                              return sheets <= kMaxSheets;
                                            });
   if (!whole) {
-    throw std::runtime_error("the form takes more than " + std::to_string(kMaxSheets) +
-                             " A4 sheets, the most that is drawn");
+    throw std::runtime_error(
+        formatMessage(translate("the form takes more than {0} A4 sheets, the most that is drawn"),
+                      {std::to_string(kMaxSheets)}));
   }
   return sheets;
 }
@@ -190,8 +194,10 @@ void writeRenderedForm(const PrinterBytes& bytes, const std::string& outputPath,
                        std::vector<std::string>& warnings) {
   RenderedFormat format = RenderedFormat::kPdf;
   if (!renderedFormatOf(outputPath, format)) {
-    throw std::runtime_error("cannot tell the format of " + outputPath +
-                             ": use .pdf, .png or .svg");
+    throw std::runtime_error(formatMessage(
+        translate(
+            "cannot tell which kind of file {0} should be; end its name in .pdf, .png or .svg"),
+        {outputPath}));
   }
   countSheets(bytes, warnings);
   if (format == RenderedFormat::kPdf) {

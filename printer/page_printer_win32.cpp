@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "platform/interrupt.h"
+#include "platform/translation.h"
 #include "platform/utf8.h"
 #include "platform/wide_text_win32.h"
 #include "preview/printed_page.h"
@@ -59,15 +60,17 @@ using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy
 using Context = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
 
 // The error a GDI call left, with what failed.
-[[noreturn]] void failDocument(const std::string& what, const std::string& printer) {
+// what holds {0} for the printer's name and {1} for the system's message.
+[[noreturn]] void failDocument(const char* what, const std::string& printer) {
   const DWORD error = GetLastError();
-  throw std::runtime_error("the print spooler " + what + " the drawn form for the printer \"" +
-                           printer + "\": " + systemMessage(error));
+  throw std::runtime_error(formatMessage(what, {printer, systemMessage(error)}));
 }
 
 void checkCairo(cairo_status_t status) {
   if (status != CAIRO_STATUS_SUCCESS) {
-    throw std::runtime_error(std::string("cairo failed: ") + cairo_status_to_string(status));
+    throw std::runtime_error(formatMessage(
+        translate("cannot draw the form; report this to the IT department: cairo: {0}"),
+        {cairo_status_to_string(status)}));
   }
 }
 
@@ -84,8 +87,10 @@ PrinterContext createPrinterContext(const std::string& printer) {
   if (!context) {
     const DWORD error = GetLastError();
     if (error == ERROR_INVALID_PRINTER_NAME) failNoPrinter(printer);
-    throw std::runtime_error("the print spooler cannot prepare the printer \"" + printer +
-                             "\": " + systemMessage(error));
+    throw std::runtime_error(formatMessage(
+        translate("the print spooler cannot prepare the printer \"{0}\"; print again, or check the "
+                  "printer in the system\'s printer settings: {1}"),
+        {printer, systemMessage(error)}));
   }
   return context;
 }
@@ -115,7 +120,11 @@ OpenDocument startDocument(HDC context, const std::string& documentName,
     document->interruptCleanup =
         addInterruptCleanup([printer, job] { deleteJobOnOwnHandle(printer, DWORD(job)); });
   });
-  if (job <= 0) failDocument("did not take", printer);
+  if (job <= 0)
+    failDocument(
+        translate("the print spooler did not take the drawn form for the printer \"{0}\"; print "
+                  "again, or check the printer in the system\'s printer settings: {1}"),
+        printer);
   return document;
 }
 
@@ -128,7 +137,11 @@ void endDocument(OpenDocument document, const std::string& printer) {
     removeInterruptCleanup(document->interruptCleanup);
     delete document.release();
   });
-  if (!ended) failDocument("could not finish", printer);
+  if (!ended)
+    failDocument(
+        translate("the print spooler could not finish the drawn form for the printer \"{0}\"; "
+                  "print again, or check the printer in the system\'s printer settings: {1}"),
+        printer);
 }
 
 // Draws one sheet on the printing surface, in points from the paper's corner. The surface's own
@@ -152,13 +165,23 @@ void printSheets(HDC context, const PrinterBytes& bytes, const std::string& prin
   // finished before the document ends, so that it has handed everything to GDI.
   Surface surface(nullptr, cairo_surface_destroy);
   const auto print = [&](const Sheet& sheet) {
-    if (StartPage(context) <= 0) failDocument("did not start a page of", printer);
+    if (StartPage(context) <= 0)
+      failDocument(
+          translate(
+              "the print spooler did not start a page of the drawn form for the printer \"{0}\"; "
+              "print again, or check the printer in the system\'s printer settings: {1}"),
+          printer);
     if (!surface) {
       surface.reset(cairo_win32_printing_surface_create(context));
       checkCairo(cairo_surface_status(surface.get()));
     }
     drawOnPage(surface.get(), page, sheet);
-    if (EndPage(context) <= 0) failDocument("did not take a page of", printer);
+    if (EndPage(context) <= 0)
+      failDocument(
+          translate(
+              "the print spooler did not take a page of the drawn form for the printer \"{0}\"; "
+              "print again, or check the printer in the system\'s printer settings: {1}"),
+          printer);
   };
   forEachSheet(bytes, [&print](const Sheet& sheet) {
     print(sheet);

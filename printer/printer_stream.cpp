@@ -7,15 +7,28 @@
 
 #include "platform/desktop.h"
 #include "platform/overloaded.h"
+#include "platform/translation.h"
 #include "preview/rendering.h"
 #include "printer/page_printer.h"
 #include "printer/printer_device.h"
 
 namespace {
 
+// what holds {0} for the printer's name and {1} for the system's reason.
 [[noreturn]] void failPrinter(const char* what, const std::string& name, int error) {
-  throw std::runtime_error(std::string(what) + " the printer " + name + ": " +
-                           std::strerror(error));
+  throw std::runtime_error(formatMessage(what, {name, std::strerror(error)}));
+}
+
+// Most users have no dot-matrix printer at LPT1, so when that printer, which they did not choose,
+// cannot be opened, the error shows the way to one they have.
+const char* openFailure(const std::string& name) {
+  if (name == kPrinterDevice) {
+    return translate(
+        "cannot open the printer {0}; without a dot-matrix printer on LPT1, start the program "
+        "with its option --drawn to print on the default printer (timetable-print --help lists "
+        "the options): {1}");
+  }
+  return translate("cannot open the printer {0}; check that it is connected and switched on: {1}");
 }
 
 OpenDevice openDevice(const std::string& name) {
@@ -23,7 +36,7 @@ OpenDevice openDevice(const std::string& name) {
   device.name = name;
   errno = 0;
   device.file.reset(openPrinterDevice(name));
-  if (!device.file) failPrinter("cannot open", name, errno);
+  if (!device.file) failPrinter(openFailure(name), name, errno);
   return device;
 }
 
@@ -31,20 +44,29 @@ void writeToDevice(OpenDevice& device, const std::string& bytes) {
   errno = 0;
   std::FILE* file = device.file.get();
   if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || std::fflush(file) != 0) {
-    failPrinter("cannot write to", device.name, errno);
+    failPrinter(
+        translate("cannot write to the printer {0}; check that it is switched on, connected "
+                  "and has paper, then print again: {1}"),
+        device.name, errno);
   }
 }
 
 void closeDevice(OpenDevice& device) {
   errno = 0;
-  if (std::fclose(device.file.release()) != 0) failPrinter("cannot close", device.name, errno);
+  if (std::fclose(device.file.release()) != 0) {
+    failPrinter(
+        translate("cannot finish printing on the printer {0}; check that the whole form was "
+                  "printed: {1}"),
+        device.name, errno);
+  }
 }
 
 // A file that cannot be shown still holds the form, so the user is told where it is.
 void view(const std::string& path, StreamEnd& end) {
   std::string reason;
   if (!openWithViewer(path, reason)) {
-    end.notices.push_back("the form is in " + path + ", which could not be shown: " + reason);
+    end.notices.push_back(formatMessage(
+        translate("the form could not be shown; open the file {0} yourself: {1}"), {path, reason}));
   }
 }
 

@@ -35,8 +35,12 @@ TEST_F(PrinterStreamTest, ADeviceThatCannotBeOpenedIsNamed) {
     openLpt1();
     FAIL() << "opened a directory as the printer";
   } catch (const std::runtime_error& error) {
-    EXPECT_EQ(std::string(error.what()),
-              std::string("cannot open the printer LPT1: ") + std::strerror(EISDIR));
+    EXPECT_EQ(
+        std::string(error.what()),
+        std::string("cannot open the printer LPT1; without a dot-matrix printer on LPT1, start "
+                    "the program with its option --drawn to print on the default printer "
+                    "(timetable-print --help lists the options): ") +
+            std::strerror(EISDIR));
   }
 }
 

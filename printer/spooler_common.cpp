@@ -2,11 +2,14 @@
 
 #include <stdexcept>
 
+#include "platform/translation.h"
 #include "printer/spooler.h"
 
 void failNoPrinter(const std::string& printer) {
-  throw std::runtime_error("there is no printer \"" + printer +
-                           "\" at the print spooler; --list-printers shows the printers");
+  throw std::runtime_error(
+      formatMessage(translate("there is no printer \"{0}\" at the print spooler; the program's "
+                              "option --list-printers shows the printers"),
+                    {printer}));
 }
 
 std::string spoolJobName(const std::string& printer, long long id) {
@@ -16,7 +19,8 @@ std::string spoolJobName(const std::string& printer, long long id) {
 void requireDefaultSpoolPrinter() {
   if (defaultSpoolPrinter().empty()) {
     throw std::runtime_error(
-        "the print spooler has no default printer; name one with --printer (--list-printers "
-        "shows the printers)");
+        translate("the print spooler has no default printer; choose a default printer in the "
+                  "system's printer settings, or name one with the program's option --printer "
+                  "(--list-printers shows the printers)"));
   }
 }

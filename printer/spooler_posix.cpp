@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/interrupt.h"
+#include "platform/translation.h"
 #include "printer/spooler.h"
 #include "printer/spooler_common.h"
 #include "printer/spooler_cups.h"
@@ -44,9 +45,9 @@ bool lastRequestFailed() { return cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLET
 std::string lastErrorText() {
   const char* text = cupsLastErrorString();
   if (!lastRequestFailed() || (text && std::strcmp(text, std::strerror(0)) == 0)) {
-    return "no answer in time";
+    return translate("no answer in time");
   }
-  return text && *text ? text : "unknown error";
+  return text && *text ? text : translate("unknown error");
 }
 
 Connection connectToSpooler() {
@@ -54,8 +55,10 @@ Connection connectToSpooler() {
                                      1, kConnectMilliseconds, nullptr),
                         httpClose);
   if (!connection) {
-    throw std::runtime_error("the print spooler cannot be reached at " + spoolerAddress() + ": " +
-                             lastErrorText());
+    throw std::runtime_error(formatMessage(
+        translate("the print spooler cannot be reached at {0}; check that the "
+                  "printing service (CUPS) is running, or ask the IT department: {1}"),
+        {spoolerAddress(), lastErrorText()}));
   }
   // Without a time-out a spooler that accepts the connection but never answers would hold the
   // run forever.
@@ -111,9 +114,9 @@ void cancelJob(SpoolJob& job) noexcept {
   forgetInterruptCleanup(job);
 }
 
-[[noreturn]] void failJob(SpoolJob& job, const std::string& what) {
-  const std::string text =
-      "the print spooler " + what + " job " + jobName(job) + ": " + lastErrorText();
+// what holds {0} for the job's name and {1} for the spooler's reason.
+[[noreturn]] void failJob(SpoolJob& job, const char* what) {
+  const std::string text = formatMessage(what, {jobName(job), lastErrorText()});
   cancelJob(job);
   throw std::runtime_error(text);
 }
@@ -171,16 +174,20 @@ bool hasPrinter(http_t* connection, const std::string& printer) {
     return true;
   }
   if (cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND) return false;
-  throw std::runtime_error("the print spooler cannot tell whether it has the printer \"" + printer +
-                           "\": " + lastErrorText());
+  throw std::runtime_error(
+      formatMessage(translate("the print spooler cannot tell whether it has the printer \"{0}\"; "
+                              "print again, or ask the IT department: {1}"),
+                    {printer, lastErrorText()}));
 }
 
 // The spooler's own words on the job and on its printer, as one line.
 std::string jobWarning(const SpoolJob& job, const Response& state, const Response& printer,
                        const std::vector<const char*>& jobAttributes,
                        const std::vector<const char*>& printerAttributes) {
-  std::string warning =
-      "print job " + jobName(job) + " is not completed: " + describe(state, jobAttributes);
+  std::string warning = formatMessage(
+      translate("print job {0} is not completed; check that the printer is switched on and has "
+                "paper, and look at its queue in the system's printer settings: {1}"),
+      {jobName(job), describe(state, jobAttributes)});
   if (printer) {
     warning += "; " + describe(printer, printerAttributes,
                                attributeText(state, "job-printer-state-message"));
@@ -202,8 +209,10 @@ std::string waitForJobEnd(SpoolJob& job) {
     const Response state =
         askAttributes(job.connection.get(), IPP_OP_GET_JOB_ATTRIBUTES, jobResource, jobAttributes);
     if (!state) {
-      return "the print spooler cannot tell whether it completed print job " + jobName(job) + ": " +
-             lastErrorText();
+      return formatMessage(
+          translate("the print spooler cannot tell whether it completed print job {0}; look at the "
+                    "printer's queue in the system's printer settings: {1}"),
+          {jobName(job), lastErrorText()});
     }
     const auto end = static_cast<ipp_jstate_t>(
         ippGetInteger(ippFindAttribute(state.get(), "job-state", IPP_TAG_ENUM), 0));
@@ -233,7 +242,10 @@ DestList listDests(http_t* connection, int& count) {
   DestList owned(dests, [listed](cups_dest_t* list) { cupsFreeDests(listed, list); });
   // A spooler without printers answers "not found".
   if (count == 0 && lastRequestFailed() && cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND) {
-    throw std::runtime_error("the print spooler cannot list its printers: " + lastErrorText());
+    throw std::runtime_error(
+        formatMessage(translate("the print spooler cannot list its printers; try again, or ask the "
+                                "IT department: {0}"),
+                      {lastErrorText()}));
   }
   return owned;
 }
@@ -258,9 +270,10 @@ std::string reachableAddress(cups_dest_t& dest) {
   // A connection that failed is returned too, without its socket.
   if (!device || httpGetFd(device.get()) < 0) {
     const int error = device ? httpError(device.get()) : 0;
-    throw std::runtime_error("the printer \"" + std::string(dest.name) +
-                             "\" found on the network cannot be reached: " +
-                             (error != 0 ? std::strerror(error) : lastErrorText()));
+    throw std::runtime_error(formatMessage(
+        translate("the printer \"{0}\" found on the network cannot be reached; check that it is "
+                  "switched on and connected: {1}"),
+        {dest.name, error != 0 ? std::string(std::strerror(error)) : lastErrorText()}));
   }
   return cupsGetOption("device-uri", dest.num_options, dest.options);
 }
@@ -293,8 +306,11 @@ std::string makeTemporaryQueue(http_t* connection, cups_dest_t& dest) {
                       sizeof(ignored), ignored, sizeof(ignored), &port, resource,
                       sizeof(resource)) < HTTP_URI_STATUS_OK ||
       std::string(resource).compare(0, prefix.size(), prefix) != 0) {
-    throw std::runtime_error("the print spooler could not make a queue for the printer \"" +
-                             printer + "\" it found on the network: " + lastErrorText());
+    throw std::runtime_error(formatMessage(
+        translate("the print spooler could not prepare the printer \"{0}\" it found on the "
+                  "network; add the printer in the system's printer settings, or ask the IT "
+                  "department: {1}"),
+        {printer, lastErrorText()}));
   }
   const std::string queue = std::string(resource).substr(prefix.size());
   // The spooler asks the printer what it can do; the queue is stopped until it knows.
@@ -304,18 +320,20 @@ std::string makeTemporaryQueue(http_t* connection, cups_dest_t& dest) {
     const Response state =
         askAttributes(connection, IPP_OP_GET_PRINTER_ATTRIBUTES, prefix + queue, attributes);
     if (!state) {
-      throw std::runtime_error("the print spooler cannot tell whether the printer \"" + printer +
-                               "\" it found on the network is ready: " + lastErrorText());
+      throw std::runtime_error(formatMessage(
+          translate("the print spooler cannot tell whether the printer \"{0}\" it found on the "
+                    "network is ready; print again, or ask the IT department: {1}"),
+          {printer, lastErrorText()}));
     }
     if (ippGetInteger(ippFindAttribute(state.get(), "printer-state", IPP_TAG_ENUM), 0) !=
         IPP_PSTATE_STOPPED) {
       return queue;
     }
     if (std::chrono::steady_clock::now() >= deadline) {
-      throw std::runtime_error("the print spooler did not get the printer \"" + printer +
-                               "\" it found on the network ready in " +
-                               std::to_string(kQueueReadyWait.count()) +
-                               " seconds: " + describe(state, attributes));
+      throw std::runtime_error(formatMessage(
+          translate("the print spooler did not get the printer \"{0}\" it found on the network "
+                    "ready in {1} seconds; check that it is switched on, then print again: {2}"),
+          {printer, std::to_string(kQueueReadyWait.count()), describe(state, attributes)}));
     }
     std::this_thread::sleep_for(kQueueReadyPoll);
   }
@@ -394,13 +412,16 @@ SpoolJobHandle startSpoolJobOfFormat(const std::string& printer, const std::stri
     const std::string text = lastErrorText();
     job->queue = queueFor(job->connection.get(), printer);
     if (job->queue == printer || createJob(*job, documentName) == 0) {
-      throw std::runtime_error("the print spooler did not take a job for the printer \"" + printer +
-                               "\": " + (job->queue == printer ? text : lastErrorText()));
+      throw std::runtime_error(formatMessage(
+          translate("the print spooler did not take a job for the printer \"{0}\"; print again, or "
+                    "check the printer in the system's printer settings: {1}"),
+          {printer, job->queue == printer ? text : lastErrorText()}));
     }
   }
   if (cupsStartDocument(job->connection.get(), job->queue.c_str(), job->id, documentName.c_str(),
                         format, 1) != HTTP_STATUS_CONTINUE) {
-    failJob(*job, "did not take the document of");
+    failJob(*job, translate("the print spooler did not take the start of print job {0}; print "
+                            "again, or check the printer in the system's printer settings: {1}"));
   }
   return job;
 }
@@ -410,7 +431,8 @@ void writeSpoolJob(SpoolJob& job, const std::string& bytes) {
   if (bytes.empty()) return;
   if (cupsWriteRequestData(job.connection.get(), bytes.data(), bytes.size()) !=
       HTTP_STATUS_CONTINUE) {
-    failJob(job, "did not take the bytes of");
+    failJob(job, translate("the print spooler did not take the form of print job {0}; print again, "
+                           "or check the printer in the system's printer settings: {1}"));
   }
 }
 
@@ -425,6 +447,9 @@ std::string finishSpoolJob(SpoolJob& job) {
     job.open = false;
     forgetInterruptCleanup(job);
   });
-  if (!finished) failJob(job, "could not finish");
+  if (!finished) {
+    failJob(job, translate("the print spooler could not finish print job {0}; print again, or "
+                           "check the printer in the system's printer settings: {1}"));
+  }
   return waitForJobEnd(job);
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/interrupt.h"
+#include "platform/translation.h"
 #include "platform/utf8.h"
 #include "platform/wide_text_win32.h"
 #include "printer/spooler.h"
@@ -30,12 +31,17 @@ namespace {
 // The largest piece handed to WritePrinter at once, well within its DWORD count.
 const size_t kLargestWrite = 1 << 20;
 
-// A failure of the spooler's service itself is told as such.
-[[noreturn]] void failSpooler(const std::string& what, DWORD error) {
+// A failure of the spooler's service itself is told as such. what holds the arguments' places,
+// then one more for the system's message.
+[[noreturn]] void failSpooler(const char* what, std::vector<std::string> arguments, DWORD error) {
   if (error == RPC_S_SERVER_UNAVAILABLE) {
-    throw std::runtime_error("the print spooler cannot be reached: " + systemMessage(error));
+    throw std::runtime_error(
+        formatMessage(translate("the print spooler cannot be reached; check that the Print Spooler "
+                                "service is running, or ask the IT department: {0}"),
+                      {systemMessage(error)}));
   }
-  throw std::runtime_error(what + ": " + systemMessage(error));
+  arguments.push_back(systemMessage(error));
+  throw std::runtime_error(formatMessage(what, arguments));
 }
 
 // Opens the printer for printing; a missing one is told as such.
@@ -45,7 +51,9 @@ HANDLE openPrinter(const std::string& printer) {
   if (!OpenPrinterW(&name[0], &handle, nullptr)) {
     const DWORD error = GetLastError();
     if (error == ERROR_INVALID_PRINTER_NAME) failNoPrinter(printer);
-    failSpooler("the print spooler cannot open the printer \"" + printer + "\"", error);
+    failSpooler(translate("the print spooler cannot open the printer \"{0}\"; print again, or "
+                          "check the printer in the system\'s printer settings: {1}"),
+                {printer}, error);
   }
   return handle;
 }
@@ -71,11 +79,12 @@ void abortJob(SpoolJob& job) {
 }
 
 // Aborts the job and throws the error with what failed.
-[[noreturn]] void failJob(SpoolJob& job, const std::string& what) {
+// what holds {0} for the job's name and {1} for the system's message.
+[[noreturn]] void failJob(SpoolJob& job, const char* what) {
   const DWORD error = GetLastError();
-  const std::string text = "the print spooler " + what + " job " + jobName(job);
+  const std::string name = jobName(job);
   abortJob(job);
-  failSpooler(text, error);
+  failSpooler(what, {name}, error);
 }
 
 std::wstring defaultPrinterName() {
@@ -113,7 +122,9 @@ std::vector<SpoolPrinter> listSpoolPrinters() {
                         &needed, &count)) {
     const DWORD error = GetLastError();
     if (error != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size()) {
-      failSpooler("the print spooler cannot list its printers", error);
+      failSpooler(translate("the print spooler cannot list its printers; try again, or ask the "
+                            "IT department: {0}"),
+                  {}, error);
     }
     buffer.resize(needed);
   }
@@ -154,9 +165,13 @@ SpoolJobHandle startSpoolJob(const std::string& printer, const std::string& docu
   });
   if (job->id == 0) {
     abortJob(*job);
-    failSpooler("the print spooler did not take a job for the printer \"" + printer + "\"", error);
+    failSpooler(translate("the print spooler did not take a job for the printer \"{0}\"; print "
+                          "again, or check the printer in the system\'s printer settings: {1}"),
+                {printer}, error);
   }
-  if (!StartPagePrinter(job->printer)) failJob(*job, "did not start the page of");
+  if (!StartPagePrinter(job->printer))
+    failJob(*job, translate("the print spooler did not take the start of print job {0}; print "
+                            "again, or check the printer in the system\'s printer settings: {1}"));
   return job;
 }
 
@@ -167,18 +182,23 @@ void writeSpoolJob(SpoolJob& job, const std::string& bytes) {
     DWORD written = 0;
     // WritePrinter only reads the bytes, though its buffer is not declared const.
     if (!WritePrinter(job.printer, const_cast<char*>(bytes.data() + done), count, &written)) {
-      failJob(job, "did not take the bytes of");
+      failJob(job, translate("the print spooler did not take the form of print job {0}; print "
+                             "again, or check the printer in the system\'s printer settings: {1}"));
     }
     if (written == 0) {
       SetLastError(ERROR_WRITE_FAULT);
-      failJob(job, "did not take the bytes of");
+      failJob(job, translate("the print spooler did not take the form of print job {0}; print "
+                             "again, or check the printer in the system\'s printer settings: {1}"));
     }
     done += written;
   }
 }
 
 std::string finishSpoolJob(SpoolJob& job) {
-  if (!EndPagePrinter(job.printer)) failJob(job, "could not finish");
+  if (!EndPagePrinter(job.printer)) {
+    failJob(job, translate("the print spooler could not finish print job {0}; print again, or "
+                           "check the printer in the system\'s printer settings: {1}"));
+  }
   // Handed over together with the removal of its deletion: an interrupt that comes meanwhile
   // waits, and then leaves the job to print. The handle is closed then too, since wine's spooler
   // prints a job only once its handle is closed.
@@ -191,6 +211,9 @@ std::string finishSpoolJob(SpoolJob& job) {
     ClosePrinter(job.printer);
     job.printer = nullptr;
   });
-  if (!ended) failJob(job, "could not finish");
+  if (!ended) {
+    failJob(job, translate("the print spooler could not finish print job {0}; print again, or "
+                           "check the printer in the system\'s printer settings: {1}"));
+  }
   return std::string();
 }

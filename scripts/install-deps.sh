@@ -14,7 +14,7 @@ fi
 
 packages=(cmake g++ make pkg-config libcurl4-openssl-dev nlohmann-json3-dev libcairo2-dev
           libfreetype-dev fonts-dejavu-core libgtest-dev python3 openssl ca-certificates
-          poppler-utils ghostscript libcups2-dev cups-daemon cups-client time "$@")
+          poppler-utils ghostscript libcups2-dev cups-daemon cups-client time gettext "$@")
 missing=()
 for package in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)

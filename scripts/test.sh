@@ -15,6 +15,9 @@ git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 echo "== Layers"
 python3 scripts/check-layers.py
 
+echo "== Messages and their translations"
+scripts/update-po.sh --check
+
 echo "== Release build and tests"
 scripts/configure-release.sh
 cmake --build build/release -j "$jobs"

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "platform/translation.h"
 #include "service/json_number.h"
 
 const char* const kOnlineTrainsQuery = "method=getTrainsOnline";
@@ -202,10 +203,12 @@ std::string lookupOnlineTrain(std::string trainNumber, TrainData& trainData) {
   try {
     found = searchOnlineAnswer(fetchServiceAnswer(kOnlineTrainsQuery), trainNumber, trainData);
   } catch (const std::runtime_error& failure) {
-    return std::string("the list of trains online could not be read (") + failure.what() +
-           "); mass and length stay empty";
+    return formatMessage(translate("the list of trains online could not be read, so mass and "
+                                   "length stay empty on the form: {0}"),
+                         {failure.what()});
   }
   if (found) return std::string();
-  return "train " + trainNumber +
-         " is not in the list of trains online; mass and length stay empty";
+  return formatMessage(translate("train {0} is not in the list of trains online, so mass and "
+                                 "length stay empty on the form"),
+                       {trainNumber});
 }

@@ -9,6 +9,8 @@
 #include <new>
 #include <utility>
 
+#include "platform/translation.h"
+
 const char* const kServiceBaseUrl = "https://" TIMETABLE_SERVICE_HOST ":9640/?";
 const char* const kServiceUserAgent = "VELMORAX/1.0.0";
 const char* const kCaBundleFile = "cacert.pem";
@@ -41,12 +43,24 @@ struct RequestSession {
 
 RequestSession session;
 
+// The service's host and port, as the user or the IT department knows the service.
+std::string serviceAddress() { return TIMETABLE_SERVICE_HOST ":9640"; }
+
+std::runtime_error unusableAnswerError(const std::string& detail) {
+  return std::runtime_error(
+      formatMessage(translate("the timetable service sent an answer that cannot be read; try again "
+                              "later, or ask the IT department to check the service: {0}"),
+                    {detail}));
+}
+
 template <typename Value>
 void setOption(CURL* handle, CURLoption option, Value value) {
   CURLcode code = curl_easy_setopt(handle, option, value);
   if (code != CURLE_OK) {
-    throw std::runtime_error(std::string("libcurl refused a request option: ") +
-                             curl_easy_strerror(code));
+    throw std::runtime_error(
+        formatMessage(translate("cannot prepare the request to the timetable "
+                                "service; report this to the IT department: {0}"),
+                      {curl_easy_strerror(code)}));
   }
 }
 
@@ -55,8 +69,10 @@ void setOption(CURL* handle, CURLoption option, Value value) {
 void requireCaBundle() {
   std::FILE* file = std::fopen(kCaBundleFile, "rb");
   if (file == nullptr) {
-    throw std::runtime_error(std::string("the CA bundle ") + kCaBundleFile +
-                             " cannot be read from the working directory: " + std::strerror(errno));
+    throw std::runtime_error(formatMessage(
+        translate("cannot read the file {0}, which says which timetable service to trust, in the "
+                  "working folder; ask the IT department to put it there: {1}"),
+        {kCaBundleFile, std::strerror(errno)}));
   }
   std::fclose(file);
 }
@@ -66,7 +82,10 @@ CURL* sessionHandle() {
   if (session.handle == nullptr) {
     session.handle = curl_easy_init();
     if (session.handle == nullptr) {
-      throw std::runtime_error("libcurl could not create a transfer handle");
+      throw std::runtime_error(
+          formatMessage(translate("cannot prepare the request to the timetable "
+                                  "service; report this to the IT department: {0}"),
+                        {"no transfer handle"}));
     }
   }
   curl_easy_reset(session.handle);
@@ -157,15 +176,18 @@ ServiceAnswer fetchServiceAnswer(const std::string& query) {
   setRequestOptions(h, answer.url, answer.body);
   CURLcode code = curl_easy_perform(h);
   if (code == CURLE_FILESIZE_EXCEEDED || session.answerTooLarge) {
-    throw std::length_error("the timetable service sent an answer larger than " +
-                            std::to_string(kMaxAnswerBytes / (1024 * 1024)) + " MB for " +
-                            answer.url);
+    throw std::length_error(formatMessage(
+        translate("the timetable service sent an answer larger than {0} MB; ask the IT "
+                  "department to check the service: {1}"),
+        {std::to_string(kMaxAnswerBytes / (1024 * 1024)), answer.url}));
   }
   if (code != CURLE_OK) {
     std::string reason =
         session.errorText[0] != '\0' ? session.errorText : curl_easy_strerror(code);
-    throw std::runtime_error("the timetable service could not be reached at " + answer.url + ": " +
-                             reason);
+    throw std::runtime_error(formatMessage(
+        translate("cannot reach the timetable service at {0}; check the network connection, or ask "
+                  "the IT department to check the service's address: {1}"),
+        {serviceAddress(), reason + " (" + answer.url + ")"}));
   }
   curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &answer.httpStatus);
   return answer;
@@ -173,15 +195,13 @@ ServiceAnswer fetchServiceAnswer(const std::string& query) {
 
 std::runtime_error undecodableAnswerError(const std::string& body, long httpStatus,
                                           const std::string& url) {
-  std::string what = body.empty() ? "an empty answer" : "an answer that is not JSON";
-  if (httpStatus < 200 || httpStatus > 299) {
-    what += " with HTTP status " + std::to_string(httpStatus);
-  }
-  return std::runtime_error("the timetable service sent " + what + " for " + url);
+  std::string what = body.empty() ? "empty" : "not JSON";
+  if (httpStatus < 200 || httpStatus > 299) what += ", HTTP status " + std::to_string(httpStatus);
+  return unusableAnswerError(what + ", " + url);
 }
 
 std::runtime_error answerNotAnObjectError(const std::string& url) {
-  return std::runtime_error("the timetable service sent JSON that is not an object for " + url);
+  return unusableAnswerError("JSON that is not an object, " + url);
 }
 
 nlohmann::json serviceMessageOf(const std::string& body, long httpStatus, const std::string& url) {

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/translation.h"
 #include "service/json_number.h"
 #include "timetable/service_time.h"
 
@@ -21,13 +22,40 @@ std::string quotedForMessage(const nlohmann::json& value) {
   return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
+// What the user calls a member of the answer.
+const char* plainNameOf(const std::string& key) {
+  if (key == "arrivalTime") return translate("arrival time");
+  if (key == "departureTime") return translate("departure time");
+  if (key == "pointDistance") return translate("distance");
+  if (key == "pointStopType") return translate("stop type");
+  if (key == "trainNo") return translate("train number");
+  if (key == "trainCategoryCode") return translate("train category");
+  if (key == "route") return translate("route");
+  return translate("station name");
+}
+
+// The member as the service sent it, for the technical detail at the end of a message.
+std::string memberText(const std::string& key, const nlohmann::json& value) {
+  return quotedForMessage(key) + ": " + quotedForMessage(value);
+}
+
+// The message of an answer that cannot be used: what of it, for the user; the member last.
+[[noreturn]] void failAnswer(const std::string& what, const std::string& detail) {
+  throw std::runtime_error(
+      formatMessage(translate("the timetable service sent an unreadable {0}; "
+                              "ask the IT department to check the service: {1}"),
+                    {what, detail}));
+}
+
 [[noreturn]] void fail(const std::string& what, const char* key, const nlohmann::json& value) {
-  throw std::runtime_error(what + " has an unreadable \"" + key + "\": " + quotedForMessage(value));
+  failAnswer(formatMessage(translate("{0} for {1}"), {plainNameOf(key), what}),
+             memberText(key, value));
 }
 
 // Where an error lies: the stop point's position in running order, counted from 1, and its name.
 std::string describeStop(size_t j, const std::string& name) {
-  return "stop point " + std::to_string(j + 1) + " (" + quotedForMessage(name) + ")";
+  return formatMessage(translate("stop {0} ({1})"),
+                       {std::to_string(j + 1), quotedForMessage(name)});
 }
 
 // A text member; absent or null reads as the empty text.
@@ -57,7 +85,7 @@ double readDistance(const nlohmann::json& stop, const std::string& what) {
 }
 
 std::string readTrainLabel(const nlohmann::json& trainInfo) {
-  const std::string what = "the train's description";
+  const std::string what = translate("the train");
   std::string label = readText(trainInfo, "trainCategoryCode", what);
   auto member = trainInfo.find("trainNo");
   int32_t number = 0;
@@ -105,30 +133,34 @@ int32_t buildStopTable(nlohmann::json trainInfo, nlohmann::json stopPoints, Stop
   warning.clear();
   if (trainInfo.is_null()) trainInfo = nlohmann::json::object();
   if (!trainInfo.is_object()) {
-    throw std::runtime_error("the train's description is not an object: " +
-                             quotedForMessage(trainInfo));
+    failAnswer(translate("description of the train"), memberText("trainInfo", trainInfo));
   }
   if (!stopPoints.is_array()) {
-    throw std::runtime_error("the timetable's stop points are not a list: " +
-                             quotedForMessage(stopPoints));
+    failAnswer(translate("list of stops"), memberText("stopPoints", stopPoints));
   }
   trainLabel = readTrainLabel(trainInfo);
-  routeText = readText(trainInfo, "route", "the train's description");
+  routeText = readText(trainInfo, "route", translate("the train"));
 
   int32_t row = -1;
   int previousDeparture = 0;
   for (size_t j = 0; j < stopPoints.size(); ++j) {
     const nlohmann::json& stop = stopPoints[j];
     if (!stop.is_object()) {
-      throw std::runtime_error("stop point " + std::to_string(j + 1) +
-                               " is not an object: " + quotedForMessage(stop));
+      failAnswer(formatMessage(translate("stop {0}"), {std::to_string(j + 1)}),
+                 quotedForMessage(stop));
     }
-    std::string name = readText(stop, "pointNameRAW", "stop point " + std::to_string(j + 1));
+    std::string name = readText(stop, "pointNameRAW",
+                                formatMessage(translate("stop {0}"), {std::to_string(j + 1)}));
     if (isBlockSignal(name)) continue;
     if (row + 1 == kStopTableCapacity) {
-      warning = "the form has room for " + std::to_string(kStopTableCapacity) + " stops; " +
-                std::to_string(countRowsLeftOut(stopPoints, j)) +
-                " further stop points are left out";
+      const int left = countRowsLeftOut(stopPoints, j);
+      warning =
+          formatMessage(translatePlural("the form has room for {0} stops; {1} further stop is "
+                                        "left out",
+                                        "the form has room for {0} stops; {1} further stops "
+                                        "are left out",
+                                        static_cast<unsigned long>(left)),
+                        {std::to_string(kStopTableCapacity), std::to_string(left)});
       break;
     }
     const size_t i = static_cast<size_t>(++row);
@@ -158,6 +190,10 @@ int32_t buildStopTable(nlohmann::json trainInfo, nlohmann::json stopPoints, Stop
     table.stopType[i] = readText(stop, "pointStopType", what);
     if (!departs) break;
   }
-  if (row < 0) throw std::runtime_error("the timetable has no stop points to print");
+  if (row < 0) {
+    throw std::runtime_error(translate(
+        "the timetable service sent a timetable without stops to print; check the train number, or "
+        "ask the IT department to check the service"));
+  }
   return row;
 }

@@ -149,27 +149,40 @@ TEST(StopTable, KeepsTheFirst99Rows) {
   Built b = build(points);
   EXPECT_EQ(b.lastRow, 98);
   EXPECT_EQ(b.table.stationName[98], "S98");
-  EXPECT_EQ(b.warning, "the form has room for 99 stops; 51 further stop points are left out");
+  EXPECT_EQ(b.warning, "the form has room for 99 stops; 51 further stops are left out");
 }
 
 TEST(StopTable, UnreadableDataNamesTheStopPoint) {
-  EXPECT_EQ(errorOf({stop("A", nullptr, "05:00:00"), stop("Łask", "garbage", nullptr)}),
-            "stop point 2 (\"Łask\") has an unreadable \"arrivalTime\": \"2022-06-15TgarbageZ\"");
+  EXPECT_EQ(
+      errorOf({stop("A", nullptr, "05:00:00"), stop("Łask", "garbage", nullptr)}),
+      "the timetable service sent an unreadable arrival time for stop 2 (\"Łask\"); ask the IT "
+      "department to check the service: \"arrivalTime\": \"2022-06-15TgarbageZ\"");
   json wrongType = stop("B", nullptr, nullptr);
   wrongType["pointDistance"] = "12 km";
   EXPECT_EQ(errorOf(json::array({wrongType})),
-            "stop point 1 (\"B\") has an unreadable \"pointDistance\": \"12 km\"");
+            "the timetable service sent an unreadable distance for stop 1 (\"B\"); ask the IT "
+            "department to check the service: \"pointDistance\": \"12 km\"");
   json numericTime = stop("C", nullptr, nullptr);
   numericTime["departureTime"] = 1200;
-  EXPECT_EQ(errorOf(json::array({numericTime})),
-            "stop point 1 (\"C\") has an unreadable \"departureTime\": 1200");
-  EXPECT_EQ(errorOf(json::array({5})), "stop point 1 is not an object: 5");
+  EXPECT_EQ(
+      errorOf(json::array({numericTime})),
+      "the timetable service sent an unreadable departure time for stop 1 (\"C\"); ask the IT "
+      "department to check the service: \"departureTime\": 1200");
+  EXPECT_EQ(errorOf(json::array({5})),
+            "the timetable service sent an unreadable stop 1; ask the IT department to check the "
+            "service: 5");
   EXPECT_EQ(errorOf(json::array({stop("A", nullptr, nullptr)}), {{"trainNo", "12"}}),
-            "the train's description has an unreadable \"trainNo\": \"12\"");
-  EXPECT_EQ(errorOf(json::array()), "the timetable has no stop points to print");
-  EXPECT_EQ(errorOf(json::array({stop("SBL 1", nullptr, nullptr)})),
-            "the timetable has no stop points to print");
-  EXPECT_EQ(errorOf(json::object()), "the timetable's stop points are not a list: {}");
+            "the timetable service sent an unreadable train number for the train; ask the IT "
+            "department to check the service: \"trainNo\": \"12\"");
+  const std::string noStops =
+      "the timetable service sent a timetable without stops to print; check the train number, or "
+      "ask the IT department to check the service";
+  EXPECT_EQ(errorOf(json::array()), noStops);
+  EXPECT_EQ(errorOf(json::array({stop("SBL 1", nullptr, nullptr)})), noStops);
+  EXPECT_EQ(
+      errorOf(json::object()),
+      "the timetable service sent an unreadable list of stops; ask the IT department to check "
+      "the service: \"stopPoints\": {}");
 }
 
 }  // namespace

@@ -1,0 +1,69 @@
+#include "platform/translation.h"
+
+#include <libintl.h>
+
+#include "platform/file_system.h"
+
+namespace {
+
+// One catalogue serves both programs: share/locale/LANGUAGE/LC_MESSAGES/timetable-print.mo.
+const char kDomain[] = "timetable-print";
+
+std::string folderOf(const std::string& path) {
+  const size_t end = path.find_last_of("/\\");
+  return end == std::string::npos ? std::string() : path.substr(0, end);
+}
+
+// The catalogues lie in share/locale beside the program (the build tree, the Windows zip and
+// installer) or in ../share/locale (installed in /usr/bin, they are in /usr/share/locale). Never
+// in the working folder, which is the user's.
+std::string catalogueFolder() {
+  const std::string programFolder = folderOf(programPath());
+  if (programFolder.empty()) return std::string();
+  for (const char* relative : {"/share/locale", "/../share/locale"}) {
+    const std::string folder = programFolder + relative;
+    if (isFolder(folder)) return folder;
+  }
+  return std::string();
+}
+
+}  // namespace
+
+void startTranslation() {
+  chooseMessageLanguage();
+  const std::string folder = catalogueFolder();
+  if (!folder.empty()) bindCatalogueFolder(kDomain, folder);
+  // The messages are written as UTF-8 whatever the locale's character set, which stays "C".
+  bind_textdomain_codeset(kDomain, "UTF-8");
+  textdomain(kDomain);
+}
+
+const char* translate(const char* english) { return gettext(english); }
+
+const char* translatePlural(const char* singular, const char* plural, unsigned long count) {
+  return ngettext(singular, plural, count);
+}
+
+std::string formatMessage(const std::string& text, const std::vector<std::string>& arguments) {
+  std::string result;
+  size_t at = 0;
+  while (at < text.size()) {
+    const size_t open = text.find('{', at);
+    const size_t close = open == std::string::npos ? open : text.find('}', open);
+    if (close == std::string::npos) break;
+    const std::string index = text.substr(open + 1, close - open - 1);
+    const bool valid = !index.empty() && index.size() < 3 &&
+                       index.find_first_not_of("0123456789") == std::string::npos &&
+                       std::stoul(index) < arguments.size();
+    result.append(text, at, open - at);
+    if (valid) {
+      result += arguments[std::stoul(index)];
+      at = close + 1;
+    } else {
+      result += '{';
+      at = open + 1;
+    }
+  }
+  result.append(text, at, std::string::npos);
+  return result;
+}
