@@ -20,9 +20,9 @@ bool fileExists(const std::string& path);
 // Opens a file for reading bytes, or returns null with errno set.
 std::FILE* openFileForReading(const std::string& path);
 
-// The size of an open file in bytes; false for something that has no size before it is read,
-// such as a pipe or a device.
-bool sizeOfOpenFile(std::FILE* file, std::uint64_t& size);
+// Standard input, set to give its bytes unchanged (Windows would otherwise turn carriage return
+// and line feed into line feed).
+std::FILE* standardInputForReading();
 
 // Creates a new, empty file of its own name in the folder of path, open for writing bytes, and
 // sets createdPath to its path. Its name begins with temporaryNameStart of the file's name.

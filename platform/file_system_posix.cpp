@@ -47,12 +47,7 @@ bool fileExists(const std::string& path) {
 
 std::FILE* openFileForReading(const std::string& path) { return std::fopen(path.c_str(), "rb"); }
 
-bool sizeOfOpenFile(std::FILE* file, std::uint64_t& size) {
-  struct stat status;
-  if (fstat(fileno(file), &status) != 0 || !S_ISREG(status.st_mode)) return false;
-  size = static_cast<std::uint64_t>(status.st_size);
-  return true;
-}
+std::FILE* standardInputForReading() { return stdin; }
 
 std::FILE* createFileBeside(const std::string& path, std::string& createdPath,
                             std::string& reason) {

@@ -109,13 +109,9 @@ std::FILE* openFileForReading(const std::string& path) {
   return _wfopen(widePath(path).c_str(), L"rb");
 }
 
-bool sizeOfOpenFile(std::FILE* file, std::uint64_t& size) {
-  struct _stat64 status;
-  if (_fstat64(_fileno(file), &status) != 0 || (status.st_mode & _S_IFMT) != _S_IFREG) {
-    return false;
-  }
-  size = static_cast<std::uint64_t>(status.st_size);
-  return true;
+std::FILE* standardInputForReading() {
+  _setmode(_fileno(stdin), _O_BINARY);
+  return stdin;
 }
 
 std::FILE* createFileBeside(const std::string& path, std::string& createdPath,
