@@ -6,7 +6,6 @@
 #include <stdexcept>
 #include <string>
 #include <utility>
-#include <variant>
 #include <vector>
 
 #include "driver/form_builder.h"
@@ -21,8 +20,6 @@ namespace {
 
 const char* const kRegionCode = "eu";
 const size_t kMaxTrainNumberDigits = 10;
-const char kLpt1Advice[] =
-    "; without a dot-matrix printer on LPT1, print with --drawn or see --help";
 
 void endLine() { std::cout << std::endl; }
 
@@ -70,27 +67,16 @@ void gatherJobDetails(PrintJob& job) {
 }
 
 // Phase 3: the route line, the head, one block per stop, the foot.
-// Opens the destination. Most users have no dot-matrix printer at LPT1, so when the printer they
-// did not choose cannot be opened, the error shows the way to one they have.
-PrinterStream openPrinter(const Destination& destination, const std::string& documentName) {
-  try {
-    return openPrinterStream(destination, documentName);
-  } catch (const std::runtime_error& failure) {
-    const auto* device = std::get_if<DeviceDestination>(&destination);
-    if (device == nullptr || device->device != kPrinterDevice) throw;
-    throw std::runtime_error(std::string(failure.what()) + kLpt1Advice);
-  }
-}
-
 void printForm(const PrintJob& job, const Destination& destination) {
-  PrinterStream printer = openPrinter(destination, "timetable " + job.trainNumber);
+  PrinterStream printer = openPrinterStream(destination, "timetable " + job.trainNumber);
   const std::vector<std::string> tooWide =
       buildForm(job, [&printer](const std::wstring& piece, int32_t row) {
         if (row == kNoRow) {
           writeToPrinter(printer, piece);
           return;
         }
-        // A row is reported OK only once its block has reached the printer.
+        // A row is reported OK only once its block is handed on: it has reached the device, the
+        // file or the spooler, or for a form drawn at the end (--drawn, -o form.pdf) its memory.
         std::cout << row;
         writeToPrinter(printer, piece);
         std::cout << " OK";
@@ -121,8 +107,8 @@ std::string buildJobStopTable(PrintJob& job) {
   return warning;
 }
 
-void runPrintJob(const Destination& destination) {
-  checkDestination(destination);
+void runPrintJob(Destination destination) {
+  prepareDestination(destination);
   PrintJob job;
   fetchTrainTimetable(job);
   gatherJobDetails(job);

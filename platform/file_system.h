@@ -9,8 +9,21 @@
 // Each call that fails returns false (or null) and sets reason to the system's own words.
 
 // Whether the path names something that is written directly rather than replaced: a device such
-// as a printer port, or a pipe.
+// as a printer port, a pipe, or an open descriptor (descriptorNamedBy).
 bool isDeviceOrPipe(const std::string& path);
+
+// The open descriptor of this process that the path names, as /dev/stdout, /dev/stderr,
+// /dev/fd/N or /proc/self/fd/N do, itself or through symbolic links; -1 for any other path.
+// What is written there goes to what the descriptor is open on, without opening that again.
+int descriptorNamedBy(const std::string& path);
+
+// Whether the path names a plain file that this process may write, or nothing yet: neither a
+// device, a pipe nor a folder, nor a link to one.
+bool isWritableFileOrNothing(const std::string& path);
+
+// Where the path leads through its symbolic links, so that a file put in place there replaces
+// a link's target and never the link; the path itself when it is no link.
+std::string linkTargetOf(const std::string& path);
 
 bool isFolder(const std::string& path);
 

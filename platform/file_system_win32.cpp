@@ -96,6 +96,19 @@ bool isDeviceOrPipe(const std::string& path) {
   return isDosDeviceName(path.substr(start)) || isSharedPrinterPath(path);
 }
 
+// Windows has no paths of descriptors, and its programs rarely meet symbolic links: a link is
+// replaced itself, as MoveFileEx does.
+int descriptorNamedBy(const std::string&) { return -1; }
+
+bool isWritableFileOrNothing(const std::string& path) {
+  if (isDeviceOrPipe(path)) return false;
+  const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) == 0;
+}
+
+std::string linkTargetOf(const std::string& path) { return path; }
+
 bool isFolder(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;

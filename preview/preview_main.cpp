@@ -121,6 +121,10 @@ int run(const PreviewLine& line) {
     return 0;
   }
   const std::string& output = line.output;
+  RenderedFormat format = RenderedFormat::kPdf;
+  if (!output.empty() && !renderedFormatOf(output, format)) {
+    throw std::runtime_error("cannot tell the format of " + output + ": use .pdf, .png or .svg");
+  }
   const std::string input = readInput(line.input);
   const PrinterBytes bytes = printerBytesOf(input);
   std::vector<std::string> warnings;
@@ -136,8 +140,10 @@ int run(const PreviewLine& line) {
     std::cout << std::flush;
     if (!std::cout) throw std::runtime_error("cannot write to standard output");
   } else {
-    writeRenderedForm(bytes, output, warnings);
+    std::vector<std::string> notices;
+    writeRenderedForm(bytes, output, format, warnings, notices);
     printWarnings(warnings);
+    for (const std::string& text : notices) notice(text);
   }
   return 0;
 }

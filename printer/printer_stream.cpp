@@ -50,8 +50,8 @@ void view(const std::string& path, StreamEnd& end) {
 
 // Draws the form into its files, and shows the first when asked to.
 void render(const FormToRender& form, StreamEnd& end) {
-  writeRenderedForm(form.bytes, form.path, end.warnings);
-  if (form.view) view(renderedFilePath(form.path), end);
+  writeRenderedForm(form.bytes, form.path, form.format, end.warnings, end.notices);
+  if (form.view) view(renderedFilePath(form.path, form.format, 1), end);
 }
 
 }  // namespace
@@ -70,13 +70,24 @@ std::string printerBytes(const std::wstring& text, bool deviceAddsCarriageReturn
 
 PrinterStream openPrinterStream(const Destination& destination, const std::string& documentName) {
   const auto open = Overloaded{
-      [](const DeviceDestination& device) -> PrinterStream { return openDevice(device.device); },
+      [](const DeviceDestination& device) -> PrinterStream {
+        try {
+          return openDevice(device.device);
+        } catch (const std::runtime_error& failure) {
+          throw std::runtime_error(failure.what() + device.advice);
+        }
+      },
       [](const BytesFileDestination& file) -> PrinterStream {
-        return OpenFile{startPendingFile(file.path), file.view};
+        try {
+          return OpenFile{startPendingFile(file.path), file.view};
+        } catch (const std::runtime_error& failure) {
+          throw std::runtime_error(failure.what() + file.advice);
+        }
       },
       [&documentName](const RenderedFileDestination& file) -> PrinterStream {
-        const std::string path = file.path.empty() ? screenFilePath(documentName) : file.path;
-        return FormToRender{path, file.view, std::string()};
+        const std::string path =
+            file.path.empty() ? screenFilePath(file.screenFolder, documentName) : file.path;
+        return FormToRender{path, file.format, file.view, std::string()};
       },
       [&documentName](const SpoolDestination& spool) -> PrinterStream {
         return startSpoolJob(spool.printer, documentName);

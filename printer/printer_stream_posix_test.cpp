@@ -15,7 +15,9 @@ namespace fs = std::filesystem;
 
 using PrinterStreamTest = ScratchFolder;
 
-PrinterStream openLpt1() { return openPrinterStream(DeviceDestination{kPrinterDevice}, "test"); }
+PrinterStream openLpt1() {
+  return openPrinterStream(DeviceDestination{kPrinterDevice, ""}, "test");
+}
 
 TEST_F(PrinterStreamTest, WritesTheBytesToLpt1) {
   PrinterStream stream = openLpt1();

@@ -13,10 +13,12 @@ std::string spoolJobName(const std::string& printer, long long id) {
   return printer + "-" + std::to_string(id);
 }
 
-void requireDefaultSpoolPrinter() {
-  if (defaultSpoolPrinter().empty()) {
+std::string requireDefaultSpoolPrinter() {
+  std::string printer = defaultSpoolPrinter();
+  if (printer.empty()) {
     throw std::runtime_error(
         "the print spooler has no default printer; name one with --printer (--list-printers "
         "shows the printers)");
   }
+  return printer;
 }
