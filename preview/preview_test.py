@@ -68,6 +68,19 @@ class Preview(unittest.TestCase):
         self.assertEqual(sorted(n for n in os.listdir(self.folder) if n.startswith("form-")),
                          ["form-1.png", "form-2.png"])  # 101 lines take two A4 sheets.
 
+    def test_pages_left_out_or_left_over_are_named(self):
+        run = self.preview(os.path.join(GOLDEN, "5410.prn"), "-o", "form.svg")
+        self.assertEqual((run.returncode, run.stderr),
+                         (0, b"notice: form.svg shows only the first of the form's 2 pages; to "
+                             b"get every page, name the file with %d: form-%d.svg\n"))
+        # An earlier, longer form's files stay, and are named.
+        for printer_file in ("5410.prn", "91341.prn"):
+            run = self.preview(os.path.join(GOLDEN, printer_file), "-o", "form-%d.png")
+        self.assertEqual((run.returncode, run.stderr),
+                         (0, b"warning: the file form-2.png is from an earlier, longer form, not "
+                             b"from this one of 1 page; remove it before printing these pages\n"))
+        self.assertTrue(os.path.exists(self.path("form-2.png")))
+
     def test_the_font_is_built_in(self):
         # A machine whose font configuration knows no fonts at all draws the same pixels.
         with open(self.path("fonts.conf"), "w") as f:

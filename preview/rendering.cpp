@@ -168,15 +168,17 @@ std::string firstSheetOnlyNotice(const std::string& path, size_t sheets) {
 // removed, as they may be someone's.
 std::string filesLeftBeyond(const std::string& path, RenderedFormat format, size_t sheets) {
   std::string names;
-  for (size_t sheet = sheets + 1; sheet <= kMaxSheets; ++sheet) {
+  size_t count = 0;
+  for (size_t sheet = sheets + 1; sheet <= kMaxSheets; ++sheet, ++count) {
     const std::string name = renderedFilePath(path, format, sheet);
     if (!fileExists(name)) break;
     names += (names.empty() ? "" : ", ") + name;
   }
-  if (names.empty()) return names;
-  return names + " belong to an earlier, longer form, not to this one of " +
-         std::to_string(sheets) + (sheets == 1 ? " page" : " pages") +
-         "; remove them before printing these pages";
+  if (count == 0) return names;
+  return (count == 1 ? "the file " + names + " is" : "the files " + names + " are") +
+         " from an earlier, longer form, not from this one of " + std::to_string(sheets) +
+         (sheets == 1 ? " page" : " pages") + "; remove " + (count == 1 ? "it" : "them") +
+         " before printing these pages";
 }
 
 }  // namespace
