@@ -17,9 +17,9 @@ bool isDeviceOrPipe(const std::string& path);
 // What is written there goes to what the descriptor is open on, without opening that again.
 int descriptorNamedBy(const std::string& path);
 
-// Whether the path names a plain file that this process may write, or nothing yet: neither a
-// device, a pipe nor a folder, nor a link to one.
-bool isWritableFileOrNothing(const std::string& path);
+// Whether the path names a plain file that this process may write, or nothing yet, in a folder
+// where it may create files: neither a device, a pipe nor a folder, nor a link to one.
+bool isWritableFileInWritableFolder(const std::string& path);
 
 // Where the path leads through its symbolic links, so that a file put in place there replaces
 // a link's target and never the link; the path itself when it is no link.

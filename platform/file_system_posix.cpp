@@ -80,10 +80,14 @@ int descriptorNamedBy(const std::string& path) {
   return -1;
 }
 
-bool isWritableFileOrNothing(const std::string& path) {
+bool isWritableFileInWritableFolder(const std::string& path) {
+  const std::string target = linkTargetOf(path);
+  const std::string folder = folderOf(target);
+  if (access(folder.empty() ? "." : folder.c_str(), W_OK) != 0) return false;
   struct stat status;
-  if (stat(path.c_str(), &status) != 0) return errno == ENOENT;
-  return S_ISREG(status.st_mode) && access(path.c_str(), W_OK) == 0 && descriptorNamedBy(path) < 0;
+  if (stat(target.c_str(), &status) != 0) return errno == ENOENT;
+  return S_ISREG(status.st_mode) && access(target.c_str(), W_OK) == 0 &&
+         descriptorNamedBy(path) < 0;
 }
 
 std::string linkTargetOf(const std::string& path) {

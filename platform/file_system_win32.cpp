@@ -100,7 +100,8 @@ bool isDeviceOrPipe(const std::string& path) {
 // replaced itself, as MoveFileEx does.
 int descriptorNamedBy(const std::string&) { return -1; }
 
-bool isWritableFileOrNothing(const std::string& path) {
+// The folder is not asked: Windows' LPT1 is a device, the one path this serves.
+bool isWritableFileInWritableFolder(const std::string& path) {
   if (isDeviceOrPipe(path)) return false;
   const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;

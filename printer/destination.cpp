@@ -46,8 +46,11 @@ Destination chooseDestination(const DestinationRequest& request) {
     if (request.view) {
       return RenderedFileDestination{std::string(), RenderedFormat::kPdf, true, temporaryFolder()};
     }
-    // A plain file standing in for the printer is replaced complete, as -o's files are.
-    if (isWritableFileOrNothing(kPrinterDevice)) {
+    // A plain file standing in for the printer is replaced complete, as -o's files are, where
+    // it can be; else it is written in place, as a device is.
+    std::string reason;
+    if (isWritableFileInWritableFolder(kPrinterDevice) &&
+        mayReplaceFile(linkTargetOf(kPrinterDevice), reason)) {
       return BytesFileDestination{kPrinterDevice, false, kPrinterDeviceAdvice};
     }
     return DeviceDestination{kPrinterDevice, kPrinterDeviceAdvice};

@@ -63,8 +63,9 @@ struct DestinationRequest {
 };
 
 // The destination the command line asks for; kPrinterDevice when it names none, with the advice
-// to print drawn pages instead: a device, or where kPrinterDevice is a plain file that may be
-// written (or nothing yet), a file of printer bytes, put in place complete. A device or a pipe
+// to print drawn pages instead: a device, or where kPrinterDevice is a plain file (or nothing
+// yet) that a new file beside it may replace, a file of printer bytes, put in place complete.
+// A device or a pipe
 // named with -o, or a path of an open descriptor such as /dev/stdout, is written directly, as
 // LPT1 is; a name ending in .pdf, .png or .svg gets the drawn form; any other name gets the
 // printer's bytes. --drawn prints the drawn form on the printer named, or the default one;
