@@ -18,10 +18,6 @@ namespace {
 const char kPrinterDeviceAdvice[] =
     "; without a dot-matrix printer on LPT1, print with --drawn or see --help";
 
-}  // namespace
-
-namespace {
-
 // Room for a date and time such as 20261208-131600.
 const size_t kTimeTextSize = 32;
 
