@@ -18,12 +18,14 @@ endif()
 
 add_executable(unit_tests
   driver/command_line_test.cpp
+  driver/form_builder_test.cpp
   form/code_page_test.cpp
   form/form_text_test.cpp
   form/stop_block_test.cpp
   form/stop_cells_test.cpp
   platform/translation_test.cpp
   platform/utf8_test.cpp
+  printer/destination_test.cpp
   printer/printer_stream_test.cpp
   service/online_lookup_test.cpp
   service/service_request_test.cpp

@@ -450,9 +450,15 @@ class Output(EndToEnd):
             self.skipTest("no timetable-preview given")
         for number, typed, _ in (EXPRESS, REGIONAL):
             with self.subTest(train=number):
-                for name in ("form.pdf", "form.png", "form.prn"):
-                    run = self.run_program(typed, args=["-o", name])
+                runs = {name: self.run_program(typed, args=["-o", name])
+                        for name in ("form.pdf", "form.png", "form.prn")}
+                for run in runs.values():
                     self.assertEqual(run.returncode, 0, run.stderr)
+                # The express's form takes two pages, and one PNG shows the first.
+                self.assertEqual(runs["form.png"].stderr.replace(SAMPLE_STDERR[number], ""),
+                                 "" if number != "5410" else
+                                 "notice: form.png shows only the first of the form's 2 pages; "
+                                 "to get every page, name the file with %d: form-%d.png\n")
                 self.preview(self.path("form.prn"), self.path("expected.pdf"))
                 self.preview(self.path("form.prn"), self.path("expected.png"))
                 self.assertEqual(self.pdf_text("form.pdf"), self.pdf_text("expected.pdf"))
@@ -502,6 +508,13 @@ class Output(EndToEnd):
         os.remove(self.path("viewed"))
         run = self.run_program(EXPRESS[1], args=["-o", "form.pdf"])
         self.assertEqual(pdf_pages_and_text(viewed), self.pdf_text("form.pdf"))
+        # A PDF holds every page under its own name, %d and all, and that file is shown.
+        shutil.rmtree(self.path("tools"))
+        shutil.rmtree(self.path("tmp"))
+        run = self.run_with_viewer("-o", "form-%d.pdf", "--view")
+        self.assertEqual((run.returncode, run.stderr), (0, SAMPLE_STDERR["5410"]))
+        self.assertEqual(self.viewed(), ["form-%d.pdf"])
+        self.assertEqual(self.pdf_text("form-%d.pdf"), self.pdf_text("form.pdf"))
 
     def test_a_form_that_cannot_be_shown_is_named_in_a_notice(self):
         if harness.RUNNER:
@@ -536,19 +549,26 @@ class Output(EndToEnd):
 
 
     def test_an_interrupt_removes_the_file_not_yet_in_place(self):
+        # A plain file LPT1 is put in place complete too: an interrupt leaves the earlier form.
         if harness.RUNNER:
             self.skipTest("holds the program through Linux's /proc")
-        for signal_number, status in ((signal.SIGINT, 130), (signal.SIGTERM, 143)):
-            with self.subTest(signal=signal_number):
-                process, reader = self.start_held_at_first_row(NIGHT[1], NIGHT[2],
-                                                               args=["-o", "form.prn"])
-                pending = sorted(set(os.listdir(self.folder)) - {"cacert.pem"})
+        with open(self.path("LPT1"), "wb") as f:
+            f.write(b"earlier form")
+        for (signal_number, status), args, pending_start in (
+                ((signal.SIGINT, 130), ["-o", "form.prn"], ".form.prn."),
+                ((signal.SIGTERM, 143), ["-o", "form.prn"], ".form.prn."),
+                ((signal.SIGINT, 130), [], ".LPT1.")):
+            with self.subTest(signal=signal_number, args=args):
+                process, reader = self.start_held_at_first_row(NIGHT[1], NIGHT[2], args=args)
+                pending = sorted(set(os.listdir(self.folder)) - {"cacert.pem", "LPT1"})
                 self.assertEqual(len(pending), 1, pending)
-                self.assertTrue(pending[0].startswith(".form.prn."), pending)
+                self.assertTrue(pending[0].startswith(pending_start), pending)
                 run = self.end_held(process, reader, signal_number)
                 self.assertEqual((run.returncode, run.stdout, run.stderr),
                                  (status, DIALOGUE_HEAD + "8\n", ""))
-                self.assertEqual(os.listdir(self.folder), ["cacert.pem"])
+                self.assertEqual(sorted(os.listdir(self.folder)), ["LPT1", "cacert.pem"])
+                with open(self.path("LPT1"), "rb") as f:
+                    self.assertEqual(f.read(), b"earlier form")
 
 
 class Spooler(EndToEnd):

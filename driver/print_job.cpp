@@ -6,7 +6,6 @@
 #include <stdexcept>
 #include <string>
 #include <utility>
-#include <variant>
 #include <vector>
 
 #include "driver/form_builder.h"
@@ -80,7 +79,8 @@ void printForm(const PrintJob& job, const Destination& destination) {
           writeToPrinter(printer, piece);
           return;
         }
-        // A row is reported OK only once its block has reached the printer.
+        // A row is reported OK only once its block is handed on: it has reached the device, the
+        // file or the spooler, or for a form drawn at the end (--drawn, -o form.pdf) its memory.
         std::cout << row;
         writeToPrinter(printer, piece);
         std::cout << " OK";
@@ -115,8 +115,8 @@ std::string buildJobStopTable(PrintJob& job) {
   return warning;
 }
 
-void runPrintJob(const Destination& destination) {
-  checkDestination(destination);
+void runPrintJob(Destination destination) {
+  prepareDestination(destination);
   PrintJob job;
   fetchTrainTimetable(job);
   gatherJobDetails(job);

@@ -22,11 +22,11 @@ struct PrintJob {
   std::wstring lok1, lok2, lok3, vmax;
 };
 
-// Runs one print job: checks the destination, asks for the train number and fetches the
+// Runs one print job: prepares the destination, asks for the train number and fetches the
 // timetable, looks up the train's mass and length and asks for the locomotives and the speed,
 // then prints the form at the destination. Any failure that ends the job is thrown as an
 // exception whose text says what went wrong.
-void runPrintJob(const Destination& destination);
+void runPrintJob(Destination destination);
 
 // Takes the train's description and stop points from the timetable query's "message". Without a
 // non-empty list of stop points the service has no timetable for the train, which is thrown as

@@ -65,7 +65,10 @@ void pdfOf99Rows(benchmark::State& state) {
   const std::filesystem::path pdf =
       std::filesystem::temp_directory_path() / "timetable-print-benchmark.pdf";
   std::vector<std::string> warnings;
-  for (auto _ : state) writeRenderedForm(printed, pdf.u8string(), warnings);
+  std::vector<std::string> notices;
+  for (auto _ : state) {
+    writeRenderedForm(printed, pdf.u8string(), RenderedFormat::kPdf, warnings, notices);
+  }
   state.counters["pdf_bytes"] = static_cast<double>(std::filesystem::file_size(pdf));
   std::filesystem::remove(pdf);
 }

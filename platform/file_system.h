@@ -9,8 +9,21 @@
 // Each call that fails returns false (or null) and sets reason to the system's own words.
 
 // Whether the path names something that is written directly rather than replaced: a device such
-// as a printer port, or a pipe.
+// as a printer port, a pipe, or an open descriptor (descriptorNamedBy).
 bool isDeviceOrPipe(const std::string& path);
+
+// The open descriptor of this process that the path names, as /dev/stdout, /dev/stderr,
+// /dev/fd/N or /proc/self/fd/N do, itself or through symbolic links; -1 for any other path.
+// What is written there goes to what the descriptor is open on, without opening that again.
+int descriptorNamedBy(const std::string& path);
+
+// Whether the path names a plain file that this process may write, or nothing yet, in a folder
+// where it may create files: neither a device, a pipe nor a folder, nor a link to one.
+bool isWritableFileInWritableFolder(const std::string& path);
+
+// Where the path leads through its symbolic links, so that a file put in place there replaces
+// a link's target and never the link; the path itself when it is no link.
+std::string linkTargetOf(const std::string& path);
 
 bool isFolder(const std::string& path);
 
@@ -20,9 +33,9 @@ bool fileExists(const std::string& path);
 // Opens a file for reading bytes, or returns null with errno set.
 std::FILE* openFileForReading(const std::string& path);
 
-// The size of an open file in bytes; false for something that has no size before it is read,
-// such as a pipe or a device.
-bool sizeOfOpenFile(std::FILE* file, std::uint64_t& size);
+// Standard input, set to give its bytes unchanged (Windows would otherwise turn carriage return
+// and line feed into line feed).
+std::FILE* standardInputForReading();
 
 // Creates a new, empty file of its own name in the folder of path, open for writing bytes, and
 // sets createdPath to its path. Its name begins with temporaryNameStart of the file's name.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -29,11 +30,71 @@ bool actsAsAnyOwner() {
   return (data[CAP_FOWNER / 32].effective & (1u << (CAP_FOWNER % 32))) != 0;
 }
 
+// The most symbolic links followed in a row, as the system's own limit.
+const int kMaxLinks = 40;
+
+// Replaces path by the target of the link it is; false when it is no link. A relative target is
+// taken from the link's folder.
+bool followLink(std::string& path) {
+  std::vector<char> target(PATH_MAX);
+  const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+  if (length <= 0 || static_cast<size_t>(length) >= target.size()) return false;
+  const std::string text(target.data(), static_cast<size_t>(length));
+  path = text.front() == '/' ? text : folderOf(path) + text;
+  return true;
+}
+
+// The descriptor a name stands for by itself, or -1.
+int descriptorOfName(const std::string& path) {
+  if (path == "/dev/stdin") return 0;
+  if (path == "/dev/stdout") return 1;
+  if (path == "/dev/stderr") return 2;
+  for (const std::string start : {"/dev/fd/", "/proc/self/fd/"}) {
+    if (path.compare(0, start.size(), start) != 0) continue;
+    const std::string digits = path.substr(start.size());
+    if (digits.empty() || digits.size() > 9) return -1;
+    for (char c : digits) {
+      if (c < '0' || c > '9') return -1;
+    }
+    return std::stoi(digits);
+  }
+  return -1;
+}
+
 }  // namespace
 
 bool isDeviceOrPipe(const std::string& path) {
+  if (descriptorNamedBy(path) >= 0) return true;
   struct stat status;
   return stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode);
+}
+
+int descriptorNamedBy(const std::string& path) {
+  std::string step = path;
+  // Each name on the way counts: /dev/stdout leads to /proc/self/fd/1, and that to the file the
+  // descriptor is open on, which is not to be opened again.
+  for (int links = 0; links <= kMaxLinks; ++links) {
+    const int descriptor = descriptorOfName(step);
+    if (descriptor >= 0) return fcntl(descriptor, F_GETFD) == -1 ? -1 : descriptor;
+    if (!followLink(step)) return -1;
+  }
+  return -1;
+}
+
+bool isWritableFileInWritableFolder(const std::string& path) {
+  const std::string target = linkTargetOf(path);
+  const std::string folder = folderOf(target);
+  if (access(folder.empty() ? "." : folder.c_str(), W_OK) != 0) return false;
+  struct stat status;
+  if (stat(target.c_str(), &status) != 0) return errno == ENOENT;
+  return S_ISREG(status.st_mode) && access(target.c_str(), W_OK) == 0 &&
+         descriptorNamedBy(path) < 0;
+}
+
+std::string linkTargetOf(const std::string& path) {
+  std::string step = path;
+  for (int links = 0; links < kMaxLinks && followLink(step);) ++links;
+  return step;
 }
 
 bool isFolder(const std::string& path) {
@@ -48,12 +109,7 @@ bool fileExists(const std::string& path) {
 
 std::FILE* openFileForReading(const std::string& path) { return std::fopen(path.c_str(), "rb"); }
 
-bool sizeOfOpenFile(std::FILE* file, std::uint64_t& size) {
-  struct stat status;
-  if (fstat(fileno(file), &status) != 0 || !S_ISREG(status.st_mode)) return false;
-  size = static_cast<std::uint64_t>(status.st_size);
-  return true;
-}
+std::FILE* standardInputForReading() { return stdin; }
 
 std::FILE* createFileBeside(const std::string& path, std::string& createdPath,
                             std::string& reason) {
@@ -82,7 +138,8 @@ std::FILE* createFileBeside(const std::string& path, std::string& createdPath,
 }
 
 bool mayReplaceFile(const std::string& path, std::string& reason) {
-  // The entry itself is replaced, a symbolic link too, so its own owner and flags count.
+  // The entry itself is replaced, so its own owner and flags count (for a link, the caller
+  // asks about its target, which is what is replaced).
   struct statx target;
   if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_UID, &target) != 0) return true;
   const uint64_t fixed = STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND;

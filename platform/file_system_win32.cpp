@@ -97,6 +97,20 @@ bool isDeviceOrPipe(const std::string& path) {
   return isDosDeviceName(path.substr(start)) || isSharedPrinterPath(path);
 }
 
+// Windows has no paths of descriptors, and its programs rarely meet symbolic links: a link is
+// replaced itself, as MoveFileEx does.
+int descriptorNamedBy(const std::string&) { return -1; }
+
+// The folder is not asked: Windows' LPT1 is a device, the one path this serves.
+bool isWritableFileInWritableFolder(const std::string& path) {
+  if (isDeviceOrPipe(path)) return false;
+  const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) == 0;
+}
+
+std::string linkTargetOf(const std::string& path) { return path; }
+
 bool isFolder(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -110,13 +124,9 @@ std::FILE* openFileForReading(const std::string& path) {
   return _wfopen(widePath(path).c_str(), L"rb");
 }
 
-bool sizeOfOpenFile(std::FILE* file, std::uint64_t& size) {
-  struct _stat64 status;
-  if (_fstat64(_fileno(file), &status) != 0 || (status.st_mode & _S_IFMT) != _S_IFREG) {
-    return false;
-  }
-  size = static_cast<std::uint64_t>(status.st_size);
-  return true;
+std::FILE* standardInputForReading() {
+  _setmode(_fileno(stdin), _O_BINARY);
+  return stdin;
 }
 
 std::FILE* createFileBeside(const std::string& path, std::string& createdPath,

@@ -38,10 +38,11 @@ PendingFileHandle startPendingFile(const std::string& finalPath) {
   if (isFolder(finalPath)) failFile(finalPath, translate("it is a folder"));
   PendingFileHandle pending(new PendingFile, discardPendingFile);
   pending->finalPath = finalPath;
+  pending->targetPath = linkTargetOf(finalPath);
   holdInterrupts([&pending, &finalPath] {
     std::string path;
     std::string reason;
-    pending->file = createFileBeside(finalPath, path, reason);
+    pending->file = createFileBeside(pending->targetPath, path, reason);
     if (pending->file == nullptr) failFile(finalPath, reason);
     pending->path = path;  // Only a file of our own is ever removed.
     PendingFile* file = pending.get();
@@ -68,7 +69,7 @@ void finishPendingFile(PendingFileHandle pending) {
     pending->file = nullptr;
     if (closed != 0) failFile(pending->finalPath, std::strerror(errno));
     std::string reason;
-    if (!replaceFile(pending->path, pending->finalPath, reason)) {
+    if (!replaceFile(pending->path, pending->targetPath, reason)) {
       failFile(pending->finalPath, reason);
     }
     removeInterruptCleanup(pending->interruptCleanup);
@@ -78,14 +79,19 @@ void finishPendingFile(PendingFileHandle pending) {
   delete pending.release();
 }
 
-void writeFileWhole(const std::string& path, const std::string& contents) {
-  PendingFileHandle pending = startPendingFile(path);
-  writePendingFile(*pending, contents);
-  finishPendingFile(std::move(pending));
-}
-
 void requireWritableFile(const std::string& path) {
   startPendingFile(path);
   std::string reason;
-  if (!mayReplaceFile(path, reason)) failFile(path, reason);
+  if (!mayReplaceFile(linkTargetOf(path), reason)) failFile(path, reason);
+}
+
+void requireWritableFolder(const std::string& folder) {
+  holdInterrupts([&folder] {
+    std::string path;
+    std::string reason;
+    std::FILE* file = createFileBeside(folder + "form", path, reason);
+    if (file == nullptr) failFile(folder, reason);
+    std::fclose(file);
+    removeFile(path);
+  });
 }

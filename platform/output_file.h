@@ -10,7 +10,8 @@
 struct PendingFile {
   std::FILE* file = nullptr;
   std::string path;          // Where the bytes go while the file is written.
-  std::string finalPath;     // Where the finished file goes.
+  std::string finalPath;     // Where the finished file goes, as the user named it.
+  std::string targetPath;    // What it replaces there: finalPath, or the target of a link.
   int interruptCleanup = 0;  // Removes the file on an interrupt; 0 once it is in place or gone.
 };
 
@@ -18,8 +19,9 @@ struct PendingFile {
 void discardPendingFile(PendingFile* pending);
 using PendingFileHandle = std::unique_ptr<PendingFile, void (*)(PendingFile*)>;
 
-// Starts the file for finalPath. A folder that does not exist or cannot be written, or a
-// finalPath that is a folder, is thrown as std::runtime_error naming finalPath.
+// Starts the file for finalPath, beside the target of a link there. A folder that does not exist or
+// cannot be written, or a finalPath that is a folder, is thrown as std::runtime_error naming
+// finalPath.
 PendingFileHandle startPendingFile(const std::string& finalPath);
 
 // Appends the bytes; a write error is thrown as std::runtime_error.
@@ -29,11 +31,12 @@ void writePendingFile(PendingFile& pending, const std::string& bytes);
 // thrown as std::runtime_error.
 void finishPendingFile(PendingFileHandle pending);
 
-// Writes the whole contents to path through a pending file.
-void writeFileWhole(const std::string& path, const std::string& contents);
-
 // Throws as startPendingFile does when a file at path could not be written, or an existing file
 // there could not be replaced; leaves nothing behind.
 void requireWritableFile(const std::string& path);
+
+// Throws std::runtime_error naming the folder when no file can be created in it; leaves nothing
+// behind. The folder's name ends in its separator.
+void requireWritableFolder(const std::string& folder);
 
 #endif  // TIMETABLE_PLATFORM_OUTPUT_FILE_H_

@@ -1,7 +1,8 @@
 // timetable-preview: shows a captured printer byte stream (the LPT1 file) as the printer would
 // print it, on the terminal or as a PDF, PNG or SVG file.
+#include <algorithm>
 #include <cerrno>
-#include <cstdint>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -29,7 +30,8 @@ namespace {
 const char* usageText() {
   return translate(
       "usage: timetable-preview PRINTER-FILE [-o OUTPUT]\n"
-      "Shows a file of printer bytes (such as LPT1) as the printer prints it.\n"
+      "Shows a file of printer bytes, such as LPT1 (- for standard input), as the printer\n"
+      "prints it.\n"
       "\n"
       "  -o, --output OUTPUT   write OUTPUT instead of showing the form on the terminal: .pdf\n"
       "                        gets every page; .png or .svg the first page, or every page\n"
@@ -80,45 +82,42 @@ std::string parsePreviewLine(const std::vector<std::string>& arguments, PreviewL
 
 // The largest printer file that is read: a form is a few kilobytes, and a file of many
 // megabytes is not printer output of this program.
-const std::uint64_t kMaxPrinterFileBytes = 16 * 1024 * 1024;
+const size_t kMaxPrinterFileBytes = 16 * 1024 * 1024;
 const char kMaxPrinterFileText[] = "16 MB";
-
-using FileHandle = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
 [[noreturn]] void failToRead(const std::string& path, const std::string& reason) {
   throw std::runtime_error(formatMessage(translate("cannot read {0}: {1}"), {path, reason}));
 }
 
-// The bytes of a file with a size, read from its start by each reader.
-PrinterBytes bytesOfFile(std::FILE* file, const std::string& path) {
-  return [file, path]() -> PrinterByteReader {
-    errno = 0;
-    if (std::fseek(file, 0, SEEK_SET) != 0) failToRead(path, std::strerror(errno));
-    return [file, path](char* buffer, size_t size) {
-      errno = 0;
-      const size_t count = std::fread(buffer, 1, size, file);
-      if (count < size && std::ferror(file)) failToRead(path, std::strerror(errno));
-      return count;
-    };
-  };
-}
-
-// The whole of something that can be read only once, such as a pipe, up to the limit.
-std::string readWhole(std::FILE* file, const std::string& path) {
+// The whole input, read once and at most one byte past the limit, whatever its kind: a size
+// the system reports may be 0 for a file that never ends, such as those under /proc.
+std::string readPrinterFile(std::FILE* file, const std::string& path) {
   std::string bytes;
   char buffer[65536];
-  size_t count;
   errno = 0;
-  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+  while (bytes.size() <= kMaxPrinterFileBytes) {
+    const size_t wanted = std::min(sizeof buffer, kMaxPrinterFileBytes + 1 - bytes.size());
+    const size_t count = std::fread(buffer, 1, wanted, file);
+    if (count == 0) break;
     bytes.append(buffer, count);
-    if (bytes.size() > kMaxPrinterFileBytes) {
-      failToRead(path, formatMessage(translate("it holds more than {0} bytes ({1}), the most a "
-                                               "printer file may hold"),
-                                     {std::to_string(kMaxPrinterFileBytes), kMaxPrinterFileText}));
-    }
   }
   if (std::ferror(file)) failToRead(path, std::strerror(errno));
+  if (bytes.size() > kMaxPrinterFileBytes) {
+    failToRead(path, formatMessage(translate("it holds more than {0} bytes ({1}), the most a "
+                                             "printer file may hold"),
+                                   {std::to_string(kMaxPrinterFileBytes), kMaxPrinterFileText}));
+  }
   return bytes;
+}
+
+// The input's bytes: standard input for "-", as Unix tools take it, or else the file.
+std::string readInput(const std::string& input) {
+  if (input == "-") return readPrinterFile(standardInputForReading(), translate("standard input"));
+  errno = 0;
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(openFileForReading(input),
+                                                             std::fclose);
+  if (!file) failToRead(input, std::strerror(errno));
+  return readPrinterFile(file.get(), input);
 }
 
 void printWarnings(const std::vector<std::string>& warnings) {
@@ -131,29 +130,16 @@ int run(const PreviewLine& line) {
               << std::flush;
     return 0;
   }
-  const std::string& input = line.input;
   const std::string& output = line.output;
-  errno = 0;
-  FileHandle file(openFileForReading(input), std::fclose);
-  if (!file) failToRead(input, std::strerror(errno));
-  // A file is measured before it is read; what has no size is read whole, since it cannot be
-  // read twice.
-  std::uint64_t size = 0;
-  std::string piped;
-  PrinterBytes bytes;
-  if (sizeOfOpenFile(file.get(), size)) {
-    if (size > kMaxPrinterFileBytes) {
-      throw std::runtime_error(
-          formatMessage(translate("{0} holds {1} bytes, more than the {2} ({3}) a printer file may "
-                                  "hold"),
-                        {input, std::to_string(size), std::to_string(kMaxPrinterFileBytes),
-                         kMaxPrinterFileText}));
-    }
-    bytes = bytesOfFile(file.get(), input);
-  } else {
-    piped = readWhole(file.get(), input);
-    bytes = printerBytesOf(piped);
+  RenderedFormat format = RenderedFormat::kPdf;
+  if (!output.empty() && !renderedFormatOf(output, format)) {
+    throw std::runtime_error(formatMessage(
+        translate(
+            "cannot tell which kind of file {0} should be; end its name in .pdf, .png or .svg"),
+        {output}));
   }
+  const std::string input = readInput(line.input);
+  const PrinterBytes bytes = printerBytesOf(input);
   std::vector<std::string> warnings;
   if (output.empty()) {
     countSheets(bytes, warnings);
@@ -167,8 +153,10 @@ int run(const PreviewLine& line) {
     std::cout << std::flush;
     if (!std::cout) throw std::runtime_error(translate("cannot write to standard output"));
   } else {
-    writeRenderedForm(bytes, output, warnings);
+    std::vector<std::string> notices;
+    writeRenderedForm(bytes, output, format, warnings, notices);
     printWarnings(warnings);
+    for (const std::string& text : notices) notice(text);
   }
   return 0;
 }

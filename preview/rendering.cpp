@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/file_system.h"
 #include "platform/output_file.h"
 #include "platform/translation.h"
 #include "preview/sheet_drawing.h"
@@ -153,10 +154,43 @@ bool endsWithIgnoringCase(const std::string& text, const std::string& end) {
   return true;
 }
 
-// "form-%d.png" with the sheet's number from 1.
-std::string numbered(const std::string& pattern, size_t number) {
-  const size_t at = pattern.find("%d");
-  return pattern.substr(0, at) + std::to_string(number) + pattern.substr(at + 2);
+bool holdsNumber(const std::string& path) { return path.find("%d") != std::string::npos; }
+
+// The name that gets every page: form-%d.png for form.png.
+std::string numberedName(const std::string& path) {
+  const size_t dot = path.rfind('.');
+  return path.substr(0, dot) + "-%d" + path.substr(dot);
+}
+
+std::string firstSheetOnlyNotice(const std::string& path, size_t sheets) {
+  return formatMessage(translatePlural("{0} shows only the first of the form's {1} page; to get "
+                                       "every page, name the file with %d: {2}",
+                                       "{0} shows only the first of the form's {1} pages; to get "
+                                       "every page, name the file with %d: {2}",
+                                       sheets),
+                       {path, std::to_string(sheets), numberedName(path)});
+}
+
+// Files numbered past this form's sheets are an earlier, longer form's: they are named, never
+// removed, as they may be someone's.
+std::string filesLeftBeyond(const std::string& path, RenderedFormat format, size_t sheets) {
+  std::string names;
+  size_t count = 0;
+  for (size_t sheet = sheets + 1; sheet <= kMaxSheets; ++sheet, ++count) {
+    const std::string name = renderedFilePath(path, format, sheet);
+    if (!fileExists(name)) break;
+    names += (names.empty() ? "" : ", ") + name;
+  }
+  if (count == 0) return names;
+  // The number of pages of this form is a phrase of its own, as a language may decline it.
+  const std::string pages =
+      formatMessage(translatePlural("{0} page", "{0} pages", sheets), {std::to_string(sheets)});
+  return formatMessage(translatePlural("the file {0} is from an earlier, longer form, not from "
+                                       "this one of {1}; remove it before printing these pages",
+                                       "the files {0} are from an earlier, longer form, not from "
+                                       "this one of {1}; remove them before printing these pages",
+                                       count),
+                       {names, pages});
 }
 
 }  // namespace
@@ -190,32 +224,30 @@ size_t countSheets(const PrinterBytes& bytes, std::vector<std::string>& warnings
   return sheets;
 }
 
-void writeRenderedForm(const PrinterBytes& bytes, const std::string& outputPath,
-                       std::vector<std::string>& warnings) {
-  RenderedFormat format = RenderedFormat::kPdf;
-  if (!renderedFormatOf(outputPath, format)) {
-    throw std::runtime_error(formatMessage(
-        translate(
-            "cannot tell which kind of file {0} should be; end its name in .pdf, .png or .svg"),
-        {outputPath}));
-  }
-  countSheets(bytes, warnings);
+void writeRenderedForm(const PrinterBytes& bytes, const std::string& path, RenderedFormat format,
+                       std::vector<std::string>& warnings, std::vector<std::string>& notices) {
+  const size_t sheets = countSheets(bytes, warnings);
   if (format == RenderedFormat::kPdf) {
-    writePdf(bytes, outputPath);
+    writePdf(bytes, path);
     return;
   }
-  const bool every = outputPath.find("%d") != std::string::npos;
+  const bool every = holdsNumber(path);
   size_t number = 0;
   forEachSheet(bytes, [&](const Sheet& sheet) {
-    const std::string path = every ? numbered(outputPath, ++number) : outputPath;
-    (format == RenderedFormat::kPng ? writePng : writeSvg)(sheet, path);
+    (format == RenderedFormat::kPng ? writePng : writeSvg)(
+        sheet, renderedFilePath(path, format, ++number));
     return every;
   });
+  if (!every && sheets > 1) notices.push_back(firstSheetOnlyNotice(path, sheets));
+  if (every) {
+    const std::string left = filesLeftBeyond(path, format, sheets);
+    if (!left.empty()) warnings.push_back(left);
+  }
 }
 
-void writeRenderedForm(const std::string& bytes, const std::string& outputPath,
-                       std::vector<std::string>& warnings) {
-  writeRenderedForm(printerBytesOf(bytes), outputPath, warnings);
+void writeRenderedForm(const std::string& bytes, const std::string& path, RenderedFormat format,
+                       std::vector<std::string>& warnings, std::vector<std::string>& notices) {
+  writeRenderedForm(printerBytesOf(bytes), path, format, warnings, notices);
 }
 
 void writeFormPdf(const std::string& bytes, const PieceWriter& write,
@@ -237,6 +269,8 @@ void forEachSheet(const PrinterBytes& bytes, const SheetTaker& take) {
                         });
 }
 
-std::string renderedFilePath(const std::string& outputPath) {
-  return outputPath.find("%d") == std::string::npos ? outputPath : numbered(outputPath, 1);
+std::string renderedFilePath(const std::string& path, RenderedFormat format, size_t sheet) {
+  if (format == RenderedFormat::kPdf || !holdsNumber(path)) return path;
+  const size_t at = path.find("%d");
+  return path.substr(0, at) + std::to_string(sheet) + path.substr(at + 2);
 }

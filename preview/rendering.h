@@ -28,19 +28,19 @@ bool renderedFormatOf(const std::string& path, RenderedFormat& format);
 // is seen, so that the count takes as little time and memory as the limit allows.
 size_t countSheets(const PrinterBytes& bytes, std::vector<std::string>& warnings);
 
-// Writes the files that show printer bytes as the printer prints them, for an output path with
-// a rendered format: a PDF with one page per A4 sheet; a PNG at kPngDotsPerInch or an SVG of the
-// first sheet, or of every sheet when the path holds %d, which becomes the sheet's number from 1.
-// The sheets are counted first (countSheets), so that a form of too many sheets writes nothing;
-// then each is drawn and written as it comes, so that memory holds one sheet at a time. Each
-// file is written through a pending file and put in place when complete. A warning for each
-// skipped printer command is added to warnings. Throws std::runtime_error for a path with no
-// rendered format, a form of too many sheets, a file that cannot be written, or when cairo
-// fails.
-void writeRenderedForm(const PrinterBytes& bytes, const std::string& outputPath,
-                       std::vector<std::string>& warnings);
-void writeRenderedForm(const std::string& bytes, const std::string& outputPath,
-                       std::vector<std::string>& warnings);
+// Writes the files that show printer bytes as the printer prints them, in the format given: a
+// PDF with one page per A4 sheet; a PNG at kPngDotsPerInch or an SVG of the first sheet, or of
+// every sheet when the path holds %d; renderedFilePath names each file. The sheets are counted
+// first (countSheets), so that a form of too many sheets writes nothing; then each is drawn and
+// written as it comes, so that memory holds one sheet at a time. Each file is written through a
+// pending file and put in place when complete. Added to warnings: each skipped printer command,
+// and files of an earlier, longer form that the numbered files of this one leave beside them;
+// to notices: the pages a single PNG or SVG leaves out. Throws std::runtime_error for a form of
+// too many sheets, a file that cannot be written, or when cairo fails.
+void writeRenderedForm(const PrinterBytes& bytes, const std::string& path, RenderedFormat format,
+                       std::vector<std::string>& warnings, std::vector<std::string>& notices);
+void writeRenderedForm(const std::string& bytes, const std::string& path, RenderedFormat format,
+                       std::vector<std::string>& warnings, std::vector<std::string>& notices);
 
 // Takes one sheet as it is interpreted; false stops the interpretation.
 using SheetTaker = std::function<bool(const Sheet& sheet)>;
@@ -57,7 +57,9 @@ using PieceWriter = std::function<void(const std::string& piece)>;
 void writeFormPdf(const std::string& bytes, const PieceWriter& write,
                   std::vector<std::string>& warnings);
 
-// The first file that writeRenderedForm writes for an output path.
-std::string renderedFilePath(const std::string& outputPath);
+// The file that writeRenderedForm writes a sheet into, numbered from 1: a PDF holds every sheet
+// under its own name, %d and all; a PNG or SVG path holding %d names one file per sheet, the
+// first %d becoming the sheet's number; one without holds the first sheet alone.
+std::string renderedFilePath(const std::string& path, RenderedFormat format, size_t sheet);
 
 #endif  // TIMETABLE_PREVIEW_RENDERING_H_

@@ -10,7 +10,7 @@
 
 namespace {
 
-std::string renderedFile(const std::string& bytes, const std::string& name) {
+std::string renderedFile(const std::string& bytes, const std::string& name, RenderedFormat format) {
   std::random_device random;
   const std::filesystem::path folder =
       std::filesystem::temp_directory_path() /
@@ -19,7 +19,8 @@ std::string renderedFile(const std::string& bytes, const std::string& name) {
   std::string contents;
   try {
     std::vector<std::string> warnings;
-    writeRenderedForm(bytes, (folder / name).u8string(), warnings);
+    std::vector<std::string> notices;
+    writeRenderedForm(bytes, (folder / name).u8string(), format, warnings, notices);
     std::ifstream file(folder / name, std::ios::binary);
     contents.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
   } catch (...) {
@@ -32,8 +33,14 @@ std::string renderedFile(const std::string& bytes, const std::string& name) {
 
 }  // namespace
 
-std::string renderPdf(const std::string& bytes) { return renderedFile(bytes, "form.pdf"); }
+std::string renderPdf(const std::string& bytes) {
+  return renderedFile(bytes, "form.pdf", RenderedFormat::kPdf);
+}
 
-std::string renderPng(const std::string& bytes) { return renderedFile(bytes, "form.png"); }
+std::string renderPng(const std::string& bytes) {
+  return renderedFile(bytes, "form.png", RenderedFormat::kPng);
+}
 
-std::string renderSvg(const std::string& bytes) { return renderedFile(bytes, "form.svg"); }
+std::string renderSvg(const std::string& bytes) {
+  return renderedFile(bytes, "form.svg", RenderedFormat::kSvg);
+}

@@ -149,15 +149,6 @@ std::vector<Sheet> sheetsOfPage(const PrintedPage& page) {
   return sheets;
 }
 
-std::vector<Sheet> sheetsOf(const std::vector<PrintedPage>& pages) {
-  std::vector<Sheet> sheets;
-  for (const PrintedPage& page : pages) {
-    const std::vector<Sheet> ofPage = sheetsOfPage(page);
-    sheets.insert(sheets.end(), ofPage.begin(), ofPage.end());
-  }
-  return sheets;
-}
-
 void drawSheet(cairo_t* cr, const Sheet& sheet) {
   cairo_save(cr);
   cairo_set_source_rgb(cr, 1, 1, 1);

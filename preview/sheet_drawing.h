@@ -35,8 +35,6 @@ size_t linesPerSheet();
 // The sheets of one page: one for an empty page, more for a page longer than a sheet.
 std::vector<Sheet> sheetsOfPage(const PrintedPage& page);
 
-std::vector<Sheet> sheetsOf(const std::vector<PrintedPage>& pages);
-
 // Draws one sheet in points (A4 portrait at the origin of cr's user space): a white sheet,
 // the characters in DejaVu Sans Mono on the printer's grid, box-drawing rules as strokes that
 // join from cell to cell.

@@ -17,7 +17,7 @@ std::vector<int> inkPerRow(const std::string& bytes) {
   cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
   cairo_t* cr = cairo_create(surface);
   cairo_scale(cr, dots, dots);
-  drawSheet(cr, sheetsOf(pages)[0]);
+  drawSheet(cr, sheetsOfPage(pages.front()).front());
   cairo_destroy(cr);
   cairo_surface_flush(surface);
   std::vector<int> ink(static_cast<size_t>(height));

@@ -1,17 +1,26 @@
 #include "printer/destination.h"
 
 #include <ctime>
+#include <stdexcept>
 
 #include "platform/desktop.h"
 #include "platform/file_system.h"
 #include "platform/output_file.h"
 #include "platform/overloaded.h"
-#include "preview/rendering.h"
+#include "platform/translation.h"
 #include "printer/spooler.h"
 
 const char* const kPrinterDevice = "LPT1";
 
 namespace {
+
+// Most users have no dot-matrix printer at LPT1: when the printer they did not choose cannot be
+// opened, the error shows the way to one they have.
+std::string printerDeviceAdvice() {
+  return translate(
+      "without a dot-matrix printer on LPT1, start the program with its option --drawn to print "
+      "on the default printer (timetable-print --help lists the options)");
+}
 
 // Room for a date and time such as 20261208-131600.
 const size_t kTimeTextSize = 32;
@@ -31,30 +40,55 @@ std::string localTimeText(const char* format) {
 
 Destination chooseDestination(const DestinationRequest& request) {
   const std::string& file = request.outputFile;
-  RenderedFormat format;
   if (request.drawn) return DrawnDestination{request.printer};
   if (!request.printer.empty()) return SpoolDestination{request.printer};
   if (file.empty()) {
-    if (request.view) return RenderedFileDestination{std::string(), true};
-    return DeviceDestination{kPrinterDevice};
+    if (request.view) {
+      return RenderedFileDestination{std::string(), RenderedFormat::kPdf, true, temporaryFolder()};
+    }
+    // A plain file standing in for the printer is replaced complete, as -o's files are, where
+    // it can be; else it is written in place, as a device is.
+    std::string reason;
+    if (isWritableFileInWritableFolder(kPrinterDevice) &&
+        mayReplaceFile(linkTargetOf(kPrinterDevice), reason)) {
+      return BytesFileDestination{kPrinterDevice, false, printerDeviceAdvice()};
+    }
+    return DeviceDestination{kPrinterDevice, printerDeviceAdvice()};
   }
   // A device or a pipe cannot be replaced by a file.
-  if (isDeviceOrPipe(file)) return DeviceDestination{file};
-  if (renderedFormatOf(file, format)) return RenderedFileDestination{file, request.view};
-  return BytesFileDestination{file, request.view};
+  if (isDeviceOrPipe(file)) return DeviceDestination{file, std::string()};
+  RenderedFormat format = RenderedFormat::kPdf;
+  if (renderedFormatOf(file, format)) {
+    return RenderedFileDestination{file, format, request.view, std::string()};
+  }
+  return BytesFileDestination{file, request.view, std::string()};
 }
 
-void checkDestination(const Destination& destination) {
+std::string withAdvice(const std::string& what, const std::string& advice) {
+  return advice.empty() ? what : what + "; " + advice;
+}
+
+void prepareDestination(Destination& destination) {
   std::visit(Overloaded{
                  [](const DeviceDestination&) {},
-                 [](const BytesFileDestination& file) { requireWritableFile(file.path); },
+                 [](const BytesFileDestination& file) {
+                   try {
+                     requireWritableFile(file.path);
+                   } catch (const std::runtime_error& failure) {
+                     throw std::runtime_error(withAdvice(failure.what(), file.advice));
+                   }
+                 },
                  [](const RenderedFileDestination& file) {
-                   requireWritableFile(file.path.empty() ? screenFilePath("timetable") : file.path);
+                   if (file.path.empty()) {
+                     requireWritableFolder(file.screenFolder);
+                   } else {
+                     requireWritableFile(renderedFilePath(file.path, file.format, 1));
+                   }
                  },
                  [](const SpoolDestination& spool) { requireSpoolPrinter(spool.printer); },
-                 [](const DrawnDestination& drawn) {
+                 [](DrawnDestination& drawn) {
                    if (drawn.printer.empty()) {
-                     requireDefaultSpoolPrinter();
+                     drawn.printer = requireDefaultSpoolPrinter();
                    } else {
                      requireSpoolPrinter(drawn.printer);
                    }
@@ -63,12 +97,11 @@ void checkDestination(const Destination& destination) {
              destination);
 }
 
-std::string screenFilePath(const std::string& documentName) {
+std::string screenFilePath(const std::string& folder, const std::string& documentName) {
   std::string name = documentName + " " + localTimeText("%Y%m%d-%H%M%S");
   for (char& character : name) {
     if (character == ' ') character = '-';
   }
-  const std::string folder = temporaryFolder();
   std::string path = folder + name + ".pdf";
   // Another run in the same second gets a name of its own.
   for (int other = 2; fileExists(path) && other < kScreenFileTries; ++other) {

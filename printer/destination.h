@@ -4,27 +4,37 @@
 #include <string>
 #include <variant>
 
+#include "preview/rendering.h"
+
 // The printer every run prints on unless told otherwise.
 extern const char* const kPrinterDevice;
 
-// A printer port, a device or a pipe: the printer's bytes, written directly.
+// A printer port, a device or a pipe: the printer's bytes, written directly. An advice, when
+// there is one, is the sentence that the error of a device that cannot be opened puts before its
+// reason: the way to another printer for a user who named none.
 struct DeviceDestination {
   std::string device;
+  std::string advice;
 };
 
 // A file of the printer's bytes, put in place when the form is complete; with view, then opened
-// with the desktop's viewer.
+// with the desktop's viewer. An advice follows the error of a file that cannot be written, as
+// withAdvice puts it.
 struct BytesFileDestination {
   std::string path;
   bool view = false;
+  std::string advice;
 };
 
 // A PDF, PNG or SVG file of the form as the printer prints it, drawn when the form is complete;
-// with view, then opened with the desktop's viewer. An empty path stands for a PDF in the user's
-// temporary folder, named for the document and the time it is written.
+// with view, then opened with the desktop's viewer. For the screen, path is empty and
+// screenFolder the user's temporary folder, where the PDF is named for the document and the time
+// it is written (screenFilePath).
 struct RenderedFileDestination {
   std::string path;
+  RenderedFormat format = RenderedFormat::kPdf;
   bool view = false;
+  std::string screenFolder;
 };
 
 // One raw job of the printer's bytes on a printer of the system's spooler, for a dot-matrix
@@ -34,7 +44,8 @@ struct SpoolDestination {
 };
 
 // One job of the form drawn as pages, as the PDF shows it, on a printer of the system's spooler
-// of any kind; an empty name stands for the spooler's default printer.
+// of any kind; an empty name stands for the spooler's default printer until prepareDestination
+// puts that printer's name in its place.
 struct DrawnDestination {
   std::string printer;
 };
@@ -51,20 +62,28 @@ struct DestinationRequest {
   bool view = false;
 };
 
-// The destination the command line asks for; kPrinterDevice when it names none. A device or a
-// pipe named with -o is written directly, as LPT1 is; a name ending in .pdf, .png or .svg gets
-// the drawn form; any other name gets the printer's bytes. --drawn prints the drawn form on the
-// printer named, or the default one; --view alone asks for a PDF in the temporary folder.
+// The destination the command line asks for; kPrinterDevice when it names none, with the advice
+// to print drawn pages instead: a device, or where kPrinterDevice is a plain file (or nothing
+// yet) that a new file beside it may replace, a file of printer bytes, put in place complete.
+// A device or a pipe
+// named with -o, or a path of an open descriptor such as /dev/stdout, is written directly, as
+// LPT1 is; a name ending in .pdf, .png or .svg gets the drawn form; any other name gets the
+// printer's bytes. --drawn prints the drawn form on the printer named, or the default one;
+// --view alone asks for a PDF in the temporary folder.
 Destination chooseDestination(const DestinationRequest& request);
 
-// Checks what can be checked before the run asks or fetches anything: that a file can be
-// written in its folder, that the spooler has the printer or a default one. A device is only
+// The error text what, followed by the advice when there is one.
+std::string withAdvice(const std::string& what, const std::string& advice);
+
+// Resolves what the system decides, once, into the destination (the spooler's default printer
+// for --drawn alone), and checks what can be checked before the run asks or fetches anything:
+// that a file can be written in its folder, that the spooler has the printer. A device is only
 // opened once the dialogue is over, so that an early end never touches the printer. A failure is
 // thrown as std::runtime_error.
-void checkDestination(const Destination& destination);
+void prepareDestination(Destination& destination);
 
-// A path in the user's temporary folder for a PDF of the document to be shown on screen: the
-// document's name and the local time, with a number added when a file of that name exists.
-std::string screenFilePath(const std::string& documentName);
+// A path in the folder for a PDF of the document to be shown on screen: the document's name and
+// the local time, with a number added when a file of that name exists.
+std::string screenFilePath(const std::string& folder, const std::string& documentName);
 
 #endif  // TIMETABLE_PRINTER_DESTINATION_H_

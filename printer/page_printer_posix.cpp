@@ -11,9 +11,7 @@ std::vector<std::string> printDrawnPages(const std::string& printer,
                                          const std::string& documentName,
                                          const std::string& printerBytes) {
   std::vector<std::string> warnings;
-  const std::string name = printer.empty() ? defaultSpoolPrinter() : printer;
-  if (name.empty()) requireDefaultSpoolPrinter();
-  SpoolJobHandle job = startSpoolJobOfFormat(name, documentName, CUPS_FORMAT_PDF);
+  SpoolJobHandle job = startSpoolJobOfFormat(printer, documentName, CUPS_FORMAT_PDF);
   // The PDF goes to the spooler as it is drawn; a failure cancels the job.
   writeFormPdf(
       printerBytes, [&job](const std::string& piece) { writeSpoolJob(*job, piece); }, warnings);

@@ -202,12 +202,9 @@ std::vector<std::string> printDrawnPages(const std::string& printer,
   const PrinterBytes bytes = printerBytesOf(printerBytes);
   // A form of too many sheets fails before the spooler gets anything.
   countSheets(bytes, warnings);
-  const std::string name = printer.empty() ? defaultSpoolPrinter() : printer;
-  if (name.empty()) requireDefaultSpoolPrinter();
-
-  const PrinterContext context = createPrinterContext(name);
-  OpenDocument document = startDocument(context.get(), documentName, name);
-  printSheets(context.get(), bytes, name);
-  endDocument(std::move(document), name);
+  const PrinterContext context = createPrinterContext(printer);
+  OpenDocument document = startDocument(context.get(), documentName, printer);
+  printSheets(context.get(), bytes, printer);
+  endDocument(std::move(document), printer);
   return warnings;
 }

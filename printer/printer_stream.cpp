@@ -19,25 +19,22 @@ namespace {
   throw std::runtime_error(formatMessage(what, {name, std::strerror(error)}));
 }
 
-// Most users have no dot-matrix printer at LPT1, so when that printer, which they did not choose,
-// cannot be opened, the error shows the way to one they have.
-const char* openFailure(const std::string& name) {
-  if (name == kPrinterDevice) {
-    return translate(
-        "cannot open the printer {0}; without a dot-matrix printer on LPT1, start the program "
-        "with its option --drawn to print on the default printer (timetable-print --help lists "
-        "the options): {1}");
-  }
-  return translate("cannot open the printer {0}; check that it is connected and switched on: {1}");
-}
-
-OpenDevice openDevice(const std::string& name) {
+// A device the user named is checked; the one they did not choose comes with the way to a
+// printer they have.
+OpenDevice openDevice(const DeviceDestination& destination) {
   OpenDevice device;
-  device.name = name;
+  device.name = destination.device;
   errno = 0;
-  device.file.reset(openPrinterDevice(name));
-  if (!device.file) failPrinter(openFailure(name), name, errno);
-  return device;
+  device.file.reset(openPrinterDevice(device.name));
+  if (device.file) return device;
+  const int error = errno;
+  if (destination.advice.empty()) {
+    failPrinter(
+        translate("cannot open the printer {0}; check that it is connected and switched on: {1}"),
+        device.name, error);
+  }
+  throw std::runtime_error(formatMessage(translate("cannot open the printer {0}; {1}: {2}"),
+                                         {device.name, destination.advice, std::strerror(error)}));
 }
 
 void writeToDevice(OpenDevice& device, const std::string& bytes) {
@@ -72,8 +69,8 @@ void view(const std::string& path, StreamEnd& end) {
 
 // Draws the form into its files, and shows the first when asked to.
 void render(const FormToRender& form, StreamEnd& end) {
-  writeRenderedForm(form.bytes, form.path, end.warnings);
-  if (form.view) view(renderedFilePath(form.path), end);
+  writeRenderedForm(form.bytes, form.path, form.format, end.warnings, end.notices);
+  if (form.view) view(renderedFilePath(form.path, form.format, 1), end);
 }
 
 }  // namespace
@@ -92,13 +89,18 @@ std::string printerBytes(const std::wstring& text, bool deviceAddsCarriageReturn
 
 PrinterStream openPrinterStream(const Destination& destination, const std::string& documentName) {
   const auto open = Overloaded{
-      [](const DeviceDestination& device) -> PrinterStream { return openDevice(device.device); },
+      [](const DeviceDestination& device) -> PrinterStream { return openDevice(device); },
       [](const BytesFileDestination& file) -> PrinterStream {
-        return OpenFile{startPendingFile(file.path), file.view};
+        try {
+          return OpenFile{startPendingFile(file.path), file.view};
+        } catch (const std::runtime_error& failure) {
+          throw std::runtime_error(withAdvice(failure.what(), file.advice));
+        }
       },
       [&documentName](const RenderedFileDestination& file) -> PrinterStream {
-        const std::string path = file.path.empty() ? screenFilePath(documentName) : file.path;
-        return FormToRender{path, file.view, std::string()};
+        const std::string path =
+            file.path.empty() ? screenFilePath(file.screenFolder, documentName) : file.path;
+        return FormToRender{path, file.format, file.view, std::string()};
       },
       [&documentName](const SpoolDestination& spool) -> PrinterStream {
         return startSpoolJob(spool.printer, documentName);

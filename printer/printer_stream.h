@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/output_file.h"
+#include "preview/rendering.h"
 #include "printer/destination.h"
 #include "printer/spooler.h"
 
@@ -26,6 +27,7 @@ struct OpenFile {
 // A form kept whole until the stream is closed, when it is drawn into its files.
 struct FormToRender {
   std::string path;
+  RenderedFormat format = RenderedFormat::kPdf;
   bool view = false;  // Opened with the desktop's viewer once written.
   std::string bytes;
 };
@@ -43,8 +45,10 @@ using PrinterStream = std::variant<OpenDevice, OpenFile, SpoolJobHandle, FormToR
 
 // What closing a stream has to tell the user.
 struct StreamEnd {
-  std::vector<std::string> warnings;  // A job the spooler did not print, skipped commands.
-  std::vector<std::string> notices;   // A file that could not be shown on screen.
+  // A job the spooler did not print, skipped commands, files of an earlier form.
+  std::vector<std::string> warnings;
+  // A file that could not be shown on screen, pages a single file leaves out.
+  std::vector<std::string> notices;
 };
 
 // The bytes the printer receives for a text: each character's value as one byte, "?" for a
@@ -52,14 +56,16 @@ struct StreamEnd {
 // adds the carriage returns itself.
 std::string printerBytes(const std::wstring& text, bool deviceAddsCarriageReturns);
 
-// Opens the destination: a device now, a file beside its final name, a job on the spooler with
-// the document name given (a form to draw or to show on screen is kept until it is closed; a
-// PDF for the screen is named for the document). A failure is thrown as std::runtime_error naming
-// the destination and the reason.
+// Opens the destination, prepared (prepareDestination): a device now, a file beside its final
+// name, a job on the spooler with the document name given (a form to draw or to show on screen
+// is kept until it is closed; a PDF for the screen is named for the document). A failure is
+// thrown as std::runtime_error naming the destination and the reason, and the destination's
+// advice.
 PrinterStream openPrinterStream(const Destination& destination, const std::string& documentName);
 
 // Writes the text and hands it on at once, so that a text that returns has reached the device,
-// the file or the spooler. A write error is thrown as std::runtime_error.
+// the file or the spooler; a form to draw or to show keeps it in memory until it is closed. A
+// write error is thrown as std::runtime_error.
 void writeToPrinter(PrinterStream& stream, const std::wstring& text);
 
 // Closes the stream: the device is closed, the file put in place, the job ended, the form drawn

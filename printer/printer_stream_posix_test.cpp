@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
+#include <variant>
 
 #include "platform/scratch_folder_test_support.h"
 #include "printer/printer_stream.h"
@@ -15,7 +18,9 @@ namespace fs = std::filesystem;
 
 using PrinterStreamTest = ScratchFolder;
 
-PrinterStream openLpt1() { return openPrinterStream(DeviceDestination{kPrinterDevice}, "test"); }
+PrinterStream openLpt1() {
+  return openPrinterStream(DeviceDestination{kPrinterDevice, ""}, "test");
+}
 
 TEST_F(PrinterStreamTest, WritesTheBytesToLpt1) {
   PrinterStream stream = openLpt1();
@@ -32,7 +37,7 @@ TEST_F(PrinterStreamTest, WritesTheBytesToLpt1) {
 TEST_F(PrinterStreamTest, ADeviceThatCannotBeOpenedIsNamed) {
   fs::create_directory("LPT1");
   try {
-    openLpt1();
+    openPrinterStream(chooseDestination({}), "test");
     FAIL() << "opened a directory as the printer";
   } catch (const std::runtime_error& error) {
     EXPECT_EQ(
@@ -49,6 +54,52 @@ TEST_F(PrinterStreamTest, AWriteErrorIsReported) {
   fs::create_symlink("/dev/full", "LPT1");
   PrinterStream stream = openLpt1();
   EXPECT_THROW(writeToPrinter(stream, L"form"), std::runtime_error);
+}
+
+// Without options the printer is LPT1, and its errors show the way to --drawn: a plain file
+// there (or none yet) is put in place complete; anything else is opened as a device.
+TEST_F(PrinterStreamTest, Lpt1IsAFilePutInPlaceWhenItIsAPlainFileOrNothing) {
+  const Destination none = chooseDestination({});
+  ASSERT_TRUE(std::holds_alternative<BytesFileDestination>(none));
+  EXPECT_EQ(std::get<BytesFileDestination>(none).path, "LPT1");
+  EXPECT_NE(std::get<BytesFileDestination>(none).advice.find("--drawn"), std::string::npos);
+  std::ofstream("LPT1") << "an earlier form";
+  EXPECT_TRUE(std::holds_alternative<BytesFileDestination>(chooseDestination({})));
+  std::filesystem::remove("LPT1");
+  std::filesystem::create_directory("LPT1");
+  const Destination folder = chooseDestination({});
+  ASSERT_TRUE(std::holds_alternative<DeviceDestination>(folder));
+  EXPECT_NE(std::get<DeviceDestination>(folder).advice.find("--drawn"), std::string::npos);
+}
+
+void print(const Destination& destination, const std::wstring& text) {
+  PrinterStream stream = openPrinterStream(destination, "test");
+  writeToPrinter(stream, text);
+  closePrinterStream(stream);
+}
+
+// /dev/stdout and its kin are written where the descriptor points, from where it stands; a link
+// is replaced at its target's place and stays a link.
+TEST_F(PrinterStreamTest, ADescriptorsPathIsWrittenDirectlyAndALinkStaysALink) {
+  std::FILE* out = std::fopen("out.txt", "wb");
+  ASSERT_NE(out, nullptr);
+  std::fputs("dialogue\n", out);
+  std::fflush(out);
+  const Destination descriptor =
+      chooseDestination({"/dev/fd/" + std::to_string(fileno(out)), "", false, false});
+  ASSERT_TRUE(std::holds_alternative<DeviceDestination>(descriptor));
+  print(descriptor, L"form\n");
+  std::fclose(out);
+  EXPECT_EQ(contentsOf("out.txt"), "dialogue\nform\r\n");
+
+  std::ofstream("target.prn") << "an earlier form";
+  fs::create_symlink("target.prn", "link.prn");
+  Destination linked = chooseDestination({"link.prn", "", false, false});
+  prepareDestination(linked);
+  print(linked, L"form\n");
+  EXPECT_TRUE(fs::is_symlink("link.prn"));
+  EXPECT_EQ(contentsOf("target.prn"), "form\r\n");
+  EXPECT_EQ(entriesHere(), 3);
 }
 
 }  // namespace

@@ -35,8 +35,9 @@ void requireSpoolPrinter(const std::string& printer);
 // A spooler that cannot be asked is thrown as std::runtime_error.
 std::string defaultSpoolPrinter();
 
-// Throws std::runtime_error, naming --printer, when the spooler has no default printer.
-void requireDefaultSpoolPrinter();
+// The name of the spooler's default printer; when it has none, std::runtime_error naming
+// --printer is thrown.
+std::string requireDefaultSpoolPrinter();
 
 // Starts a raw job with the document name given, on any printer that listSpoolPrinters shows:
 // CUPS first makes a temporary queue for a printer found on the network. Failure is thrown as

@@ -16,11 +16,13 @@ std::string spoolJobName(const std::string& printer, long long id) {
   return printer + "-" + std::to_string(id);
 }
 
-void requireDefaultSpoolPrinter() {
-  if (defaultSpoolPrinter().empty()) {
+std::string requireDefaultSpoolPrinter() {
+  std::string printer = defaultSpoolPrinter();
+  if (printer.empty()) {
     throw std::runtime_error(
         translate("the print spooler has no default printer; choose a default printer in the "
                   "system's printer settings, or name one with the program's option --printer "
                   "(--list-printers shows the printers)"));
   }
+  return printer;
 }

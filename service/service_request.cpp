@@ -16,6 +16,16 @@ const char* const kServiceUserAgent = "VELMORAX/1.0.0";
 const char* const kCaBundleFile = "cacert.pem";
 const size_t kMaxAnswerBytes = 64 * 1024 * 1024;
 
+size_t appendToBody(char* data, size_t size, size_t count, void* body) {
+  size_t bytes = size * count;
+  try {
+    static_cast<std::string*>(body)->append(data, bytes);
+  } catch (const std::bad_alloc&) {
+    return 0;  // libcurl then ends the transfer with a write error, which is reported.
+  }
+  return bytes;
+}
+
 namespace {
 
 // Without these a service that accepts the connection but never answers would hold the run
@@ -156,16 +166,6 @@ void endServiceRequests() {
   if (session.handle != nullptr) curl_easy_cleanup(session.handle);
   session.handle = nullptr;
   curl_global_cleanup();
-}
-
-size_t appendToBody(char* data, size_t size, size_t count, void* body) {
-  size_t bytes = size * count;
-  try {
-    static_cast<std::string*>(body)->append(data, bytes);
-  } catch (const std::bad_alloc&) {
-    return 0;  // libcurl then ends the transfer with a write error, which is reported.
-  }
-  return bytes;
 }
 
 ServiceAnswer fetchServiceAnswer(const std::string& query) {

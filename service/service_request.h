@@ -21,9 +21,6 @@ extern const size_t kMaxAnswerBytes;
 void startServiceRequests();
 void endServiceRequests();
 
-// libcurl's write callback: appends the received bytes to the std::string given as write data.
-size_t appendToBody(char* data, size_t size, size_t count, void* body);
-
 // An answer as it arrived, not yet decoded.
 struct ServiceAnswer {
   std::string url;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "service/service_request_test_support.h"
 #include "service/timetable_query.h"
 
 namespace {

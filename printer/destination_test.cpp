@@ -1,0 +1,53 @@
+#include "printer/destination.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <variant>
+
+#include "platform/scratch_folder_test_support.h"
+
+namespace {
+
+using DestinationTest = ScratchFolder;
+
+Destination chosenFor(const std::string& file, bool view = false) {
+  return chooseDestination({file, std::string(), false, view});
+}
+
+TEST_F(DestinationTest, AnOutputNameChoosesTheFormatOnceAndKeepsThePathAsGiven) {
+  const auto pdf = std::get<RenderedFileDestination>(chosenFor("form-%d.PDF", true));
+  EXPECT_EQ(pdf.path, "form-%d.PDF");
+  EXPECT_EQ(pdf.format, RenderedFormat::kPdf);
+  EXPECT_TRUE(pdf.view);
+  EXPECT_EQ(std::get<RenderedFileDestination>(chosenFor("form.png")).format, RenderedFormat::kPng);
+  EXPECT_EQ(std::get<RenderedFileDestination>(chosenFor("form.svg")).format, RenderedFormat::kSvg);
+  const auto bytes = std::get<BytesFileDestination>(chosenFor("form.prn"));
+  EXPECT_EQ(bytes.path, "form.prn");
+  EXPECT_EQ(bytes.advice, "");  // A file the user named needs no way to another printer.
+}
+
+TEST_F(DestinationTest, ThePrinterChoicesAndTheScreen) {
+  EXPECT_EQ(std::get<SpoolDestination>(chooseDestination({"", "Office", false, false})).printer,
+            "Office");
+  EXPECT_EQ(std::get<DrawnDestination>(chooseDestination({"", "Office", true, false})).printer,
+            "Office");
+  const auto screen = std::get<RenderedFileDestination>(chooseDestination({"", "", false, true}));
+  EXPECT_EQ(screen.path, "");
+  EXPECT_EQ(screen.format, RenderedFormat::kPdf);
+  EXPECT_FALSE(screen.screenFolder.empty());
+}
+
+TEST_F(DestinationTest, TheScreenFileIsNamedForTheDocumentAndNeverTakesAnExistingName) {
+  const std::string folder = (std::filesystem::current_path() / "").u8string();
+  const std::string first = screenFilePath(folder, "timetable 5410");
+  EXPECT_EQ(first.compare(0, folder.size() + 15, folder + "timetable-5410-"), 0) << first;
+  std::ofstream(first) << "shown";
+  const std::string second = screenFilePath(folder, "timetable 5410");
+  EXPECT_NE(second, first);
+  EXPECT_FALSE(std::filesystem::exists(second));
+}
+
+}  // namespace

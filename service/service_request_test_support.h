@@ -1,0 +1,10 @@
+#ifndef TIMETABLE_SERVICE_SERVICE_REQUEST_TEST_SUPPORT_H_
+#define TIMETABLE_SERVICE_SERVICE_REQUEST_TEST_SUPPORT_H_
+
+// For the tests: the part of the requests' write callback that keeps the bytes.
+#include <cstddef>
+
+// libcurl's write callback: appends the received bytes to the std::string given as write data.
+size_t appendToBody(char* data, size_t size, size_t count, void* body);
+
+#endif  // TIMETABLE_SERVICE_SERVICE_REQUEST_TEST_SUPPORT_H_
