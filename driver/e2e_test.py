@@ -879,7 +879,7 @@ def release_program_facts(path):
 
 class WindowsInstaller(EndToEnd):
     """The MSI in a wine prefix of its own, as on a machine it has never been on."""
-    WXS = os.path.join(harness.ROOT, "packaging", "windows", "timetable-print.wxs")
+    BUILD_MSI = os.path.join(harness.ROOT, "packaging", "windows", "build-msi.sh")
     INSTALLED = r"C:\Program Files\timetable-print"
     MACHINE_PRODUCTS = ("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\"
                         "S-1-5-18\\Products")
@@ -941,8 +941,7 @@ class WindowsInstaller(EndToEnd):
         # A newer version made from the same files, as the next release would be.
         newer_version = "%d.%d.%d" % (version[0], version[1], version[2] + 1)
         newer = os.path.join(self.folder, "newer.msi")
-        built = subprocess.run(["wixl", "-a", "x64", "-D", "Version=" + newer_version, "-D",
-                                "SourceDir=timetable-print", "-o", newer, self.WXS],
+        built = subprocess.run([self.BUILD_MSI, newer_version, "timetable-print", newer],
                                cwd=self.folder, capture_output=True, text=True)
         self.assertEqual(built.returncode, 0, built.stderr)
 
@@ -979,9 +978,9 @@ class WindowsInstaller(EndToEnd):
         self.assertEqual({name: (link["target"], link["arguments"],
                                  link["working folder"].rstrip("\\"))
                           for name, link in shortcuts.items()}, {
-            "Timetable form.lnk": (program, "--drawn", self.INSTALLED),
-            "Timetable form on LPT1.lnk": (program, "", self.INSTALLED),
-            "Timetable form on screen.lnk": (program, "--view", self.INSTALLED)})
+            "Rozkład jazdy.lnk": (program, "--drawn", self.INSTALLED),
+            "Rozkład jazdy na LPT1.lnk": (program, "", self.INSTALLED),
+            "Rozkład jazdy na ekranie.lnk": (program, "--view", self.INSTALLED)})
 
         # The shipped cacert.pem does not vouch for the local service: the installed program runs
         # in the run's folder, which holds the service's.
