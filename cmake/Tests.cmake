@@ -22,6 +22,7 @@ add_executable(unit_tests
   form/form_text_test.cpp
   form/stop_block_test.cpp
   form/stop_cells_test.cpp
+  platform/translation_test.cpp
   platform/utf8_test.cpp
   printer/printer_stream_test.cpp
   service/online_lookup_test.cpp
@@ -86,7 +87,7 @@ if(TIMETABLE_REFERENCE_PREVIEW)
 elseif(NOT CMAKE_CROSSCOMPILING)
   set(E2E_PREVIEW --preview $<TARGET_FILE:timetable-preview>)
 endif()
-foreach(group Dialogue Faults Printing CommandLine Output Spooler)
+foreach(group Dialogue Faults Printing CommandLine Output Spooler Language)
   add_test(NAME e2e.${group}
     COMMAND ${Python3_EXECUTABLE} ${E2E_SCRIPT} ${E2E_RUNNER}
             --program $<TARGET_FILE:timetable-print> ${E2E_PREVIEW} ${group})

@@ -28,6 +28,15 @@ EXPRESS = ("5410", "5410\nEP09\nEU07-123\nx\n160\n", 14)
 NIGHT = ("38170", "38170\nSM42\nx\nx\n100\n", 8)
 REGIONAL = ("91341", "91341\nEN57-1\nx\nx\n120\n", 6)
 
+# The service's host and port, as the error that it cannot be reached names it.
+ADDRESS = BASE.split("//")[1].split("/")[0]
+UNREACHABLE = ("cannot reach the timetable service at %s; check the network connection, or ask the "
+               "IT department to check the service's address: " % ADDRESS)
+UNREADABLE = ("the timetable service sent an answer that cannot be read; try again later, or ask "
+              "the IT department to check the service: ")
+LPT1_ADVICE = ("; without a dot-matrix printer on LPT1, start the program with its option --drawn "
+               "to print on the default printer (timetable-print --help lists the options): ")
+
 
 def too_wide(text, field, columns):
     """The warning for a text that prints wider than its field."""
@@ -104,8 +113,8 @@ class Dialogue(EndToEnd):
         run = self.run_program("64102 SN84 x x 80\n")
         self.assertEqual(run.returncode, 0, run.stderr)
         self.assertEqual(run.stdout, DIALOGUE_HEAD + "3\n" + ok_lines(3))
-        self.assertEqual(run.stderr, "notice: train 64102 is not in the list of trains online; "
-                                     "mass and length stay empty\n")
+        self.assertEqual(run.stderr, "notice: train 64102 is not in the list of trains online, so "
+                                     "mass and length stay empty on the form\n")
 
     def test_long_online_list_is_searched_up_to_its_scan_limit(self):
         entries = [{"trainNo": 100000 + i, "dataMass": 250000, "dataLength": 99}
@@ -126,8 +135,8 @@ class Dialogue(EndToEnd):
         run = self.run_program("777 x x x 1\n")
         self.assertEqual(run.returncode, 0, run.stderr)
         self.assertEqual(run.stdout, DIALOGUE_HEAD + "98\n" + ok_lines(98))
-        self.assertIn("warning: the form has room for 99 stops; 51 further stop points are left "
-                      "out", run.stderr)
+        self.assertIn("warning: the form has room for 99 stops; 51 further stops are left out\n",
+                      run.stderr)
 
 
 class Faults(EndToEnd):
@@ -135,10 +144,12 @@ class Faults(EndToEnd):
         for typed in ("abc", "12a", "12345678901", "2147483648", "-5", "+5", "12;eu&x=1"):
             with self.subTest(typed=typed):
                 run = self.run_program(typed + "\n")
-                self.assertError(run, '"%s" is not a number from 0 to 2147483647' % typed,
+                self.assertError(run, '"%s" is not a train number; start the program again and type '
+                                      "the train's number in digits, such as 5410" % typed,
                                  stdout=TIMETABLE_FAILED)
         run = self.run_program("")
-        self.assertError(run, "no train number was given", stdout=TIMETABLE_FAILED)
+        self.assertError(run, "no train number was typed; start the program again and type the "
+                              "train's number", stdout=TIMETABLE_FAILED)
         self.assertEqual(self.new_requests(), [])
 
     def test_an_error_before_printing_leaves_an_existing_printer_file_alone(self):
@@ -152,20 +163,21 @@ class Faults(EndToEnd):
 
     def test_unknown_train(self):
         run = self.run_program("99999\n")
-        self.assertError(run, "the timetable service has no timetable for train 99999",
+        self.assertError(run, "the timetable service has no timetable for train 99999; check the "
+                              "train number and start the program again",
                          stdout=TIMETABLE_FAILED)
         self.assertNothingPrinted(run)
 
     def test_timetable_answers_that_cannot_be_used(self):
         url = BASE + TIMETABLE_QUERY % ("5410", "eu")
         cases = {
-            "notjson": ["an answer that is not JSON for " + url],
-            "html500": ["an answer that is not JSON with HTTP status 500 for " + url],
-            "redirect": ["with HTTP status 302"],
-            "array": ["JSON that is not an object for " + url],
+            "notjson": [UNREADABLE + "not JSON, " + url],
+            "html500": [UNREADABLE + "not JSON, HTTP status 500, " + url],
+            "redirect": [UNREADABLE, ", HTTP status 302, "],
+            "array": [UNREADABLE + "JSON that is not an object, " + url],
             "nomessage": ["has no timetable for train 5410"],
-            "empty": ["an empty answer for " + url],
-            "cut": ["could not be reached at " + url + ": "],
+            "empty": [UNREADABLE + "empty, " + url],
+            "cut": [UNREACHABLE, " (" + url + ")"],
         }
         for mode, fragments in cases.items():
             with self.subTest(mode=mode):
@@ -183,7 +195,7 @@ class Faults(EndToEnd):
     def test_stalled_service_ends_at_the_time_out(self):
         control(timetable="stall")
         run = self.run_program("5410\n", timeout=60)
-        self.assertError(run, "could not be reached", "timed out", stdout=TIMETABLE_FAILED)
+        self.assertError(run, UNREACHABLE, "timed out", stdout=TIMETABLE_FAILED)
         self.assertLess(run.elapsed, 40)
 
     def test_service_not_running(self):
@@ -192,14 +204,15 @@ class Faults(EndToEnd):
             run = self.run_program("5410\n")
         finally:
             harness.start_service()
-        self.assertError(run, "could not be reached at " + BASE, stdout=TIMETABLE_FAILED)
+        self.assertError(run, UNREACHABLE, " (" + BASE, stdout=TIMETABLE_FAILED)
         self.assertLess(run.elapsed, 15)
 
     def test_ca_bundle_missing(self):
         os.remove(os.path.join(self.folder, "cacert.pem"))
         run = self.run_program("5410\n")
-        self.assertError(run, "the CA bundle cacert.pem cannot be read from the working "
-                              "directory: No such file or directory", stdout=TIMETABLE_FAILED)
+        self.assertError(run, "cannot read the file cacert.pem, which says which timetable service "
+                              "to trust, in the working folder; ask the IT department to put it "
+                              "there: No such file or directory", stdout=TIMETABLE_FAILED)
         self.assertEqual(self.new_requests(), [])
 
     def test_certificate_the_bundle_does_not_trust(self):
@@ -210,7 +223,7 @@ class Faults(EndToEnd):
         run = self.run_program("5410\n")
         # curl's own words for it, from OpenSSL on Linux and from Schannel on Windows.
         reason = "CertGetCertificateChain trust error" if harness.RUNNER else "certificate"
-        self.assertError(run, "could not be reached at " + BASE, reason, stdout=TIMETABLE_FAILED)
+        self.assertError(run, UNREACHABLE, reason, " (" + BASE, stdout=TIMETABLE_FAILED)
 
     def test_online_list_failures_only_give_a_notice(self):
         for mode in ("notjson", "html500", "array", "cut", "redirect", "empty"):
@@ -220,7 +233,8 @@ class Faults(EndToEnd):
                 self.assertEqual(run.returncode, 0, run.stderr)
                 self.assertEqual(run.stdout, DIALOGUE_HEAD + "14\n" + ok_lines(14))
                 self.assertRegex(run.stderr, r"\Anotice: the list of trains online could not be "
-                                             r"read \(.*\); mass and length stay empty\n" +
+                                             r"read, so mass and length stay empty on the form: "
+                                             r"[^\n]*the timetable service [^\n]+\n" +
                                  re.escape(SAMPLE_STDERR["5410"]) + r"\Z")
         control(online="nomessage")
         run = self.run_program(EXPRESS[1])
@@ -236,7 +250,8 @@ class Faults(EndToEnd):
             with self.subTest(query=query, mode=mode):
                 control(**{query: mode})
                 run = self.run_program(EXPRESS[1], timeout=60, measure_memory=True)
-                self.assertError(run, "answer larger than 64 MB for " + url,
+                self.assertError(run, "answer larger than 64 MB; ask the IT department to check the "
+                                      "service: " + url,
                                  stdout=TIMETABLE_FAILED)
                 self.assertNothingPrinted(run)
                 if harness.measures_its_own_memory():
@@ -246,22 +261,23 @@ class Faults(EndToEnd):
         control(timetables={"777": timetable(stop("A", None, "10:00"),
                                              stop("Łowicz", "soon", None))})
         run = self.run_program("777 x x x 1\n")
-        self.assertError(run, 'stop point 2 ("Łowicz") has an unreadable "arrivalTime": '
-                              '"2026-12-08Tsoon:00Z"', stdout=TIMETABLE_FAILED)
+        self.assertError(run, 'the timetable service sent an unreadable arrival time for stop 2 '
+                              '("Łowicz"); ask the IT department to check the service: '
+                              '"arrivalTime": "2026-12-08Tsoon:00Z"', stdout=TIMETABLE_FAILED)
         self.assertNothingPrinted(run)
 
     def test_printer_that_cannot_be_opened(self):
         os.mkdir(os.path.join(self.folder, "LPT1"))
         run = self.run_program(EXPRESS[1])
         reason = "Permission denied" if harness.RUNNER else "Is a directory"
-        self.assertError(run, "cannot open the printer LPT1: " + reason,
-                         "without a dot-matrix printer on LPT1, print with --drawn or see --help",
+        self.assertError(run, "cannot open the printer LPT1" + LPT1_ADVICE + reason,
                          stdout=DIALOGUE_HEAD + "14\n")
 
     def test_printer_write_error(self):
         os.symlink("/dev/full", os.path.join(self.folder, "LPT1"))
         run = self.run_program(EXPRESS[1])
-        self.assertError(run, "cannot write to the printer LPT1: No space left on device",
+        self.assertError(run, "cannot write to the printer LPT1; check that it is switched on, "
+                              "connected and has paper, then print again: No space left on device",
                          stdout=DIALOGUE_HEAD + "14\n")
 
     def test_read_only_printer_file(self):
@@ -271,7 +287,7 @@ class Faults(EndToEnd):
         open(path, "wb").close()
         os.chmod(path, stat.S_IRUSR)
         run = self.run_program(EXPRESS[1])
-        self.assertError(run, "cannot open the printer LPT1: Permission denied")
+        self.assertError(run, "cannot open the printer LPT1" + LPT1_ADVICE + "Permission denied")
 
 
 class Printing(EndToEnd):
@@ -312,8 +328,8 @@ class Printing(EndToEnd):
         self.assertIn("│ ___ │B - C  ", lines[18])
         self.assertEqual(run.printed().count(b"\x0c"), 1)
         # "B|C" fits its field until its "|" prints as three columns.
-        self.assertEqual(run.stderr, "notice: train 777 is not in the list of trains online; "
-                                     "mass and length stay empty\n" +
+        self.assertEqual(run.stderr, "notice: train 777 is not in the list of trains online, so "
+                                     "mass and length stay empty on the form\n" +
                          too_wide("B|C", "station name", 32))
 
     def test_a_locomotive_wider_than_its_field_prints_whole_with_one_warning(self):
@@ -493,8 +509,8 @@ class Output(EndToEnd):
         run = self.run_with_viewer("-o", "form.pdf", "--view", viewer=False)
         self.assertEqual(run.returncode, 0, run.stderr)
         self.assertRegex(run.stderr.replace(SAMPLE_STDERR["5410"], ""),
-                         r"\Anotice: the form is in form.pdf, which could not be shown: "
-                         r"xdg-open cannot be started: [^\n]+\n\Z")
+                         r"\Anotice: the form could not be shown; open the file form.pdf "
+                         r"yourself: xdg-open cannot be started: [^\n]+\n\Z")
         self.assertTrue(os.path.exists(self.path("form.pdf")))
 
     def test_a_run_that_fails_leaves_an_earlier_file_as_it_was(self):
@@ -684,7 +700,9 @@ class Spooler(EndToEnd):
         self.addCleanup(self.spooler.run, "lpadmin", "-x", "broken")
         run = self.print_through_spooler(REGIONAL[1], "--printer", "broken")
         self.assertEqual(run.returncode, 0, run.stderr)
-        self.assertRegex(run.stderr, r"\Awarning: print job broken-\d+ is not completed: "
+        self.assertRegex(run.stderr, r"\Awarning: print job broken-\d+ is not completed; check "
+                                     r"that the printer is switched on and has paper, and look at "
+                                     r"its queue in the system's printer settings: "
                                      r"job-state aborted[^\n]*\n\Z")
 
     def add_slow_queue(self):
@@ -786,6 +804,53 @@ class Spooler(EndToEnd):
                           stderr.decode(), 0, self.folder)
         self.assertError(run, "print spooler", stdout=DIALOGUE_HEAD + "14\n")
         self.assertIsNone(spooler.wait_for_output(timeout=0))
+
+
+class Language(EndToEnd):
+    """Messages in Polish, chosen as gettext chooses; the dialogue and the printer's bytes stay
+    as they are in English."""
+
+    def polish(self):
+        env = dict(os.environ, LANG="C.UTF-8", LANGUAGE="pl")
+        env.pop("LC_MESSAGES", None)
+        return env
+
+    def test_the_dialogue_and_the_printed_form_stay_the_same_in_polish(self):
+        english = self.run_program(EXPRESS[1])
+        english_bytes = english.printed()
+        polish = self.run_program(EXPRESS[1], env=self.polish())
+        self.assertEqual(polish.returncode, 0, polish.stderr)
+        self.assertEqual(polish.stdout, english.stdout)
+        self.assertEqual(polish.stdout, DIALOGUE_HEAD + "14\n" + ok_lines(14))
+        self.assertEqual(polish.printed(), english_bytes)
+        with open(os.path.join(harness.GOLDEN, "5410.prn"), "rb") as f:
+            self.assertEqual(polish.printed(), f.read())
+        self.assertEqual(polish.stderr,
+                         'ostrzeżenie: tekst "EU07-123" jest szerszy niż pole „LOK2” (szerokość: '
+                         "6); zostanie wydrukowany w całości, a linie na prawo od niego "
+                         "przesuną się\n")
+
+    def test_errors_and_help_are_polish(self):
+        run = self.run_program("abc\n", env=self.polish())
+        self.assertEqual((run.returncode, run.stdout), (1, TIMETABLE_FAILED))
+        self.assertEqual(run.stderr, 'błąd: "abc" nie jest numerem pociągu; uruchom program '
+                                     "ponownie i wpisz numer pociągu cyframi, np. 5410\n")
+        harness.stop_service()
+        try:
+            run = self.run_program("5410\n", env=self.polish())
+        finally:
+            harness.start_service()
+        self.assertEqual((run.returncode, run.stdout), (1, TIMETABLE_FAILED))
+        self.assertTrue(run.stderr.startswith(
+            "błąd: nie można połączyć się z usługą rozkładu jazdy pod adresem %s; sprawdź "
+            "połączenie z siecią albo poproś dział informatyki o sprawdzenie adresu usługi: "
+            % ADDRESS), run.stderr)
+        run = self.run_program("", args=["--help"], env=self.polish())
+        self.assertEqual((run.returncode, run.stderr), (0, ""))
+        self.assertTrue(run.stdout.startswith(
+            "użycie: timetable-print [-o PLIK [--view] | -p DRUKARKA | --drawn [-p DRUKARKA] | "
+            "--view]\n"), run.stdout)
+        self.assertIn("      --drawn           drukuje formularz narysowany jako strony", run.stdout)
 
 
 class WindowsPackage(EndToEnd):

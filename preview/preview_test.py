@@ -160,7 +160,7 @@ class Preview(unittest.TestCase):
                                      b"No such file or directory\n")
         run = self.preview(os.path.join(GOLDEN, "5410.prn"), "-o", "form.doc")
         self.assertEqual(run.returncode, 1)
-        self.assertIn(b"use .pdf, .png or .svg", run.stderr)
+        self.assertIn(b"form.doc should be; end its name in .pdf, .png or .svg", run.stderr)
         self.assertEqual(self.preview().returncode, 2)
 
     def test_usage_errors_name_the_word_at_fault(self):
