@@ -864,9 +864,10 @@ class WindowsPackage(EndToEnd):
             os.remove(os.path.join(self.folder, name))
         with zipfile.ZipFile(harness.PACKAGE) as package:
             self.assertEqual(sorted(package.namelist()), [
-                "timetable-print/DejaVu-LICENSE.txt", "timetable-print/README.txt",
-                "timetable-print/cacert.pem", "timetable-print/timetable-preview.exe",
-                "timetable-print/timetable-print.exe"])
+                "timetable-print/DejaVu-LICENSE.txt", "timetable-print/README-pl.txt",
+                "timetable-print/README.txt", "timetable-print/cacert.pem",
+                "timetable-print/share/locale/pl/LC_MESSAGES/timetable-print.mo",
+                "timetable-print/timetable-preview.exe", "timetable-print/timetable-print.exe"])
             package.extractall(self.folder)
         unpacked = os.path.join(self.folder, "timetable-print")
         program = os.path.join(unpacked, "timetable-print.exe")
@@ -892,6 +893,39 @@ class WindowsPackage(EndToEnd):
                  for name in ("form.pdf", "preview.pdf")]
         self.assertIn("Kraków Główny", texts[0])
         self.assertEqual(texts[0], texts[1])
+
+    def test_the_zipped_programs_find_their_messages_from_another_folder(self):
+        # Unpacked into a folder whose name only Unicode holds, run in the test's folder.
+        unpacked = os.path.join(self.folder, "Łódź")
+        with zipfile.ZipFile(harness.PACKAGE) as package:
+            package.extractall(unpacked)
+        assert_polish_errors(self, os.path.join(unpacked, "timetable-print"))
+
+
+def polish():
+    """The environment of a run whose messages are Polish."""
+    env = dict(os.environ, LANG="C.UTF-8", LANGUAGE="pl")
+    env.pop("LC_MESSAGES", None)
+    return env
+
+
+def assert_polish_errors(test, folder):
+    """Both programs in folder give their errors in Polish, run in the test's folder."""
+    run = test.run_program("abc\n", program=os.path.join(folder, "timetable-print.exe"),
+                           env=polish())
+    test.assertEqual((run.returncode, run.stdout), (1, TIMETABLE_FAILED))
+    test.assertTrue(run.stderr.startswith('błąd: "abc" nie jest numerem pociągu;'), run.stderr)
+    preview = subprocess.run(harness.RUNNER + [os.path.join(folder, "timetable-preview.exe")],
+                             cwd=test.folder, env=polish(), capture_output=True, timeout=120)
+    test.assertEqual(preview.returncode, 2)
+    test.assertTrue(preview.stderr.decode("utf-8").startswith("błąd: nie podano pliku drukarki"),
+                    preview.stderr)
+
+
+def package_files(folder):
+    """The files under folder, by their paths relative to it."""
+    return sorted(os.path.relpath(os.path.join(parent, name), folder)
+                  for parent, _, names in os.walk(folder) for name in names)
 
 
 def shell_link(path):
@@ -1012,8 +1046,8 @@ class WindowsInstaller(EndToEnd):
 
         self.msiexec("/i", harness.INSTALLER)
         installed = os.path.join(self.drive, "Program Files", "timetable-print")
-        self.assertEqual(sorted(os.listdir(installed)), sorted(os.listdir(packed)))
-        for name in os.listdir(packed):
+        self.assertEqual(package_files(installed), package_files(packed))
+        for name in package_files(packed):
             with open(os.path.join(installed, name), "rb") as f, \
                     open(os.path.join(packed, name), "rb") as g:
                 self.assertEqual(f.read(), g.read(), name)
@@ -1053,11 +1087,12 @@ class WindowsInstaller(EndToEnd):
         self.assertEqual(run.returncode, 0, run.stderr)
         with open(os.path.join(harness.GOLDEN, "5410.prn"), "rb") as f:
             self.assertEqual(run.printed(), f.read())
+        assert_polish_errors(self, installed)
 
         # The newer version replaces the first: one product, the newer, and the same files.
         self.msiexec("/i", newer)
         self.assertEqual(self.installed_versions(), [newer_version])
-        self.assertEqual(sorted(os.listdir(installed)), sorted(os.listdir(packed)))
+        self.assertEqual(package_files(installed), package_files(packed))
         self.assertEqual(sorted(os.listdir(menu[0])), sorted(shortcuts))
 
         self.msiexec("/x", newer)

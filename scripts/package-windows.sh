@@ -22,10 +22,11 @@ for program in timetable-print.exe timetable-preview.exe; do
   x86_64-w64-mingw32-strip -o "$staging/$program" "$out/program/$program"
 done
 cp /etc/ssl/certs/ca-certificates.crt "$staging/cacert.pem"
-# Notepad of older Windows shows a text only with CR LF line ends.
-sed 's/$/\r/' packaging/windows/README.txt >"$staging/README.txt"
-# The Polish letters are UTF-8; its byte order mark tells Notepad of older Windows so.
-{ printf '\xEF\xBB\xBF'; sed 's/$/\r/' packaging/windows/README-pl.txt; } >"$staging/README-pl.txt"
+# Notepad of older Windows shows a text only with CR LF line ends, and takes its Polish letters
+# for UTF-8 only after a byte order mark.
+for readme in README.txt README-pl.txt; do
+  { printf '\xEF\xBB\xBF'; sed 's/$/\r/' "packaging/windows/$readme"; } >"$staging/$readme"
+done
 # The catalogues, share/locale/LANGUAGE/LC_MESSAGES/timetable-print.mo, where the programs look
 # for them: beside themselves.
 cp -r "$out/program/share" "$staging/share"
