@@ -900,6 +900,21 @@ class WindowsPackage(EndToEnd):
         with zipfile.ZipFile(harness.PACKAGE) as package:
             package.extractall(unpacked)
         assert_polish_errors(self, os.path.join(unpacked, "timetable-print"))
+        # With no variable set, the display language chooses, and LANGUAGE overrides it. Wine
+        # takes the display language from the locale it starts in; the Command Prompt removes the
+        # variables before the program starts. Wine would pass it a Polish path in the wrong code
+        # page.
+        ascii_folder = os.path.join(self.folder, "unpacked")
+        shutil.copytree(unpacked, ascii_folder)
+        program = "Z:" + os.path.join(ascii_folder, "timetable-print", "timetable-print.exe")
+        cleared = "".join("set %s=&& " % name for name in ("LC_ALL", "LC_MESSAGES", "LANG"))
+        for chosen, expected in (("set LANGUAGE=&& ", 'błąd: "abc"'),
+                                 ("set LANGUAGE=en&& ", 'error: "abc"')):
+            run = subprocess.run(harness.RUNNER + ["cmd", "/c", cleared + chosen +
+                                                   program.replace("/", "\\")],
+                                 input=b"abc\n", cwd=self.folder, capture_output=True,
+                                 env=dict(os.environ, LC_ALL="pl_PL.UTF-8"), timeout=120)
+            self.assertTrue(run.stderr.decode("utf-8", "replace").startswith(expected), run.stderr)
 
 
 def polish():
