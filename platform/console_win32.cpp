@@ -4,7 +4,6 @@
 // train number was read from.
 #include <windows.h>
 // shellapi.h needs windows.h first.
-#include <io.h>
 #include <shellapi.h>
 
 #include <iostream>
@@ -81,5 +80,5 @@ void writeTextTo(HANDLE handle, std::FILE* file, const std::string& text) {
 
 void writeConsoleText(std::FILE* stream, const std::string& text) {
   std::cout.flush();
-  writeTextTo(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), stream, text);
+  writeTextTo(GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE), stream, text);
 }
