@@ -48,6 +48,21 @@ if(NOT CMAKE_CROSSCOMPILING)
             $<TARGET_FILE:timetable-preview>)
   set_tests_properties(preview.cli PROPERTIES ENVIRONMENT "${TEST_ENVIRONMENT}")
 endif()
+if(WIN32)
+  # Text to the console as characters, to a pipe as bytes. The console case needs a console;
+  # under an emulator, a terminal that `script` opens for it gives one.
+  add_executable(console_win32_test platform/console_win32_test.cpp)
+  target_link_libraries(console_win32_test PRIVATE timetable_platform timetable_warnings
+    GTest::gtest_main)
+  if(CMAKE_CROSSCOMPILING_EMULATOR)
+    find_program(SCRIPT_EXECUTABLE script REQUIRED)
+    list(JOIN CMAKE_CROSSCOMPILING_EMULATOR " " emulator)
+    add_test(NAME console_win32 COMMAND ${SCRIPT_EXECUTABLE} --quiet --return
+      --command "${emulator} $<TARGET_FILE:console_win32_test>" /dev/null)
+  else()
+    add_test(NAME console_win32 COMMAND console_win32_test)
+  endif()
+endif()
 if(CMAKE_CROSSCOMPILING)
   # Under an emulator one run of the whole suite is much quicker than one run per test.
   add_test(NAME unit_tests COMMAND unit_tests)

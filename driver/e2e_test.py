@@ -884,9 +884,10 @@ class WindowsPackage(EndToEnd):
             os.remove(os.path.join(self.folder, name))
         with zipfile.ZipFile(harness.PACKAGE) as package:
             self.assertEqual(sorted(package.namelist()), [
-                "timetable-print/DejaVu-LICENSE.txt", "timetable-print/README.txt",
-                "timetable-print/cacert.pem", "timetable-print/timetable-preview.exe",
-                "timetable-print/timetable-print.exe"])
+                "timetable-print/DejaVu-LICENSE.txt", "timetable-print/README-pl.txt",
+                "timetable-print/README.txt", "timetable-print/cacert.pem",
+                "timetable-print/share/locale/pl/LC_MESSAGES/timetable-print.mo",
+                "timetable-print/timetable-preview.exe", "timetable-print/timetable-print.exe"])
             package.extractall(self.folder)
         unpacked = os.path.join(self.folder, "timetable-print")
         program = os.path.join(unpacked, "timetable-print.exe")
@@ -912,6 +913,54 @@ class WindowsPackage(EndToEnd):
                  for name in ("form.pdf", "preview.pdf")]
         self.assertIn("Kraków Główny", texts[0])
         self.assertEqual(texts[0], texts[1])
+
+    def test_the_zipped_programs_find_their_messages_from_another_folder(self):
+        # Unpacked into a folder whose name only Unicode holds, run in the test's folder.
+        unpacked = os.path.join(self.folder, "Łódź")
+        with zipfile.ZipFile(harness.PACKAGE) as package:
+            package.extractall(unpacked)
+        assert_polish_errors(self, os.path.join(unpacked, "timetable-print"))
+        # With no variable set, the display language chooses, and LANGUAGE overrides it. Wine
+        # takes the display language from the locale it starts in; the Command Prompt removes the
+        # variables before the program starts. Wine would pass it a Polish path in the wrong code
+        # page.
+        ascii_folder = os.path.join(self.folder, "unpacked")
+        shutil.copytree(unpacked, ascii_folder)
+        program = "Z:" + os.path.join(ascii_folder, "timetable-print", "timetable-print.exe")
+        cleared = "".join("set %s=&& " % name for name in ("LC_ALL", "LC_MESSAGES", "LANG"))
+        for chosen, expected in (("set LANGUAGE=&& ", 'błąd: "abc"'),
+                                 ("set LANGUAGE=en&& ", 'error: "abc"')):
+            run = subprocess.run(harness.RUNNER + ["cmd", "/c", cleared + chosen +
+                                                   program.replace("/", "\\")],
+                                 input=b"abc\n", cwd=self.folder, capture_output=True,
+                                 env=dict(os.environ, LC_ALL="pl_PL.UTF-8"), timeout=120)
+            self.assertTrue(run.stderr.decode("utf-8", "replace").startswith(expected), run.stderr)
+
+
+def polish():
+    """The environment of a run whose messages are Polish."""
+    env = dict(os.environ, LANG="C.UTF-8", LANGUAGE="pl")
+    env.pop("LC_MESSAGES", None)
+    return env
+
+
+def assert_polish_errors(test, folder):
+    """Both programs in folder give their errors in Polish, run in the test's folder."""
+    run = test.run_program("abc\n", program=os.path.join(folder, "timetable-print.exe"),
+                           env=polish())
+    test.assertEqual((run.returncode, run.stdout), (1, TIMETABLE_FAILED))
+    test.assertTrue(run.stderr.startswith('błąd: "abc" nie jest numerem pociągu;'), run.stderr)
+    preview = subprocess.run(harness.RUNNER + [os.path.join(folder, "timetable-preview.exe")],
+                             cwd=test.folder, env=polish(), capture_output=True, timeout=120)
+    test.assertEqual(preview.returncode, 2)
+    test.assertTrue(preview.stderr.decode("utf-8").startswith("błąd: nie podano pliku drukarki"),
+                    preview.stderr)
+
+
+def package_files(folder):
+    """The files under folder, by their paths relative to it."""
+    return sorted(os.path.relpath(os.path.join(parent, name), folder)
+                  for parent, _, names in os.walk(folder) for name in names)
 
 
 def shell_link(path):
@@ -964,7 +1013,7 @@ def release_program_facts(path):
 
 class WindowsInstaller(EndToEnd):
     """The MSI in a wine prefix of its own, as on a machine it has never been on."""
-    WXS = os.path.join(harness.ROOT, "packaging", "windows", "timetable-print.wxs")
+    BUILD_MSI = os.path.join(harness.ROOT, "packaging", "windows", "build-msi.sh")
     INSTALLED = r"C:\Program Files\timetable-print"
     MACHINE_PRODUCTS = ("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\"
                         "S-1-5-18\\Products")
@@ -1026,15 +1075,14 @@ class WindowsInstaller(EndToEnd):
         # A newer version made from the same files, as the next release would be.
         newer_version = "%d.%d.%d" % (version[0], version[1], version[2] + 1)
         newer = os.path.join(self.folder, "newer.msi")
-        built = subprocess.run(["wixl", "-a", "x64", "-D", "Version=" + newer_version, "-D",
-                                "SourceDir=timetable-print", "-o", newer, self.WXS],
+        built = subprocess.run([self.BUILD_MSI, newer_version, "timetable-print", newer],
                                cwd=self.folder, capture_output=True, text=True)
         self.assertEqual(built.returncode, 0, built.stderr)
 
         self.msiexec("/i", harness.INSTALLER)
         installed = os.path.join(self.drive, "Program Files", "timetable-print")
-        self.assertEqual(sorted(os.listdir(installed)), sorted(os.listdir(packed)))
-        for name in os.listdir(packed):
+        self.assertEqual(package_files(installed), package_files(packed))
+        for name in package_files(packed):
             with open(os.path.join(installed, name), "rb") as f, \
                     open(os.path.join(packed, name), "rb") as g:
                 self.assertEqual(f.read(), g.read(), name)
@@ -1064,9 +1112,9 @@ class WindowsInstaller(EndToEnd):
         self.assertEqual({name: (link["target"], link["arguments"],
                                  link["working folder"].rstrip("\\"))
                           for name, link in shortcuts.items()}, {
-            "Timetable form.lnk": (program, "--drawn", self.INSTALLED),
-            "Timetable form on LPT1.lnk": (program, "", self.INSTALLED),
-            "Timetable form on screen.lnk": (program, "--view", self.INSTALLED)})
+            "Rozkład jazdy.lnk": (program, "--drawn", self.INSTALLED),
+            "Rozkład jazdy na LPT1.lnk": (program, "", self.INSTALLED),
+            "Rozkład jazdy na ekranie.lnk": (program, "--view", self.INSTALLED)})
 
         # The shipped cacert.pem does not vouch for the local service: the installed program runs
         # in the run's folder, which holds the service's.
@@ -1074,11 +1122,12 @@ class WindowsInstaller(EndToEnd):
         self.assertEqual(run.returncode, 0, run.stderr)
         with open(os.path.join(harness.GOLDEN, "5410.prn"), "rb") as f:
             self.assertEqual(run.printed(), f.read())
+        assert_polish_errors(self, installed)
 
         # The newer version replaces the first: one product, the newer, and the same files.
         self.msiexec("/i", newer)
         self.assertEqual(self.installed_versions(), [newer_version])
-        self.assertEqual(sorted(os.listdir(installed)), sorted(os.listdir(packed)))
+        self.assertEqual(package_files(installed), package_files(packed))
         self.assertEqual(sorted(os.listdir(menu[0])), sorted(shortcuts))
 
         self.msiexec("/x", newer)

@@ -1,7 +1,7 @@
 // timetable-print: prints a train driver's timetable form on the printer at LPT1, or where the
 // command line says.
+#include <cstdio>
 #include <exception>
-#include <iostream>
 #include <string>
 
 #include "driver/command_line.h"
@@ -17,17 +17,18 @@
 namespace {
 
 void listPrinters() {
+  std::string list;
   for (const SpoolPrinter& printer : listSpoolPrinters()) {
-    std::cout << printer.name << (printer.isDefault ? translate(" (default)") : "") << "\n";
+    list += printer.name + (printer.isDefault ? translate(" (default)") : "") + "\n";
   }
-  std::cout << std::flush;
+  writeConsoleText(stdout, list);
 }
 
 int run(const CommandLine& line) {
   if (line.help) {
-    std::cout << usageText() << std::flush;
+    writeConsoleText(stdout, usageText());
   } else if (line.version) {
-    std::cout << kVersionText << std::flush;
+    writeConsoleText(stdout, kVersionText);
   } else if (line.listPrinters) {
     listPrinters();
   } else {

@@ -1,6 +1,7 @@
 #ifndef TIMETABLE_PLATFORM_CONSOLE_H_
 #define TIMETABLE_PLATFORM_CONSOLE_H_
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,11 @@ std::string readWord();
 // Reads the next white-space separated word typed at the console as wide text, for the
 // locomotive and speed prompts. At the end of the input the word is empty.
 std::wstring readWideWord();
+
+// Writes UTF-8 text to stream, standard output or standard error, after what standard output
+// holds. A console gets the text as characters, which show whatever the console's code page; a
+// file or a pipe gets the UTF-8 bytes.
+void writeConsoleText(std::FILE* stream, const std::string& text);
 
 // Where the program's console window was opened for it alone (started by a double click), keeps
 // it open until Enter is pressed, so that the last lines can be read. Elsewhere returns at once.

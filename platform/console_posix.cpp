@@ -1,6 +1,8 @@
 // glibc fixes a stream's orientation at its first use, so a wide read from standard input after
 // the narrow read of the train number would fail. The word is read narrow and decoded instead.
 
+#include <iostream>
+
 #include "platform/console.h"
 #include "platform/utf8.h"
 
@@ -15,3 +17,10 @@ std::wstring readWideWord() {
 
 // A terminal window belongs to the shell that runs the program.
 void holdOwnConsoleWindow() {}
+
+// A terminal takes UTF-8 as it is.
+void writeConsoleText(std::FILE* stream, const std::string& text) {
+  std::cout.flush();
+  std::fwrite(text.data(), 1, text.size(), stream);
+  std::fflush(stream);
+}

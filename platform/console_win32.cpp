@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "platform/console.h"
+#include "platform/console_win32.h"
 #include "platform/translation.h"
 #include "platform/wide_text_win32.h"
 
@@ -43,7 +44,7 @@ std::wstring readWideWord() {
 void holdOwnConsoleWindow() {
   DWORD processes[2];
   if (GetConsoleProcessList(processes, 2) != 1 || !inputIsConsole()) return;
-  std::cout << translate("Press Enter to close this window.") << std::flush;
+  writeConsoleText(stdout, translate("Press Enter to close this window."));
   // What was typed ahead of the dialogue's last word is no answer to this question.
   HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
   FlushConsoleInputBuffer(input);
@@ -54,4 +55,30 @@ void holdOwnConsoleWindow() {
   do {
     if (!ReadConsoleW(input, typed, kPiece, &read, nullptr)) return;
   } while (read == kPiece && typed[kPiece - 1] != L'\n');
+}
+
+void writeTextTo(HANDLE handle, std::FILE* file, const std::string& text) {
+  DWORD mode = 0;
+  if (!GetConsoleMode(handle, &mode)) {
+    std::fwrite(text.data(), 1, text.size(), file);
+    std::fflush(file);
+    return;
+  }
+  // The bytes the runtime still holds for the console come first.
+  std::fflush(file);
+  const std::wstring wide = wideFromCodePage(text, CP_UTF8);
+  size_t done = 0;
+  while (done < wide.size()) {
+    DWORD written = 0;
+    const DWORD left = static_cast<DWORD>(wide.size() - done);
+    if (!WriteConsoleW(handle, wide.data() + done, left, &written, nullptr) || written == 0) {
+      return;
+    }
+    done += written;
+  }
+}
+
+void writeConsoleText(std::FILE* stream, const std::string& text) {
+  std::cout.flush();
+  writeTextTo(GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE), stream, text);
 }

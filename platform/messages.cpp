@@ -1,15 +1,13 @@
 #include "platform/messages.h"
 
-#include <iostream>
-
+#include "platform/console.h"
 #include "platform/translation.h"
 
 namespace {
 
-// Standard output is flushed first, so that a message follows the dialogue it belongs to.
+// After what standard output holds, so that a message follows the dialogue it belongs to.
 void say(const char* kind, const std::string& text) {
-  std::cout.flush();
-  std::cerr << kind << oneLine(text) << std::endl;
+  writeConsoleText(stderr, kind + oneLine(text) + "\n");
 }
 
 }  // namespace

@@ -126,8 +126,7 @@ void printWarnings(const std::vector<std::string>& warnings) {
 
 int run(const PreviewLine& line) {
   if (line.help || line.version) {
-    std::cout << (line.help ? usageText() : "timetable-preview " TIMETABLE_VERSION "\n")
-              << std::flush;
+    writeConsoleText(stdout, line.help ? usageText() : "timetable-preview " TIMETABLE_VERSION "\n");
     return 0;
   }
   const std::string& output = line.output;

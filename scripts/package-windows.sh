@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Builds the Windows programs and packs them twice, from one folder build/windows/package/
-# timetable-print: the two stripped exes, a cacert.pem from Debian's CA bundle, the license of the
-# DejaVu fonts built into them and a short README for Windows users.
+# timetable-print: the two stripped exes, their message catalogues in share/locale, a cacert.pem
+# from Debian's CA bundle, the license of the DejaVu fonts built into them and a short README for
+# Windows users in English and Polish.
 #   build/windows/timetable-print-win64.zip            the portable folder
 #   build/windows/timetable-print-VERSION-win64.msi    the installer, made by wixl
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$(pwd)
 scripts/build-windows.sh
 scripts/install-deps.sh ca-certificates fonts-dejavu-core wixl binutils-mingw-w64-x86-64
 
@@ -20,8 +22,14 @@ for program in timetable-print.exe timetable-preview.exe; do
   x86_64-w64-mingw32-strip -o "$staging/$program" "$out/program/$program"
 done
 cp /etc/ssl/certs/ca-certificates.crt "$staging/cacert.pem"
-# Notepad of older Windows shows a text only with CR LF line ends.
-sed 's/$/\r/' packaging/windows/README.txt >"$staging/README.txt"
+# Notepad of older Windows shows a text only with CR LF line ends, and takes its Polish letters
+# for UTF-8 only after a byte order mark.
+for readme in README.txt README-pl.txt; do
+  { printf '\xEF\xBB\xBF'; sed 's/$/\r/' "packaging/windows/$readme"; } >"$staging/$readme"
+done
+# The catalogues, share/locale/LANGUAGE/LC_MESSAGES/timetable-print.mo, where the programs look
+# for them: beside themselves.
+cp -r "$out/program/share" "$staging/share"
 sed 's/$/\r/' /usr/share/doc/fonts-dejavu-core/copyright >"$staging/DejaVu-LICENSE.txt"
 
 python3 - "$staging" "$out/timetable-print-win64.zip" <<'PY'
@@ -31,14 +39,15 @@ import zipfile
 
 staging, zip_path = sys.argv[1:]
 with zipfile.ZipFile(zip_path, "w", zipfile.ZIP_DEFLATED) as package:
-    for name in sorted(os.listdir(staging)):
-        package.write(os.path.join(staging, name), "timetable-print/" + name)
+    for folder, folders, names in os.walk(staging):
+        folders.sort()
+        for name in sorted(names):
+            path = os.path.join(folder, name)
+            package.write(path, "timetable-print/" + os.path.relpath(path, staging).replace(os.sep, "/"))
 print("packed " + zip_path)
 PY
 
 # wixl looks for the files relative to the folder it runs in.
 msi="timetable-print-$version-win64.msi"
-wxs="$(pwd)/packaging/windows/timetable-print.wxs"
-(cd "$out/package" && wixl -a x64 -D Version="$version" -D SourceDir=timetable-print \
-  -o "../$msi" "$wxs")
+(cd "$out/package" && "$root/packaging/windows/build-msi.sh" "$version" timetable-print "../$msi")
 echo "packed $out/$msi"
