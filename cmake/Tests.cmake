@@ -26,6 +26,7 @@ add_executable(unit_tests
   printer/printer_stream_test.cpp
   service/online_lookup_test.cpp
   service/service_request_test.cpp
+  service/service_settings_test.cpp
   timetable/service_time_test.cpp
   timetable/stop_table_test.cpp
 )

@@ -12,6 +12,7 @@
 #include "printer/destination.h"
 #include "printer/spooler.h"
 #include "service/service_request.h"
+#include "service/service_settings.h"
 
 namespace {
 
@@ -30,7 +31,16 @@ int run(const CommandLine& line) {
   } else if (line.listPrinters) {
     listPrinters();
   } else {
-    runPrintJob(chooseDestination({line.output, line.printer, line.drawn, line.view}));
+    // Read once, before anything is asked: a bad setting ends the run before the first prompt.
+    const ServiceSettings settings = readServiceSettings(line.service);
+    if (line.settings) {
+      std::cout << describeServiceSettings(settings) << std::flush;
+      return 0;
+    }
+    const Destination destination =
+        chooseDestination({line.output, line.printer, line.drawn, line.view});
+    startServiceRequests(settings);
+    runPrintJob(destination);
   }
   return 0;
 }
@@ -47,7 +57,6 @@ int main(int argc, char** argv) {
     error(usageError + " (timetable-print --help shows the usage)");
     return 2;
   }
-  startServiceRequests();
   int status = 1;
   try {
     status = run(line);
