@@ -20,8 +20,8 @@ import e2e_harness as harness
 sys.path.insert(0, os.path.join(harness.ROOT, "printer"))
 import private_cupsd  # noqa: E402
 from e2e_harness import DIALOGUE_HEAD, EndToEnd, Run, control, ok_lines  # noqa: E402
-from service_client import (BASE, ONLINE_QUERY, SCAN_LIMIT, TIMETABLE_QUERY,  # noqa: E402
-                            USER_AGENT)
+from service_client import (BASE, ONLINE_QUERY, PORT, SCAN_LIMIT,  # noqa: E402
+                            TIMETABLE_QUERY, USER_AGENT)
 
 # The sample trains: number, what is typed, the index of the last row.
 EXPRESS = ("5410", "5410\nEP09\nEU07-123\nx\n160\n", 14)
@@ -195,11 +195,12 @@ class Faults(EndToEnd):
         self.assertError(run, "could not be reached at " + BASE, stdout=TIMETABLE_FAILED)
         self.assertLess(run.elapsed, 15)
 
-    def test_ca_bundle_missing(self):
+    def test_a_ca_bundle_that_cannot_be_read_ends_the_run_before_any_prompt(self):
         os.remove(os.path.join(self.folder, "cacert.pem"))
+        os.mkdir(os.path.join(self.folder, "cacert.pem"))
         run = self.run_program("5410\n")
-        self.assertError(run, "the CA bundle cacert.pem cannot be read from the working "
-                              "directory: No such file or directory", stdout=TIMETABLE_FAILED)
+        self.assertError(run, "the CA bundle cacert.pem in the working folder cannot be read",
+                         stdout="")
         self.assertEqual(self.new_requests(), [])
 
     def test_certificate_the_bundle_does_not_trust(self):
@@ -210,7 +211,8 @@ class Faults(EndToEnd):
         run = self.run_program("5410\n")
         # curl's own words for it, from OpenSSL on Linux and from Schannel on Windows.
         reason = "CertGetCertificateChain trust error" if harness.RUNNER else "certificate"
-        self.assertError(run, "could not be reached at " + BASE, reason, stdout=TIMETABLE_FAILED)
+        self.assertError(run, "the certificate of localhost is not trusted by cacert.pem in the "
+                              "working folder", BASE, reason, stdout=TIMETABLE_FAILED)
 
     def test_online_list_failures_only_give_a_notice(self):
         for mode in ("notjson", "html500", "array", "cut", "redirect", "empty"):
@@ -786,6 +788,97 @@ class Spooler(EndToEnd):
                           stderr.decode(), 0, self.folder)
         self.assertError(run, "print spooler", stdout=DIALOGUE_HEAD + "14\n")
         self.assertIsNone(spooler.wait_for_output(timeout=0))
+
+
+class Settings(EndToEnd):
+    """The service and the trust as settings: the user's file (Linux), the option --service."""
+    OTHER_PORT = PORT + 1
+
+    @classmethod
+    def setUpClass(cls):
+        # A second test service, on a port the program knows only from its settings.
+        cls.other_service = harness.start_service(cls.OTHER_PORT)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.other_service.terminate()
+        cls.other_service.wait(10)
+
+    def setUp(self):
+        super().setUp()
+        if harness.RUNNER:
+            self.skipTest("Windows keeps its settings in the registry: see WindowsInstaller")
+        folder = os.path.join(os.environ["XDG_CONFIG_HOME"], "timetable-print")
+        os.makedirs(folder)
+        self.addCleanup(shutil.rmtree, os.environ["XDG_CONFIG_HOME"])
+        self.config = os.path.join(folder, "config")
+        # The service on the usual port fails every timetable, so that a printed form shows that
+        # the run went to the other one.
+        control(timetable="html500")
+
+    def write_config(self, text):
+        with open(self.config, "w", encoding="utf-8") as f:
+            f.write(text)
+
+    def assertGoldenExpress(self, run, stderr=SAMPLE_STDERR["5410"]):
+        self.assertEqual((run.returncode, run.stderr), (0, stderr))
+        self.assertEqual(run.stdout, DIALOGUE_HEAD + "14\n" + ok_lines(14))
+        with open(os.path.join(harness.GOLDEN, "5410.prn"), "rb") as f:
+            self.assertEqual(run.printed(), f.read())
+
+    def test_the_user_file_names_the_service_and_the_option_overrides_it(self):
+        self.write_config("# the site's service\n\nservice = localhost:%d  # test\ncolour = red\n"
+                          % self.OTHER_PORT)
+        run = self.run_program(EXPRESS[1])
+        self.assertGoldenExpress(run, 'warning: the setting "colour" (%s, line 4) is unknown and '
+                                      'left out; the settings are service and ca-file\n'
+                                 % self.config + SAMPLE_STDERR["5410"])
+        run = self.run_program(EXPRESS[1], args=["--service", "localhost"])
+        self.assertError(run, "with HTTP status 500 for " + BASE, stdout=TIMETABLE_FAILED)
+
+    def test_a_bad_setting_ends_the_run_before_the_first_prompt(self):
+        self.write_config("\nservice = localhost:%d\nservice = localhost:65536\n" % PORT)
+        run = self.run_program(EXPRESS[1])
+        self.assertError(run, 'the setting service = "localhost:65536" (from %s, line 3) has a '
+                              'port outside 1 to 65535' % self.config, stdout="")
+        os.remove(self.config)
+        os.mkdir(self.config)
+        run = self.run_program(EXPRESS[1])
+        self.assertError(run, "the settings file %s cannot be read" % self.config, stdout="")
+        self.assertUsageError(self.run_program(EXPRESS[1], args=["--service", "local host"]),
+                              '"local host" is not a host name or IP address')
+        self.assertEqual(self.new_requests(), [])
+
+    def test_settings_shows_each_value_and_where_it_came_from(self):
+        os.remove(self.path("cacert.pem"))
+        ca = harness.ca_file()
+        self.write_config("service = localhost:%d\nca-file = %s\n" % (self.OTHER_PORT, ca))
+        run = self.run_program("", args=["--settings"])
+        self.assertEqual((run.returncode, run.stderr), (0, ""))
+        self.assertEqual(run.stdout,
+                         "service = localhost:%d (from %s, line 1)\n"
+                         "ca-file = %s (from %s, line 2)\n"
+                         "the service's certificate is checked against the ca-file %s\n"
+                         % (self.OTHER_PORT, self.config, ca, self.config, ca))
+        run = self.run_program("", args=["--settings", "--service", "[::1]:443"])
+        self.assertEqual(run.stdout.splitlines()[0],
+                         "service = [::1]:443 (from the option --service)")
+
+    def test_without_cacert_pem_the_ca_file_or_else_the_system_store_is_the_trust(self):
+        os.remove(self.path("cacert.pem"))
+        self.write_config("service = localhost:%d\nca-file = %s\n"
+                          % (self.OTHER_PORT, harness.ca_file()))
+        self.assertGoldenExpress(self.run_program(EXPRESS[1]))
+        self.write_config("service = localhost:%d\n" % self.OTHER_PORT)
+        run = self.run_program(EXPRESS[1])
+        self.assertError(run, "the certificate of localhost is not trusted by the system's "
+                              "certificate bundle", stdout=TIMETABLE_FAILED)
+        self.assertNotIn("cannot be read", run.stderr)
+        missing = self.path("missing.pem")
+        self.write_config("ca-file = %s\n" % missing)
+        run = self.run_program(EXPRESS[1])
+        self.assertError(run, "the ca-file %s (from %s, line 1) cannot be read"
+                         % (missing, self.config), stdout="")
 
 
 class WindowsPackage(EndToEnd):
