@@ -893,15 +893,16 @@ class WindowsPackage(EndToEnd):
         with zipfile.ZipFile(harness.PACKAGE) as package:
             self.assertEqual(sorted(package.namelist()), [
                 "timetable-print/DejaVu-LICENSE.txt", "timetable-print/README.txt",
-                "timetable-print/cacert.pem", "timetable-print/timetable-preview.exe",
-                "timetable-print/timetable-print.exe"])
+                "timetable-print/timetable-preview.exe", "timetable-print/timetable-print.exe"])
             package.extractall(self.folder)
         unpacked = os.path.join(self.folder, "timetable-print")
         program = os.path.join(unpacked, "timetable-print.exe")
         self.folder = unpacked
-        # The public authorities in the shipped bundle do not vouch for the local service.
+        # Without a cacert.pem the trust is the Windows certificate store, which does not vouch
+        # for the local service.
         refused = self.run_program("5410\n", program=program)
-        self.assertError(refused, "CertGetCertificateChain trust error", stdout=TIMETABLE_FAILED)
+        self.assertError(refused, "the certificate of localhost is not trusted by the Windows "
+                                  "certificate store", stdout=TIMETABLE_FAILED)
         shutil.copy(harness.ca_file(), os.path.join(unpacked, "cacert.pem"))
         run = self.run_program(EXPRESS[1], program=program)
         self.assertEqual(run.returncode, 0, run.stderr)
@@ -972,7 +973,6 @@ def release_program_facts(path):
 
 class WindowsInstaller(EndToEnd):
     """The MSI in a wine prefix of its own, as on a machine it has never been on."""
-    WXS = os.path.join(harness.ROOT, "packaging", "windows", "timetable-print.wxs")
     INSTALLED = r"C:\Program Files\timetable-print"
     MACHINE_PRODUCTS = ("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\"
                         "S-1-5-18\\Products")
@@ -999,9 +999,19 @@ class WindowsInstaller(EndToEnd):
             return subprocess.run(command, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
                                   timeout=300).returncode
 
-    def msiexec(self, action, package):
-        self.assertEqual(self.wine(*harness.RUNNER, "msiexec", action, package, "/qn"), 0,
-                         "msiexec %s %s" % (action, package))
+    def msiexec(self, action, package, *properties):
+        self.assertEqual(self.wine(*harness.RUNNER, "msiexec", action, package, "/qn",
+                                   *properties), 0, "msiexec %s %s" % (action, package))
+
+    def machine_settings(self):
+        """The text values of the machine's settings key, by name."""
+        self.wine(*harness.RUNNER, "reg", "query", r"HKLM\Software\timetable-print",
+                  output="settings.txt")
+        with open(os.path.join(self.folder, "settings.txt"), encoding="utf-8",
+                  errors="replace") as f:
+            lines = f.read().splitlines()
+        values = [re.match(r"\s+(\S+)\s+REG_SZ\s*(.*)$", line) for line in lines]
+        return {value.group(1): value.group(2) for value in values if value}
 
     def installed_versions(self):
         """The versions of the program that Windows Installer holds installed for the machine."""
@@ -1034,12 +1044,30 @@ class WindowsInstaller(EndToEnd):
         # A newer version made from the same files, as the next release would be.
         newer_version = "%d.%d.%d" % (version[0], version[1], version[2] + 1)
         newer = os.path.join(self.folder, "newer.msi")
-        built = subprocess.run(["wixl", "-a", "x64", "-D", "Version=" + newer_version, "-D",
-                                "SourceDir=timetable-print", "-o", newer, self.WXS],
-                               cwd=self.folder, capture_output=True, text=True)
+        built = subprocess.run([os.path.join(harness.ROOT, "scripts", "build-msi.sh"),
+                                newer_version, packed, newer], capture_output=True, text=True)
         self.assertEqual(built.returncode, 0, built.stderr)
+        # The installer ships no CA bundle, and passes the site's settings to its elevated part.
+        files = subprocess.run(["msiinfo", "export", harness.INSTALLER, "File"],
+                               capture_output=True, text=True, check=True).stdout
+        self.assertIn("timetable-print.exe", files)
+        self.assertNotIn("cacert.pem", files)
+        properties = subprocess.run(["msiinfo", "export", harness.INSTALLER, "Property"],
+                                    capture_output=True, text=True, check=True).stdout
+        self.assertRegex(properties, r"SecureCustomProperties\t.*SERVICE;CA_FILE")
 
-        self.msiexec("/i", harness.INSTALLER)
+        # The site's service on a port of its own, its authority in a file of its own; the
+        # service on the usual port fails every timetable.
+        other_port = harness.PORT + 1
+        other_service = harness.start_service(other_port)
+        self.addCleanup(other_service.wait, 10)
+        self.addCleanup(other_service.terminate)
+        control(timetable="html500")
+        authority = "Z:" + harness.ca_file().replace("/", "\\")
+        site = {"Service": "localhost:%d" % other_port, "CAFile": authority}
+        self.msiexec("/i", harness.INSTALLER, "SERVICE=" + site["Service"],
+                     "CA_FILE=" + authority)
+        self.assertEqual(self.machine_settings(), site)
         installed = os.path.join(self.drive, "Program Files", "timetable-print")
         self.assertEqual(sorted(os.listdir(installed)), sorted(os.listdir(packed)))
         for name in os.listdir(packed):
@@ -1076,16 +1104,33 @@ class WindowsInstaller(EndToEnd):
             "Timetable form on LPT1.lnk": (program, "", self.INSTALLED),
             "Timetable form on screen.lnk": (program, "--view", self.INSTALLED)})
 
-        # The shipped cacert.pem does not vouch for the local service: the installed program runs
-        # in the run's folder, which holds the service's.
+        # Started in a folder without cacert.pem, the installed program finds the service and its
+        # authority in the settings.
+        os.remove(self.path("cacert.pem"))
         run = self.run_program(EXPRESS[1], program=os.path.join(installed, "timetable-print.exe"))
         self.assertEqual(run.returncode, 0, run.stderr)
         with open(os.path.join(harness.GOLDEN, "5410.prn"), "rb") as f:
             self.assertEqual(run.printed(), f.read())
+        # The user's own value wins over the machine's.
+        settings = self.run_program("", program=os.path.join(installed, "timetable-print.exe"),
+                                    args=["--settings"])
+        self.assertEqual(settings.stdout, (
+            "service = localhost:%d (from HKLM\\Software\\timetable-print, value Service)\n"
+            "ca-file = %s (from HKLM\\Software\\timetable-print, value CAFile)\n"
+            "the service's certificate is checked against the ca-file %s\n")
+            % (other_port, authority, authority))
+        self.wine(*harness.RUNNER, "reg", "add", r"HKCU\Software\timetable-print", "/v", "Service",
+                  "/d", "localhost:%d" % harness.PORT, "/f")
+        settings = self.run_program("", program=os.path.join(installed, "timetable-print.exe"),
+                                    args=["--settings"])
+        self.assertEqual(settings.stdout.splitlines()[0], "service = localhost:%d (from "
+                         "HKCU\\Software\\timetable-print, value Service)" % harness.PORT)
+        self.wine(*harness.RUNNER, "reg", "delete", r"HKCU\Software\timetable-print", "/f")
 
         # The newer version replaces the first: one product, the newer, and the same files.
         self.msiexec("/i", newer)
         self.assertEqual(self.installed_versions(), [newer_version])
+        self.assertEqual(self.machine_settings(), site)
         self.assertEqual(sorted(os.listdir(installed)), sorted(os.listdir(packed)))
         self.assertEqual(sorted(os.listdir(menu[0])), sorted(shortcuts))
 
