@@ -143,16 +143,19 @@ void requireReadable(const std::string& path, const std::string& what) {
 }
 
 // The bundle libcurl reads when none is named (Debian's on Linux); none where the TLS library
-// asks the system's store itself, as Schannel does.
+// asks the system's store itself, as Schannel does. libcurl's global state is set up and torn
+// down around it, so that the requests' own set-up stays the one that counts.
 std::string libcurlDefaultBundle() {
-  CURL* handle = curl_easy_init();
-  if (handle == nullptr) return std::string();
-  char* path = nullptr;
   std::string bundle;
-  if (curl_easy_getinfo(handle, CURLINFO_CAINFO, &path) == CURLE_OK && path != nullptr) {
-    bundle = path;
+  if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) return bundle;
+  if (CURL* handle = curl_easy_init()) {
+    char* path = nullptr;
+    if (curl_easy_getinfo(handle, CURLINFO_CAINFO, &path) == CURLE_OK && path != nullptr) {
+      bundle = path;
+    }
+    curl_easy_cleanup(handle);
   }
-  curl_easy_cleanup(handle);
+  curl_global_cleanup();
   return bundle;
 }
 
