@@ -14,8 +14,13 @@ wxs="$(cd "$(dirname "$0")/.." && pwd)/packaging/windows/timetable-print.wxs"
 # wixl looks for the files relative to the folder it runs in.
 (cd "$(dirname "$folder")" && wixl -a x64 -D Version="$version" -D SourceDir="$(basename "$folder")" \
   -o "$output" "$wxs")
-secure=$(msiinfo export "$output" Property | awk -F'\t' '$1 == "SecureCustomProperties" {print $2}')
+# msiinfo ends its lines in CR LF.
+secure_properties() {
+  msiinfo export "$output" Property | tr -d '\r' |
+    awk -F'\t' '$1 == "SecureCustomProperties" {print $2}'
+}
+secure=$(secure_properties)
 msibuild "$output" -q "UPDATE \`Property\` SET \`Value\` = '${secure:+$secure;}SERVICE;CA_FILE' \
 WHERE \`Property\` = 'SecureCustomProperties'"
-msiinfo export "$output" Property | grep -q "^SecureCustomProperties.*SERVICE;CA_FILE" ||
+[[ $(secure_properties) == "${secure:+$secure;}SERVICE;CA_FILE" ]] ||
   { echo "SERVICE and CA_FILE are not secure in $output" >&2; exit 1; }

@@ -129,7 +129,7 @@ void readService(ServiceSettings& settings) {
 }
 
 // Reading a byte is what tells: a folder opens as a file on Linux.
-void requireReadable(const std::string& path, const std::string& what) {
+void requireReadable(const std::string& path, const std::string& what, const std::string& advice) {
   std::FILE* file = openFileForReading(path);
   int error = file == nullptr ? errno : 0;
   if (file != nullptr) {
@@ -137,8 +137,7 @@ void requireReadable(const std::string& path, const std::string& what) {
     std::fclose(file);
   }
   if (error != 0) {
-    throw std::runtime_error(
-        what + " cannot be read; make it readable or remove it: " + std::strerror(error));
+    throw std::runtime_error(what + " cannot be read; " + advice + ": " + std::strerror(error));
   }
 }
 
@@ -164,13 +163,15 @@ void chooseTrust(ServiceSettings& settings) {
     settings.trust = TrustKind::kWorkingFolder;
     settings.trustFile = kWorkingFolderBundle;
     settings.trustName = std::string(kWorkingFolderBundle) + " in the working folder";
-    requireReadable(kWorkingFolderBundle, "the CA bundle " + settings.trustName);
+    requireReadable(kWorkingFolderBundle, "the CA bundle " + settings.trustName,
+                    "make it readable or remove it");
   } else if (!settings.caFile.value.empty()) {
     settings.trust = TrustKind::kCaFile;
     settings.trustFile = settings.caFile.value;
     settings.trustName = "the ca-file " + settings.trustFile;
     requireReadable(settings.trustFile,
-                    settings.trustName + " (" + originText(settings.caFile) + ")");
+                    settings.trustName + " (" + originText(settings.caFile) + ")",
+                    "correct the setting or make the file readable");
   } else {
     settings.trust = TrustKind::kSystemStore;
     settings.trustName = systemCertificateStore();
