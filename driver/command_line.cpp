@@ -2,11 +2,14 @@
 
 #include "platform/command_options.h"
 #include "platform/translation.h"
+#include "service/service_settings.h"
 
 std::string usageText() {
   return translate(
       "usage: timetable-print [-o FILE [--view] | -p PRINTER | --drawn [-p PRINTER] | --view]\n"
+      "                       [--service HOST[:PORT]]\n"
       "       timetable-print --list-printers\n"
+      "       timetable-print --settings [--service HOST[:PORT]]\n"
       "Asks for a train number, fetches the train's timetable, asks for the locomotives and the\n"
       "maximum speed, and prints the timetable form on the printer at LPT1.\n"
       "\n"
@@ -22,6 +25,11 @@ std::string usageText() {
       "      --view            show the drawn form on screen: a PDF in the temporary folder, or\n"
       "                        FILE with -o, opened with the desktop's viewer\n"
       "      --list-printers   list the spooler's printers, the default one marked\n"
+      "      --service HOST[:PORT]\n"
+      "                        use the timetable service at HOST (port 9640 unless given) for\n"
+      "                        this run, instead of the service setting\n"
+      "      --settings        show the settings (service, ca-file), where each came from, and\n"
+      "                        what the service's certificate is checked against\n"
       "  -h, --help            show this text\n"
       "      --version         show the program's version\n");
 }
@@ -30,7 +38,14 @@ const char kVersionText[] = "timetable-print " TIMETABLE_VERSION "\n";
 
 namespace {
 
-enum LongOnlyOption { kListPrintersOption = 256, kVersionOption, kDrawnOption, kViewOption };
+enum LongOnlyOption {
+  kListPrintersOption = 256,
+  kVersionOption,
+  kDrawnOption,
+  kViewOption,
+  kServiceOption,
+  kSettingsOption
+};
 
 const option kOptions[] = {
     {"output", required_argument, nullptr, 'o'},
@@ -38,6 +53,8 @@ const option kOptions[] = {
     {"drawn", no_argument, nullptr, kDrawnOption},
     {"view", no_argument, nullptr, kViewOption},
     {"list-printers", no_argument, nullptr, kListPrintersOption},
+    {"service", required_argument, nullptr, kServiceOption},
+    {"settings", no_argument, nullptr, kSettingsOption},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, kVersionOption},
     {nullptr, 0, nullptr, 0},
@@ -63,6 +80,21 @@ std::string takeOption(int option, const std::string& argument, CommandLine& lin
     case kListPrintersOption:
       line.listPrinters = true;
       break;
+    case kServiceOption: {
+      line.service = argument;
+      std::string host;
+      int port = 0;
+      const std::string reason = readServiceAddress(argument, host, port);
+      if (!reason.empty()) {
+        return formatMessage(translate("the option --service \"{0}\" {1}; give HOST or "
+                                       "HOST:PORT, an IPv6 address in brackets"),
+                             {argument, reason});
+      }
+      break;
+    }
+    case kSettingsOption:
+      line.settings = true;
+      break;
     case 'h':
       line.help = true;
       break;
@@ -80,6 +112,11 @@ std::string conflictOf(const CommandLine& line) {
   if (line.listPrinters && (file || spooler || line.drawn || line.view)) {
     return translate(
         "the option --list-printers cannot be used with -o, --printer, --drawn or --view");
+  }
+  if (line.settings && (file || spooler || line.drawn || line.view || line.listPrinters)) {
+    return translate(
+        "the option --settings cannot be used with -o, --printer, --drawn, --view or "
+        "--list-printers");
   }
   if (file && spooler) return translate("the options -o and --printer cannot be used together");
   if (file && line.drawn) return translate("the options -o and --drawn cannot be used together");

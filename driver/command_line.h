@@ -6,10 +6,12 @@
 
 // What the command line asks for. With no arguments the form goes to the printer at LPT1.
 struct CommandLine {
-  std::string output;   // -o FILE: a file (or a device) instead of the printer.
-  std::string printer;  // -p NAME: a printer of the system's spooler instead.
-  bool drawn = false;   // --drawn: the form drawn as pages, for a printer of any kind.
-  bool view = false;    // --view: the drawn form shown on screen.
+  std::string output;     // -o FILE: a file (or a device) instead of the printer.
+  std::string printer;    // -p NAME: a printer of the system's spooler instead.
+  bool drawn = false;     // --drawn: the form drawn as pages, for a printer of any kind.
+  bool view = false;      // --view: the drawn form shown on screen.
+  std::string service;    // --service HOST[:PORT]: the service for this run.
+  bool settings = false;  // --settings: show the settings and where they came from.
   bool listPrinters = false;
   bool help = false;
   bool version = false;

@@ -1,7 +1,8 @@
 """The harness of the end-to-end tests: the local timetable service and runs of the program.
 
 Each run happens in a fresh folder holding the service's cacert.pem; the printer is the file
-LPT1 there.
+LPT1 there. The program's settings are the built-in ones: neither the machine's settings file nor
+the user's are read.
 """
 
 import fcntl
@@ -58,16 +59,21 @@ def measures_its_own_memory():
         return not RUNNER and b"__asan_init" not in program.read()
 
 
-def start_service():
+def start_service(port=PORT):
+    """Starts the test service on the port, by default the one the program uses unless told
+    otherwise; each one's answers are steered on its own. Returns its process."""
     global SERVICE_PROCESS
-    if port_in_use():
-        raise RuntimeError("port %d is in use: stop whatever listens there first" % PORT)
+    if port_in_use(port):
+        raise RuntimeError("port %d is in use: stop whatever listens there first" % port)
     errors_path = os.path.join(WORK, "service-errors.log")
     with open(errors_path, "ab") as errors:
-        SERVICE_PROCESS = subprocess.Popen(
+        process = subprocess.Popen(
             [sys.executable, SERVICE, "--dir", os.path.join(WORK, "service"), "--port",
-             str(PORT)], stdout=subprocess.DEVNULL, stderr=errors)
-    service_client.wait_for_port(SERVICE_PROCESS, "the test service", errors_path)
+             str(port)], stdout=subprocess.DEVNULL, stderr=errors)
+    service_client.wait_for_port(process, "the test service", errors_path, port=port)
+    if port == PORT:
+        SERVICE_PROCESS = process
+    return process
 
 
 def stop_service():
@@ -428,6 +434,9 @@ def main(cases):
     INSTALLER = os.path.abspath(options["--installer"]) if "--installer" in options else None
     PREVIEW = os.path.abspath(options["--preview"]) if "--preview" in options else None
     WORK = tempfile.mkdtemp(prefix="timetable-e2e-")
+    # Settings files that are not there: the machine's and the user's, which a test writes.
+    os.environ["TIMETABLE_PRINT_CONF"] = os.path.join(WORK, "machine.conf")
+    os.environ["XDG_CONFIG_HOME"] = os.path.join(WORK, "config")
     try:
         start_service()
         program = unittest.main(module=cases, argv=[sys.argv[0]] + args, exit=False,

@@ -20,8 +20,8 @@ import e2e_harness as harness
 sys.path.insert(0, os.path.join(harness.ROOT, "printer"))
 import private_cupsd  # noqa: E402
 from e2e_harness import DIALOGUE_HEAD, EndToEnd, Run, control, ok_lines  # noqa: E402
-from service_client import (BASE, ONLINE_QUERY, SCAN_LIMIT, TIMETABLE_QUERY,  # noqa: E402
-                            USER_AGENT)
+from service_client import (BASE, ONLINE_QUERY, PORT, SCAN_LIMIT,  # noqa: E402
+                            TIMETABLE_QUERY, USER_AGENT)
 
 # The sample trains: number, what is typed, the index of the last row.
 EXPRESS = ("5410", "5410\nEP09\nEU07-123\nx\n160\n", 14)
@@ -31,7 +31,8 @@ REGIONAL = ("91341", "91341\nEN57-1\nx\nx\n120\n", 6)
 # The service's host and port, as the error that it cannot be reached names it.
 ADDRESS = BASE.split("//")[1].split("/")[0]
 UNREACHABLE = ("cannot reach the timetable service at %s; check the network connection, or ask the "
-               "IT department to check the service's address: " % ADDRESS)
+               "IT department to check the service address (timetable-print --settings): "
+               % ADDRESS)
 UNREADABLE = ("the timetable service sent an answer that cannot be read; try again later, or ask "
               "the IT department to check the service: ")
 LPT1_ADVICE = ("; without a dot-matrix printer on LPT1, start the program with its option --drawn "
@@ -207,12 +208,12 @@ class Faults(EndToEnd):
         self.assertError(run, UNREACHABLE, " (" + BASE, stdout=TIMETABLE_FAILED)
         self.assertLess(run.elapsed, 15)
 
-    def test_ca_bundle_missing(self):
+    def test_a_ca_bundle_that_cannot_be_read_ends_the_run_before_any_prompt(self):
         os.remove(os.path.join(self.folder, "cacert.pem"))
+        os.mkdir(os.path.join(self.folder, "cacert.pem"))
         run = self.run_program("5410\n")
-        self.assertError(run, "cannot read the file cacert.pem, which says which timetable service "
-                              "to trust, in the working folder; ask the IT department to put it "
-                              "there: No such file or directory", stdout=TIMETABLE_FAILED)
+        self.assertError(run, "the CA bundle cacert.pem in the working folder cannot be read",
+                         stdout="")
         self.assertEqual(self.new_requests(), [])
 
     def test_certificate_the_bundle_does_not_trust(self):
@@ -223,7 +224,8 @@ class Faults(EndToEnd):
         run = self.run_program("5410\n")
         # curl's own words for it, from OpenSSL on Linux and from Schannel on Windows.
         reason = "CertGetCertificateChain trust error" if harness.RUNNER else "certificate"
-        self.assertError(run, UNREACHABLE, reason, " (" + BASE, stdout=TIMETABLE_FAILED)
+        self.assertError(run, "the certificate of localhost is not trusted by cacert.pem in the "
+                              "working folder", BASE, reason, stdout=TIMETABLE_FAILED)
 
     def test_online_list_failures_only_give_a_notice(self):
         for mode in ("notjson", "html500", "array", "cut", "redirect", "empty"):
@@ -863,7 +865,8 @@ class Language(EndToEnd):
         self.assertEqual((run.returncode, run.stdout), (1, TIMETABLE_FAILED))
         self.assertTrue(run.stderr.startswith(
             "błąd: nie można połączyć się z usługą rozkładu jazdy pod adresem %s; sprawdź "
-            "połączenie z siecią albo poproś dział informatyki o sprawdzenie adresu usługi: "
+            "połączenie z siecią albo poproś dział informatyki o sprawdzenie adresu usługi "
+            "(timetable-print --settings): "
             % ADDRESS), run.stderr)
         run = self.run_program("", args=["--help"], env=self.polish())
         self.assertEqual((run.returncode, run.stderr), (0, ""))
@@ -871,6 +874,98 @@ class Language(EndToEnd):
             "użycie: timetable-print [-o PLIK [--view] | -p DRUKARKA | --drawn [-p DRUKARKA] | "
             "--view]\n"), run.stdout)
         self.assertIn("      --drawn           drukuje formularz narysowany jako strony", run.stdout)
+
+
+class Settings(EndToEnd):
+    """The service and the trust as settings: the user's file (Linux), the option --service."""
+    OTHER_PORT = PORT + 1
+
+    @classmethod
+    def setUpClass(cls):
+        # A second test service, on a port the program knows only from its settings.
+        cls.other_service = harness.start_service(cls.OTHER_PORT)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.other_service.terminate()
+        cls.other_service.wait(10)
+
+    def setUp(self):
+        super().setUp()
+        if harness.RUNNER:
+            self.skipTest("Windows keeps its settings in the registry: see WindowsInstaller")
+        folder = os.path.join(os.environ["XDG_CONFIG_HOME"], "timetable-print")
+        os.makedirs(folder)
+        self.addCleanup(shutil.rmtree, os.environ["XDG_CONFIG_HOME"])
+        self.config = os.path.join(folder, "config")
+        # The service on the usual port fails every timetable, so that a printed form shows that
+        # the run went to the other one.
+        control(timetable="html500")
+
+    def write_config(self, text):
+        with open(self.config, "w", encoding="utf-8") as f:
+            f.write(text)
+
+    def assertGoldenExpress(self, run, stderr=SAMPLE_STDERR["5410"]):
+        self.assertEqual((run.returncode, run.stderr), (0, stderr))
+        self.assertEqual(run.stdout, DIALOGUE_HEAD + "14\n" + ok_lines(14))
+        with open(os.path.join(harness.GOLDEN, "5410.prn"), "rb") as f:
+            self.assertEqual(run.printed(), f.read())
+
+    def test_the_user_file_names_the_service_and_the_option_overrides_it(self):
+        self.write_config("# the site's service\n\nservice = localhost:%d  # test\ncolour = red\n"
+                          % self.OTHER_PORT)
+        run = self.run_program(EXPRESS[1])
+        self.assertGoldenExpress(run, 'warning: the setting "colour" (%s, line 4) is unknown and '
+                                      'left out; the settings are service and ca-file\n'
+                                 % self.config + SAMPLE_STDERR["5410"])
+        run = self.run_program(EXPRESS[1], args=["--service", "localhost"])
+        self.assertError(run, UNREADABLE + "not JSON, HTTP status 500, " + BASE,
+                         stdout=TIMETABLE_FAILED)
+
+    def test_a_bad_setting_ends_the_run_before_the_first_prompt(self):
+        self.write_config("\nservice = localhost:%d\nservice = localhost:65536\n" % PORT)
+        run = self.run_program(EXPRESS[1])
+        self.assertError(run, 'the setting service = "localhost:65536" (from %s, line 3) has a '
+                              'port outside 1 to 65535' % self.config, stdout="")
+        os.remove(self.config)
+        os.mkdir(self.config)
+        run = self.run_program(EXPRESS[1])
+        self.assertError(run, "the settings file %s cannot be read" % self.config, stdout="")
+        self.assertUsageError(self.run_program(EXPRESS[1], args=["--service", "local host"]),
+                              '"local host" is not a host name or IP address')
+        self.assertEqual(self.new_requests(), [])
+
+    def test_settings_shows_each_value_and_where_it_came_from(self):
+        os.remove(self.path("cacert.pem"))
+        ca = harness.ca_file()
+        self.write_config("service = localhost:%d\nca-file = %s\n" % (self.OTHER_PORT, ca))
+        run = self.run_program("", args=["--settings"])
+        self.assertEqual((run.returncode, run.stderr), (0, ""))
+        self.assertEqual(run.stdout,
+                         "service = localhost:%d (from %s, line 1)\n"
+                         "ca-file = %s (from %s, line 2)\n"
+                         "the service's certificate is checked against the ca-file %s\n"
+                         % (self.OTHER_PORT, self.config, ca, self.config, ca))
+        run = self.run_program("", args=["--settings", "--service", "[::1]:443"])
+        self.assertEqual(run.stdout.splitlines()[0],
+                         "service = [::1]:443 (from the option --service)")
+
+    def test_without_cacert_pem_the_ca_file_or_else_the_system_store_is_the_trust(self):
+        os.remove(self.path("cacert.pem"))
+        self.write_config("service = localhost:%d\nca-file = %s\n"
+                          % (self.OTHER_PORT, harness.ca_file()))
+        self.assertGoldenExpress(self.run_program(EXPRESS[1]))
+        self.write_config("service = localhost:%d\n" % self.OTHER_PORT)
+        run = self.run_program(EXPRESS[1])
+        self.assertError(run, "the certificate of localhost is not trusted by the system's "
+                              "certificate bundle", stdout=TIMETABLE_FAILED)
+        self.assertNotIn("cannot be read", run.stderr)
+        missing = self.path("missing.pem")
+        self.write_config("ca-file = %s\n" % missing)
+        run = self.run_program(EXPRESS[1])
+        self.assertError(run, "the ca-file %s (from %s, line 1) cannot be read"
+                         % (missing, self.config), stdout="")
 
 
 class WindowsPackage(EndToEnd):
@@ -885,16 +980,19 @@ class WindowsPackage(EndToEnd):
         with zipfile.ZipFile(harness.PACKAGE) as package:
             self.assertEqual(sorted(package.namelist()), [
                 "timetable-print/DejaVu-LICENSE.txt", "timetable-print/README-pl.txt",
-                "timetable-print/README.txt", "timetable-print/cacert.pem",
+                "timetable-print/README.txt",
                 "timetable-print/share/locale/pl/LC_MESSAGES/timetable-print.mo",
                 "timetable-print/timetable-preview.exe", "timetable-print/timetable-print.exe"])
             package.extractall(self.folder)
         unpacked = os.path.join(self.folder, "timetable-print")
         program = os.path.join(unpacked, "timetable-print.exe")
         self.folder = unpacked
-        # The public authorities in the shipped bundle do not vouch for the local service.
-        refused = self.run_program("5410\n", program=program)
-        self.assertError(refused, "CertGetCertificateChain trust error", stdout=TIMETABLE_FAILED)
+        # Without a cacert.pem the trust is the Windows certificate store. Wine's Schannel does
+        # not check a chain by itself, as Windows' does, so a refusal cannot be seen here.
+        shown = self.run_program("", program=program, args=["--settings"])
+        self.assertEqual(shown.stdout.splitlines()[-1],
+                         "the service's certificate is checked against the Windows certificate "
+                         "store")
         shutil.copy(harness.ca_file(), os.path.join(unpacked, "cacert.pem"))
         run = self.run_program(EXPRESS[1], program=program)
         self.assertEqual(run.returncode, 0, run.stderr)
@@ -1013,7 +1111,6 @@ def release_program_facts(path):
 
 class WindowsInstaller(EndToEnd):
     """The MSI in a wine prefix of its own, as on a machine it has never been on."""
-    BUILD_MSI = os.path.join(harness.ROOT, "packaging", "windows", "build-msi.sh")
     INSTALLED = r"C:\Program Files\timetable-print"
     MACHINE_PRODUCTS = ("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\"
                         "S-1-5-18\\Products")
@@ -1040,9 +1137,19 @@ class WindowsInstaller(EndToEnd):
             return subprocess.run(command, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
                                   timeout=300).returncode
 
-    def msiexec(self, action, package):
-        self.assertEqual(self.wine(*harness.RUNNER, "msiexec", action, package, "/qn"), 0,
-                         "msiexec %s %s" % (action, package))
+    def msiexec(self, action, package, *properties):
+        self.assertEqual(self.wine(*harness.RUNNER, "msiexec", action, package, "/qn",
+                                   *properties), 0, "msiexec %s %s" % (action, package))
+
+    def machine_settings(self):
+        """The text values of the machine's settings key, by name."""
+        self.wine(*harness.RUNNER, "reg", "query", r"HKLM\Software\timetable-print",
+                  output="settings.txt")
+        with open(os.path.join(self.folder, "settings.txt"), encoding="utf-8",
+                  errors="replace") as f:
+            lines = f.read().splitlines()
+        values = [re.match(r"\s+(\S+)\s+REG_SZ\s*(.*)$", line) for line in lines]
+        return {value.group(1): value.group(2) for value in values if value}
 
     def installed_versions(self):
         """The versions of the program that Windows Installer holds installed for the machine."""
@@ -1075,11 +1182,30 @@ class WindowsInstaller(EndToEnd):
         # A newer version made from the same files, as the next release would be.
         newer_version = "%d.%d.%d" % (version[0], version[1], version[2] + 1)
         newer = os.path.join(self.folder, "newer.msi")
-        built = subprocess.run([self.BUILD_MSI, newer_version, "timetable-print", newer],
-                               cwd=self.folder, capture_output=True, text=True)
+        built = subprocess.run([os.path.join(harness.ROOT, "scripts", "build-msi.sh"),
+                                newer_version, packed, newer], capture_output=True, text=True)
         self.assertEqual(built.returncode, 0, built.stderr)
+        # The installer ships no CA bundle, and passes the site's settings to its elevated part.
+        files = subprocess.run(["msiinfo", "export", harness.INSTALLER, "File"],
+                               capture_output=True, text=True, check=True).stdout
+        self.assertIn("timetable-print.exe", files)
+        self.assertNotIn("cacert.pem", files)
+        properties = subprocess.run(["msiinfo", "export", harness.INSTALLER, "Property"],
+                                    capture_output=True, check=True).stdout.decode()
+        self.assertRegex(properties, r"\nSecureCustomProperties\t[^\r\n]*;SERVICE;CA_FILE\r?\n")
 
-        self.msiexec("/i", harness.INSTALLER)
+        # The site's service on a port of its own, its authority in a file of its own; the
+        # service on the usual port fails every timetable.
+        other_port = harness.PORT + 1
+        other_service = harness.start_service(other_port)
+        self.addCleanup(other_service.wait, 10)
+        self.addCleanup(other_service.terminate)
+        control(timetable="html500")
+        authority = "Z:" + harness.ca_file().replace("/", "\\")
+        site = {"Service": "localhost:%d" % other_port, "CAFile": authority}
+        self.msiexec("/i", harness.INSTALLER, "SERVICE=" + site["Service"],
+                     "CA_FILE=" + authority)
+        self.assertEqual(self.machine_settings(), site)
         installed = os.path.join(self.drive, "Program Files", "timetable-print")
         self.assertEqual(package_files(installed), package_files(packed))
         for name in package_files(packed):
@@ -1116,17 +1242,34 @@ class WindowsInstaller(EndToEnd):
             "Rozkład jazdy na LPT1.lnk": (program, "", self.INSTALLED),
             "Rozkład jazdy na ekranie.lnk": (program, "--view", self.INSTALLED)})
 
-        # The shipped cacert.pem does not vouch for the local service: the installed program runs
-        # in the run's folder, which holds the service's.
+        # Started in a folder without cacert.pem, the installed program finds the service and its
+        # authority in the settings.
+        os.remove(self.path("cacert.pem"))
         run = self.run_program(EXPRESS[1], program=os.path.join(installed, "timetable-print.exe"))
         self.assertEqual(run.returncode, 0, run.stderr)
         with open(os.path.join(harness.GOLDEN, "5410.prn"), "rb") as f:
             self.assertEqual(run.printed(), f.read())
+        # The user's own value wins over the machine's.
+        settings = self.run_program("", program=os.path.join(installed, "timetable-print.exe"),
+                                    args=["--settings"])
+        self.assertEqual(settings.stdout, (
+            "service = localhost:%d (from HKLM\\Software\\timetable-print, value Service)\n"
+            "ca-file = %s (from HKLM\\Software\\timetable-print, value CAFile)\n"
+            "the service's certificate is checked against the ca-file %s\n")
+            % (other_port, authority, authority))
+        self.wine(*harness.RUNNER, "reg", "add", r"HKCU\Software\timetable-print", "/v", "Service",
+                  "/d", "localhost:%d" % harness.PORT, "/f")
+        settings = self.run_program("", program=os.path.join(installed, "timetable-print.exe"),
+                                    args=["--settings"])
+        self.assertEqual(settings.stdout.splitlines()[0], "service = localhost:%d (from "
+                         "HKCU\\Software\\timetable-print, value Service)" % harness.PORT)
+        self.wine(*harness.RUNNER, "reg", "delete", r"HKCU\Software\timetable-print", "/f")
         assert_polish_errors(self, installed)
 
         # The newer version replaces the first: one product, the newer, and the same files.
         self.msiexec("/i", newer)
         self.assertEqual(self.installed_versions(), [newer_version])
+        self.assertEqual(self.machine_settings(), site)
         self.assertEqual(package_files(installed), package_files(packed))
         self.assertEqual(sorted(os.listdir(menu[0])), sorted(shortcuts))
 

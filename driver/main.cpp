@@ -13,6 +13,7 @@
 #include "printer/destination.h"
 #include "printer/spooler.h"
 #include "service/service_request.h"
+#include "service/service_settings.h"
 
 namespace {
 
@@ -32,7 +33,16 @@ int run(const CommandLine& line) {
   } else if (line.listPrinters) {
     listPrinters();
   } else {
-    runPrintJob(chooseDestination({line.output, line.printer, line.drawn, line.view}));
+    // Read once, before anything is asked: a bad setting ends the run before the first prompt.
+    const ServiceSettings settings = readServiceSettings(line.service);
+    if (line.settings) {
+      writeConsoleText(stdout, describeServiceSettings(settings));
+      return 0;
+    }
+    const Destination destination =
+        chooseDestination({line.output, line.printer, line.drawn, line.view});
+    startServiceRequests(settings);
+    runPrintJob(destination);
   }
   return 0;
 }
@@ -50,7 +60,6 @@ int main(int argc, char** argv) {
     error(formatMessage(translate("{0} (timetable-print --help shows the usage)"), {usageError}));
     return 2;
   }
-  startServiceRequests();
   int status = 1;
   try {
     status = run(line);

@@ -29,7 +29,8 @@ echo "Sample trains: 5410 (Kraków - Gdynia), 38170 (night train Przemyśl - Kra
 echo "91341 (Łódź - Zduńska Wola), 64102 (not in the list of trains online)."
 echo "Locomotives are words of up to six characters, such as EP09 or EU07; type x for none."
 echo
-"$root/build/release/timetable-print" "$@" || exit $?
+# The local service, whatever service the machine's or the user's settings name.
+"$root/build/release/timetable-print" --service localhost:9640 "$@" || exit $?
 
 if [[ $# -gt 0 ]]; then
   echo

@@ -1,15 +1,14 @@
 #!/usr/bin/env bash
 # Builds the Windows programs and packs them twice, from one folder build/windows/package/
-# timetable-print: the two stripped exes, their message catalogues in share/locale, a cacert.pem
-# from Debian's CA bundle, the license of the DejaVu fonts built into them and a short README for
-# Windows users in English and Polish.
+# timetable-print: the two stripped exes, their message catalogues in share/locale, the license
+# of the DejaVu fonts built into them and a short README for Windows users in English and Polish.
+# No CA bundle: on Windows the certificate store is the trust.
 #   build/windows/timetable-print-win64.zip            the portable folder
 #   build/windows/timetable-print-VERSION-win64.msi    the installer, made by wixl
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$(pwd)
 scripts/build-windows.sh
-scripts/install-deps.sh ca-certificates fonts-dejavu-core wixl binutils-mingw-w64-x86-64
+scripts/install-deps.sh fonts-dejavu-core wixl msitools binutils-mingw-w64-x86-64
 
 out=build/windows
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/program/CMakeCache.txt")
@@ -21,7 +20,6 @@ mkdir -p "$staging"
 for program in timetable-print.exe timetable-preview.exe; do
   x86_64-w64-mingw32-strip -o "$staging/$program" "$out/program/$program"
 done
-cp /etc/ssl/certs/ca-certificates.crt "$staging/cacert.pem"
 # Notepad of older Windows shows a text only with CR LF line ends, and takes its Polish letters
 # for UTF-8 only after a byte order mark.
 for readme in README.txt README-pl.txt; do
@@ -47,7 +45,6 @@ with zipfile.ZipFile(zip_path, "w", zipfile.ZIP_DEFLATED) as package:
 print("packed " + zip_path)
 PY
 
-# wixl looks for the files relative to the folder it runs in.
-msi="timetable-print-$version-win64.msi"
-(cd "$out/package" && "$root/packaging/windows/build-msi.sh" "$version" timetable-print "../$msi")
-echo "packed $out/$msi"
+msi="$out/timetable-print-$version-win64.msi"
+scripts/build-msi.sh "$version" "$staging" "$msi"
+echo "packed $msi"

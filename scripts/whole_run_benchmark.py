@@ -193,6 +193,9 @@ def main():
     if port_in_use():
         sys.exit("port %d is in use: stop whatever listens there first" % PORT)
     work = tempfile.mkdtemp(prefix="timetable-bench-")
+    # The built-in settings, whatever the machine's and the user's say: the service on this port.
+    os.environ.update(TIMETABLE_PRINT_CONF=os.path.join(work, "machine.conf"),
+                      XDG_CONFIG_HOME=os.path.join(work, "config"))
     nginx = None
     try:
         nginx = start_nginx(work)

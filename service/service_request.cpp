@@ -3,17 +3,12 @@
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <new>
 #include <utility>
 
 #include "platform/translation.h"
 
-const char* const kServiceBaseUrl = "https://" TIMETABLE_SERVICE_HOST ":9640/?";
 const char* const kServiceUserAgent = "VELMORAX/1.0.0";
-const char* const kCaBundleFile = "cacert.pem";
 const size_t kMaxAnswerBytes = 64 * 1024 * 1024;
 
 size_t appendToBody(char* data, size_t size, size_t count, void* body) {
@@ -41,10 +36,12 @@ const size_t kFirstRoom = 16 * 1024;
 static_assert((kMaxAnswerBytes & (kMaxAnswerBytes - 1)) == 0 && kMaxAnswerBytes > kFirstRoom,
               "doubling the first room reaches the limit exactly");
 
-// The run's one transfer handle, made by the first request. Between requests it keeps the open
-// connection and the TLS session. libcurl may write to the error text until the handle is
-// released, so the text lives beside it rather than on a request's stack.
+// The run's settings and its one transfer handle, made by the first request. Between requests it
+// keeps the open connection and the TLS session. libcurl may write to the error text until the
+// handle is released, so the text lives beside it rather than on a request's stack.
 struct RequestSession {
+  ServiceSettings settings;
+  std::string baseUrl;  // Empty until the settings are given.
   CURL* handle = nullptr;
   char errorText[CURL_ERROR_SIZE] = "";
   // Set by the write callback when the body would grow past kMaxAnswerBytes.
@@ -54,8 +51,6 @@ struct RequestSession {
 RequestSession session;
 
 // The service's host and port, as the user or the IT department knows the service.
-std::string serviceAddress() { return TIMETABLE_SERVICE_HOST ":9640"; }
-
 std::runtime_error unusableAnswerError(const std::string& detail) {
   return std::runtime_error(
       formatMessage(translate("the timetable service sent an answer that cannot be read; try again "
@@ -72,19 +67,6 @@ void setOption(CURL* handle, CURLoption option, Value value) {
                                 "service; report this to the IT department: {0}"),
                       {curl_easy_strerror(code)}));
   }
-}
-
-// Checked before the transfer, so that a missing bundle is named as such rather than as one of
-// several TLS failures libcurl may report for it.
-void requireCaBundle() {
-  std::FILE* file = std::fopen(kCaBundleFile, "rb");
-  if (file == nullptr) {
-    throw std::runtime_error(formatMessage(
-        translate("cannot read the file {0}, which says which timetable service to trust, in the "
-                  "working folder; ask the IT department to put it there: {1}"),
-        {kCaBundleFile, std::strerror(errno)}));
-  }
-  std::fclose(file);
 }
 
 // The session's handle with every option back at its default; the connection stays open.
@@ -140,6 +122,17 @@ size_t appendToSessionBody(char* data, size_t size, size_t count, void* body) {
   return appendToBody(data, size, count, body);
 }
 
+// The trust of the settings. Verification stays on whatever it is: a named bundle replaces
+// libcurl's default one; the system's store is that default on Linux, and with Schannel on
+// Windows, Windows' own verification. A revocation server that cannot be reached is no failure,
+// as many sites' networks cannot reach one; a revoked certificate still is.
+void setTrustOptions(CURL* h) {
+  if (session.settings.trust != TrustKind::kSystemStore) {
+    setOption(h, CURLOPT_CAINFO, session.settings.trustFile.c_str());
+  }
+  setOption(h, CURLOPT_SSL_OPTIONS, static_cast<long>(CURLSSLOPT_REVOKE_BEST_EFFORT));
+}
+
 // libcurl's defaults stand for everything not set here: no progress meter, no diagnostic
 // output, peer and host name verified.
 void setRequestOptions(CURL* h, const std::string& url, std::string& body) {
@@ -152,15 +145,47 @@ void setRequestOptions(CURL* h, const std::string& url, std::string& body) {
   setOption(h, CURLOPT_WRITEDATA, static_cast<void*>(&body));
   // Refuses an answer that announces a longer body before any of it arrives.
   setOption(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxAnswerBytes));
-  setOption(h, CURLOPT_CAINFO, kCaBundleFile);
+  setTrustOptions(h);
   setOption(h, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
   setOption(h, CURLOPT_TIMEOUT, kRequestTimeoutSeconds);
   setOption(h, CURLOPT_ERRORBUFFER, session.errorText);
 }
 
+// The error of a failed transfer, with curl's words last. A certificate that the trust does not
+// vouch for, or a trust that cannot be used, names the trust, so that the user knows where to
+// add the service's authority.
+std::runtime_error transferError(CURLcode code, const std::string& url) {
+  const std::string reason =
+      session.errorText[0] != '\0' ? session.errorText : curl_easy_strerror(code);
+  const ServiceSettings& settings = session.settings;
+  const std::string detail = reason + " (" + url + ")";
+  if (code == CURLE_PEER_FAILED_VERIFICATION) {
+    return std::runtime_error(formatMessage(
+        translate("the certificate of {0} is not trusted by {1}; ask the IT department which "
+                  "certificate authority to trust (timetable-print --settings shows the trust): "
+                  "{2}"),
+        {settings.host, settings.trustName, detail}));
+  }
+  if (code == CURLE_SSL_CACERT_BADFILE) {
+    return std::runtime_error(formatMessage(
+        translate("the certificate of {0} cannot be checked, as {1} cannot be used; ask the IT "
+                  "department for a valid bundle (timetable-print --settings shows the trust): "
+                  "{2}"),
+        {settings.host, settings.trustName, detail}));
+  }
+  return std::runtime_error(formatMessage(
+      translate("cannot reach the timetable service at {0}; check the network connection, or ask "
+                "the IT department to check the service address (timetable-print --settings): {1}"),
+      {settings.host + ":" + std::to_string(settings.port), detail}));
+}
+
 }  // namespace
 
-void startServiceRequests() { curl_global_init(CURL_GLOBAL_DEFAULT); }
+void startServiceRequests(const ServiceSettings& settings) {
+  curl_global_init(CURL_GLOBAL_DEFAULT);
+  session.settings = settings;
+  session.baseUrl = serviceBaseUrl(settings);
+}
 
 void endServiceRequests() {
   if (session.handle != nullptr) curl_easy_cleanup(session.handle);
@@ -169,9 +194,9 @@ void endServiceRequests() {
 }
 
 ServiceAnswer fetchServiceAnswer(const std::string& query) {
-  requireCaBundle();
+  if (session.baseUrl.empty()) throw std::logic_error("a request before the service's settings");
   ServiceAnswer answer;
-  answer.url = kServiceBaseUrl + query;
+  answer.url = session.baseUrl + query;
   CURL* h = sessionHandle();
   setRequestOptions(h, answer.url, answer.body);
   CURLcode code = curl_easy_perform(h);
@@ -181,14 +206,7 @@ ServiceAnswer fetchServiceAnswer(const std::string& query) {
                   "department to check the service: {1}"),
         {std::to_string(kMaxAnswerBytes / (1024 * 1024)), answer.url}));
   }
-  if (code != CURLE_OK) {
-    std::string reason =
-        session.errorText[0] != '\0' ? session.errorText : curl_easy_strerror(code);
-    throw std::runtime_error(formatMessage(
-        translate("cannot reach the timetable service at {0}; check the network connection, or ask "
-                  "the IT department to check the service's address: {1}"),
-        {serviceAddress(), reason + " (" + answer.url + ")"}));
-  }
+  if (code != CURLE_OK) throw transferError(code, answer.url);
   curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &answer.httpStatus);
   return answer;
 }

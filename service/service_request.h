@@ -6,19 +6,18 @@
 #include <stdexcept>
 #include <string>
 
-// The address every query is appended to: https, the host chosen at build time, port 9640, "/?".
-extern const char* const kServiceBaseUrl;
+#include "service/service_settings.h"
+
 extern const char* const kServiceUserAgent;
-// The trusted certificate authorities, looked up in the working directory at each request.
-extern const char* const kCaBundleFile;
 // The largest answer taken: some thirty times a list of 10,000 trains online. The body is held
 // in memory whole, so a service that sends more is cut off rather than followed.
 extern const size_t kMaxAnswerBytes;
 
 // libcurl's global state and the one transfer handle that the requests of a run share, so that
 // the second request goes over the first one's connection. startServiceRequests is called once
-// before the first request; endServiceRequests once after the last, and it releases the handle.
-void startServiceRequests();
+// before the first request, with the settings that say where the service is and what vouches for
+// it; endServiceRequests once after the last, and it releases the handle.
+void startServiceRequests(const ServiceSettings& settings);
 void endServiceRequests();
 
 // An answer as it arrived, not yet decoded.
@@ -28,8 +27,9 @@ struct ServiceAnswer {
   long httpStatus = 0;
 };
 
-// Performs one HTTPS GET of kServiceBaseUrl + query and returns the answer's body. A failed
-// transfer is thrown as std::runtime_error with curl's error text and the address. An answer
+// Performs one HTTPS GET of the service's address + query and returns the answer's body. A failed
+// transfer is thrown as std::runtime_error with curl's error text and the address; a certificate
+// that the trust does not vouch for names the trust. An answer
 // longer than kMaxAnswerBytes ends its transfer as soon as its length is known or its body
 // reaches the limit, and is thrown as std::length_error naming the limit and the address: it is
 // not a runtime_error, so callers that carry on after a failed request let it end the run.
@@ -45,7 +45,7 @@ std::runtime_error answerNotAnObjectError(const std::string& url);
 // httpStatus only serve the error message.
 nlohmann::json serviceMessageOf(const std::string& body, long httpStatus, const std::string& url);
 
-// Performs one HTTPS GET of kServiceBaseUrl + query and returns a copy of the answer's member
+// Performs one HTTPS GET of the service's address + query and returns a copy of the answer's member
 // "message": null when the answer is null or an object without that member. A failed transfer
 // (curl's error text and the address), an answer that is not JSON (naming an HTTP error status)
 // or JSON that is neither an object nor null is thrown as std::runtime_error; an answer over

@@ -52,9 +52,13 @@ class DebianPackage(unittest.TestCase):
         return os.path.join(self.root, name.lstrip("/"))
 
     def program(self, name, *arguments):
-        # A home of its own, so that no settings of the user running the tests count.
+        # A home of its own and the package's own settings file, so that no settings of the
+        # machine or the user running the tests count; messages in English.
         home = os.path.join(self.folder.name, "home")
-        environment = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"))
+        environment = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
+                           TIMETABLE_PRINT_CONF=self.path(SETTINGS_FILE), LC_MESSAGES="C.UTF-8")
+        environment.pop("LANGUAGE", None)
+        environment.pop("LC_ALL", None)
         return run(self.path("/usr/bin/" + name), *arguments, cwd=self.folder.name,
                    env=environment)
 
@@ -101,8 +105,12 @@ class DebianPackage(unittest.TestCase):
                 for option in sorted(set(re.findall(r"--[a-z][a-z-]+", help_text))):
                     self.assertTrue(option in shown, "%s(1) lacks %s" % (name, option))
 
-    # TODO(settings): the unpacked program's --settings (self.program("timetable-print",
-    # "--settings")) goes here, once the program has it.
+    def test_settings_of_the_package_are_the_built_in_ones(self):
+        # The commented settings file changes nothing: the built-in service, the system's store.
+        lines = self.program("timetable-print", "--settings").splitlines()
+        self.assertEqual(lines[:2], ["service = localhost:9640 (built in)", "ca-file is not set"])
+        self.assertTrue(lines[2].startswith("the service's certificate is checked against the "
+                                            "system's certificate bundle"), lines)
 
 
 if __name__ == "__main__":

@@ -19,15 +19,15 @@ USER_AGENT = "VELMORAX/1.0.0"
 SCAN_LIMIT = 9999  # The program examines only this many entries of the list of trains online.
 
 
-def port_in_use():
+def port_in_use(port=PORT):
     try:
-        socket.create_connection(("127.0.0.1", PORT), timeout=1).close()
+        socket.create_connection(("127.0.0.1", port), timeout=1).close()
         return True
     except OSError:
         return False
 
 
-def wait_for_port(process, name, errors_path, seconds=30):
+def wait_for_port(process, name, errors_path, seconds=30, port=PORT):
     """Waits until the server `process` listens on the port; raises RuntimeError, with what the
     server wrote to `errors_path`, when it ends or does not listen in time."""
     deadline = time.time() + seconds
@@ -35,10 +35,10 @@ def wait_for_port(process, name, errors_path, seconds=30):
         if process.poll() is not None:
             with open(errors_path, encoding="utf-8", errors="replace") as errors:
                 raise RuntimeError("%s did not start: %s" % (name, errors.read()))
-        if port_in_use():
+        if port_in_use(port):
             return
         time.sleep(0.1)
-    raise RuntimeError("%s did not listen on port %d" % (name, PORT))
+    raise RuntimeError("%s did not listen on port %d" % (name, port))
 
 
 def control(ca_file, **settings):

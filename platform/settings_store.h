@@ -1,0 +1,34 @@
+#ifndef TIMETABLE_PLATFORM_SETTINGS_STORE_H_
+#define TIMETABLE_PLATFORM_SETTINGS_STORE_H_
+
+#include <string>
+#include <vector>
+
+// The settings a site or a user keeps for the program, as text. Each platform keeps them in its
+// own place: on Linux the files /etc/timetable-print.conf (or the file $TIMETABLE_PRINT_CONF
+// names) and the user's
+// $XDG_CONFIG_HOME/timetable-print/config; on Windows the registry keys
+// HKLM\Software\timetable-print and HKCU\Software\timetable-print. What they mean is not known
+// here.
+
+struct StoredSetting {
+  std::string name;
+  std::string value;
+  std::string origin;  // Where it was read, for messages: "FILE, line 3", or a registry key.
+};
+
+// The stored settings, the machine's before the user's, each source's in its own order, so that
+// a later one wins. A source that does not exist is left out; one that exists but cannot be
+// read, or a line of a file that is no setting, is thrown as std::runtime_error naming it.
+std::vector<StoredSetting> readStoredSettings();
+
+// The trust the system keeps for certificates, in the user's terms: "the Windows certificate
+// store", "the system's certificate bundle".
+const char* systemCertificateStore();
+
+// The settings of a file's text: "name = value" lines and blank lines; a "#" at the start of a
+// line or after a blank begins a comment. Blanks around the name and the value are dropped; a
+// UTF-8 byte order mark and CR line ends are taken. The origin of each is "file, line N".
+std::vector<StoredSetting> settingsOfText(const std::string& text, const std::string& file);
+
+#endif  // TIMETABLE_PLATFORM_SETTINGS_STORE_H_
