@@ -28,3 +28,6 @@ void startInterruptHandling() {
     std::_Exit(128 + number);
   }).detach();
 }
+
+// The signals are blocked in every thread but the interrupt thread's sigwait, so none ends a read.
+void awaitInterruptAtEndOfInput() { stopIfInterrupted(); }

@@ -40,6 +40,7 @@ struct PrinterPage {
 struct DrawnDocument {
   HDC context = nullptr;
   int interruptCleanup = 0;
+  DWORD job = 0;
 };
 
 void deletePrinterContext(HDC context) { DeleteDC(context); }
@@ -111,7 +112,7 @@ OpenDocument startDocument(HDC context, const std::string& documentName,
   holdInterrupts([&] {
     job = StartDocW(context, &info);
     if (job <= 0) return;
-    document.reset(new DrawnDocument{context, 0});
+    document.reset(new DrawnDocument{context, 0, DWORD(job)});
     document->interruptCleanup =
         addInterruptCleanup([printer, job] { deleteJobOnOwnHandle(printer, DWORD(job)); });
   });
@@ -120,7 +121,9 @@ OpenDocument startDocument(HDC context, const std::string& documentName,
 }
 
 // Ends the print job: once this returns it is the spooler's, and no interrupt deletes it.
-void endDocument(OpenDocument document, const std::string& printer) {
+// Returns the job's number in the printer's queue.
+DWORD endDocument(OpenDocument document, const std::string& printer) {
+  const DWORD job = document->job;
   bool ended = false;
   holdInterrupts([&] {
     ended = EndDoc(document->context) > 0;
@@ -129,6 +132,7 @@ void endDocument(OpenDocument document, const std::string& printer) {
     delete document.release();
   });
   if (!ended) failDocument("could not finish", printer);
+  return job;
 }
 
 // Draws one sheet on the printing surface, in points from the paper's corner. The surface's own
@@ -185,6 +189,8 @@ std::vector<std::string> printDrawnPages(const std::string& printer,
   const PrinterContext context = createPrinterContext(name);
   OpenDocument document = startDocument(context.get(), documentName, name);
   printSheets(context.get(), bytes, name);
-  endDocument(std::move(document), name);
+  const DWORD job = endDocument(std::move(document), name);
+  const std::string waiting = watchHandedOverJob(name, job);
+  if (!waiting.empty()) warnings.push_back(waiting);
   return warnings;
 }
