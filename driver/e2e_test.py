@@ -429,18 +429,6 @@ class Output(EndToEnd):
         left = [entry for entry in os.listdir(os.path.dirname(path)) if entry.startswith(".")]
         self.assertEqual(left, [], "the temporary file is left")
 
-    def test_a_drive_relative_name_is_written_in_the_drive_s_current_folder(self):
-        # Z:form.prn is form.prn in the current folder of drive Z, the test's folder under wine:
-        # the temporary file goes beside it, not into a stream of a file "Z" or ".Z".
-        if not harness.RUNNER:
-            self.skipTest("a drive-relative path is Windows' own")
-        run = self.run_program(EXPRESS[1], args=["-o", "Z:form.prn"])
-        self.assertEqual(run.returncode, 0, run.stderr)
-        with open(self.path("form.prn"), "rb") as f, \
-                open(os.path.join(harness.GOLDEN, "5410.prn"), "rb") as golden:
-            self.assertEqual(f.read(), golden.read())
-        self.assertEqual(sorted(os.listdir(self.folder)), ["LPT1", "cacert.pem", "form.prn"])
-
     def test_pdf_and_png_show_what_the_preview_shows(self):
         if not harness.PREVIEW:
             self.skipTest("no timetable-preview given")
