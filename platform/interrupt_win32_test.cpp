@@ -2,7 +2,6 @@
 // handler on a thread of its own. Wine gives the tests no console, so Windows' part is played
 // here: the handler runs on a thread while a prompt's read finds the end of its input.
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <cstdlib>
 #include <iostream>
@@ -10,26 +9,9 @@
 
 #include "platform/console.h"
 #include "platform/interrupt.h"
-#include "platform/interrupt_windows.h"
+#include "platform/interrupt_win32_test_support.h"
 
 namespace {
-
-DWORD WINAPI pressCtrlC(void*) {
-  onConsoleControl(CTRL_C_EVENT);
-  return 0;
-}
-
-// Delivers a Ctrl+C and returns while its cleanups run, so that the interrupt is taken but the
-// process not yet ended.
-void interruptWithSlowCleanup() {
-  static const HANDLE cleaning = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  addInterruptCleanup([] {
-    SetEvent(cleaning);
-    Sleep(300);
-  });
-  CloseHandle(CreateThread(nullptr, 0, pressCtrlC, nullptr, 0, nullptr));
-  WaitForSingleObject(cleaning, INFINITE);
-}
 
 TEST(InterruptDeathTest, AnInterruptAtAPromptEndsTheRunThereWith130) {
   EXPECT_EXIT(
