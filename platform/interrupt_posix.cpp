@@ -29,5 +29,6 @@ void startInterruptHandling() {
   }).detach();
 }
 
-// The signals are blocked in every thread but the interrupt thread's sigwait, so none ends a read.
+// The signals are blocked in every thread but the interrupt thread's sigwait, so none ends a
+// read; an interrupt already taken ends the run here all the same.
 void awaitInterruptAtEndOfInput() { stopIfInterrupted(); }
