@@ -41,6 +41,12 @@ if(NOT WIN32)
     platform/file_system_posix_test.cpp platform/output_file_posix_test.cpp
     printer/printer_stream_posix_test.cpp)
 endif()
+if(WIN32)
+  # Drive-relative paths, the console's interrupt and the spooler's status bits.
+  target_sources(unit_tests PRIVATE platform/file_system_win32_test.cpp
+    platform/interrupt_win32_test.cpp printer/printer_stream_win32_test.cpp
+    printer/spooler_win32_test.cpp)
+endif()
 target_sources(unit_tests PRIVATE preview/printed_page_test.cpp preview/rendering_test.cpp
   preview/rendering_test_support.cpp preview/sheet_drawing_test.cpp)
 if(NOT CMAKE_CROSSCOMPILING)

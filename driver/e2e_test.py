@@ -716,7 +716,7 @@ class Spooler(EndToEnd):
 
     def test_a_job_the_spooler_rejects_is_not_reported_as_printed(self):
         if harness.RUNNER:
-            self.skipTest("Windows' spooler does not tell what became of a job")
+            self.skipTest("wine's spooler forgets a job handed to CUPS and tells no printer state")
         broken = os.path.join(self.folder, "missing", "out.prn")  # The backend cannot write it.
         self.spooler.add_queue("broken", broken)
         self.addCleanup(self.spooler.run, "lpadmin", "-x", "broken")
@@ -761,7 +761,7 @@ class Spooler(EndToEnd):
 
     def test_a_slow_printer_ends_the_run_at_once_without_a_warning(self):
         if harness.RUNNER:
-            self.skipTest("Windows' spooler does not tell what became of a job")
+            self.skipTest("wine's spooler forgets a job handed to CUPS and tells no printer state")
         self.add_slow_queue()
         _, typed, last_row = REGIONAL
         process = self.start_printing(typed, "--printer", "slow")

@@ -2,8 +2,10 @@
 
 #include <iostream>
 
+#include "platform/interrupt.h"
+
 std::string readWord() {
   std::string word;
-  std::cin >> word;
+  if (!(std::cin >> word)) awaitInterruptAtEndOfInput();
   return word;
 }

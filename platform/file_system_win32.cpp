@@ -40,6 +40,29 @@ std::wstring widePath(const std::string& path) {
 
 bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
+// Where the last part of the path begins: after its last separator, or after the drive of a
+// drive-relative path such as C:form.prn, whose folder is the drive's current one.
+size_t lastPartStart(const std::string& path) {
+  size_t start = path.size();
+  while (start > 0 && !isSeparator(path[start - 1])) --start;
+  if (start == 0 && path.size() > 2 && path[1] == ':') start = 2;
+  return start;
+}
+
+// The path with its folder spelt out, as the system resolves it now, so that a name made from
+// it lands in the same folder: C:form.prn is in the current folder of drive C, not in a file
+// "C" with a stream. A path that cannot be resolved stays as given.
+std::string fullPath(const std::string& path) {
+  const std::wstring wide = wideFromCodePage(path, CP_UTF8);
+  const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(wide.c_str(), size, &full[0], nullptr);
+  if (length == 0 || length >= size) return path;
+  full.resize(length);
+  return utf8FromWide(full);
+}
+
 std::string upperAscii(std::string text) {
   for (char& c : text) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -92,9 +115,7 @@ bool isUnchangedDevicePath(const std::string& path) {
 
 bool isDeviceOrPipe(const std::string& path) {
   if (path.compare(0, 4, "\\\\?\\") == 0) return isUnchangedDevicePath(path);
-  size_t start = path.size();
-  while (start > 0 && !isSeparator(path[start - 1])) --start;
-  return isDosDeviceName(path.substr(start)) || isSharedPrinterPath(path);
+  return isDosDeviceName(path.substr(lastPartStart(path))) || isSharedPrinterPath(path);
 }
 
 // Windows has no paths of descriptors, and its programs rarely meet symbolic links: a link is
@@ -131,9 +152,9 @@ std::FILE* standardInputForReading() {
 
 std::FILE* createFileBeside(const std::string& path, std::string& createdPath,
                             std::string& reason) {
-  size_t start = path.size();
-  while (start > 0 && !isSeparator(path[start - 1])) --start;
-  const std::string stem = path.substr(0, start) + temporaryNameStart(path.substr(start)) + "." +
+  const std::string full = fullPath(path);
+  const size_t start = lastPartStart(full);
+  const std::string stem = full.substr(0, start) + temporaryNameStart(full.substr(start)) + "." +
                            std::to_string(GetCurrentProcessId());
   for (int attempt = 0; attempt < 100; ++attempt) {
     createdPath = stem + "-" + std::to_string(attempt);

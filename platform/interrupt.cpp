@@ -46,6 +46,10 @@ void holdInterrupts(const std::function<void()>& step) {
   step();
 }
 
+void stopIfInterrupted() {
+  holdInterrupts([] {});
+}
+
 void runInterruptCleanups() {
   Cleanups& all = cleanups();
   all.mutex.lock();  // Never unlocked: the program ends holding it.

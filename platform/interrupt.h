@@ -30,6 +30,18 @@ void removeInterruptCleanup(int id);
 // removal of that cleanup. Steps may nest.
 void holdInterrupts(const std::function<void()>& step);
 
+// For a read at a prompt that found the end of the input. A Ctrl+C at a Windows console ends the
+// console's read so, a moment before its interrupt is taken on a thread of its own; the run must
+// not go on with an empty answer meanwhile. Waits for an interrupt already taken, or, after a
+// console's read, one that comes within that moment: it ends the run, and this never returns.
+// Otherwise, and on POSIX, where a signal ends no read, returns: the input did end.
+void awaitInterruptAtEndOfInput();
+
+// Never returns once an interrupt has been taken: the run ends with it. Before each step that
+// must not start after an interrupt, where holding interrupts off over the step could keep them
+// off for long, as a write that a printer holds up.
+void stopIfInterrupted();
+
 // For the platform's interrupt thread: holds interrupts off for good, so that no step starts
 // any more, and runs the cleanups.
 void runInterruptCleanups();

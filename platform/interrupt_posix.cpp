@@ -28,3 +28,7 @@ void startInterruptHandling() {
     std::_Exit(128 + number);
   }).detach();
 }
+
+// The signals are blocked in every thread but the interrupt thread's sigwait, so none ends a
+// read; an interrupt already taken ends the run here all the same.
+void awaitInterruptAtEndOfInput() { stopIfInterrupted(); }

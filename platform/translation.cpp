@@ -40,6 +40,13 @@ void startTranslation() {
 
 const char* translate(const char* english) { return gettext(english); }
 
+const char* translateInContext(const char* context, const char* english) {
+  // gettext keys a message with a context as the context, EOT, the message.
+  const std::string key = std::string(context) + '\004' + english;
+  const char* translated = gettext(key.c_str());
+  return translated == key.c_str() ? english : translated;
+}
+
 const char* translatePlural(const char* singular, const char* plural, unsigned long count) {
   return ngettext(singular, plural, count);
 }

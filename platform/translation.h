@@ -15,6 +15,10 @@ void startTranslation();
 // The message in the user's language. The text passed is also the key that xgettext extracts.
 const char* translate(const char* english);
 
+// The message as it is said in context, for an English text that other languages say in more
+// than one way (a word of a printer and of a print job, say).
+const char* translateInContext(const char* context, const char* english);
+
 // The form of a message for count, as the language forms the plural of that number.
 const char* translatePlural(const char* singular, const char* plural, unsigned long count);
 

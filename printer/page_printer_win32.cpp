@@ -41,6 +41,7 @@ struct PrinterPage {
 struct DrawnDocument {
   HDC context = nullptr;
   int interruptCleanup = 0;
+  DWORD job = 0;
 };
 
 void deletePrinterContext(HDC context) { DeleteDC(context); }
@@ -116,7 +117,7 @@ OpenDocument startDocument(HDC context, const std::string& documentName,
   holdInterrupts([&] {
     job = StartDocW(context, &info);
     if (job <= 0) return;
-    document.reset(new DrawnDocument{context, 0});
+    document.reset(new DrawnDocument{context, 0, DWORD(job)});
     document->interruptCleanup =
         addInterruptCleanup([printer, job] { deleteJobOnOwnHandle(printer, DWORD(job)); });
   });
@@ -129,7 +130,9 @@ OpenDocument startDocument(HDC context, const std::string& documentName,
 }
 
 // Ends the print job: once this returns it is the spooler's, and no interrupt deletes it.
-void endDocument(OpenDocument document, const std::string& printer) {
+// Returns the job's number in the printer's queue.
+DWORD endDocument(OpenDocument document, const std::string& printer) {
+  const DWORD job = document->job;
   bool ended = false;
   holdInterrupts([&] {
     ended = EndDoc(document->context) > 0;
@@ -142,6 +145,7 @@ void endDocument(OpenDocument document, const std::string& printer) {
         translate("the print spooler could not finish the drawn form for the printer \"{0}\"; "
                   "print again, or check the printer in the system\'s printer settings: {1}"),
         printer);
+  return job;
 }
 
 // Draws one sheet on the printing surface, in points from the paper's corner. The surface's own
@@ -205,6 +209,8 @@ std::vector<std::string> printDrawnPages(const std::string& printer,
   const PrinterContext context = createPrinterContext(printer);
   OpenDocument document = startDocument(context.get(), documentName, printer);
   printSheets(context.get(), bytes, printer);
-  endDocument(std::move(document), printer);
+  const DWORD job = endDocument(std::move(document), printer);
+  const std::string waiting = watchHandedOverJob(printer, job);
+  if (!waiting.empty()) warnings.push_back(waiting);
   return warnings;
 }

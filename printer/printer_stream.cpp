@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/desktop.h"
+#include "platform/interrupt.h"
 #include "platform/overloaded.h"
 #include "platform/translation.h"
 #include "preview/rendering.h"
@@ -109,6 +110,10 @@ PrinterStream openPrinterStream(const Destination& destination, const std::strin
         return FormToDraw{drawn.printer, documentName, std::string()};
       },
   };
+  // Nothing is opened, and nothing written below, once an interrupt is taken: the run ends with
+  // it. A write under way finishes, so that a printer that holds it up cannot keep an interrupt
+  // from ending the run.
+  stopIfInterrupted();
   return std::visit(open, destination);
 }
 
@@ -117,6 +122,7 @@ void writeToPrinter(PrinterStream& stream, const std::wstring& text) {
   // spooler and the drawing get them from the stream.
   const bool device = std::holds_alternative<OpenDevice>(stream);
   const std::string bytes = printerBytes(text, device && printerDeviceAddsCarriageReturns());
+  stopIfInterrupted();
   std::visit(Overloaded{
                  [&bytes](OpenDevice& open) { writeToDevice(open, bytes); },
                  [&bytes](OpenFile& file) { writePendingFile(*file.pending, bytes); },

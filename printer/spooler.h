@@ -51,13 +51,16 @@ void writeSpoolJob(SpoolJob& job, const std::string& bytes);
 // Ends the job: once this returns the job is handed over, and no interrupt cancels it any more.
 // A failure to end it cancels it and is thrown as std::runtime_error.
 //
-// Where the spooler can tell (CUPS, not Windows), the job is then watched for about 2 seconds,
-// and its outcome is one line of warning text, or empty:
-// - completed, or pending or processing on a printer that is not stopped: empty: at once when
-//   completed, else after the 2 seconds. A printer takes a minute or more for a form, and other
-//   jobs may be before it; the program does not wait for them.
-// - aborted, cancelled or held, or its printer stopped, seen within the 2 seconds: a warning at
-//   once, naming the job as QUEUE-ID with what the spooler says of it and of its printer.
+// The job is then watched for about 2 seconds, and its outcome is one line of warning text, or
+// empty:
+// - completed (on Windows: printed, or gone from the queue), or waiting or printing on a printer
+//   that is not stopped: empty: at once when completed, else after the 2 seconds. A printer
+//   takes a minute or more for a form, and other jobs may be before it; the program does not
+//   wait for them.
+// - seen within the 2 seconds: on CUPS a job aborted, cancelled or held, or its printer stopped,
+//   named as QUEUE-ID with what the spooler says of it and of its printer; on Windows a printer
+//   offline, paused, out of paper or in error (and the like), or a job in error, paused or
+//   deleted, named with the printer and the state: a warning at once.
 // - a spooler that cannot tell: a warning saying so.
 std::string finishSpoolJob(SpoolJob& job);
 

@@ -10,4 +10,17 @@
 // context may be in the middle of a write.
 void deleteJobOnOwnHandle(const std::string& printer, DWORD id);
 
+// Watches a job handed over to the printer's queue for about 2 seconds, as the CUPS side does,
+// and returns one line of warning text, or empty: empty at once when the job has printed or left
+// the queue, or after the 2 seconds while it waits on a printer that is ready; a warning at once
+// when the printer or the job is in a state that stops it (spoolStateWarning).
+std::string watchHandedOverJob(const std::string& printer, DWORD id);
+
+// The warning for a job in the printer's queue, from the status bits of the printer
+// (PRINTER_INFO_2's Status) and of the job (JOB_INFO_1's Status), naming the printer and the
+// state: "the form waits in the queue of Office, which is offline; ...". Empty when neither
+// stops the job: it is printing, waiting its turn or done.
+std::string spoolStateWarning(const std::string& printer, DWORD id, DWORD printerStatus,
+                              DWORD jobStatus);
+
 #endif  // TIMETABLE_PRINTER_SPOOLER_WINDOWS_H_

@@ -15,6 +15,7 @@ trap 'rm -rf "$work"' EXIT
 # Every C++ source, new files too; the tests and fuzz targets mark nothing.
 git ls-files --cached --others --exclude-standard '*.cpp' '*.h' | sort >"$work/sources"
 xgettext --language=C++ --from-code=UTF-8 --no-wrap --keyword=translate --keyword=translatePlural:1,2 \
+  --keyword=translateInContext:1c,2 \
   --add-comments=TRANSLATORS: --add-location=file --sort-by-file \
   --package-name=timetable-print --msgid-bugs-address=" " \
   --files-from="$work/sources" -o "$work/timetable-print.pot"
