@@ -229,18 +229,28 @@ class Faults(EndToEnd):
     def test_an_answer_over_the_size_limit_ends_the_run_at_once(self):
         # 300 MB with its length announced, or without one: then the body grows until the limit.
         # The list of trains online ends the run too, rather than giving a notice.
-        for query, mode, url in (
-                ("timetable", "huge", BASE + "method=readFromSWDR&value=getTimetable;5410;eu"),
-                ("timetable", "hugechunked", BASE + "method=readFromSWDR&value=getTimetable;5410;eu"),
-                ("online", "hugechunked", BASE + "method=getTrainsOnline")):
+        timetable_url = BASE + "method=readFromSWDR&value=getTimetable;5410;eu"
+        for query, mode, url, limit in (
+                ("timetable", "huge", timetable_url, "4 MB"),
+                ("timetable", "hugechunked", timetable_url, "4 MB"),
+                ("online", "hugechunked", BASE + "method=getTrainsOnline", "16 MB")):
             with self.subTest(query=query, mode=mode):
                 control(**{query: mode})
                 run = self.run_program(EXPRESS[1], timeout=60, measure_memory=True)
-                self.assertError(run, "answer larger than 64 MB for " + url,
+                self.assertError(run, "answer larger than %s for %s" % (limit, url),
                                  stdout=TIMETABLE_FAILED)
                 self.assertNothingPrinted(run)
                 if harness.measures_its_own_memory():
                     self.assertLess(run.peak_memory, 100 * 1024 * 1024)
+
+    def test_a_deeply_nested_answer_is_refused_while_it_is_read(self):
+        # Stop points of arrays a million deep, 2 MB: the service's answers are 4 deep.
+        control(timetable="deep")
+        run = self.run_program(EXPRESS[1], measure_memory=True)
+        self.assertError(run, "an answer nested deeper than 32 levels for " + BASE +
+                         TIMETABLE_QUERY % ("5410", "eu"), stdout=TIMETABLE_FAILED)
+        if harness.measures_its_own_memory():
+            self.assertLess(run.peak_memory, 40 * 1024 * 1024)
 
     def test_unreadable_times_name_the_stop(self):
         control(timetables={"777": timetable(stop("A", None, "10:00"),

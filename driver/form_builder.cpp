@@ -1,7 +1,6 @@
 #include "driver/form_builder.h"
 
 #include <cstdio>
-#include <nlohmann/json.hpp>
 #include <set>
 
 #include "form/code_page.h"
@@ -10,6 +9,7 @@
 #include "form/stop_block.h"
 #include "form/stop_cells.h"
 #include "platform/utf8.h"
+#include "service/json_quote.h"
 #include "timetable/stop_table.h"
 
 namespace {
@@ -87,9 +87,7 @@ FieldText fieldText(const PrintJob& job, int32_t row, StopCellIndex cell) {
 }
 
 std::string tooWideWarning(const FieldText& shown, StopCellIndex cell) {
-  const std::string quoted =
-      nlohmann::json(shown.text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-  return quoted + " is wider than the " + shown.field + " field (" +
+  return quotedJson(shown.text) + " is wider than the " + shown.field + " field (" +
          std::to_string(stopFieldWidth(cell)) +
          " columns); it prints whole and moves the rules to its right";
 }

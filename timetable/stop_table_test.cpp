@@ -172,4 +172,16 @@ TEST(StopTable, UnreadableDataNamesTheStopPoint) {
   EXPECT_EQ(errorOf(json::object()), "the timetable's stop points are not a list: {}");
 }
 
+TEST(StopTable, ServedValuesAreQuotedShortInErrors) {
+  json deep = "x";
+  for (int level = 0; level < 10; ++level) deep = json::array({deep});
+  EXPECT_EQ(errorOf(json::array({deep})), "stop point 1 is not an object: [[[[...]]]]");
+  json stopPoint = stop("A", nullptr, "10:00:00");
+  stopPoint["departureTime"] = std::string(100000, '9');
+  const std::string error = errorOf(json::array({stopPoint}));
+  EXPECT_EQ(error.find("stop point 1 (\"A\") has an unreadable \"departureTime\": \"999"), 0u);
+  EXPECT_LT(error.size(), 200u);
+  EXPECT_EQ(error.substr(error.size() - 5), "9...\"");
+}
+
 }  // namespace
