@@ -22,6 +22,18 @@ void listPrinters() {
   std::cout << std::flush;
 }
 
+// Standard output only shows the dialogue, so a reader of it that went away (as head does) does
+// not stop the form: the writes to it fail and the run goes on. Once the form is done, this is
+// said where it can still be read.
+void noticeLostDialogue() {
+  std::cout.flush();
+  if (std::cout.bad()) {
+    notice(
+        "the dialogue could not be shown to its end, as standard output was closed; the form "
+        "was finished all the same");
+  }
+}
+
 int run(const CommandLine& line) {
   if (line.help) {
     std::cout << kUsageText << std::flush;
@@ -31,6 +43,7 @@ int run(const CommandLine& line) {
     listPrinters();
   } else {
     runPrintJob(chooseDestination({line.output, line.printer, line.drawn, line.view}));
+    noticeLostDialogue();
   }
   return 0;
 }
