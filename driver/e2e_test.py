@@ -473,9 +473,12 @@ class Output(EndToEnd):
         os.mkdir(tools)
         for tool in ("sh", "cat"):  # What the stand-in itself needs.
             os.symlink(shutil.which(tool), os.path.join(tools, tool))
-        if viewer:
+        if viewer:  # It records its blocked and ignored signals too.
             with open(os.path.join(tools, "xdg-open"), "w") as script:
-                script.write('#!/bin/sh\necho "$1" >> "%s"\n' % self.path("viewed"))
+                script.write('#!/bin/sh\necho "$1" >> "%s"\n' % self.path("viewed") +
+                             'while read -r name value; do case "$name" in SigBlk:|SigIgn:) '
+                             'echo "$name $value";; esac; done </proc/$$/status >"%s"\n'
+                             % self.path("signals"))
             os.chmod(os.path.join(tools, "xdg-open"), 0o755)
         env = dict(os.environ, PATH=tools, TMPDIR=self.path("tmp"))
         os.mkdir(self.path("tmp"))
@@ -496,6 +499,17 @@ class Output(EndToEnd):
         os.remove(self.path("viewed"))
         run = self.run_program(EXPRESS[1], args=["-o", "form.pdf"])
         self.assertEqual(pdf_pages_and_text(viewed), self.pdf_text("form.pdf"))
+
+    def test_the_viewer_starts_with_no_signal_blocked_or_ignored_by_the_program(self):
+        if harness.RUNNER:
+            self.skipTest("the desktop's viewer is started through Windows' shell")
+        run = self.run_with_viewer("--view")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        with open(self.path("signals")) as record:
+            masks = {name: int(value, 16) for name, value in map(str.split, record)}
+        self.assertEqual(masks["SigBlk:"], 0)
+        ignored_here = (1 << (signal.SIGPIPE - 1)) | (1 << (signal.SIGXFSZ - 1))
+        self.assertEqual(masks["SigIgn:"] & ignored_here, 0)
 
     def test_a_form_that_cannot_be_shown_is_named_in_a_notice(self):
         if harness.RUNNER:
@@ -532,7 +546,8 @@ class Output(EndToEnd):
     def test_an_interrupt_removes_the_file_not_yet_in_place(self):
         if harness.RUNNER:
             self.skipTest("holds the program through Linux's /proc")
-        for signal_number, status in ((signal.SIGINT, 130), (signal.SIGTERM, 143)):
+        for signal_number, status in ((signal.SIGINT, 130), (signal.SIGTERM, 143),
+                                      (signal.SIGQUIT, 131)):
             with self.subTest(signal=signal_number):
                 process, reader = self.start_held_at_first_row(NIGHT[1], NIGHT[2],
                                                                args=["-o", "form.prn"])
@@ -543,6 +558,23 @@ class Output(EndToEnd):
                 self.assertEqual((run.returncode, run.stdout, run.stderr),
                                  (status, DIALOGUE_HEAD + "8\n", ""))
                 self.assertEqual(os.listdir(self.folder), ["cacert.pem"])
+
+
+    def test_a_lost_reader_of_the_dialogue_does_not_stop_the_form(self):
+        if harness.RUNNER:
+            self.skipTest("holds the program through Linux's /proc")
+        process, reader = self.start_held_at_first_row(NIGHT[1], NIGHT[2], args=["-o", "form.prn"])
+        os.close(reader)  # As head does once it has its lines.
+        process.wait(timeout=30)
+        with process.stderr:
+            stderr = process.stderr.read().decode("utf-8")
+        self.assertEqual((process.returncode, stderr), (
+            0, "notice: the dialogue could not be shown to its end, as standard output was "
+               "closed; the form was finished all the same\n"))
+        with open(self.path("form.prn"), "rb") as f, \
+                open(os.path.join(harness.GOLDEN, "38170.prn"), "rb") as golden:
+            self.assertEqual(f.read(), golden.read())
+        self.assertEqual(sorted(os.listdir(self.folder)), ["cacert.pem", "form.prn"])
 
 
 class Spooler(EndToEnd):
