@@ -5,6 +5,7 @@ Usage: e2e_test.py [--runner wine] --program PATH [Dialogue | Faults | Printing 
 """
 
 import os
+import pwd
 import re
 import shutil
 import signal
@@ -388,12 +389,29 @@ class CommandLine(EndToEnd):
             os.chmod(shared, 0o1777)
             for folder in (harness.WORK, self.folder):
                 os.chmod(folder, 0o711)
-            run = self.run_program(EXPRESS[1], args=["-o", "shared/form.prn"], user="nobody")
+            run = self.run_program(EXPRESS[1], args=["-o", "shared/form.prn"], user="nobody",
+                                   program=self.program_for("nobody"))
             reason = "another user owns it"
         self.assertError(run, "cannot write shared/form.prn: ", reason, stdout="")
         self.assertEqual(self.new_requests(), [])
         with open(target, "rb") as f:
             self.assertEqual(f.read(), b"earlier form")
+
+
+    def program_for(self, user):
+        """A copy of the program that user may run, in the tests' work folder: the program's
+        own folder may be closed to other users, as a checkout in a home folder is. The program
+        needs nothing else of the build at run time. Skips the test where user cannot run it."""
+        folder = os.path.join(harness.WORK, "program-for-" + user)
+        os.makedirs(folder, mode=0o755, exist_ok=True)
+        program = shutil.copy(harness.PROGRAM, folder)
+        try:
+            subprocess.run([program, "--version"], cwd="/", user=user,
+                           group=pwd.getpwnam(user).pw_gid, extra_groups=[], check=True,
+                           capture_output=True, timeout=30)
+        except (OSError, subprocess.SubprocessError) as failure:
+            self.skipTest("%s cannot run the program from %s: %s" % (user, folder, failure))
+        return program
 
 
 class Output(EndToEnd):
