@@ -403,7 +403,8 @@ class CommandLine(EndToEnd):
         own folder may be closed to other users, as a checkout in a home folder is. The program
         needs nothing else of the build at run time. Skips the test where user cannot run it."""
         folder = os.path.join(harness.WORK, "program-for-" + user)
-        os.makedirs(folder, mode=0o755, exist_ok=True)
+        os.makedirs(folder, exist_ok=True)
+        os.chmod(folder, 0o755)  # Whatever the umask.
         program = shutil.copy(harness.PROGRAM, folder)
         try:
             subprocess.run([program, "--version"], cwd="/", user=user,
