@@ -23,6 +23,7 @@ add_executable(unit_tests
   form/form_text_test.cpp
   form/stop_block_test.cpp
   form/stop_cells_test.cpp
+  platform/messages_test.cpp
   platform/translation_test.cpp
   platform/utf8_test.cpp
   printer/destination_test.cpp

@@ -5,6 +5,7 @@ Usage: e2e_test.py [--runner wine] --program PATH [Dialogue | Faults | Printing 
 """
 
 import os
+import pwd
 import re
 import shutil
 import signal
@@ -245,19 +246,30 @@ class Faults(EndToEnd):
     def test_an_answer_over_the_size_limit_ends_the_run_at_once(self):
         # 300 MB with its length announced, or without one: then the body grows until the limit.
         # The list of trains online ends the run too, rather than giving a notice.
-        for query, mode, url in (
-                ("timetable", "huge", BASE + "method=readFromSWDR&value=getTimetable;5410;eu"),
-                ("timetable", "hugechunked", BASE + "method=readFromSWDR&value=getTimetable;5410;eu"),
-                ("online", "hugechunked", BASE + "method=getTrainsOnline")):
+        timetable_url = BASE + "method=readFromSWDR&value=getTimetable;5410;eu"
+        for query, mode, url, limit in (
+                ("timetable", "huge", timetable_url, "4 MB"),
+                ("timetable", "hugechunked", timetable_url, "4 MB"),
+                ("online", "hugechunked", BASE + "method=getTrainsOnline", "16 MB")):
             with self.subTest(query=query, mode=mode):
                 control(**{query: mode})
                 run = self.run_program(EXPRESS[1], timeout=60, measure_memory=True)
-                self.assertError(run, "answer larger than 64 MB; ask the IT department to check the "
-                                      "service: " + url,
+                self.assertError(run, "answer larger than %s; ask the IT department to check the "
+                                      "service: %s" % (limit, url),
                                  stdout=TIMETABLE_FAILED)
                 self.assertNothingPrinted(run)
                 if harness.measures_its_own_memory():
                     self.assertLess(run.peak_memory, 100 * 1024 * 1024)
+
+    def test_a_deeply_nested_answer_is_refused_while_it_is_read(self):
+        # Stop points of arrays a million deep, 2 MB: the service's answers are 4 deep.
+        control(timetable="deep")
+        run = self.run_program(EXPRESS[1], measure_memory=True)
+        self.assertError(run, "an answer nested deeper than 32 levels; ask the IT department to "
+                              "check the service: " + BASE + TIMETABLE_QUERY % ("5410", "eu"),
+                         stdout=TIMETABLE_FAILED)
+        if harness.measures_its_own_memory():
+            self.assertLess(run.peak_memory, 40 * 1024 * 1024)
 
     def test_unreadable_times_name_the_stop(self):
         control(timetables={"777": timetable(stop("A", None, "10:00"),
@@ -396,12 +408,30 @@ class CommandLine(EndToEnd):
             os.chmod(shared, 0o1777)
             for folder in (harness.WORK, self.folder):
                 os.chmod(folder, 0o711)
-            run = self.run_program(EXPRESS[1], args=["-o", "shared/form.prn"], user="nobody")
+            run = self.run_program(EXPRESS[1], args=["-o", "shared/form.prn"], user="nobody",
+                                   program=self.program_for("nobody"))
             reason = "another user owns it"
         self.assertError(run, "cannot write shared/form.prn: ", reason, stdout="")
         self.assertEqual(self.new_requests(), [])
         with open(target, "rb") as f:
             self.assertEqual(f.read(), b"earlier form")
+
+
+    def program_for(self, user):
+        """A copy of the program that user may run, in the tests' work folder: the program's
+        own folder may be closed to other users, as a checkout in a home folder is. The program
+        needs nothing else of the build at run time. Skips the test where user cannot run it."""
+        folder = os.path.join(harness.WORK, "program-for-" + user)
+        os.makedirs(folder, exist_ok=True)
+        os.chmod(folder, 0o755)  # Whatever the umask.
+        program = shutil.copy(harness.PROGRAM, folder)
+        try:
+            subprocess.run([program, "--version"], cwd="/", user=user,
+                           group=pwd.getpwnam(user).pw_gid, extra_groups=[], check=True,
+                           capture_output=True, timeout=30)
+        except (OSError, subprocess.SubprocessError) as failure:
+            self.skipTest("%s cannot run the program from %s: %s" % (user, folder, failure))
+        return program
 
 
 class Output(EndToEnd):
@@ -487,9 +517,12 @@ class Output(EndToEnd):
         os.mkdir(tools)
         for tool in ("sh", "cat"):  # What the stand-in itself needs.
             os.symlink(shutil.which(tool), os.path.join(tools, tool))
-        if viewer:
+        if viewer:  # It records its blocked and ignored signals too.
             with open(os.path.join(tools, "xdg-open"), "w") as script:
-                script.write('#!/bin/sh\necho "$1" >> "%s"\n' % self.path("viewed"))
+                script.write('#!/bin/sh\necho "$1" >> "%s"\n' % self.path("viewed") +
+                             'while read -r name value; do case "$name" in SigBlk:|SigIgn:) '
+                             'echo "$name $value";; esac; done </proc/$$/status >"%s"\n'
+                             % self.path("signals"))
             os.chmod(os.path.join(tools, "xdg-open"), 0o755)
         env = dict(os.environ, PATH=tools, TMPDIR=self.path("tmp"))
         os.mkdir(self.path("tmp"))
@@ -517,6 +550,17 @@ class Output(EndToEnd):
         self.assertEqual((run.returncode, run.stderr), (0, SAMPLE_STDERR["5410"]))
         self.assertEqual(self.viewed(), ["form-%d.pdf"])
         self.assertEqual(self.pdf_text("form-%d.pdf"), self.pdf_text("form.pdf"))
+
+    def test_the_viewer_starts_with_no_signal_blocked_or_ignored_by_the_program(self):
+        if harness.RUNNER:
+            self.skipTest("the desktop's viewer is started through Windows' shell")
+        run = self.run_with_viewer("--view")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        with open(self.path("signals")) as record:
+            masks = {name: int(value, 16) for name, value in map(str.split, record)}
+        self.assertEqual(masks["SigBlk:"], 0)
+        ignored_here = (1 << (signal.SIGPIPE - 1)) | (1 << (signal.SIGXFSZ - 1))
+        self.assertEqual(masks["SigIgn:"] & ignored_here, 0)
 
     def test_a_form_that_cannot_be_shown_is_named_in_a_notice(self):
         if harness.RUNNER:
@@ -559,6 +603,7 @@ class Output(EndToEnd):
         for (signal_number, status), args, pending_start in (
                 ((signal.SIGINT, 130), ["-o", "form.prn"], ".form.prn."),
                 ((signal.SIGTERM, 143), ["-o", "form.prn"], ".form.prn."),
+                ((signal.SIGQUIT, 131), ["-o", "form.prn"], ".form.prn."),
                 ((signal.SIGINT, 130), [], ".LPT1.")):
             with self.subTest(signal=signal_number, args=args):
                 process, reader = self.start_held_at_first_row(NIGHT[1], NIGHT[2], args=args)
@@ -571,6 +616,23 @@ class Output(EndToEnd):
                 self.assertEqual(sorted(os.listdir(self.folder)), ["LPT1", "cacert.pem"])
                 with open(self.path("LPT1"), "rb") as f:
                     self.assertEqual(f.read(), b"earlier form")
+
+
+    def test_a_lost_reader_of_the_dialogue_does_not_stop_the_form(self):
+        if harness.RUNNER:
+            self.skipTest("holds the program through Linux's /proc")
+        process, reader = self.start_held_at_first_row(NIGHT[1], NIGHT[2], args=["-o", "form.prn"])
+        os.close(reader)  # As head does once it has its lines.
+        process.wait(timeout=30)
+        with process.stderr:
+            stderr = process.stderr.read().decode("utf-8")
+        self.assertEqual((process.returncode, stderr), (
+            0, "notice: the dialogue could not be shown to its end, as standard output was "
+               "closed; the form was finished all the same\n"))
+        with open(self.path("form.prn"), "rb") as f, \
+                open(os.path.join(harness.GOLDEN, "38170.prn"), "rb") as golden:
+            self.assertEqual(f.read(), golden.read())
+        self.assertEqual(sorted(os.listdir(self.folder)), ["cacert.pem", "form.prn"])
 
 
 class Spooler(EndToEnd):

@@ -1,7 +1,6 @@
 #include "driver/form_builder.h"
 
 #include <cstdio>
-#include <nlohmann/json.hpp>
 #include <set>
 
 #include "form/code_page.h"
@@ -11,6 +10,7 @@
 #include "form/stop_cells.h"
 #include "platform/translation.h"
 #include "platform/utf8.h"
+#include "service/json_quote.h"
 #include "timetable/stop_table.h"
 
 namespace {
@@ -88,13 +88,11 @@ FieldText fieldText(const PrintJob& job, int32_t row, StopCellIndex cell) {
 }
 
 std::string tooWideWarning(const FieldText& shown, StopCellIndex cell) {
-  const std::string quoted =
-      nlohmann::json(shown.text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
   return formatMessage(
       translate(
           "{0} is wider than the {1} field ({2} columns); it prints whole and moves the rules "
           "to its right"),
-      {quoted, shown.field, std::to_string(stopFieldWidth(cell))});
+      {quotedJson(shown.text), shown.field, std::to_string(stopFieldWidth(cell))});
 }
 
 }  // namespace

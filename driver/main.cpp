@@ -2,6 +2,7 @@
 // command line says.
 #include <cstdio>
 #include <exception>
+#include <iostream>
 #include <string>
 
 #include "driver/command_line.h"
@@ -25,6 +26,18 @@ void listPrinters() {
   writeConsoleText(stdout, list);
 }
 
+// Standard output only shows the dialogue, so a reader of it that went away (as head does) does
+// not stop the form: the writes to it fail and the run goes on. Once the form is done, this is
+// said where it can still be read.
+void noticeLostDialogue() {
+  std::cout.flush();
+  if (std::cout.bad()) {
+    notice(translate(
+        "the dialogue could not be shown to its end, as standard output was closed; the form "
+        "was finished all the same"));
+  }
+}
+
 int run(const CommandLine& line) {
   if (line.help) {
     writeConsoleText(stdout, usageText());
@@ -43,6 +56,7 @@ int run(const CommandLine& line) {
         chooseDestination({line.output, line.printer, line.drawn, line.view});
     startServiceRequests(settings);
     runPrintJob(destination);
+    noticeLostDialogue();
   }
   return 0;
 }

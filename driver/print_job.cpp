@@ -58,9 +58,11 @@ std::wstring askWideWord(const char* prompt) {
 
 // Phase 2: mass and length, the stop table, the locomotives and the speed.
 void gatherJobDetails(PrintJob& job) {
+  // The stop table first: it releases the timetable's decoded values, so that they and the list
+  // of trains online are never in memory together.
+  const std::string tableWarning = buildJobStopTable(job);
   const std::string lookupNotice = lookupOnlineTrain(job.trainNumber, job.trainData);
   if (!lookupNotice.empty()) notice(lookupNotice);
-  const std::string tableWarning = buildJobStopTable(job);
   if (!tableWarning.empty()) warning(tableWarning);
   job.lok1 = askWideWord("LOK1:");
   job.lok2 = askWideWord("LOK2:");

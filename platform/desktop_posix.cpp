@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/desktop.h"
+#include "platform/interrupt_posix.h"
 #include "platform/translation.h"
 
 extern char** environ;
@@ -59,8 +60,13 @@ bool openWithViewer(const std::string& path, std::string& reason) {
   std::string program = "xdg-open";
   std::string argument = path;
   char* argv[] = {&program[0], &argument[0], nullptr};
+  // The viewer may outlive the run: it must answer Ctrl+C and the like as any program does.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  setStartedProgramSignals(attributes);
   pid_t child = 0;
-  const int error = posix_spawnp(&child, "xdg-open", &actions, nullptr, argv, environ);
+  const int error = posix_spawnp(&child, "xdg-open", &actions, &attributes, argv, environ);
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (error != 0) {
     reason = formatMessage(translate("xdg-open cannot be started: {0}"), {std::strerror(error)});

@@ -3,9 +3,10 @@
 
 #include <functional>
 
-// What an interrupt of the run undoes before the program ends: Ctrl+C or a request to terminate
-// (SIGINT, SIGTERM, SIGHUP; on Windows the console's control events) cancels a print job still
-// open and removes a file not yet put in place, so that nothing half made is left behind.
+// What an interrupt of the run undoes before the program ends: Ctrl+C or any other request to end
+// (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM; on Windows the console's control
+// events) cancels a print job still open and removes a file not yet put in place, so that
+// nothing half made is left behind.
 //
 // The interrupt is taken on a thread of its own, never inside a signal handler, so a cleanup may
 // call any library. The interrupted thread goes on meanwhile: a cleanup touches only what that
@@ -15,7 +16,10 @@
 // thread leaves them to the interrupt thread. From then on an interrupt runs the cleanups
 // registered at that moment, newest first, and ends the program with status 128 + the signal's
 // number (130 for Ctrl+C; 130 on Windows). Interrupts that were ignored when the program
-// started (as for a background job of a shell) stay ignored.
+// started (as for a background job of a shell) stay ignored. A write to a pipe whose reader has
+// gone, or past the file size limit, fails with an error instead of ending the program (SIGPIPE
+// and SIGXFSZ are ignored): a file or printer written so reports it, and standard output, which
+// only shows the dialogue, is let go while the form is finished.
 void startInterruptHandling();
 
 // Registers a cleanup; returns its number, never 0, for removeInterruptCleanup.

@@ -2,8 +2,17 @@
 
 #include "platform/console.h"
 #include "platform/translation.h"
+#include "platform/utf8.h"
 
 namespace {
+
+// The C0 and C1 controls and DEL; the line and paragraph separators; and the bidirectional
+// embeddings, overrides and isolates, which can make a line show other text than it holds.
+bool breaksTheLine(char32_t character) {
+  return character < 0x20 || (character >= 0x7F && character <= 0x9F) || character == 0x2028 ||
+         character == 0x2029 || (character >= 0x202A && character <= 0x202E) ||
+         (character >= 0x2066 && character <= 0x2069);
+}
 
 // After what standard output holds, so that a message follows the dialogue it belongs to.
 void say(const char* kind, const std::string& text) {
@@ -13,10 +22,13 @@ void say(const char* kind, const std::string& text) {
 }  // namespace
 
 std::string oneLine(std::string text) {
-  for (char& character : text) {
-    if (static_cast<unsigned char>(character) < 0x20 || character == 0x7F) character = ' ';
+  // Decoded first, so that a control encoded in several bytes is seen as one, and bytes that are
+  // no UTF-8 become U+FFFD rather than reaching a terminal that might read them as controls.
+  std::wstring characters = utf8ToWide(text);
+  for (wchar_t& character : characters) {
+    if (breaksTheLine(static_cast<char32_t>(character))) character = L' ';
   }
-  return text;
+  return wideToUtf8(characters);
 }
 
 // TRANSLATORS: the kinds in front of a message; scripts may look for the English ones.

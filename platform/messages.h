@@ -7,9 +7,11 @@
 // "error: " for what ends the run, "warning: " for what the user should check, "notice: " for
 // what the run did differently. This is the only place that writes standard error.
 
-// The text with every control character (a line break, a tab, an escape) made a blank, so that
-// no text from a service, a spooler or the system can break the line or reach the terminal as a
-// command.
+// The text with every control character (a line break, a tab, an escape, and the controls
+// U+0080 to U+009F such as CSI) and every bidirectional override or isolate made a blank, so that
+// no text from a service, a spooler or the system can break the line, reach the terminal as a
+// command or show other text than it holds. Bytes that are not UTF-8 become U+FFFD; all other
+// text stays as it is.
 std::string oneLine(std::string text);
 
 void error(const std::string& text);

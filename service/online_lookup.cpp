@@ -60,6 +60,7 @@ struct OnlineListReader {
   json trainNo, dataMass, dataLength;
   bool found = false;
   std::string massText, lengthText;
+  bool tooDeep = false;  // An array or object began deeper than kMaxAnswerDepth.
 
   Place placeOfValue() const {
     if (depth == 0) return Place::kAnswer;
@@ -143,7 +144,15 @@ struct OnlineListReader {
   bool string(json::string_t&) { return scalar(json::value_t::string); }
   bool binary(json::binary_t&) { return scalar(json::value_t::binary); }
 
+  // Refuses an array or object deeper than the limit, as the decoding of an answer does; the
+  // parser then stops.
+  bool mayBegin() {
+    tooDeep = depth >= kMaxAnswerDepth;
+    return !tooDeep;
+  }
+
   bool start_object(size_t) {
+    if (!mayBegin()) return false;
     beginValue(json::value_t::object, nullptr);
     ++depth;
     return true;
@@ -159,6 +168,7 @@ struct OnlineListReader {
     return true;
   }
   bool start_array(size_t) {
+    if (!mayBegin()) return false;
     beginValue(json::value_t::array, nullptr);
     ++depth;
     return true;
@@ -185,6 +195,7 @@ bool searchOnlineAnswer(const ServiceAnswer& answer, const std::string& trainNum
     conversionError = std::current_exception();
   }
   if (!json::sax_parse(answer.body, &reader, json::input_format_t::json, true, false)) {
+    if (reader.tooDeep) throw answerTooDeepError(answer.url);
     throw undecodableAnswerError(answer.body, answer.httpStatus, answer.url);
   }
   if (reader.answerType == json::value_t::null) return false;

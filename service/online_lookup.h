@@ -19,8 +19,8 @@ const int kOnlineTrainScanLimit = 9999;
 // below kOnlineTrainScanLimit are examined; entries that are not objects or have no numeric
 // "trainNo" are passed over, and a "message" that is not an array reads as empty. On a match it
 // fills trainData with the entry's "dataMass" in tonnes and "dataLength" and returns true;
-// without one it leaves trainData unchanged. An answer that is not JSON, or JSON but neither an
-// object nor null, is thrown as std::runtime_error.
+// without one it leaves trainData unchanged. An answer that is not JSON, JSON but neither an
+// object nor null, or JSON nested deeper than kMaxAnswerDepth is thrown as std::runtime_error.
 bool searchOnlineAnswer(const ServiceAnswer& answer, const std::string& trainNumber,
                         TrainData& trainData);
 

@@ -119,6 +119,8 @@ TEST(OnlineLookup, SearchWhileReadingAgreesOnAwkwardAnswers) {
       expectSameSearch(body, number);
     }
   }
+  // Nested deeper than answers may be: both refuse it.
+  expectSameSearch(R"({"message":)" + std::string(40, '[') + std::string(40, ']') + "}", "5");
 }
 
 }  // namespace

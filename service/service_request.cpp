@@ -9,7 +9,9 @@
 #include "platform/translation.h"
 
 const char* const kServiceUserAgent = "VELMORAX/1.0.0";
-const size_t kMaxAnswerBytes = 64 * 1024 * 1024;
+const size_t kMaxAnswerBytes = 16 * 1024 * 1024;
+const size_t kMaxTimetableAnswerBytes = 4 * 1024 * 1024;
+const int kMaxAnswerDepth = 32;
 
 size_t appendToBody(char* data, size_t size, size_t count, void* body) {
   size_t bytes = size * count;
@@ -33,8 +35,11 @@ const long kMaxRedirections = 50;
 
 // The room a body without an announced length gets first.
 const size_t kFirstRoom = 16 * 1024;
-static_assert((kMaxAnswerBytes & (kMaxAnswerBytes - 1)) == 0 && kMaxAnswerBytes > kFirstRoom,
-              "doubling the first room reaches the limit exactly");
+constexpr bool reachedByDoubling(size_t limit) {
+  return (limit & (limit - 1)) == 0 && limit > kFirstRoom;
+}
+static_assert(reachedByDoubling(kMaxAnswerBytes) && reachedByDoubling(kMaxTimetableAnswerBytes),
+              "doubling the first room reaches each limit exactly");
 
 // The run's settings and its one transfer handle, made by the first request. Between requests it
 // keeps the open connection and the TLS session. libcurl may write to the error text until the
@@ -44,7 +49,9 @@ struct RequestSession {
   std::string baseUrl;  // Empty until the settings are given.
   CURL* handle = nullptr;
   char errorText[CURL_ERROR_SIZE] = "";
-  // Set by the write callback when the body would grow past kMaxAnswerBytes.
+  // The limit of the request under way, and whether the write callback found the body would
+  // grow past it.
+  size_t maxBytes = kMaxAnswerBytes;
   bool answerTooLarge = false;
 };
 
@@ -103,21 +110,21 @@ void reserveRoom(std::string& body, size_t room) {
 size_t appendToSessionBody(char* data, size_t size, size_t count, void* body) {
   auto* text = static_cast<std::string*>(body);
   const size_t bytes = size * count;
-  if (bytes > kMaxAnswerBytes - text->size()) {
+  if (bytes > session.maxBytes - text->size()) {
     session.answerTooLarge = true;
     return 0;  // libcurl ends the transfer with a write error.
   }
   curl_off_t length = -1;
   if (text->empty() &&
       curl_easy_getinfo(session.handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&
-      length > 0 && length <= static_cast<curl_off_t>(kMaxAnswerBytes)) {
+      length > 0 && length <= static_cast<curl_off_t>(session.maxBytes)) {
     reserveRoom(*text, static_cast<size_t>(length));
   }
   const size_t needed = text->size() + bytes;
   if (needed > text->capacity()) {
     size_t room = kFirstRoom;
     while (room < needed) room *= 2;
-    reserveRoom(*text, std::min(room, kMaxAnswerBytes));
+    reserveRoom(*text, std::min(room, session.maxBytes));
   }
   return appendToBody(data, size, count, body);
 }
@@ -144,7 +151,7 @@ void setRequestOptions(CURL* h, const std::string& url, std::string& body) {
   setOption(h, CURLOPT_WRITEFUNCTION, appendToSessionBody);
   setOption(h, CURLOPT_WRITEDATA, static_cast<void*>(&body));
   // Refuses an answer that announces a longer body before any of it arrives.
-  setOption(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxAnswerBytes));
+  setOption(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(session.maxBytes));
   setTrustOptions(h);
   setOption(h, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
   setOption(h, CURLOPT_TIMEOUT, kRequestTimeoutSeconds);
@@ -193,18 +200,19 @@ void endServiceRequests() {
   curl_global_cleanup();
 }
 
-ServiceAnswer fetchServiceAnswer(const std::string& query) {
+ServiceAnswer fetchServiceAnswer(const std::string& query, size_t maxBytes) {
   if (session.baseUrl.empty()) throw std::logic_error("a request before the service's settings");
   ServiceAnswer answer;
   answer.url = session.baseUrl + query;
   CURL* h = sessionHandle();
+  session.maxBytes = maxBytes;
   setRequestOptions(h, answer.url, answer.body);
   CURLcode code = curl_easy_perform(h);
   if (code == CURLE_FILESIZE_EXCEEDED || session.answerTooLarge) {
     throw std::length_error(formatMessage(
         translate("the timetable service sent an answer larger than {0} MB; ask the IT "
                   "department to check the service: {1}"),
-        {std::to_string(kMaxAnswerBytes / (1024 * 1024)), answer.url}));
+        {std::to_string(maxBytes / (1024 * 1024)), answer.url}));
   }
   if (code != CURLE_OK) throw transferError(code, answer.url);
   curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &answer.httpStatus);
@@ -222,8 +230,23 @@ std::runtime_error answerNotAnObjectError(const std::string& url) {
   return unusableAnswerError("JSON that is not an object, " + url);
 }
 
+std::runtime_error answerTooDeepError(const std::string& url) {
+  return std::runtime_error(formatMessage(
+      translate("the timetable service sent an answer nested deeper than {0} levels; ask the IT "
+                "department to check the service: {1}"),
+      {std::to_string(kMaxAnswerDepth), url}));
+}
+
 nlohmann::json serviceMessageOf(const std::string& body, long httpStatus, const std::string& url) {
-  nlohmann::json answer = nlohmann::json::parse(body, nullptr, false, false);
+  // The parser tells the depth of each array and object it begins: the answer itself is at 0.
+  // Refusing there keeps a deep answer from costing more than its text.
+  auto refuseDeep = [&url](int depth, nlohmann::json::parse_event_t event, nlohmann::json&) {
+    const bool begins = event == nlohmann::json::parse_event_t::object_start ||
+                        event == nlohmann::json::parse_event_t::array_start;
+    if (begins && depth >= kMaxAnswerDepth) throw answerTooDeepError(url);
+    return true;
+  };
+  nlohmann::json answer = nlohmann::json::parse(body, refuseDeep, false, false);
   if (answer.is_discarded()) throw undecodableAnswerError(body, httpStatus, url);
   if (answer.is_null()) return nullptr;
   if (!answer.is_object()) throw answerNotAnObjectError(url);
@@ -231,7 +254,7 @@ nlohmann::json serviceMessageOf(const std::string& body, long httpStatus, const 
   return message == answer.end() ? nlohmann::json() : std::move(*message);
 }
 
-nlohmann::json fetchServiceMessage(const std::string& query) {
-  ServiceAnswer answer = fetchServiceAnswer(query);
+nlohmann::json fetchServiceMessage(const std::string& query, size_t maxBytes) {
+  ServiceAnswer answer = fetchServiceAnswer(query, maxBytes);
   return serviceMessageOf(answer.body, answer.httpStatus, answer.url);
 }

@@ -9,9 +9,17 @@
 #include "service/service_settings.h"
 
 extern const char* const kServiceUserAgent;
-// The largest answer taken: some thirty times a list of 10,000 trains online. The body is held
-// in memory whole, so a service that sends more is cut off rather than followed.
+// The largest answer taken: eight times a list of 10,000 trains online. The body is held in
+// memory whole, so a service that sends more is cut off rather than followed. Even read without
+// decoding, an answer may take some eight times its size while the JSON parser holds one long
+// text or number, so this keeps any answer well under 256 MB.
 extern const size_t kMaxAnswerBytes;
+// The largest timetable taken. A timetable is a few kilobytes, and its decoded values take up to
+// some forty times the answer's size, so this keeps decoding one well under 256 MB.
+extern const size_t kMaxTimetableAnswerBytes;
+// The deepest nesting of arrays and objects taken in an answer; the service's answers are four
+// deep. A deeper answer is refused while it is read, before it can take the stack or the memory.
+extern const int kMaxAnswerDepth;
 
 // libcurl's global state and the one transfer handle that the requests of a run share, so that
 // the second request goes over the first one's connection. startServiceRequests is called once
@@ -29,27 +37,30 @@ struct ServiceAnswer {
 
 // Performs one HTTPS GET of the service's address + query and returns the answer's body. A failed
 // transfer is thrown as std::runtime_error with curl's error text and the address; a certificate
-// that the trust does not vouch for names the trust. An answer
-// longer than kMaxAnswerBytes ends its transfer as soon as its length is known or its body
-// reaches the limit, and is thrown as std::length_error naming the limit and the address: it is
-// not a runtime_error, so callers that carry on after a failed request let it end the run.
-ServiceAnswer fetchServiceAnswer(const std::string& query);
+// that the trust does not vouch for names the trust. An answer longer than maxBytes (a power of
+// two) ends its transfer as soon as its length is known or its body reaches the limit, and is
+// thrown as std::length_error naming the limit and the address: it is not a runtime_error, so
+// callers that carry on after a failed request let it end the run.
+ServiceAnswer fetchServiceAnswer(const std::string& query, size_t maxBytes = kMaxAnswerBytes);
 
 // The errors for an answer that is not one JSON text (naming an HTTP error status), and for JSON
 // that is neither an object nor null; url says which request the answer belongs to.
 std::runtime_error undecodableAnswerError(const std::string& body, long httpStatus,
                                           const std::string& url);
 std::runtime_error answerNotAnObjectError(const std::string& url);
+// The error for an answer nested deeper than kMaxAnswerDepth.
+std::runtime_error answerTooDeepError(const std::string& url);
 
 // Decodes the body of an answer and returns a copy of its member "message", as below; url and
-// httpStatus only serve the error message.
+// httpStatus only serve the error message. An answer nested deeper than kMaxAnswerDepth is
+// thrown as answerTooDeepError as soon as the parser reaches that depth.
 nlohmann::json serviceMessageOf(const std::string& body, long httpStatus, const std::string& url);
 
 // Performs one HTTPS GET of the service's address + query and returns a copy of the answer's member
 // "message": null when the answer is null or an object without that member. A failed transfer
 // (curl's error text and the address), an answer that is not JSON (naming an HTTP error status)
 // or JSON that is neither an object nor null is thrown as std::runtime_error; an answer over
-// the size limit as std::length_error, as above.
-nlohmann::json fetchServiceMessage(const std::string& query);
+// maxBytes as std::length_error, as above.
+nlohmann::json fetchServiceMessage(const std::string& query, size_t maxBytes = kMaxAnswerBytes);
 
 #endif  // TIMETABLE_SERVICE_SERVICE_REQUEST_H_

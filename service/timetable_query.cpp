@@ -9,5 +9,5 @@ std::string timetableQuery(const std::string& trainNumber, const std::string& re
 }
 
 nlohmann::json fetchTimetable(std::string trainNumber, std::string regionCode) {
-  return fetchServiceMessage(timetableQuery(trainNumber, regionCode));
+  return fetchServiceMessage(timetableQuery(trainNumber, regionCode), kMaxTimetableAnswerBytes);
 }

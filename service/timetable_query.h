@@ -10,7 +10,8 @@ extern const char* const kTimetableQueryPrefix;
 // caller passes a train number of digits only.
 std::string timetableQuery(const std::string& trainNumber, const std::string& regionCode);
 
-// The "message" of the service's answer to the timetable query; failures as fetchServiceMessage.
+// The "message" of the service's answer to the timetable query, of at most
+// kMaxTimetableAnswerBytes; failures as fetchServiceMessage.
 nlohmann::json fetchTimetable(std::string trainNumber, std::string regionCode);
 
 #endif  // TIMETABLE_SERVICE_TIMETABLE_QUERY_H_

@@ -7,6 +7,7 @@
 
 #include "platform/translation.h"
 #include "service/json_number.h"
+#include "service/json_quote.h"
 #include "timetable/service_time.h"
 
 const double kMissingDistance = std::numeric_limits<double>::quiet_NaN();
@@ -17,10 +18,9 @@ namespace {
 
 const int kMinutesPerDay = 1440;
 
-// Text from the service, quoted and escaped so that an error message stays on one line.
-std::string quotedForMessage(const nlohmann::json& value) {
-  return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-}
+// Text from the service, quoted and escaped so that an error message stays on one line, and cut
+// short so that it stays short.
+std::string quotedForMessage(const nlohmann::json& value) { return quotedJson(value); }
 
 // What the user calls a member of the answer.
 const char* plainNameOf(const std::string& key) {

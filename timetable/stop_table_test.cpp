@@ -185,4 +185,22 @@ TEST(StopTable, UnreadableDataNamesTheStopPoint) {
       "the service: \"stopPoints\": {}");
 }
 
+TEST(StopTable, ServedValuesAreQuotedShortInErrors) {
+  json deep = "x";
+  for (int level = 0; level < 10; ++level) deep = json::array({deep});
+  EXPECT_EQ(errorOf(json::array({deep})),
+            "the timetable service sent an unreadable stop 1; ask the IT department to check the "
+            "service: [[[[...]]]]");
+  json stopPoint = stop("A", nullptr, "10:00:00");
+  stopPoint["departureTime"] = std::string(100000, '9');
+  const std::string error = errorOf(json::array({stopPoint}));
+  EXPECT_EQ(error.find("the timetable service sent an unreadable departure time for stop 1 "
+                       "(\"A\"); ask the IT department to check the service: \"departureTime\": "
+                       "\"999"),
+            0u);
+  // The sentence, and about 120 bytes of the value rather than 100,000.
+  EXPECT_LT(error.size(), 300u);
+  EXPECT_EQ(error.substr(error.size() - 5), "9...\"");
+}
+
 }  // namespace

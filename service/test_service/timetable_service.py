@@ -24,12 +24,14 @@ from service_client import PORT
 
 DATA_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "data")
 MODES = ("normal", "notjson", "html500", "json500", "redirect", "array", "nomessage", "stall",
-         "cut", "empty", "huge", "hugechunked")
+         "cut", "empty", "huge", "hugechunked", "deep")
 STALL_SECONDS = 120
 # The answer of the modes "huge" (with its Content-Length) and "hugechunked" (without one): one
 # block sent over and over, until the client stops reading.
 HUGE_BYTES = 300 * 1024 * 1024
 HUGE_BLOCK = b" " * (1024 * 1024)
+# The answer of the mode "deep": stop points of arrays nested a million deep, 2 MB in all.
+DEEP_LEVELS = 1000000
 
 
 def make_certificates(folder):
@@ -167,6 +169,9 @@ class Handler(BaseHTTPRequestHandler):
             self.send_body(200, "")
         elif mode == "stall":
             self.server.state.stopping.wait(STALL_SECONDS)
+        elif mode == "deep":
+            self.send_body(200, '{"message":{"trainInfo":{},"stopPoints":%s%s}}' % (
+                "[" * DEEP_LEVELS, "]" * DEEP_LEVELS))
         elif mode in ("huge", "hugechunked"):
             self.send_huge(mode == "huge")
         elif mode == "cut":

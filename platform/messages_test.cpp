@@ -1,0 +1,33 @@
+#include "platform/messages.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(Messages, OneLineBlanksControlsHoweverTheyAreEncoded) {
+  EXPECT_EQ(oneLine("a\nb\tc\x1b[31m\x7f"), "a b c [31m ");
+  // CSI and NEL as UTF-8, and the right-to-left override and an isolate around a name.
+  EXPECT_EQ(oneLine("x\xC2\x9B"
+                    "31m\xC2\x85y"),
+            "x 31m y");
+  EXPECT_EQ(oneLine("\xE2\x80\xAE"
+                    "fdp.exe \xE2\x81\xA6z\xE2\x81\xA9"),
+            " fdp.exe  z ");
+  EXPECT_EQ(oneLine("Łódź Kaliska, Główny → €"), "Łódź Kaliska, Główny → €");
+  // Bytes that are no UTF-8 never pass as a control, however many U+FFFD stand for them: a lone
+  // CSI byte, overlong forms of CSI and of ESC.
+  std::string shown = oneLine(
+      "a\x9B"
+      "b\xE0\x82\x9B"
+      "c\xC0\x9B"
+      "d");
+  for (size_t at = shown.find("\xEF\xBF\xBD"); at != std::string::npos;
+       at = shown.find("\xEF\xBF\xBD")) {
+    shown.erase(at, 3);
+  }
+  EXPECT_EQ(shown, "abcd");
+}
+
+}  // namespace

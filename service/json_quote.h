@@ -1,0 +1,14 @@
+#ifndef TIMETABLE_SERVICE_JSON_QUOTE_H_
+#define TIMETABLE_SERVICE_JSON_QUOTE_H_
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+// A value from the service as JSON text for a message: strings quoted and escaped, so that it
+// stays on one line, and short whatever the value holds. About kQuotedBytes of its text and three
+// levels of arrays and objects are shown; "..." stands for the rest. The work is as bounded as
+// the text: a long list or a deep one is not walked further.
+extern const size_t kQuotedBytes;
+std::string quotedJson(const nlohmann::json& value);
+
+#endif  // TIMETABLE_SERVICE_JSON_QUOTE_H_
