@@ -167,7 +167,7 @@ std::string firstSheetOnlyNotice(const std::string& path, size_t sheets) {
                                        "every page, name the file with %d: {2}",
                                        "{0} shows only the first of the form's {1} pages; to get "
                                        "every page, name the file with %d: {2}",
-                                       sheets),
+                                       static_cast<unsigned long>(sheets)),
                        {path, std::to_string(sheets), numberedName(path)});
 }
 
@@ -184,12 +184,13 @@ std::string filesLeftBeyond(const std::string& path, RenderedFormat format, size
   if (count == 0) return names;
   // The number of pages of this form is a phrase of its own, as a language may decline it.
   const std::string pages =
-      formatMessage(translatePlural("{0} page", "{0} pages", sheets), {std::to_string(sheets)});
+      formatMessage(translatePlural("{0} page", "{0} pages", static_cast<unsigned long>(sheets)),
+                    {std::to_string(sheets)});
   return formatMessage(translatePlural("the file {0} is from an earlier, longer form, not from "
                                        "this one of {1}; remove it before printing these pages",
                                        "the files {0} are from an earlier, longer form, not from "
                                        "this one of {1}; remove them before printing these pages",
-                                       count),
+                                       static_cast<unsigned long>(count)),
                        {names, pages});
 }
 
