@@ -994,6 +994,12 @@ class Settings(EndToEnd):
         os.mkdir(self.config)
         run = self.run_program(EXPRESS[1])
         self.assertError(run, "the settings file %s cannot be read" % self.config, stdout="")
+        # A file that never ends is read no further than a settings file can be long.
+        os.rmdir(self.config)
+        os.symlink("/dev/zero", self.config)
+        run = self.run_program(EXPRESS[1], timeout=10)
+        self.assertError(run, "the settings file %s holds more than 64 KB" % self.config,
+                         stdout="")
         self.assertUsageError(self.run_program(EXPRESS[1], args=["--service", "local host"]),
                               '"local host" is not a host name or IP address')
         self.assertEqual(self.new_requests(), [])

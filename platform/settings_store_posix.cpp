@@ -34,6 +34,10 @@ std::string userSettingsFile() {
   return folder + "/timetable-print/config";
 }
 
+// A settings file holds a few lines; a larger one, or a device that never ends, is no settings
+// file, and is not read on.
+const size_t kMaxSettingsFileBytes = 64 * 1024;
+
 [[noreturn]] void throwUnreadable(const std::string& path, int error) {
   throw std::runtime_error(formatMessage(
       translate("the settings file {0} cannot be read; make it readable or remove it: {1}"),
@@ -50,10 +54,19 @@ void readSettingsFile(const std::string& path, std::vector<StoredSetting>& setti
   std::string text;
   char block[4096];
   size_t count = 0;
-  while ((count = std::fread(block, 1, sizeof block, file)) > 0) text.append(block, count);
+  while (text.size() <= kMaxSettingsFileBytes &&
+         (count = std::fread(block, 1, sizeof block, file)) > 0) {
+    text.append(block, count);
+  }
   const int error = std::ferror(file) ? errno : 0;
   std::fclose(file);
   if (error != 0) throwUnreadable(path, error);
+  if (text.size() > kMaxSettingsFileBytes) {
+    throw std::runtime_error(formatMessage(
+        translate("the settings file {0} holds more than {1} KB, which no settings file does; "
+                  "correct or remove it"),
+        {path, std::to_string(kMaxSettingsFileBytes / 1024)}));
+  }
   for (StoredSetting& setting : settingsOfText(text, path)) settings.push_back(std::move(setting));
 }
 
