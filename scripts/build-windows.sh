@@ -12,9 +12,7 @@ out="$root/build/windows"
 
 scripts/install-deps.sh g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64 libgnutls30 dpkg-dev \
   googletest
-scripts/build-windows-curl.sh "$out/curl"
-scripts/build-windows-cairo.sh "$out/cairo"
-scripts/build-windows-gettext.sh "$out/gettext"
+scripts/build-windows-libraries.sh "$out"
 
 # nlohmann json is header-only; the cross compiler sees its headers without the rest of the
 # host's include folder.
