@@ -19,6 +19,7 @@ namespace {
 
 const char kServiceName[] = "service";
 const char kCaFileName[] = "ca-file";
+const char kProxyName[] = "proxy";
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -110,6 +111,8 @@ void takeSetting(const StoredSetting& stored, ServiceSettings& settings) {
     setting = &settings.service;
   } else if (stored.name == kCaFileName) {
     setting = &settings.caFile;
+  } else if (stored.name == kProxyName) {
+    setting = &settings.proxy;
   } else {
     warning(formatMessage(translate("the setting \"{0}\" ({1}) is unknown and left out; the "
                                     "settings are service and ca-file"),

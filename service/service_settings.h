@@ -26,6 +26,7 @@ enum class TrustKind { kWorkingFolder, kCaFile, kSystemStore };
 struct ServiceSettings {
   Setting service;   // HOST[:PORT]
   Setting caFile;    // A PEM bundle of certificate authorities.
+  Setting proxy;     // "system" (empty), "direct", or http://[USER:PASSWORD@]HOST:PORT.
   std::string host;  // As the address writes it: an IPv6 address in brackets.
   int port = kDefaultServicePort;
   TrustKind trust = TrustKind::kSystemStore;
