@@ -4,6 +4,7 @@
 #   share/man/man1/  their manual pages, compressed
 #   share/doc/timetable-print/  README, copyright, changelog.gz
 #   etc/timetable-print.conf    the machine-wide settings, commented
+#   etc/timetable-print.conf.d/ the folder of a site's drop-in settings files, empty
 include(GNUInstallDirs)
 
 set(debian_dir ${CMAKE_CURRENT_SOURCE_DIR}/packaging/debian)
@@ -43,6 +44,9 @@ install(FILES ${debian_dir}/README ${debian_dir}/copyright ${CMAKE_CURRENT_BINAR
 # writes the machine's /etc; the package's build sets CMAKE_INSTALL_SYSCONFDIR to /etc, where
 # the program reads it.
 install(FILES ${debian_dir}/timetable-print.conf DESTINATION ${CMAKE_INSTALL_SYSCONFDIR})
+# Drop-in settings files, read after timetable-print.conf: a site or a configuration management
+# tool adds a file of its own there and never edits the package's conffile.
+install(DIRECTORY DESTINATION ${CMAKE_INSTALL_SYSCONFDIR}/timetable-print.conf.d)
 
 # The Debian package, made from a build configured with the prefix /usr and the settings folder
 # /etc; CPack's DEB generator installs through DESTDIR, which takes the absolute /etc as well.

@@ -16,6 +16,7 @@ import unittest
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 PROGRAMS = ("timetable-print", "timetable-preview")
 SETTINGS_FILE = "/etc/timetable-print.conf"
+SETTINGS_FOLDER = "/etc/timetable-print.conf.d"
 DOC = "/usr/share/doc/timetable-print/"
 
 
@@ -80,6 +81,14 @@ class DebianPackage(unittest.TestCase):
         self.assertIn("#service = ", "\n".join(lines))
         self.assertIn("#ca-file = ", "\n".join(lines))
 
+    def test_the_folder_of_drop_in_settings_is_there_and_empty(self):
+        folder = self.path(SETTINGS_FOLDER)
+        self.assertTrue(os.path.isdir(folder) and not os.path.islink(folder))
+        self.assertEqual(os.listdir(folder), [])
+        self.assertEqual(oct(os.stat(folder).st_mode & 0o7777), oct(0o755))
+        listing = run("dpkg-deb", "-c", DEB)
+        self.assertRegex(listing, r"(?m)^drwxr-xr-x root/root .* \.%s/$" % SETTINGS_FOLDER)
+
     def test_documentation_is_in_place(self):
         for name in ("README", "copyright", "changelog.gz"):
             self.assertTrue(os.path.isfile(self.path(DOC + name)), name)
@@ -87,6 +96,14 @@ class DebianPackage(unittest.TestCase):
             copyright_text = copyright_file.read()
         self.assertTrue(copyright_text.startswith("Format: https://www.debian.org/"))
         self.assertIn("License: bitstream-vera", copyright_text)
+        # Our own files are under the MIT license, its whole text as in LICENSE.
+        self.assertRegex(copyright_text, r"Files: \*\nCopyright: [^\n]*\nLicense: Expat\n")
+        self.assertNotIn("License: unstated", copyright_text)
+        expat = copyright_text.split("\nLicense: Expat\n")[-1].split("\n\n")[0]
+        with open(os.path.join(ROOT, "LICENSE"), encoding="utf-8") as license_file:
+            terms = license_file.read()
+        terms = terms[terms.index("Permission is hereby granted"):]
+        self.assertEqual(" ".join(expat.replace("\n .\n", "\n").split()), " ".join(terms.split()))
 
     def test_programs_run_and_their_manual_pages_name_every_option(self):
         version = project_version()
