@@ -15,6 +15,7 @@ struct CommandLine {
   bool listPrinters = false;
   bool help = false;
   bool version = false;
+  bool startMenu = false;  // --start-menu: started from a Start-menu shortcut (undocumented).
 };
 
 // The text of --help, in the user's language.

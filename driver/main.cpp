@@ -61,6 +61,18 @@ int run(const CommandLine& line) {
   return 0;
 }
 
+// Runs what the command line asks for; a failure is reported as one error line.
+int runReporting(const CommandLine& line) {
+  int status = 1;
+  try {
+    status = run(line);
+  } catch (const std::exception& failure) {
+    error(failure.what());
+  }
+  endServiceRequests();
+  return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -70,17 +82,14 @@ int main(int argc, char** argv) {
   startTranslation();
   CommandLine line;
   const std::string usageError = parseCommandLine(commandLineArguments(argc, argv), line);
-  if (!usageError.empty()) {
+  int status = 2;
+  if (usageError.empty()) {
+    status = runReporting(line);
+  } else {
     error(formatMessage(translate("{0} (timetable-print --help shows the usage)"), {usageError}));
-    return 2;
   }
-  int status = 1;
-  try {
-    status = run(line);
-  } catch (const std::exception& failure) {
-    error(failure.what());
-  }
-  endServiceRequests();
+  // A window opened for the program alone (a shortcut, a double click) waits for Enter after a
+  // usage error too, else the error would vanish before it could be read.
   holdOwnConsoleWindow();
   return status;
 }
