@@ -121,6 +121,16 @@ if(TIMETABLE_PACKAGE_ZIP)
             --installer ${package_folder}/timetable-print-${PROJECT_VERSION}-win64.msi
             WindowsInstaller)
   set_tests_properties(e2e.WindowsInstaller PROPERTIES RESOURCE_LOCK port9640 TIMEOUT 600)
+  # Packs this build's programs again, signed with a certificate made for the test.
+  add_test(NAME package.WindowsSigning
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/packaging/windows/signing_test.py
+            ${CMAKE_BINARY_DIR})
+  set_tests_properties(package.WindowsSigning PROPERTIES TIMEOUT 300)
+endif()
+if(NOT CMAKE_CROSSCOMPILING)
+  # The Group Policy templates the Windows zip and installer carry.
+  add_test(NAME package.PolicyTemplates
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/packaging/windows/policies_test.py)
 endif()
 
 find_package(benchmark QUIET)

@@ -1047,10 +1047,16 @@ class WindowsPackage(EndToEnd):
             os.remove(os.path.join(self.folder, name))
         with zipfile.ZipFile(harness.PACKAGE) as package:
             self.assertEqual(sorted(package.namelist()), [
-                "timetable-print/DejaVu-LICENSE.txt", "timetable-print/README-pl.txt",
-                "timetable-print/README.txt",
+                "timetable-print/DejaVu-LICENSE.txt", "timetable-print/LICENSE.txt",
+                "timetable-print/README-pl.txt", "timetable-print/README.txt",
+                "timetable-print/policies/en-US/timetable-print.adml",
+                "timetable-print/policies/pl-PL/timetable-print.adml",
+                "timetable-print/policies/timetable-print.admx",
                 "timetable-print/share/locale/pl/LC_MESSAGES/timetable-print.mo",
                 "timetable-print/timetable-preview.exe", "timetable-print/timetable-print.exe"])
+            # Notepad of older Windows needs CR LF to show the license's lines.
+            self.assertTrue(package.read("timetable-print/LICENSE.txt").startswith(
+                b"MIT License\r\n\r\nCopyright (c) 2026 timetable-print developers\r\n"))
             package.extractall(self.folder)
         unpacked = os.path.join(self.folder, "timetable-print")
         program = os.path.join(unpacked, "timetable-print.exe")
@@ -1177,11 +1183,26 @@ def release_program_facts(path):
     return facts
 
 
+def icon_images(path):
+    """The images of a Windows icon file (.ico), each as the bytes a program's RT_ICON resource
+    holds."""
+    with open(path, "rb") as f:
+        data = f.read()
+    _, kind, count = struct.unpack_from("<HHH", data, 0)
+    assert kind == 1, path + " is no icon file"
+    images = []
+    for entry in range(count):
+        size, offset = struct.unpack_from("<II", data, 6 + 16 * entry + 8)
+        images.append(data[offset:offset + size])
+    return images
+
+
 class WindowsInstaller(EndToEnd):
     """The MSI in a wine prefix of its own, as on a machine it has never been on."""
     INSTALLED = r"C:\Program Files\timetable-print"
     MACHINE_PRODUCTS = ("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\"
                         "S-1-5-18\\Products")
+    APPS = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
 
     def setUp(self):
         if not harness.INSTALLER or not harness.PACKAGE or not harness.RUNNER:
@@ -1219,22 +1240,32 @@ class WindowsInstaller(EndToEnd):
         values = [re.match(r"\s+(\S+)\s+REG_SZ\s*(.*)$", line) for line in lines]
         return {value.group(1): value.group(2) for value in values if value}
 
-    def installed_versions(self):
-        """The versions of the program that Windows Installer holds installed for the machine."""
-        self.wine(*harness.RUNNER, "reg", "query", self.MACHINE_PRODUCTS, "/s",
-                  output="products.txt")
-        products, values = [], None
+    def registered(self, key):
+        """The program's entries under a registry key, each the values of one subkey by name,
+        by the subkey's name."""
+        self.wine(*harness.RUNNER, "reg", "query", key, "/s", output="products.txt")
+        products, values = {}, None
         with open(os.path.join(self.folder, "products.txt"), encoding="utf-8",
                   errors="replace") as f:
             for line in f.read().splitlines():
                 if line.startswith("HKEY_"):
                     values = {}
-                    products.append(values)
-                elif re.match(r"\s+\S+\s+REG_", line):
+                    products[line.rsplit("\\", 1)[-1]] = values
+                elif re.match(r"\s+\S+\s+REG_", line) and values is not None:
                     name, _, value = (line.strip().split(None, 2) + [""])[:3]
                     values[name] = value
-        return [product.get("DisplayVersion") for product in products
-                if product.get("DisplayName") == "timetable-print"]
+        return {name: product for name, product in products.items()
+                if product.get("DisplayName") == "timetable-print"}
+
+    def installed_versions(self):
+        """The versions of the program that Windows Installer holds installed for the machine."""
+        return [product.get("DisplayVersion")
+                for product in self.registered(self.MACHINE_PRODUCTS).values()]
+
+    def drive_path(self, path):
+        """Where a C:\\ path of the prefix is on this machine."""
+        self.assertTrue(path.upper().startswith("C:\\"), path)
+        return os.path.join(self.drive, *path[3:].split("\\"))
 
     def leftovers(self):
         """Whatever on the prefix's drive C: is named after the program."""
@@ -1253,6 +1284,21 @@ class WindowsInstaller(EndToEnd):
         built = subprocess.run([os.path.join(harness.ROOT, "scripts", "build-msi.sh"),
                                 newer_version, packed, newer], capture_output=True, text=True)
         self.assertEqual(built.returncode, 0, built.stderr)
+        # The same version built again, as a release rebuilt with a fix is: a new product code.
+        rebuilt = os.path.join(self.folder, "rebuilt.msi")
+        built = subprocess.run([os.path.join(harness.ROOT, "scripts", "build-msi.sh"),
+                                "%d.%d.%d" % version, packed, rebuilt], capture_output=True,
+                               text=True)
+        self.assertEqual(built.returncode, 0, built.stderr)
+        # The row that finds versions to remove takes the installer's own version too
+        # (msidbUpgradeAttributesVersionMaxInclusive).
+        upgrade = subprocess.run(["msiinfo", "export", harness.INSTALLER, "Upgrade"],
+                                 capture_output=True, text=True, check=True).stdout
+        removed = [line.split("\t") for line in upgrade.splitlines()
+                   if line.rstrip("\r").endswith("\tWIX_UPGRADE_DETECTED")]
+        self.assertEqual(len(removed), 1, upgrade)
+        self.assertEqual(removed[0][2], "%d.%d.%d" % version)
+        self.assertTrue(int(removed[0][4]) & 0x200, upgrade)
         # The installer ships no CA bundle, and passes the site's settings to its elevated part.
         files = subprocess.run(["msiinfo", "export", harness.INSTALLER, "File"],
                                capture_output=True, text=True, check=True).stdout
@@ -1260,7 +1306,8 @@ class WindowsInstaller(EndToEnd):
         self.assertNotIn("cacert.pem", files)
         properties = subprocess.run(["msiinfo", "export", harness.INSTALLER, "Property"],
                                     capture_output=True, check=True).stdout.decode()
-        self.assertRegex(properties, r"\nSecureCustomProperties\t[^\r\n]*;SERVICE;CA_FILE\r?\n")
+        self.assertRegex(properties,
+                         r"\nSecureCustomProperties\t[^\r\n]*;SERVICE;CA_FILE;PROXY\r?\n")
 
         # The site's service on a port of its own, its authority in a file of its own; the
         # service on the usual port fails every timetable.
@@ -1270,7 +1317,8 @@ class WindowsInstaller(EndToEnd):
         self.addCleanup(other_service.terminate)
         control(timetable="html500")
         authority = "Z:" + harness.ca_file().replace("/", "\\")
-        site = {"Service": "localhost:%d" % other_port, "CAFile": authority}
+        # No proxy yet: an empty value is the system's way, as when it is not set.
+        site = {"Service": "localhost:%d" % other_port, "CAFile": authority, "Proxy": ""}
         self.msiexec("/i", harness.INSTALLER, "SERVICE=" + site["Service"],
                      "CA_FILE=" + authority)
         self.assertEqual(self.machine_settings(), site)
@@ -1280,7 +1328,14 @@ class WindowsInstaller(EndToEnd):
             with open(os.path.join(installed, name), "rb") as f, \
                     open(os.path.join(packed, name), "rb") as g:
                 self.assertEqual(f.read(), g.read(), name)
+        # Both programs carry the icon drawn for them, every size of it.
+        icon = icon_images(os.path.join(os.path.dirname(harness.PROGRAM), "generated",
+                                        "timetable-print.ico"))
+        self.assertEqual(len(icon), 4)
         for name in ("timetable-print.exe", "timetable-preview.exe"):
+            with open(os.path.join(installed, name), "rb") as f:
+                data = f.read()
+            self.assertTrue(all(image in data for image in icon), name)
             facts = release_program_facts(os.path.join(installed, name))
             self.assertEqual(facts["version"], version, name)
             self.assertEqual(facts["product"], "timetable-print", name)
@@ -1291,6 +1346,14 @@ class WindowsInstaller(EndToEnd):
             self.assertRegex(manifest, r"<longPathAware[^>]*>true</longPathAware>", name)
             self.assertNotIn("activeCodePage", manifest, name)
         self.assertEqual(self.installed_versions(), ["%d.%d.%d" % version])
+        # Settings > Apps: the publisher, the icon, and a link to the installed README.
+        apps = self.registered(self.APPS)
+        self.assertEqual(len(apps), 1, apps)
+        app = list(apps.values())[0]
+        self.assertEqual(app.get("Publisher"), "timetable-print developers")
+        self.assertEqual(app.get("HelpLink"), self.INSTALLED + "\\README.txt")
+        self.assertTrue(app.get("DisplayIcon", "").endswith("timetable_print.ico"), app)
+        self.assertTrue(os.path.isfile(self.drive_path(app["DisplayIcon"])), app)
 
         # Windows puts the shortcuts of a machine-wide install into the Start menu of all users;
         # wine 8 puts them into the installing user's.
@@ -1306,9 +1369,12 @@ class WindowsInstaller(EndToEnd):
         self.assertEqual({name: (link["target"], link["arguments"],
                                  link["working folder"].rstrip("\\"))
                           for name, link in shortcuts.items()}, {
-            "Rozkład jazdy.lnk": (program, "--drawn", self.INSTALLED),
-            "Rozkład jazdy na LPT1.lnk": (program, "", self.INSTALLED),
-            "Rozkład jazdy na ekranie.lnk": (program, "--view", self.INSTALLED)})
+            "Rozkład jazdy.lnk": (program, "--drawn --start-menu", self.INSTALLED),
+            "Rozkład jazdy na LPT1.lnk": (program, "--start-menu", self.INSTALLED),
+            "Rozkład jazdy na ekranie.lnk": (program, "--view --start-menu", self.INSTALLED),
+            "Sprawdź połączenie.lnk": (program, "--check --start-menu", self.INSTALLED)})
+        for name, link in shortcuts.items():
+            self.assertEqual(link.get("icon"), app["DisplayIcon"], name)
 
         # Started in a folder without cacert.pem, the installed program finds the service and its
         # authority in the settings.
@@ -1334,7 +1400,17 @@ class WindowsInstaller(EndToEnd):
         self.wine(*harness.RUNNER, "reg", "delete", r"HKCU\Software\timetable-print", "/f")
         assert_polish_errors(self, installed)
 
-        # The newer version replaces the first: one product, the newer, and the same files.
+        # A rebuild of the same version replaces the first: one product, the rebuild's. It is
+        # given a proxy, which an upgrade then keeps, as it keeps the service.
+        self.msiexec("/i", rebuilt, "PROXY=direct")
+        self.assertEqual(self.installed_versions(), ["%d.%d.%d" % version])
+        self.assertEqual(len(self.registered(self.APPS)), 1)
+        self.assertNotEqual(set(self.registered(self.APPS)), set(apps))
+        site["Proxy"] = "direct"
+        self.assertEqual(self.machine_settings(), site)
+        self.assertEqual(package_files(installed), package_files(packed))
+
+        # The newer version replaces it: one product, the newer, and the same files.
         self.msiexec("/i", newer)
         self.assertEqual(self.installed_versions(), [newer_version])
         self.assertEqual(self.machine_settings(), site)

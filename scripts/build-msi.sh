@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
 # Makes the Windows installer from a folder holding the zip's files: wixl builds it from
-# packaging/windows/timetable-print.wxs, then msitools' msibuild does what wixl 0.101 cannot:
-#  - The public properties SERVICE and CA_FILE are added to SecureCustomProperties (wixl has no
-#    Secure attribute). A per-machine install passes only secure properties from msiexec's
+# packaging/windows/timetable-print.wxs, with the icon drawn from packaging/icon/timetable-print.svg
+# (scripts/make-icon.sh), then msitools' msibuild does what wixl 0.101 cannot:
+#  - The public properties SERVICE, CA_FILE and PROXY are added to SecureCustomProperties (wixl
+#    has no Secure attribute). A per-machine install passes only secure properties from msiexec's
 #    command line to its elevated part, so without this a site's SERVICE=... would not reach the
 #    registry under UAC.
+#  - The major upgrade also replaces an installed build of the same version (wixl has no
+#    AllowSameVersionUpgrades): the Upgrade row that finds older versions to remove gets
+#    msidbUpgradeAttributesVersionMaxInclusive, so a rebuilt installer of a release replaces the
+#    first rather than being installed beside it.
 #  - The Start-menu shortcuts get their Polish names. Any non-ASCII text crashes wixl unless the
 #    database has a code page, and then it stores the UTF-8 bytes as if they were that code
 #    page's. msibuild converts text properly: once the database's code page is Windows-1250, the
@@ -14,11 +19,17 @@ set -euo pipefail
 version=$1
 folder=$(realpath "$2")
 output=$(realpath -m "$3")
-wxs="$(cd "$(dirname "$0")/.." && pwd)/packaging/windows/timetable-print.wxs"
+root="$(cd "$(dirname "$0")/.." && pwd)"
+wxs="$root/packaging/windows/timetable-print.wxs"
 
-# wixl looks for the files relative to the folder it runs in.
+tables=$(mktemp -d)
+trap 'rm -rf "$tables"' EXIT
+"$root/scripts/make-icon.sh" "$root/packaging/icon/timetable-print.svg" "$tables/timetable-print.ico"
+
+# wixl looks for the files relative to the folder it runs in, and takes no absolute path.
+icon=$(realpath --relative-to="$(dirname "$folder")" "$tables/timetable-print.ico")
 (cd "$(dirname "$folder")" && wixl -a x64 -D Version="$version" -D SourceDir="$(basename "$folder")" \
-  -o "$output" "$wxs")
+  -D Icon="$icon" -o "$output" "$wxs")
 
 # msiinfo ends its lines in CR LF.
 secure_properties() {
@@ -26,13 +37,27 @@ secure_properties() {
     awk -F'\t' '$1 == "SecureCustomProperties" {print $2}'
 }
 secure=$(secure_properties)
-msibuild "$output" -q "UPDATE \`Property\` SET \`Value\` = '${secure:+$secure;}SERVICE;CA_FILE' \
+msibuild "$output" -q "UPDATE \`Property\` SET \`Value\` = '${secure:+$secure;}SERVICE;CA_FILE;PROXY' \
 WHERE \`Property\` = 'SecureCustomProperties'"
-[[ $(secure_properties) == "${secure:+$secure;}SERVICE;CA_FILE" ]] ||
-  { echo "SERVICE and CA_FILE are not secure in $output" >&2; exit 1; }
+[[ $(secure_properties) == "${secure:+$secure;}SERVICE;CA_FILE;PROXY" ]] ||
+  { echo "SERVICE, CA_FILE and PROXY are not secure in $output" >&2; exit 1; }
 
-tables=$(mktemp -d)
-trap 'rm -rf "$tables"' EXIT
+# The row of the Upgrade table that finds the older versions the major upgrade removes. Its
+# Attributes are part of the table's key, which SQL cannot change, so the table is imported anew.
+version_max_inclusive=512
+upgrade_attributes() {
+  msiinfo export "$output" Upgrade | tr -d '\r' |
+    awk -F'\t' '$7 == "WIX_UPGRADE_DETECTED" {print $5}'
+}
+attributes=$(upgrade_attributes)
+[[ $attributes =~ ^[0-9]+$ ]] || { echo "no upgrade row in $output" >&2; exit 1; }
+msiinfo export "$output" Upgrade |
+  awk -F'\t' -v OFS='\t' -v inclusive=$((attributes | version_max_inclusive)) \
+    'NR > 3 && $7 == "WIX_UPGRADE_DETECTED\r" {$5 = inclusive} {print}' >"$tables/Upgrade.idt"
+msibuild "$output" -i "$tables/Upgrade.idt"
+(($(upgrade_attributes) & version_max_inclusive)) ||
+  { echo "the upgrade of $output does not replace the same version" >&2; exit 1; }
+
 printf '\r\n\r\n1250\t_ForceCodepage\r\n' >"$tables/_ForceCodepage.idt"
 msiinfo export "$output" Shortcut >"$tables/Shortcut.idt"
 python3 - "$tables/Shortcut.idt" <<'PY'
@@ -43,6 +68,8 @@ POLISH = {
     "DrawnForm": ("Rozkład jazdy", "Drukuje rozkład jazdy na drukarce domyślnej"),
     "DotMatrixForm": ("Rozkład jazdy na LPT1", "Drukuje rozkład jazdy na drukarce igłowej LPT1"),
     "ScreenForm": ("Rozkład jazdy na ekranie", "Pokazuje rozkład jazdy na ekranie"),
+    "ConnectionCheck": ("Sprawdź połączenie",
+                        "Sprawdza, czy program może połączyć się z serwerem rozkładów jazdy"),
 }
 
 path = sys.argv[1]

@@ -11,7 +11,7 @@ root=$(pwd)
 out="$root/build/windows"
 
 scripts/install-deps.sh g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64 libgnutls30 dpkg-dev \
-  googletest
+  googletest librsvg2-bin icoutils
 scripts/build-windows-libraries.sh "$out"
 
 # nlohmann json is header-only; the cross compiler sees its headers without the rest of the
