@@ -5,8 +5,10 @@ Usage: e2e_test.py [--runner wine] --program PATH [Dialogue | Faults | Printing 
 """
 
 import os
+import pty
 import pwd
 import re
+import select
 import shutil
 import signal
 import stat
@@ -14,6 +16,7 @@ import struct
 import subprocess
 import sys
 import time
+import tty
 import unittest
 import zipfile
 
@@ -1086,6 +1089,18 @@ class WindowsPackage(EndToEnd):
         self.assertIn("Kraków Główny", texts[0])
         self.assertEqual(texts[0], texts[1])
 
+    def test_a_usage_error_in_a_window_of_its_own_waits_for_enter(self):
+        # As a shortcut with a word the program does not know opens it: the error stays on
+        # screen until Enter is pressed, as every other error does.
+        with zipfile.ZipFile(harness.PACKAGE) as package:
+            package.extractall(self.folder)
+        program = os.path.join(self.folder, "timetable-print", "timetable-print.exe")
+        status, text = run_in_own_console(harness.RUNNER + [program, "--no-such-option"],
+                                          self.folder, "closethiswindow.", "\r")
+        self.assertIn("error:unknownoption--no-such-option", text)
+        self.assertIn("PressEntertoclosethiswindow.", text)
+        self.assertEqual(status, 2, text)
+
     def test_the_zipped_programs_find_their_messages_from_another_folder(self):
         # Unpacked into a folder whose name only Unicode holds, run in the test's folder.
         unpacked = os.path.join(self.folder, "Łódź")
@@ -1107,6 +1122,45 @@ class WindowsPackage(EndToEnd):
                                  input=b"abc\n", cwd=self.folder, capture_output=True,
                                  env=dict(os.environ, LC_ALL="pl_PL.UTF-8"), timeout=120)
             self.assertTrue(run.stderr.decode("utf-8", "replace").startswith(expected), run.stderr)
+
+
+def run_in_own_console(command, cwd, wait_for, answer, timeout=120):
+    """Runs a command in a terminal of its own, which gives a Windows program under wine a
+    console that it alone is attached to, as Explorer or a shortcut opens; once the screen shows
+    wait_for (letters only, as the console draws spaces and line ends with cursor movements), it
+    types answer, again every 2 seconds until the program ends, since what is typed before the
+    program reads is thrown away. Returns the exit status and the letters the screen showed."""
+    main, terminal = pty.openpty()
+    tty.setraw(terminal)  # a carriage return reaches the console as it is typed
+    process = subprocess.Popen(command, cwd=cwd, stdin=terminal, stdout=terminal,
+                               stderr=terminal, start_new_session=True)
+    os.close(terminal)
+    shown, answered, deadline = b"", 0, time.time() + timeout
+
+    def letters():
+        return "".join(re.sub(r"\x1b\[[0-9;?]*[A-Za-z]", "",
+                              shown.decode("utf-8", "replace")).split())
+
+    try:
+        # Until the program has ended and its last output is read.
+        while time.time() < deadline:
+            if select.select([main], [], [], 0.5)[0]:
+                try:
+                    data = os.read(main, 4096)
+                except OSError:  # the terminal closed as the program ended
+                    break
+                shown += data
+            elif process.poll() is not None:
+                break
+            if wait_for in letters() and time.time() - answered > 2:
+                os.write(main, answer.encode("utf-8"))
+                answered = time.time()
+        return process.wait(timeout=10), letters()
+    finally:
+        if process.poll() is None:
+            process.kill()
+            process.wait()
+        os.close(main)
 
 
 def polish():
