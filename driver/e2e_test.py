@@ -979,7 +979,7 @@ class Settings(EndToEnd):
                           % self.OTHER_PORT)
         run = self.run_program(EXPRESS[1])
         self.assertGoldenExpress(run, 'warning: the setting "colour" (%s, line 4) is unknown and '
-                                      'left out; the settings are service and ca-file\n'
+                                      'left out; the settings are service, ca-file and proxy\n'
                                  % self.config + SAMPLE_STDERR["5410"])
         run = self.run_program(EXPRESS[1], args=["--service", "localhost"])
         self.assertError(run, UNREADABLE + "not JSON, HTTP status 500, " + BASE,
@@ -994,12 +994,19 @@ class Settings(EndToEnd):
         os.mkdir(self.config)
         run = self.run_program(EXPRESS[1])
         self.assertError(run, "the settings file %s cannot be read" % self.config, stdout="")
-        # A file that never ends is read no further than a settings file can be long.
+        # A device that never ends is refused at once, and a file is read no further than a
+        # settings file can be long.
         os.rmdir(self.config)
         os.symlink("/dev/zero", self.config)
         run = self.run_program(EXPRESS[1], timeout=10)
+        self.assertError(run, "the settings file %s cannot be read; make it readable or remove "
+                              "it: it is not a regular file" % self.config, stdout="")
+        os.remove(self.config)
+        self.write_config("# long\n" * 10000)
+        run = self.run_program(EXPRESS[1], timeout=10)
         self.assertError(run, "the settings file %s holds more than 64 KB" % self.config,
                          stdout="")
+        os.remove(self.config)
         self.assertUsageError(self.run_program(EXPRESS[1], args=["--service", "local host"]),
                               '"local host" is not a host name or IP address')
         self.assertEqual(self.new_requests(), [])
@@ -1013,6 +1020,7 @@ class Settings(EndToEnd):
         self.assertEqual(run.stdout,
                          "service = localhost:%d (from %s, line 1)\n"
                          "ca-file = %s (from %s, line 2)\n"
+                         "proxy = system (built in)\n"
                          "the service's certificate is checked against the ca-file %s\n"
                          % (self.OTHER_PORT, self.config, ca, self.config, ca))
         run = self.run_program("", args=["--settings", "--service", "[::1]:443"])
