@@ -149,7 +149,9 @@ void readService(ServiceSettings& settings, bool fromOption) {
   service.problem = readServiceAddress(value, settings.host, settings.port);
   if (service.problem.empty()) return;
   if (fromOption) {
-    settings.usageError = serviceError(service, value);
+    settings.usageError = formatMessage(translate("the option --service \"{0}\" {1}; give HOST or "
+                                                  "HOST:PORT, an IPv6 address in brackets"),
+                                        {value, service.problem});
   } else {
     settings.errors.push_back(serviceError(service, value));
   }

@@ -92,8 +92,8 @@ TEST(ServiceSettings, ABadValueNamesTheSettingTheValueAndWhereItCameFrom) {
   // The same check for the option, whose fault is the command line's.
   settings = serviceSettingsOf({}, "a b");
   EXPECT_EQ(settings.usageError,
-            "the setting service = \"a b\" (from the option --service) is not a host name or IP "
-            "address; write HOST or HOST:PORT, an IPv6 address in brackets");
+            "the option --service \"a b\" is not a host name or IP address; give HOST or "
+            "HOST:PORT, an IPv6 address in brackets");
   EXPECT_TRUE(settings.errors.empty());
 }
 
