@@ -141,7 +141,7 @@ void setTrustOptions(CURL* h) {
     // system's folder (/etc/ssl/certs). A TLS library without such a folder, as Schannel,
     // refuses the option, and has nothing to clear.
     const CURLcode code = curl_easy_setopt(h, CURLOPT_CAPATH, static_cast<const char*>(nullptr));
-    if (code != CURLE_NOT_BUILT_IN && code != CURLE_UNKNOWN_OPTION) {
+    if (code != CURLE_OK && code != CURLE_NOT_BUILT_IN && code != CURLE_UNKNOWN_OPTION) {
       setOption(h, CURLOPT_CAPATH, static_cast<const char*>(nullptr));
     }
   }
