@@ -136,12 +136,6 @@ void takeSetting(const StoredSetting& stored, ServiceSettings& settings) {
                  : Setting{stored.value, stored.origin, stored.policy, std::string()};
 }
 
-std::string serviceError(const Setting& service, const std::string& value) {
-  return formatMessage(translate("the setting service = \"{0}\" ({1}) {2}; write HOST or "
-                                 "HOST:PORT, an IPv6 address in brackets"),
-                       {value, originText(service), service.problem});
-}
-
 // A bad --service is a command line to correct, a bad stored one a setting.
 void readService(ServiceSettings& settings, bool fromOption) {
   Setting& service = settings.service;
@@ -153,7 +147,10 @@ void readService(ServiceSettings& settings, bool fromOption) {
                                                   "HOST:PORT, an IPv6 address in brackets"),
                                         {value, service.problem});
   } else {
-    settings.errors.push_back(serviceError(service, value));
+    settings.errors.push_back(
+        formatMessage(translate("the setting service = \"{0}\" ({1}) {2}; write HOST or "
+                                "HOST:PORT, an IPv6 address in brackets"),
+                      {value, originText(service), service.problem}));
   }
 }
 
