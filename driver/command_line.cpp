@@ -28,8 +28,8 @@ std::string usageText() {
       "      --service HOST[:PORT]\n"
       "                        use the timetable service at HOST (port 9640 unless given) for\n"
       "                        this run, instead of the service setting\n"
-      "      --settings        show the settings (service, ca-file), where each came from, and\n"
-      "                        what the service's certificate is checked against\n"
+      "      --settings        show the settings (service, ca-file, proxy), where each came\n"
+      "                        from, and what the service's certificate is checked against\n"
       "  -h, --help            show this text\n"
       "      --version         show the program's version\n");
 }
@@ -83,18 +83,10 @@ std::string takeOption(int option, const std::string& argument, CommandLine& lin
     case kListPrintersOption:
       line.listPrinters = true;
       break;
-    case kServiceOption: {
+    case kServiceOption:
+      // Checked with the settings, as the service setting is, in one place.
       line.service = argument;
-      std::string host;
-      int port = 0;
-      const std::string reason = readServiceAddress(argument, host, port);
-      if (!reason.empty()) {
-        return formatMessage(translate("the option --service \"{0}\" {1}; give HOST or "
-                                       "HOST:PORT, an IPv6 address in brackets"),
-                             {argument, reason});
-      }
       break;
-    }
     case kSettingsOption:
       line.settings = true;
       break;

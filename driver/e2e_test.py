@@ -15,6 +15,7 @@ import stat
 import struct
 import subprocess
 import sys
+import tempfile
 import time
 import tty
 import unittest
@@ -982,7 +983,7 @@ class Settings(EndToEnd):
                           % self.OTHER_PORT)
         run = self.run_program(EXPRESS[1])
         self.assertGoldenExpress(run, 'warning: the setting "colour" (%s, line 4) is unknown and '
-                                      'left out; the settings are service and ca-file\n'
+                                      'left out; the settings are service, ca-file and proxy\n'
                                  % self.config + SAMPLE_STDERR["5410"])
         run = self.run_program(EXPRESS[1], args=["--service", "localhost"])
         self.assertError(run, UNREADABLE + "not JSON, HTTP status 500, " + BASE,
@@ -997,12 +998,19 @@ class Settings(EndToEnd):
         os.mkdir(self.config)
         run = self.run_program(EXPRESS[1])
         self.assertError(run, "the settings file %s cannot be read" % self.config, stdout="")
-        # A file that never ends is read no further than a settings file can be long.
+        # A device that never ends is refused at once, and a file is read no further than a
+        # settings file can be long.
         os.rmdir(self.config)
         os.symlink("/dev/zero", self.config)
         run = self.run_program(EXPRESS[1], timeout=10)
+        self.assertError(run, "the settings file %s cannot be read; make it readable or remove "
+                              "it: it is not a regular file" % self.config, stdout="")
+        os.remove(self.config)
+        self.write_config("# long\n" * 10000)
+        run = self.run_program(EXPRESS[1], timeout=10)
         self.assertError(run, "the settings file %s holds more than 64 KB" % self.config,
                          stdout="")
+        os.remove(self.config)
         self.assertUsageError(self.run_program(EXPRESS[1], args=["--service", "local host"]),
                               '"local host" is not a host name or IP address')
         self.assertEqual(self.new_requests(), [])
@@ -1016,6 +1024,7 @@ class Settings(EndToEnd):
         self.assertEqual(run.stdout,
                          "service = localhost:%d (from %s, line 1)\n"
                          "ca-file = %s (from %s, line 2)\n"
+                         "proxy = system (built in)\n"
                          "the service's certificate is checked against the ca-file %s\n"
                          % (self.OTHER_PORT, self.config, ca, self.config, ca))
         run = self.run_program("", args=["--settings", "--service", "[::1]:443"])
@@ -1037,6 +1046,205 @@ class Settings(EndToEnd):
         run = self.run_program(EXPRESS[1])
         self.assertError(run, "the ca-file %s (from %s, line 1) cannot be read"
                          % (missing, self.config), stdout="")
+
+
+    def machine_file(self, text, name=None):
+        """Writes the machine's settings file, or with name a drop-in of its folder."""
+        path = os.environ["TIMETABLE_PRINT_CONF"]
+        if name:
+            os.makedirs(path + ".d", exist_ok=True)
+            self.addCleanup(shutil.rmtree, path + ".d", True)
+            path = os.path.join(path + ".d", name)
+        else:
+            self.addCleanup(os.remove, path)
+        with open(path, "w", encoding="utf-8") as f:
+            f.write(text)
+        return path
+
+    def make_other_ca(self, name):
+        """A CA that vouches for no service here, as the file name in the test's folder."""
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
+                        "-subj", "/CN=Some other CA", "-keyout", self.path("other.key"),
+                        "-out", self.path(name)], check=True, capture_output=True)
+        os.chmod(self.path(name), 0o644)
+
+    def run_in_namespace(self, typed, mounts, args=()):
+        """Runs the program in a private mount namespace that the shell commands mounts set up
+        first, so that what the program finds under /etc is the test's, and only for this
+        run."""
+        if subprocess.run(["unshare", "-m", "true"], capture_output=True).returncode != 0:
+            self.skipTest("unshare -m is not permitted here, and the test needs its own mounts")
+        return self.run_program(typed, program="unshare",
+                                args=["-m", "sh", "-c", mounts + ' && exec "$0" "$@"',
+                                      harness.PROGRAM, *args], timeout=30)
+
+    def run_under_policy(self, typed, policy, args=()):
+        """Runs the program with /etc/timetable-print-policy.conf holding the text policy: /etc
+        is overlaid with a folder that holds it, in a private mount namespace."""
+        upper = tempfile.mkdtemp(dir=harness.WORK)
+        work = tempfile.mkdtemp(dir=harness.WORK)
+        self.addCleanup(shutil.rmtree, upper, True)
+        self.addCleanup(shutil.rmtree, work, True)
+        with open(os.path.join(upper, "timetable-print-policy.conf"), "w") as f:
+            f.write(policy)
+        overlay = ("mount -t overlay overlay -o lowerdir=/etc,upperdir=%s,workdir=%s /etc"
+                   % (upper, work))
+        if subprocess.run(["unshare", "-m", "sh", "-c", overlay],
+                          capture_output=True).returncode != 0:
+            self.skipTest("this system cannot overlay /etc in a private mount namespace")
+        return self.run_in_namespace(typed, overlay, args)
+
+    def test_the_user_file_beats_the_machine_file_and_its_drop_ins(self):
+        self.machine_file("service = localhost:%d\n" % PORT)
+        self.write_config("service = localhost:%d\n" % self.OTHER_PORT)
+        self.assertGoldenExpress(self.run_program(EXPRESS[1]))
+        os.remove(self.config)
+        self.assertError(self.run_program(EXPRESS[1]), UNREADABLE, stdout=TIMETABLE_FAILED)
+        # A drop-in comes after the file, in the order of the names; other names are left out.
+        self.machine_file("service = localhost:1\n", "00-first.conf")
+        site = self.machine_file("# the site\nservice = localhost:%d\n" % self.OTHER_PORT,
+                                 "site.conf")
+        self.machine_file("service = localhost:2\n", "site.conf.orig")
+        self.assertGoldenExpress(self.run_program(EXPRESS[1]))
+        run = self.run_program("", args=["--settings"])
+        self.assertEqual((run.returncode, run.stderr), (0, ""))
+        self.assertEqual(run.stdout.splitlines()[0],
+                         "service = localhost:%d (from %s, line 2)" % (self.OTHER_PORT, site))
+
+    def test_a_policy_beats_the_user_file_and_the_option_and_its_ca_file_beats_cacert_pem(self):
+        policy = "/etc/timetable-print-policy.conf"
+        self.write_config("service = localhost:%d\nca-file = /nonexistent.pem\n" % PORT)
+        self.make_other_ca("cacert.pem")
+        text = "service = localhost:%d\nca-file = %s\n" % (self.OTHER_PORT, harness.ca_file())
+        notice = ("notice: cacert.pem in the working folder is not used, as the site's policy "
+                  "sets the ca-file %s: the policy is %s, line 2\n" % (harness.ca_file(), policy))
+        self.assertGoldenExpress(self.run_under_policy(EXPRESS[1], text),
+                                 notice + SAMPLE_STDERR["5410"])
+        run = self.run_under_policy("", text, ["--settings"])
+        self.assertEqual((run.returncode, run.stderr), (0, notice))
+        self.assertEqual(run.stdout.splitlines()[:2], [
+            "service = localhost:%d (policy, from %s, line 1)" % (self.OTHER_PORT, policy),
+            "ca-file = %s (policy, from %s, line 2)" % (harness.ca_file(), policy)])
+        self.log_start = len(harness.request_log())
+        run = self.run_under_policy(EXPRESS[1], text, ["--service", "localhost:%d" % PORT])
+        self.assertEqual(run.returncode, 2, run.stderr)
+        self.assertIn("the option --service \"localhost:%d\" cannot be used, as the site's "
+                      "policy sets the service localhost:%d; leave the option out: the policy "
+                      "is %s, line 1" % (PORT, self.OTHER_PORT, policy), run.stderr)
+        self.assertEqual(self.new_requests(), [])
+
+    def test_settings_shows_every_fault_cleaned_and_exits_1(self):
+        os.remove(self.path("cacert.pem"))
+        missing = self.path("missing\x1b[2J.pem")
+        self.write_config("service = a..b:9641\nca-file = %s\nproxy = http://u:secret@p:1/x\n"
+                          % missing)
+        run = self.run_program("", args=["--settings"])
+        self.assertEqual(run.returncode, 1, run.stderr)
+        self.assertNotIn("\x1b", run.stdout)
+        shown = self.path("missing [2J.pem")
+        self.assertEqual(run.stdout.splitlines(), [
+            'service = "a..b:9641" (from %s, line 1); wrong: it is not a host name or IP '
+            'address' % self.config,
+            "ca-file = %s (from %s, line 2); wrong: it cannot be read: No such file or directory"
+            % (shown, self.config),
+            "proxy = http://u:***@p:1/x (from %s, line 3); wrong: it is not system, direct or "
+            "http://HOST:PORT" % self.config,
+            "the service's certificate is checked against the ca-file %s" % shown])
+        self.assertRegex(run.stderr, r"\Aerror: some of the settings above cannot be used[^\n]*\n\Z")
+        # The run itself ends at the first of them.
+        self.assertError(self.run_program(EXPRESS[1]), 'the setting service = "a..b:9641"',
+                         stdout="")
+
+    def test_a_cacert_pem_that_others_could_change_is_refused(self):
+        pem = self.path("cacert.pem")
+        os.chmod(pem, 0o664)
+        self.assertError(self.run_program(EXPRESS[1]), "the CA bundle cacert.pem in the working "
+                         "folder is refused, as it may be changed by others than its owner",
+                         stdout="")
+        os.chmod(pem, 0o644)
+        os.chown(pem, pwd.getpwnam("nobody").pw_uid, -1)
+        self.assertError(self.run_program(EXPRESS[1]), "the CA bundle cacert.pem in the working "
+                         "folder is refused, as it belongs to another user than you or root",
+                         stdout="")
+        self.assertEqual(self.new_requests(), [])
+
+    def test_a_fifo_as_a_settings_file_or_bundle_is_refused_at_once(self):
+        os.mkfifo(self.config)
+        run = self.run_program(EXPRESS[1], timeout=5)
+        self.assertError(run, "the settings file %s cannot be read; make it readable or remove "
+                              "it: it is not a regular file" % self.config, stdout="")
+        os.remove(self.config)
+        os.remove(self.path("cacert.pem"))
+        os.mkfifo(self.path("cacert.pem"))
+        run = self.run_program(EXPRESS[1], timeout=5)
+        self.assertError(run, "the CA bundle cacert.pem in the working folder cannot be read; "
+                              "make it readable or remove it: it is not a regular file",
+                         stdout="")
+
+    def test_a_nul_in_a_value_names_the_file_and_the_line(self):
+        with open(self.config, "wb") as f:
+            f.write(b"# site\nca-file = /etc/site.pem\0/tmp/other.pem\n")
+        self.assertError(self.run_program(EXPRESS[1]), '%s, line 2 holds a NUL character, which '
+                         'no setting may hold; remove it: "/etc/site.pem..."' % self.config,
+                         stdout="")
+
+    def test_only_the_bundle_s_authorities_count_beside_the_system_s_folder(self):
+        # The service's CA is in a folder mounted over /etc/ssl/certs, as OpenSSL looks it up
+        # there: by the hash of its name.
+        certs = tempfile.mkdtemp(dir=harness.WORK)
+        self.addCleanup(shutil.rmtree, certs, True)
+        name_hash = subprocess.run(["openssl", "x509", "-hash", "-noout", "-in",
+                                    harness.ca_file()], capture_output=True, text=True,
+                                   check=True).stdout.strip()
+        shutil.copy(harness.ca_file(), os.path.join(certs, name_hash + ".0"))
+        # The folder's bundle holds another CA, so that only the hashed link vouches.
+        self.make_other_ca("other-ca.pem")
+        shutil.copy(self.path("other-ca.pem"), os.path.join(certs, "ca-certificates.crt"))
+        mounts = "mount --bind %s /etc/ssl/certs" % certs
+        self.write_config("service = localhost:%d\n" % self.OTHER_PORT)
+        os.remove(self.path("cacert.pem"))
+        # The system's store: the folder vouches for the service.
+        self.assertGoldenExpress(self.run_in_namespace(EXPRESS[1], mounts))
+        # cacert.pem names another CA, and only it counts.
+        os.rename(self.path("other-ca.pem"), self.path("cacert.pem"))
+        run = self.run_in_namespace(EXPRESS[1], mounts)
+        self.assertError(run, "the certificate of localhost is not trusted by cacert.pem in the "
+                              "working folder", stdout=TIMETABLE_FAILED)
+
+
+class WindowsSettings(EndToEnd):
+    """The settings in the registry of the Windows program under wine: a policy's value under
+    HKLM\\Software\\Policies beats the user's under HKCU, and --service cannot override it."""
+    POLICY = r"HKLM\Software\Policies\timetable-print"
+    USER = r"HKCU\Software\timetable-print"
+
+    def setUp(self):
+        super().setUp()
+        if not harness.RUNNER:
+            self.skipTest("the registry is Windows'; the Linux files are tested in Settings")
+
+    def reg(self, *args):
+        with open(self.path("reg.log"), "wb") as log:
+            subprocess.run(harness.RUNNER + ["reg", *args], stdin=subprocess.DEVNULL,
+                           stdout=log, stderr=log, timeout=300, check=True)
+
+    def set_value(self, key, name, value):
+        self.reg("add", key, "/v", name, "/d", value, "/f")
+        self.addCleanup(self.reg, "delete", key, "/f")
+
+    def test_a_policy_beats_the_user_and_the_option_against_it_is_a_usage_error(self):
+        self.set_value(self.USER, "Service", "localhost:1")
+        self.set_value(self.POLICY, "Service", "localhost:%d" % PORT)
+        run = self.run_program("", args=["--settings"])
+        self.assertEqual((run.returncode, run.stderr), (0, ""))
+        self.assertEqual(run.stdout.splitlines()[0],
+                         "service = localhost:%d (policy, from %s, value Service)"
+                         % (PORT, self.POLICY))
+        run = self.run_program(EXPRESS[1], args=["--service", "localhost:1"])
+        self.assertEqual(run.returncode, 2, run.stderr)
+        self.assertIn("the option --service \"localhost:1\" cannot be used, as the site's policy "
+                      "sets the service localhost:%d" % PORT, run.stderr)
+        self.assertEqual(self.new_requests(), [])
 
 
 class WindowsPackage(EndToEnd):
@@ -1443,6 +1651,7 @@ class WindowsInstaller(EndToEnd):
         self.assertEqual(settings.stdout, (
             "service = localhost:%d (from HKLM\\Software\\timetable-print, value Service)\n"
             "ca-file = %s (from HKLM\\Software\\timetable-print, value CAFile)\n"
+            "proxy = system (built in)\n"
             "the service's certificate is checked against the ca-file %s\n")
             % (other_port, authority, authority))
         self.wine(*harness.RUNNER, "reg", "add", r"HKCU\Software\timetable-print", "/v", "Service",

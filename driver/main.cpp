@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 
 #include "driver/command_line.h"
@@ -48,10 +49,21 @@ int run(const CommandLine& line) {
   } else {
     // Read once, before anything is asked: a bad setting ends the run before the first prompt.
     const ServiceSettings settings = readServiceSettings(line.service);
-    if (line.settings) {
-      writeConsoleText(stdout, describeServiceSettings(settings));
-      return 0;
+    if (!settings.usageError.empty()) {
+      error(formatMessage(translate("{0} (timetable-print --help shows the usage)"),
+                          {settings.usageError}));
+      return 2;
     }
+    if (line.settings) {
+      // Everything is shown, what cannot be used marked, so that one look finds every fault.
+      writeConsoleText(stdout, describeServiceSettings(settings));
+      if (settings.errors.empty()) return 0;
+      error(
+          translate("some of the settings above cannot be used; correct the ones marked "
+                    "wrong, or ask the IT department"));
+      return 1;
+    }
+    if (!settings.errors.empty()) throw std::runtime_error(settings.errors.front());
     const Destination destination =
         chooseDestination({line.output, line.printer, line.drawn, line.view});
     startServiceRequests(settings);

@@ -1,5 +1,12 @@
 #include "platform/file_system.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "platform/translation.h"
+
 namespace {
 
 // Short enough for a dot, a process number and a counter, or mkstemp's ".XXXXXX", to fit in the
@@ -17,4 +24,37 @@ std::string temporaryNameStart(const std::string& name) {
     while (kept > 0 && isContinuationByte(name[kept])) --kept;
   }
   return "." + name.substr(0, kept);
+}
+
+FileBytes readStreamUpTo(std::FILE* file, size_t limit) {
+  FileBytes read;
+  char buffer[65536];
+  errno = 0;
+  while (read.bytes.size() <= limit) {
+    const size_t wanted = std::min(sizeof buffer, limit + 1 - read.bytes.size());
+    const size_t count = std::fread(buffer, 1, wanted, file);
+    if (count == 0) break;
+    read.bytes.append(buffer, count);
+  }
+  if (std::ferror(file)) {
+    read.error = errno != 0 ? errno : EIO;
+    read.reason = std::strerror(read.error);
+  }
+  return read;
+}
+
+FileBytes readFileUpTo(const std::string& path, size_t limit, bool regularOnly) {
+  FileBytes read;
+  errno = 0;
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+      regularOnly ? openRegularFileForReading(path, read.notRegular) : openFileForReading(path),
+      std::fclose);
+  if (read.notRegular) {
+    read.reason = translate("it is not a regular file but a folder, a device or a pipe");
+  } else if (!file) {
+    read.error = errno != 0 ? errno : EIO;
+    read.reason = std::strerror(read.error);
+  }
+  if (!file) return read;
+  return readStreamUpTo(file.get(), limit);
 }

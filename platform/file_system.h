@@ -33,6 +33,31 @@ bool fileExists(const std::string& path);
 // Opens a file for reading bytes, or returns null with errno set.
 std::FILE* openFileForReading(const std::string& path);
 
+// Opens a plain file for reading bytes. Anything else (a folder, a device, a pipe) is refused at
+// once, without an open that could wait for a writer: null with notRegular set. Null with errno
+// set when the file cannot be opened.
+std::FILE* openRegularFileForReading(const std::string& path, bool& notRegular);
+
+// The bytes of a whole file, or why they could not be read.
+struct FileBytes {
+  std::string bytes;        // At most limit + 1 of them, so that a longer file shows as one.
+  int error = 0;            // The system's errno when the file could not be opened or read.
+  bool notRegular = false;  // Refused as no plain file (only with regularOnly).
+  std::string reason;       // Why the file could not be read, in the user's words.
+};
+
+// Reads the file once, at most limit + 1 bytes whatever size the system reports (a file under
+// /proc reports none, a device may never end). With regularOnly only a plain file is read.
+FileBytes readFileUpTo(const std::string& path, size_t limit, bool regularOnly);
+FileBytes readStreamUpTo(std::FILE* file, size_t limit);
+
+// Who else may change a file that vouches for something, such as a bundle of certificate
+// authorities: a file of another user than the one running the program or the system's
+// administrator, or one that the owner's group or others may write, could be changed behind the
+// user's back. Windows is not checked and gives kGuarded.
+enum class FileGuard { kGuarded, kOwnedByAnother, kWritableByOthers };
+FileGuard fileGuardOf(const std::string& path);
+
 // Standard input, set to give its bytes unchanged (Windows would otherwise turn carriage return
 // and line feed into line feed).
 std::FILE* standardInputForReading();

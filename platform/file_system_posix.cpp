@@ -111,6 +111,32 @@ std::FILE* openFileForReading(const std::string& path) { return std::fopen(path.
 
 std::FILE* standardInputForReading() { return stdin; }
 
+std::FILE* openRegularFileForReading(const std::string& path, bool& notRegular) {
+  notRegular = false;
+  // Without O_NONBLOCK, opening a FIFO would wait for a writer that may never come.
+  const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) return nullptr;
+  struct stat status;
+  notRegular = fstat(descriptor, &status) == 0 && !S_ISREG(status.st_mode);
+  if (notRegular || fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK) != 0) {
+    const int error = errno;
+    close(descriptor);
+    errno = error;
+    return nullptr;
+  }
+  std::FILE* file = fdopen(descriptor, "rb");
+  if (file == nullptr) close(descriptor);
+  return file;
+}
+
+FileGuard fileGuardOf(const std::string& path) {
+  struct stat status;
+  if (stat(path.c_str(), &status) != 0) return FileGuard::kGuarded;
+  if (status.st_uid != geteuid() && status.st_uid != 0) return FileGuard::kOwnedByAnother;
+  if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) return FileGuard::kWritableByOthers;
+  return FileGuard::kGuarded;
+}
+
 std::FILE* createFileBeside(const std::string& path, std::string& createdPath,
                             std::string& reason) {
   const std::string folder = folderOf(path);

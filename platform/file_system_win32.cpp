@@ -145,6 +145,22 @@ std::FILE* openFileForReading(const std::string& path) {
   return _wfopen(widePath(path).c_str(), L"rb");
 }
 
+std::FILE* openRegularFileForReading(const std::string& path, bool& notRegular) {
+  notRegular = false;
+  std::FILE* file = openFileForReading(path);
+  if (file == nullptr) return nullptr;
+  struct _stat64 status;
+  notRegular = _fstat64(_fileno(file), &status) == 0 && (status.st_mode & _S_IFMT) != _S_IFREG;
+  if (notRegular) {
+    std::fclose(file);
+    return nullptr;
+  }
+  return file;
+}
+
+// The files' access control lists are not checked: a user's folders are their own by default.
+FileGuard fileGuardOf(const std::string&) { return FileGuard::kGuarded; }
+
 std::FILE* standardInputForReading() {
   _setmode(_fileno(stdin), _O_BINARY);
   return stdin;

@@ -7,6 +7,7 @@
 namespace {
 
 const char kBlanks[] = " \t\r\f\v";
+const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 std::string trimmed(const std::string& text) {
   const size_t first = text.find_first_not_of(kBlanks);
@@ -26,15 +27,26 @@ std::string withoutComment(const std::string& line) {
 
 std::vector<StoredSetting> settingsOfText(const std::string& text, const std::string& file) {
   std::vector<StoredSetting> settings;
-  size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-  for (int number = 1; start <= text.size(); ++number) {
+  for (size_t start = 0, number = 1; start <= text.size(); ++number) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
-    const std::string line = trimmed(withoutComment(text.substr(start, end - start)));
+    // A byte order mark starts each file that was joined into this one, not only the first.
+    if (text.compare(start, 3, kByteOrderMark) == 0) start += 3;
+    const std::string whole = text.substr(start, end - start);
+    const std::string line = trimmed(withoutComment(whole));
     start = end + 1;
-    if (line.empty()) continue;
+    if (line.empty() && whole.find('\0') == std::string::npos) continue;
     const std::string origin =
         formatMessage(translate("{0}, line {1}"), {file, std::to_string(number)});
+    const size_t nul = whole.find('\0');
+    if (nul != std::string::npos) {
+      // What follows a NUL would be cut from the value wherever it is used as a C string.
+      const std::string before = whole.substr(0, nul);
+      const size_t equals = before.find('=');
+      throw std::runtime_error(formatMessage(
+          translate("{0} holds a NUL character, which no setting may hold; remove it: \"{1}...\""),
+          {origin, trimmed(equals == std::string::npos ? before : before.substr(equals + 1))}));
+    }
     const size_t equals = line.find('=');
     const std::string name = trimmed(line.substr(0, equals));
     if (equals == std::string::npos || name.empty()) {

@@ -14,12 +14,17 @@
 struct StoredSetting {
   std::string name;
   std::string value;
-  std::string origin;  // Where it was read, for messages: "FILE, line 3", or a registry key.
+  std::string origin;   // Where it was read, for messages: "FILE, line 3", or a registry key.
+  bool policy = false;  // Set by the site's policy, which the user cannot override.
 };
 
-// The stored settings, the machine's before the user's, each source's in its own order, so that
-// a later one wins. A source that does not exist is left out; one that exists but cannot be
-// read, or a line of a file that is no setting, is thrown as std::runtime_error naming it.
+// The stored settings, the machine's before the user's and the policy's last, each source's in
+// its own order, so that a later one wins. On Linux the machine's are the file and then the
+// files NAME.conf of its folder FILE.d in the order of their names; the policy's are the file
+// /etc/timetable-print-policy.conf. On Windows the policy's are under
+// HKLM\Software\Policies\timetable-print. A source that does not exist is left out; one that exists
+// but cannot be read, or a line of a file that is no setting, is thrown as std::runtime_error
+// naming it.
 std::vector<StoredSetting> readStoredSettings();
 
 // The trust the system keeps for certificates, in the user's terms: "the Windows certificate
@@ -28,7 +33,9 @@ const char* systemCertificateStore();
 
 // The settings of a file's text: "name = value" lines and blank lines; a "#" at the start of a
 // line or after a blank begins a comment. Blanks around the name and the value are dropped; a
-// UTF-8 byte order mark and CR line ends are taken. The origin of each is "file, line N".
+// UTF-8 byte order mark at the start of any line (as files joined together hold) and CR line
+// ends are taken. A NUL character is thrown as an error naming the line. The origin of each is
+// "file, line N".
 std::vector<StoredSetting> settingsOfText(const std::string& text, const std::string& file);
 
 #endif  // TIMETABLE_PLATFORM_SETTINGS_STORE_H_

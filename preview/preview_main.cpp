@@ -89,35 +89,25 @@ const char kMaxPrinterFileText[] = "16 MB";
   throw std::runtime_error(formatMessage(translate("cannot read {0}: {1}"), {path, reason}));
 }
 
-// The whole input, read once and at most one byte past the limit, whatever its kind: a size
-// the system reports may be 0 for a file that never ends, such as those under /proc.
-std::string readPrinterFile(std::FILE* file, const std::string& path) {
-  std::string bytes;
-  char buffer[65536];
-  errno = 0;
-  while (bytes.size() <= kMaxPrinterFileBytes) {
-    const size_t wanted = std::min(sizeof buffer, kMaxPrinterFileBytes + 1 - bytes.size());
-    const size_t count = std::fread(buffer, 1, wanted, file);
-    if (count == 0) break;
-    bytes.append(buffer, count);
-  }
-  if (std::ferror(file)) failToRead(path, std::strerror(errno));
-  if (bytes.size() > kMaxPrinterFileBytes) {
+// The input was read once and at most one byte past the limit, whatever its kind: a size the
+// system reports may be 0 for a file that never ends, such as those under /proc.
+std::string printerFileBytes(const FileBytes& read, const std::string& path) {
+  if (!read.reason.empty()) failToRead(path, read.reason);
+  if (read.bytes.size() > kMaxPrinterFileBytes) {
     failToRead(path, formatMessage(translate("it holds more than {0} bytes ({1}), the most a "
                                              "printer file may hold"),
                                    {std::to_string(kMaxPrinterFileBytes), kMaxPrinterFileText}));
   }
-  return bytes;
+  return read.bytes;
 }
 
 // The input's bytes: standard input for "-", as Unix tools take it, or else the file.
 std::string readInput(const std::string& input) {
-  if (input == "-") return readPrinterFile(standardInputForReading(), translate("standard input"));
-  errno = 0;
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(openFileForReading(input),
-                                                             std::fclose);
-  if (!file) failToRead(input, std::strerror(errno));
-  return readPrinterFile(file.get(), input);
+  if (input == "-") {
+    return printerFileBytes(readStreamUpTo(standardInputForReading(), kMaxPrinterFileBytes),
+                            translate("standard input"));
+  }
+  return printerFileBytes(readFileUpTo(input, kMaxPrinterFileBytes, false), input);
 }
 
 void printWarnings(const std::vector<std::string>& warnings) {

@@ -134,8 +134,16 @@ size_t appendToSessionBody(char* data, size_t size, size_t count, void* body) {
 // Windows, Windows' own verification. A revocation server that cannot be reached is no failure,
 // as many sites' networks cannot reach one; a revoked certificate still is.
 void setTrustOptions(CURL* h) {
-  if (session.settings.trust != TrustKind::kSystemStore) {
-    setOption(h, CURLOPT_CAINFO, session.settings.trustFile.c_str());
+  const Trust& trust = session.settings.trust;
+  if (trust.kind != TrustKind::kSystemStore) {
+    setOption(h, CURLOPT_CAINFO, trust.file.c_str());
+    // Only the bundle's authorities count: without this, OpenSSL would also take those of the
+    // system's folder (/etc/ssl/certs). A TLS library without such a folder, as Schannel,
+    // refuses the option, and has nothing to clear.
+    const CURLcode code = curl_easy_setopt(h, CURLOPT_CAPATH, static_cast<const char*>(nullptr));
+    if (code != CURLE_OK && code != CURLE_NOT_BUILT_IN && code != CURLE_UNKNOWN_OPTION) {
+      setOption(h, CURLOPT_CAPATH, static_cast<const char*>(nullptr));
+    }
   }
   setOption(h, CURLOPT_SSL_OPTIONS, static_cast<long>(CURLSSLOPT_REVOKE_BEST_EFFORT));
 }
@@ -171,19 +179,19 @@ std::runtime_error transferError(CURLcode code, const std::string& url) {
         translate("the certificate of {0} is not trusted by {1}; ask the IT department which "
                   "certificate authority to trust (timetable-print --settings shows the trust): "
                   "{2}"),
-        {settings.host, settings.trustName, detail}));
+        {settings.host, settings.trust.name, detail}));
   }
   if (code == CURLE_SSL_CACERT_BADFILE) {
     return std::runtime_error(formatMessage(
         translate("the certificate of {0} cannot be checked, as {1} cannot be used; ask the IT "
                   "department for a valid bundle (timetable-print --settings shows the trust): "
                   "{2}"),
-        {settings.host, settings.trustName, detail}));
+        {settings.host, settings.trust.name, detail}));
   }
   return std::runtime_error(formatMessage(
       translate("cannot reach the timetable service at {0}; check the network connection, or ask "
                 "the IT department to check the service address (timetable-print --settings): {1}"),
-      {settings.host + ":" + std::to_string(settings.port), detail}));
+      {serviceHostPort(settings), detail}));
 }
 
 }  // namespace

@@ -2,9 +2,9 @@
 
 #include <curl/curl.h>
 
-#include <cerrno>
-#include <cstdio>
+#include <cctype>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 
 #include "platform/file_system.h"
@@ -21,16 +21,24 @@ const char kServiceName[] = "service";
 const char kCaFileName[] = "ca-file";
 const char kProxyName[] = "proxy";
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-bool isHexDigit(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-
 bool allDigits(const std::string& text) {
   return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
 }
 
-// Four decimal numbers from 0 to 255, without leading zeros, separated by dots.
-bool isIpv4(const std::string& text) {
+bool sameIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Four decimal numbers from 0 to 255, without leading zeros, separated by dots: the usual form,
+// and no other that a resolver would also take (127.1, 0x7f000001, 010.0.0.1).
+bool isDottedQuad(const std::string& text) {
   size_t start = 0;
   for (int part = 0; part < 4; ++part) {
     const size_t end = part < 3 ? text.find('.', start) : text.size();
@@ -45,66 +53,69 @@ bool isIpv4(const std::string& text) {
   return true;
 }
 
-// Counts the colon-separated groups of up to four hex digits in text; the last may be an IPv4
-// address, which stands for two. False for anything else.
-bool countHexGroups(const std::string& text, bool lastMayBeIpv4, int& count) {
-  count = 0;
-  if (text.empty()) return true;
-  for (size_t start = 0;;) {
-    const size_t end = text.find(':', start);
-    const std::string group = text.substr(start, end == std::string::npos ? end : end - start);
-    if (end == std::string::npos && lastMayBeIpv4 && isIpv4(group)) {
-      count += 2;
-      return true;
-    }
-    if (group.empty() || group.size() > 4) return false;
-    for (char c : group) {
-      if (!isHexDigit(c)) return false;
-    }
-    ++count;
-    if (end == std::string::npos) return true;
-    start = end + 1;
-  }
-}
-
-// Eight groups, or fewer around one "::".
-bool isIpv6(const std::string& text) {
-  const size_t gap = text.find("::");
-  int head = 0;
-  int tail = 0;
-  if (gap == std::string::npos) return countHexGroups(text, true, head) && head == 8;
-  if (text.find("::", gap + 1) != std::string::npos) return false;
-  return countHexGroups(text.substr(0, gap), false, head) &&
-         countHexGroups(text.substr(gap + 2), true, tail) && head + tail <= 7;
-}
-
-// Labels of letters, digits and inner hyphens, 63 characters at most, 253 in all; a name whose
-// last label is a number must be an IPv4 address.
-bool isHostName(const std::string& text) {
+// Labels of letters, digits and inner hyphens, 63 characters at most, 253 in all, the last not
+// a number: libcurl takes more (underscores, empty labels), which no resolver finds.
+bool isDnsName(const std::string& text) {
   if (text.empty() || text.size() > 253) return false;
   std::string label;
   for (size_t start = 0; start <= text.size();) {
     size_t end = text.find('.', start);
     if (end == std::string::npos) end = text.size();
     label = text.substr(start, end - start);
-    if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-') {
+    if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-' ||
+        label.find_first_not_of(
+            "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-") !=
+            std::string::npos) {
       return false;
-    }
-    for (char c : label) {
-      const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-      if (!letter && !isDigit(c) && c != '-') return false;
     }
     start = end + 1;
   }
-  return !allDigits(label) || isIpv4(text);
+  return !allDigits(label);
+}
+
+using Url = std::unique_ptr<CURLU, void (*)(CURLU*)>;
+
+// One part of a parsed URL; empty when it has none.
+std::string urlPart(const Url& url, CURLUPart part) {
+  char* text = nullptr;
+  if (curl_url_get(url.get(), part, &text, 0) != CURLUE_OK || text == nullptr) return "";
+  const std::string value = text;
+  curl_free(text);
+  return value;
+}
+
+// Whether the URL's host, as libcurl read it, is the host as written, in its usual form: an
+// IPv6 address in brackets (which libcurl checks), a dotted IPv4 address or a DNS name.
+// libcurl rewrites the other forms of an IPv4 address into the dotted one, so those differ.
+bool isUsualHost(const Url& url, const std::string& written) {
+  const std::string host = urlPart(url, CURLUPART_HOST);
+  if (!written.empty() && written[0] == '[') return !host.empty() && host[0] == '[';
+  return sameIgnoringCase(host, written) && (isDottedQuad(written) || isDnsName(written));
+}
+
+// The port of the URL, 1 to 65535, or 0 when it is outside; fallback when none was written.
+int portOf(const Url& url, int fallback) {
+  const std::string port = urlPart(url, CURLUPART_PORT);
+  if (port.empty()) return fallback;
+  if (!allDigits(port) || port.size() > 5) return 0;
+  const int number = std::stoi(port);
+  return number <= 65535 ? number : 0;
+}
+
+// Whether the URL holds nothing beyond its scheme, user, host and port.
+bool hasNoPath(const Url& url) {
+  const std::string path = urlPart(url, CURLUPART_PATH);
+  return (path.empty() || path == "/") && urlPart(url, CURLUPART_QUERY).empty() &&
+         urlPart(url, CURLUPART_FRAGMENT).empty() && urlPart(url, CURLUPART_ZONEID).empty();
 }
 
 std::string originText(const Setting& setting) {
-  return setting.origin.empty() ? translate("built in")
-                                : formatMessage(translate("from {0}"), {setting.origin});
+  if (setting.origin.empty()) return translate("built in");
+  return formatMessage(setting.policy ? translate("policy, from {0}") : translate("from {0}"),
+                       {setting.origin});
 }
 
-// Takes one setting; an empty value stands for the built-in one.
+// Takes one setting; an empty value stands for the built-in one. A policy's value stays.
 void takeSetting(const StoredSetting& stored, ServiceSettings& settings) {
   Setting* setting = nullptr;
   if (stored.name == kServiceName) {
@@ -115,35 +126,123 @@ void takeSetting(const StoredSetting& stored, ServiceSettings& settings) {
     setting = &settings.proxy;
   } else {
     warning(formatMessage(translate("the setting \"{0}\" ({1}) is unknown and left out; the "
-                                    "settings are service and ca-file"),
+                                    "settings are service, ca-file and proxy"),
                           {stored.name, stored.origin}));
     return;
   }
-  *setting = stored.value.empty() ? Setting() : Setting{stored.value, stored.origin};
+  if (setting->policy && !stored.policy) return;
+  *setting = stored.value.empty() && !stored.policy
+                 ? Setting()
+                 : Setting{stored.value, stored.origin, stored.policy, std::string()};
 }
 
-void readService(ServiceSettings& settings) {
-  const Setting& service = settings.service;
+// A bad --service is a command line to correct, a bad stored one a setting.
+void readService(ServiceSettings& settings, bool fromOption) {
+  Setting& service = settings.service;
   const std::string value = service.value.empty() ? kBuiltInServiceHost : service.value;
-  const std::string reason = readServiceAddress(value, settings.host, settings.port);
-  if (!reason.empty()) {
-    throw std::runtime_error(formatMessage(translate("the setting service = \"{0}\" ({1}) {2}; "
-                                                     "write HOST or HOST:PORT, an IPv6 address "
-                                                     "in brackets"),
-                                           {value, originText(service), reason}));
+  service.problem = readServiceAddress(value, settings.host, settings.port);
+  if (service.problem.empty()) return;
+  if (fromOption) {
+    settings.usageError = formatMessage(translate("the option --service \"{0}\" {1}; give HOST or "
+                                                  "HOST:PORT, an IPv6 address in brackets"),
+                                        {value, service.problem});
+  } else {
+    settings.errors.push_back(
+        formatMessage(translate("the setting service = \"{0}\" ({1}) {2}; write HOST or "
+                                "HOST:PORT, an IPv6 address in brackets"),
+                      {value, originText(service), service.problem}));
   }
 }
 
-// The system's reason why the file cannot be read, or an empty text. Reading a byte is what
-// tells: a folder opens as a file on Linux.
-std::string unreadableReason(const std::string& path) {
-  std::FILE* file = openFileForReading(path);
-  int error = file == nullptr ? errno : 0;
-  if (file != nullptr) {
-    if (std::fgetc(file) == EOF && std::ferror(file)) error = errno;
-    std::fclose(file);
+// A --service beside a policy's service: the same service is no change, another one is a
+// command line the site does not allow.
+void takeServiceOption(const std::string& option, ServiceSettings& settings) {
+  if (!settings.service.policy) {
+    settings.service = Setting{option, translate("the option --service"), false, std::string()};
+    return;
   }
-  return error == 0 ? std::string() : std::strerror(error);
+  std::string host;
+  int port = 0;
+  const std::string reason = readServiceAddress(option, host, port);
+  if (reason.empty() && sameIgnoringCase(host, settings.host) && port == settings.port) return;
+  settings.usageError = formatMessage(
+      translate("the option --service \"{0}\" cannot be used, as the site's policy sets the "
+                "service {1}; leave the option out: the policy is {2}"),
+      {option, serviceHostPort(settings), settings.service.origin});
+}
+
+// An http URL of a host and its port, with a user and a password where the proxy asks for them.
+bool isProxyAddress(const std::string& value) {
+  const std::string scheme = "http://";
+  if (value.compare(0, scheme.size(), scheme) != 0) return false;
+  const size_t end = value.find_first_of("/?#", scheme.size());
+  const std::string authority =
+      value.substr(scheme.size(), end == std::string::npos ? end : end - scheme.size());
+  const size_t at = authority.rfind('@');
+  const std::string hostPort = at == std::string::npos ? authority : authority.substr(at + 1);
+  const size_t bracket = hostPort.rfind(']');
+  std::string host;
+  int port = 0;
+  Url url(curl_url(), curl_url_cleanup);
+  return hostPort.find(':', bracket == std::string::npos ? 0 : bracket) != std::string::npos &&
+         readServiceAddress(hostPort, host, port).empty() && url &&
+         curl_url_set(url.get(), CURLUPART_URL, value.c_str(), 0) == CURLUE_OK && hasNoPath(url);
+}
+
+// The proxy's value is system (empty), direct, or the proxy's address.
+void readProxy(ServiceSettings& settings) {
+  Setting& proxy = settings.proxy;
+  const std::string& value = proxy.value;
+  if (value.empty() || value == "system" || value == "direct" || isProxyAddress(value)) return;
+  proxy.problem = translate("is not system, direct or http://HOST:PORT");
+  settings.errors.push_back(formatMessage(
+      translate("the setting proxy = \"{0}\" ({1}) is not system, direct or http://HOST:PORT; "
+                "write one of them, with USER:PASSWORD@ before the host where the proxy asks for "
+                "them"),
+      {shownProxy(value), originText(proxy)}));
+}
+
+// cacert.pem vouches for the service only when no one but the user and root could have put it
+// there or changed it, as ssh does for its keys.
+std::string guardProblem(const std::string& path) {
+  switch (fileGuardOf(path)) {
+    case FileGuard::kOwnedByAnother:
+      return translate("belongs to another user than you or root");
+    case FileGuard::kWritableByOthers:
+      return translate("may be changed by others than its owner");
+    case FileGuard::kGuarded:
+      break;
+  }
+  return std::string();
+}
+
+// Checks the trust's bundle before the first prompt. Only a plain file is opened, so that a pipe
+// or a device cannot hold the run.
+void checkTrust(ServiceSettings& settings) {
+  Trust& trust = settings.trust;
+  if (trust.kind == TrustKind::kSystemStore) return;
+  const bool workingFolder = trust.kind == TrustKind::kWorkingFolder;
+  const FileBytes read = readFileUpTo(trust.file, 0, true);
+  if (!read.reason.empty()) {
+    trust.problem = formatMessage(translate("cannot be read: {0}"), {read.reason});
+    settings.errors.push_back(
+        workingFolder
+            ? formatMessage(translate("the CA bundle cacert.pem in the working folder cannot be "
+                                      "read; make it readable or remove it: {0}"),
+                            {read.reason})
+            : formatMessage(translate("the ca-file {0} ({1}) cannot be read; correct the setting "
+                                      "or make the file readable: {2}"),
+                            {trust.file, originText(settings.caFile), read.reason}));
+    return;
+  }
+  if (workingFolder) trust.problem = guardProblem(trust.file);
+  if (!trust.problem.empty()) {
+    settings.errors.push_back(formatMessage(
+        translate("the CA bundle cacert.pem in the working folder is refused, as it {0}, who "
+                  "could make the program trust another service; make it yours or root's and "
+                  "writable only by its owner (chmod go-w cacert.pem), or remove it"),
+        {trust.problem}));
+  }
 }
 
 // The bundle libcurl reads when none is named (Debian's on Linux); none where the TLS library
@@ -163,35 +262,13 @@ std::string libcurlDefaultBundle() {
   return bundle;
 }
 
-void chooseTrust(ServiceSettings& settings) {
-  if (fileExists(kWorkingFolderBundle)) {
-    settings.trust = TrustKind::kWorkingFolder;
-    settings.trustFile = kWorkingFolderBundle;
-    settings.trustName = translate("cacert.pem in the working folder");
-    const std::string reason = unreadableReason(kWorkingFolderBundle);
-    if (!reason.empty()) {
-      throw std::runtime_error(
-          formatMessage(translate("the CA bundle cacert.pem in the working folder cannot be read; "
-                                  "make it readable or remove it: {0}"),
-                        {reason}));
-    }
-  } else if (!settings.caFile.value.empty()) {
-    settings.trust = TrustKind::kCaFile;
-    settings.trustFile = settings.caFile.value;
-    settings.trustName = formatMessage(translate("the ca-file {0}"), {settings.trustFile});
-    const std::string reason = unreadableReason(settings.trustFile);
-    if (!reason.empty()) {
-      throw std::runtime_error(
-          formatMessage(translate("the ca-file {0} ({1}) cannot be read; correct the setting or "
-                                  "make the file readable: {2}"),
-                        {settings.trustFile, originText(settings.caFile), reason}));
-    }
-  } else {
-    settings.trust = TrustKind::kSystemStore;
-    settings.trustName = translate(systemCertificateStore());
-    const std::string bundle = libcurlDefaultBundle();
-    if (!bundle.empty()) settings.trustName += " " + bundle;
+// One line of --settings: the value, cleaned as messages are, and what is wrong with it.
+std::string settingLine(const char* name, const std::string& value, const Setting& setting) {
+  std::string line = oneLine(std::string(name) + " = " + value + " (" + originText(setting) + ")");
+  if (!setting.problem.empty()) {
+    line = formatMessage(translate("{0}; wrong: it {1}"), {line, oneLine(setting.problem)});
   }
+  return line + "\n";
 }
 
 }  // namespace
@@ -202,19 +279,20 @@ std::string readServiceAddress(const std::string& text, std::string& host, int& 
   // The host ends at its closing bracket, or else at the first colon; a port may follow.
   const bool bracketed = !text.empty() && text[0] == '[';
   const size_t hostEnd = bracketed ? text.find(']') + 1 : text.find(':');
-  if (bracketed && hostEnd == 0) return notHost;
-  const std::string name = text.substr(0, hostEnd);
-  if (bracketed ? !isIpv6(name.substr(1, name.size() - 2)) : !isHostName(name)) return notHost;
-  int number = kDefaultServicePort;
-  if (hostEnd < text.size()) {
-    if (text[hostEnd] != ':') return notHost;
-    const std::string portText = text.substr(hostEnd + 1);
-    if (!allDigits(portText)) return notHost;
-    if (portText.size() > 5) return badPort;
-    number = std::stoi(portText);
-    if (number < 1 || number > 65535) return badPort;
+  if ((bracketed && hostEnd == 0) || text.find_first_of("/?#@%\\") != std::string::npos) {
+    return notHost;
   }
-  host = name;
+  const std::string written = text.substr(0, hostEnd);
+  const std::string portText = hostEnd < text.size() ? text.substr(hostEnd + 1) : "";
+  if (hostEnd < text.size() && (text[hostEnd] != ':' || !allDigits(portText))) return notHost;
+  Url url(curl_url(), curl_url_cleanup);
+  if (!url) return notHost;
+  const CURLUcode code = curl_url_set(url.get(), CURLUPART_URL, ("https://" + text).c_str(), 0);
+  if (code == CURLUE_BAD_PORT_NUMBER) return badPort;
+  if (code != CURLUE_OK || !isUsualHost(url, written) || !hasNoPath(url)) return notHost;
+  const int number = portOf(url, kDefaultServicePort);
+  if (number < 1) return badPort;
+  host = written;
   port = number;
   return std::string();
 }
@@ -223,38 +301,89 @@ ServiceSettings serviceSettingsOf(const std::vector<StoredSetting>& stored,
                                   const std::string& serviceOption) {
   ServiceSettings settings;
   for (const StoredSetting& setting : stored) takeSetting(setting, settings);
-  if (!serviceOption.empty())
-    settings.service = Setting{serviceOption, translate("the option --service")};
-  readService(settings);
+  if (settings.service.policy) readService(settings, false);
+  if (!serviceOption.empty()) takeServiceOption(serviceOption, settings);
+  if (!settings.service.policy) readService(settings, !serviceOption.empty());
+  readProxy(settings);
   return settings;
+}
+
+Trust trustOf(const ServiceSettings& settings, bool workingFolderBundle) {
+  const Setting& caFile = settings.caFile;
+  Trust trust;
+  if (workingFolderBundle && !(caFile.policy && !caFile.value.empty())) {
+    trust.kind = TrustKind::kWorkingFolder;
+    trust.file = kWorkingFolderBundle;
+    trust.name = translate("cacert.pem in the working folder");
+    trust.beforeCaFile = !caFile.value.empty();
+  } else if (!caFile.value.empty()) {
+    trust.kind = TrustKind::kCaFile;
+    trust.file = caFile.value;
+    trust.name = formatMessage(translate("the ca-file {0}"), {trust.file});
+  } else {
+    // The platform names its store in the user's language already.
+    trust.name = systemCertificateStore();
+  }
+  return trust;
 }
 
 ServiceSettings readServiceSettings(const std::string& serviceOption) {
   ServiceSettings settings = serviceSettingsOf(readStoredSettings(), serviceOption);
-  chooseTrust(settings);
+  const bool workingFolderBundle = fileExists(kWorkingFolderBundle);
+  settings.trust = trustOf(settings, workingFolderBundle);
+  if (workingFolderBundle && settings.trust.kind != TrustKind::kWorkingFolder) {
+    notice(formatMessage(translate("cacert.pem in the working folder is not used, as the site's "
+                                   "policy sets the ca-file {0}: the policy is {1}"),
+                         {settings.caFile.value, settings.caFile.origin}));
+  }
+  if (settings.trust.kind == TrustKind::kSystemStore) {
+    const std::string bundle = libcurlDefaultBundle();
+    if (!bundle.empty()) settings.trust.name += " " + bundle;
+  }
+  checkTrust(settings);
   return settings;
 }
 
+std::string serviceHostPort(const ServiceSettings& settings) {
+  return settings.host + ":" + std::to_string(settings.port);
+}
+
 std::string serviceBaseUrl(const ServiceSettings& settings) {
-  return "https://" + settings.host + ":" + std::to_string(settings.port) + "/?";
+  return "https://" + serviceHostPort(settings) + "/?";
+}
+
+std::string shownProxy(const std::string& value) {
+  const size_t scheme = value.find("://");
+  const size_t userStart = scheme == std::string::npos ? 0 : scheme + 3;
+  const size_t at = value.rfind('@');
+  const size_t colon = value.find(':', userStart);
+  if (at == std::string::npos || at < userStart || colon > at) return value;
+  return value.substr(0, colon + 1) + "***" + value.substr(at);
 }
 
 std::string describeServiceSettings(const ServiceSettings& settings) {
   // The names of the settings are the files' own words and stay as they are.
-  std::string text = std::string(kServiceName) + " = " + settings.host + ":" +
-                     std::to_string(settings.port) + " (" + originText(settings.service) + ")\n";
+  const Setting& service = settings.service;
+  std::string text = settingLine(
+      kServiceName,
+      service.problem.empty() ? serviceHostPort(settings) : "\"" + service.value + "\"", service);
   if (settings.caFile.value.empty()) {
     text += formatMessage(translate("{0} is not set"), {kCaFileName}) + "\n";
   } else {
-    text += std::string(kCaFileName) + " = " + settings.caFile.value + " (" +
-            originText(settings.caFile) + ")\n";
+    Setting caFile = settings.caFile;
+    if (settings.trust.kind == TrustKind::kCaFile) caFile.problem = settings.trust.problem;
+    text += settingLine(kCaFileName, caFile.value, caFile);
   }
-  const bool beforeCaFile =
-      settings.trust == TrustKind::kWorkingFolder && !settings.caFile.value.empty();
-  text +=
-      formatMessage(beforeCaFile ? translate("the service's certificate is checked against "
-                                             "{0}, which comes before the ca-file")
-                                 : translate("the service's certificate is checked against {0}"),
-                    {settings.trustName});
-  return text + "\n";
+  const Setting& proxy = settings.proxy;
+  text += settingLine(kProxyName, proxy.value.empty() ? "system" : shownProxy(proxy.value), proxy);
+  const Trust& trust = settings.trust;
+  std::string line = formatMessage(
+      trust.beforeCaFile ? translate("the service's certificate is checked against "
+                                     "{0}, which comes before the ca-file")
+                         : translate("the service's certificate is checked against {0}"),
+      {trust.name});
+  if (trust.kind == TrustKind::kWorkingFolder && !trust.problem.empty()) {
+    line = formatMessage(translate("{0}; wrong: it {1}"), {line, trust.problem});
+  }
+  return text + oneLine(line) + "\n";
 }
