@@ -1,5 +1,6 @@
 // Windows calls the console control handler on a thread of its own, where the cleanups may call
 // any library.
+#include "platform/console_win32.h"
 #include "platform/interrupt.h"
 #include "platform/interrupt_windows.h"
 
@@ -15,11 +16,6 @@ const DWORD kInterruptAfterReadMilliseconds = 500;
 // Set once the handler has started: the interrupt is taken and the run is about to end. Made
 // before the handler is set, and never closed.
 HANDLE interruptTaken = nullptr;
-
-bool inputIsConsole() {
-  DWORD mode = 0;
-  return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
-}
 
 }  // namespace
 
