@@ -1156,6 +1156,14 @@ class Log(EndToEnd):
                 self.assertTrue(lines[0].startswith("started "), lines[0])
                 self.assertEqual(lines[-1], "ended with exit status 0")
 
+    def test_an_interrupted_run_logs_how_it_ended(self):
+        if harness.RUNNER:
+            self.skipTest("holds the program through Linux's /proc")
+        process, reader = self.start_held_at_first_row(NIGHT[1], NIGHT[2])
+        run = self.end_held(process, reader, signal.SIGTERM)
+        self.assertEqual(run.returncode, 143, run.stderr)
+        self.assertEqual(self.log_lines()[-1], "ended by signal 15 with exit status 143")
+
     def test_a_log_that_cannot_be_written_changes_nothing(self):
         state = os.environ["XDG_STATE_HOME"]
         folder = os.path.join(state, "timetable-print")

@@ -3,6 +3,7 @@
 #include "platform/console_win32.h"
 #include "platform/interrupt.h"
 #include "platform/interrupt_windows.h"
+#include "platform/support_log.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ HANDLE interruptTaken = nullptr;
 BOOL WINAPI onConsoleControl(DWORD) {
   if (interruptTaken != nullptr) SetEvent(interruptTaken);
   runInterruptCleanups();
+  logLine("ended by an interrupt with exit status " + std::to_string(kInterruptedStatus));
   // At once, as on POSIX: the interrupted thread may hold locks that an orderly exit would take.
   TerminateProcess(GetCurrentProcess(), kInterruptedStatus);
   return TRUE;

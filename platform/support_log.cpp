@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <mutex>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -27,6 +28,9 @@ struct LogState {
 };
 
 LogState state;
+// The interrupt's thread logs the end of an interrupted run while the main thread may be writing
+// a line: the state and the C library's time conversion serve one at a time.
+std::mutex stateLock;
 
 std::string folderOf(const std::string& path) {
   const size_t end = path.find_last_of("/\\");
@@ -98,9 +102,22 @@ void setAsideWhenFull(const std::string& path) {
   if (size > 2 * kSupportLogLimit) keepOnlyTail(older);
 }
 
+// The log's path, found at the first call.
+std::string placeOfLog() {
+  if (!state.placeKnown) {
+    state.placeKnown = true;
+    const std::string folder = supportLogFolder();
+    if (!folder.empty()) {
+      const char separator = folder.find('\\') == std::string::npos ? '/' : '\\';
+      state.path = folder + separator + kLogName;
+    }
+  }
+  return state.path;
+}
+
 void writeLogLine(const std::string& text) {
   if (state.unwritable) return;
-  const std::string path = supportLogPath();
+  const std::string path = placeOfLog();
   if (path.empty()) return;
   const std::string line =
       localTimeText() + " " + std::to_string(processNumber()) + " " + oneLine(text) + "\n";
@@ -115,21 +132,15 @@ void writeLogLine(const std::string& text) {
 }  // namespace
 
 std::string supportLogPath() {
-  if (!state.placeKnown) {
-    state.placeKnown = true;
-    const std::string folder = supportLogFolder();
-    if (!folder.empty()) {
-      const char separator = folder.find('\\') == std::string::npos ? '/' : '\\';
-      state.path = folder + separator + kLogName;
-    }
-  }
-  return state.path;
+  const std::lock_guard<std::mutex> hold(stateLock);
+  return placeOfLog();
 }
 
 void logLine(const std::string& text) {
   const int savedErrno = errno;
   const unsigned long savedCode = systemErrorCode();
   try {
+    const std::lock_guard<std::mutex> hold(stateLock);
     writeLogLine(text);
   } catch (...) {
     // The log is no part of the run: whatever failed here, the run goes on as it would.
