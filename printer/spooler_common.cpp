@@ -16,7 +16,7 @@ void failNoPrinter(const std::string& printer) {
 std::string printerListText(const std::vector<SpoolPrinter>& printers) {
   std::string list;
   for (const SpoolPrinter& printer : printers) {
-    list += oneLine(printer.name) + (printer.isDefault ? translate(" (default)") : "") + "\n";
+    list += oneLine(printer.name + (printer.isDefault ? translate(" (default)") : "")) + "\n";
   }
   return list;
 }
