@@ -28,6 +28,7 @@ add_executable(unit_tests
   platform/utf8_test.cpp
   printer/destination_test.cpp
   printer/printer_stream_test.cpp
+  printer/spooler_common_test.cpp
   service/online_lookup_test.cpp
   service/service_request_test.cpp
   service/service_settings_test.cpp
@@ -97,7 +98,7 @@ if(TIMETABLE_REFERENCE_PREVIEW)
 elseif(NOT CMAKE_CROSSCOMPILING)
   set(E2E_PREVIEW --preview $<TARGET_FILE:timetable-preview>)
 endif()
-foreach(group Dialogue Faults Printing CommandLine Output Spooler Language Settings
+foreach(group Dialogue Faults Printing CommandLine Output Spooler Language Settings Log
     WindowsSettings)
   add_test(NAME e2e.${group}
     COMMAND ${Python3_EXECUTABLE} ${E2E_SCRIPT} ${E2E_RUNNER}

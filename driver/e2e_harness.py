@@ -151,6 +151,9 @@ class EndToEnd(unittest.TestCase):
     def setUp(self):
         control()
         self.folder = tempfile.mkdtemp(prefix="run-", dir=WORK)
+        # Each test's runs keep their support log in a folder of the test's own, never in the
+        # real home; every run's environment starts from this one.
+        os.environ["XDG_STATE_HOME"] = tempfile.mkdtemp(prefix="state-", dir=WORK)
         shutil.copy(ca_file(), os.path.join(self.folder, "cacert.pem"))
         self.log_start = len(request_log())
 
@@ -222,6 +225,21 @@ class EndToEnd(unittest.TestCase):
         with os.fdopen(reader, "rb") as pipe:
             stdout = pipe.read().lstrip(b".").decode("utf-8")
         return Run(process.returncode, stdout, stderr, 0, self.folder)
+
+    def support_log_path(self):
+        """Where this test's runs keep their support log: in the folder XDG_STATE_HOME names, or
+        under wine in the prefix's local application data."""
+        if RUNNER:
+            users = os.path.join(os.environ["WINEPREFIX"], "drive_c", "users")
+            for user in os.listdir(users):
+                folder = os.path.join(users, user, "AppData", "Local")
+                if os.path.isdir(folder) and user != "Public":
+                    return os.path.join(folder, "timetable-print", "timetable-print.log")
+        return os.path.join(os.environ["XDG_STATE_HOME"], "timetable-print",
+                            "timetable-print.log")
+
+    def support_log(self):
+        return read_text(self.support_log_path())
 
     def path(self, name):
         return os.path.join(self.folder, name)
@@ -437,6 +455,7 @@ def main(cases):
     # Settings files that are not there: the machine's and the user's, which a test writes.
     os.environ["TIMETABLE_PRINT_CONF"] = os.path.join(WORK, "machine.conf")
     os.environ["XDG_CONFIG_HOME"] = os.path.join(WORK, "config")
+    os.environ["XDG_STATE_HOME"] = os.path.join(WORK, "state")
     try:
         start_service()
         program = unittest.main(module=cases, argv=[sys.argv[0]] + args, exit=False,

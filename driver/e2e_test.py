@@ -350,6 +350,19 @@ class Printing(EndToEnd):
                                      "mass and length stay empty on the form\n" +
                          too_wide("B|C", "station name", 32))
 
+    def test_bidirectional_marks_in_a_served_name_do_not_reach_the_terminal(self):
+        marks = "\u200e\u200f\u061c\u202a\u202b\u202c\u202d\u202e\u2066\u2067\u2068\u2069"
+        name = "Stacja" + marks + "z bardzo długą nazwą, szerszą niż pole"
+        control(timetables={"777": timetable(stop(name, None, "10:00"), stop("B", "10:10", None))})
+        run = self.run_program("777 x x x 1\n")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        shown = name.replace("\u200e", " ")
+        for mark in marks:
+            shown = shown.replace(mark, " ")
+        self.assertIn(too_wide(shown, "station name", 32), run.stderr)
+        for mark in marks:
+            self.assertNotIn(mark, run.stderr)
+
     def test_a_locomotive_wider_than_its_field_prints_whole_with_one_warning(self):
         for number, typed, last_row in (EXPRESS, NIGHT, REGIONAL):
             with self.subTest(train=number):
@@ -918,6 +931,34 @@ class Language(EndToEnd):
                          "6); zostanie wydrukowany w całości, a linie na prawo od niego "
                          "przesuną się\n")
 
+    def test_a_language_named_as_a_path_finds_no_catalogue_outside_the_program(self):
+        # A catalogue whose "error: " would set the terminal's title, named by a path from the
+        # program's share/locale to a folder of the test's own.
+        root = self.path("evil")
+        messages = os.path.join(root, "xx", "LC_MESSAGES")
+        os.makedirs(messages)
+        with open(os.path.join(root, "xx.po"), "w", encoding="utf-8") as po:
+            po.write('msgid ""\nmsgstr "Content-Type: text/plain; charset=UTF-8\\n"\n\n'
+                     'msgid "error: "\nmsgstr "\\033]0;taken\\007TAKEN: "\n')
+        subprocess.run(["msgfmt", "-o", os.path.join(messages, "timetable-print.mo"),
+                        os.path.join(root, "xx.po")], check=True)
+        share = os.path.join(os.path.dirname(harness.PROGRAM), "share", "locale")
+        language = os.path.relpath(os.path.join(root, "xx"), share)
+        self.assertTrue(language.startswith(".."), language)
+        for languages, kind in ((language, "error: "), (language + ":pl", "błąd: ")):
+            with self.subTest(LANGUAGE=languages):
+                run = self.run_program("abc\n", env=dict(self.polish(), LANGUAGE=languages))
+                self.assertEqual(run.returncode, 1, run.stderr)
+                self.assertTrue(run.stderr.startswith(kind), run.stderr)
+                self.assertNotIn("\x1b", run.stderr)
+                self.assertNotIn("TAKEN", run.stderr)
+        for variable in ("LC_ALL", "LC_MESSAGES", "LANG"):
+            with self.subTest(variable=variable):
+                env = dict(os.environ, **{variable: language})
+                env.pop("LANGUAGE", None)
+                run = self.run_program("abc\n", env=env)
+                self.assertTrue(run.stderr.startswith("error: "), run.stderr)
+
     def test_errors_and_help_are_polish(self):
         run = self.run_program("abc\n", env=self.polish())
         self.assertEqual((run.returncode, run.stdout), (1, TIMETABLE_FAILED))
@@ -1026,7 +1067,9 @@ class Settings(EndToEnd):
                          "ca-file = %s (from %s, line 2)\n"
                          "proxy = system (built in)\n"
                          "the service's certificate is checked against the ca-file %s\n"
-                         % (self.OTHER_PORT, self.config, ca, self.config, ca))
+                         "the support log is %s\n"
+                         % (self.OTHER_PORT, self.config, ca, self.config, ca,
+                            self.support_log_path()))
         run = self.run_program("", args=["--settings", "--service", "[::1]:443"])
         self.assertEqual(run.stdout.splitlines()[0],
                          "service = [::1]:443 (from the option --service)")
@@ -1247,6 +1290,125 @@ class WindowsSettings(EndToEnd):
         self.assertEqual(self.new_requests(), [])
 
 
+class Log(EndToEnd):
+    """The support log: what each run did, beside the run and never in its way."""
+
+    LINE = re.compile(r"\A\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d \d+ ")
+
+    def setUp(self):
+        super().setUp()
+        # Under wine every test's runs share the prefix's log: each test starts without one.
+        if harness.RUNNER:
+            for path in (self.support_log_path(), self.support_log_path() + ".1"):
+                if os.path.lexists(path):
+                    os.remove(path)
+
+    def log_lines(self):
+        """The log's lines without their time and process number, each checked to have them."""
+        lines = self.support_log().splitlines()
+        for line in lines:
+            self.assertRegex(line, self.LINE)
+        return [self.LINE.sub("", line) for line in lines]
+
+    def test_a_run_logs_its_version_settings_train_requests_messages_and_outcome(self):
+        version = self.run_program("", args=["--version"]).stdout.strip()
+        run = self.run_program(EXPRESS[1], args=["--service", ADDRESS])
+        self.assertEqual(run.returncode, 0, run.stderr)
+        lines = self.log_lines()
+        self.assertEqual(lines[:2], ["started %s, options: --version" % version,
+                                     "ended with exit status 0"])
+        self.assertEqual(lines[2], "started %s, options: --service %s" % (version, ADDRESS))
+        self.assertIn("setting: service = %s (from the option --service)" % ADDRESS, lines)
+        self.assertIn("train number: 5410", lines)
+        requests = [line for line in lines if line.startswith("request ")]
+        self.assertEqual(len(requests), 2, lines)
+        self.assertRegex(requests[0], r"\Arequest %s: HTTP status 200, \d+ bytes, \d+ ms\Z"
+                         % re.escape(BASE + TIMETABLE_QUERY % ("5410", "eu")))
+        self.assertTrue(requests[1].startswith("request " + BASE + ONLINE_QUERY), requests[1])
+        # Every message as it was shown, and the outcome last.
+        self.assertIn(SAMPLE_STDERR["5410"].rstrip("\n"), lines)
+        printer = "the device LPT1" if harness.RUNNER else "the printer's bytes in LPT1"
+        self.assertEqual(lines[-2:], ["printed rows 0 to 14 to " + printer,
+                                      "ended with exit status 0"])
+        # Never an answer: not even the names of its members.
+        self.assertNotIn("stopPoints", self.support_log())
+
+    def test_a_refused_connection_logs_libcurl_own_words(self):
+        harness.stop_service()
+        try:
+            run = self.run_program("5410\n")
+        finally:
+            harness.start_service()
+        self.assertError(run, UNREACHABLE)
+        failed = [line for line in self.log_lines() if line.startswith("request ")]
+        self.assertEqual(len(failed), 1)
+        self.assertRegex(failed[0], "failed: (Couldn't connect|Failed to connect)")
+        self.assertIn(run.stderr.rstrip("\n"), self.log_lines())
+
+    def test_settings_name_the_log_after_the_settings(self):
+        run = self.run_program("", args=["--settings"])
+        self.assertEqual(run.returncode, 0, run.stderr)
+        last = run.stdout.splitlines()[-1]
+        if harness.RUNNER:
+            self.assertRegex(last, r"\Athe support log is C:\\users\\[^\\]+\\AppData\\Local"
+                                   r"\\timetable-print\\timetable-print\.log\Z")
+        else:
+            self.assertEqual(last, "the support log is " + self.support_log_path())
+
+    def test_a_full_log_is_set_aside_and_a_far_too_long_one_cut_down(self):
+        path = self.support_log_path()
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        old_line = "2026-12-01T10:00:00+01:00 1 an old run's line\n"
+        for size, kept_at_most in ((3 * 1024 * 1024, 1024 * 1024), (1100 * 1024, 1100 * 1024)):
+            with self.subTest(size=size):
+                with open(path, "w") as log:
+                    log.write(old_line * (size // len(old_line)))
+                with open(path + ".1", "w") as older:
+                    older.write("the oldest lines\n")
+                run = self.run_program(EXPRESS[1])
+                self.assertEqual(run.returncode, 0, run.stderr)
+                self.assertLessEqual(os.path.getsize(path + ".1"), kept_at_most)
+                self.assertLess(os.path.getsize(path) + os.path.getsize(path + ".1"),
+                                2.5 * 1024 * 1024)
+                with open(path + ".1") as older:
+                    self.assertEqual(set(older.read().splitlines()), {old_line.strip()})
+                lines = self.log_lines()
+                self.assertTrue(lines[0].startswith("started "), lines[0])
+                self.assertEqual(lines[-1], "ended with exit status 0")
+
+    def test_an_interrupted_run_logs_how_it_ended(self):
+        if harness.RUNNER:
+            self.skipTest("holds the program through Linux's /proc")
+        process, reader = self.start_held_at_first_row(NIGHT[1], NIGHT[2])
+        run = self.end_held(process, reader, signal.SIGTERM)
+        self.assertEqual(run.returncode, 143, run.stderr)
+        self.assertEqual(self.log_lines()[-1], "ended by signal 15 with exit status 143")
+
+    def test_a_log_that_cannot_be_written_changes_nothing(self):
+        state = os.environ["XDG_STATE_HOME"]
+        folder = os.path.dirname(self.support_log_path())
+        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+        cases = {"the log is a folder": lambda: os.makedirs(self.support_log_path())}
+        if not harness.RUNNER:  # XDG_STATE_HOME is Linux's; wine would wait for a pipe's reader.
+            cases.update({
+                "the state folder is a file": lambda: open(state + ".file", "w").close(),
+                "the log is a pipe": lambda: (os.makedirs(folder),
+                                              os.mkfifo(self.support_log_path()))})
+        for case, make in cases.items():
+            with self.subTest(case=case):
+                shutil.rmtree(folder, ignore_errors=True)
+                make()
+                env = dict(os.environ)
+                if case == "the state folder is a file":
+                    env["XDG_STATE_HOME"] = state + ".file"
+                run = self.run_program(EXPRESS[1], env=env, timeout=30)
+                self.assertEqual(run.returncode, 0, run.stderr)
+                self.assertEqual(run.stdout, DIALOGUE_HEAD + "14\n" + ok_lines(14))
+                self.assertEqual(run.stderr, SAMPLE_STDERR["5410"])
+                with open(os.path.join(harness.GOLDEN, "5410.prn"), "rb") as golden:
+                    self.assertEqual(run.printed(), golden.read())
+
+
 class WindowsPackage(EndToEnd):
     def setUp(self):
         if not harness.PACKAGE:
@@ -1275,7 +1437,7 @@ class WindowsPackage(EndToEnd):
         # Without a cacert.pem the trust is the Windows certificate store. Wine's Schannel does
         # not check a chain by itself, as Windows' does, so a refusal cannot be seen here.
         shown = self.run_program("", program=program, args=["--settings"])
-        self.assertEqual(shown.stdout.splitlines()[-1],
+        self.assertEqual(shown.stdout.splitlines()[-2],
                          "the service's certificate is checked against the Windows certificate "
                          "store")
         shutil.copy(harness.ca_file(), os.path.join(unpacked, "cacert.pem"))
@@ -1648,12 +1810,13 @@ class WindowsInstaller(EndToEnd):
         # The user's own value wins over the machine's.
         settings = self.run_program("", program=os.path.join(installed, "timetable-print.exe"),
                                     args=["--settings"])
-        self.assertEqual(settings.stdout, (
+        self.assertRegex(settings.stdout, "\\A" + re.escape((
             "service = localhost:%d (from HKLM\\Software\\timetable-print, value Service)\n"
             "ca-file = %s (from HKLM\\Software\\timetable-print, value CAFile)\n"
             "proxy = system (built in)\n"
             "the service's certificate is checked against the ca-file %s\n")
-            % (other_port, authority, authority))
+            % (other_port, authority, authority)) +
+            r"the support log is C:\\[^\n]*\\timetable-print\\timetable-print\.log\n\Z")
         self.wine(*harness.RUNNER, "reg", "add", r"HKCU\Software\timetable-print", "/v", "Service",
                   "/d", "localhost:%d" % harness.PORT, "/f")
         settings = self.run_program("", program=os.path.join(installed, "timetable-print.exe"),

@@ -1,30 +1,58 @@
 // timetable-print: prints a train driver's timetable form on the printer at LPT1, or where the
 // command line says.
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <iostream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "driver/command_line.h"
 #include "driver/print_job.h"
 #include "platform/console.h"
 #include "platform/interrupt.h"
 #include "platform/messages.h"
+#include "platform/support_log.h"
 #include "platform/translation.h"
 #include "printer/destination.h"
 #include "printer/spooler.h"
+#include "printer/spooler_common.h"
 #include "service/service_request.h"
 #include "service/service_settings.h"
 
 namespace {
 
-void listPrinters() {
-  std::string list;
-  for (const SpoolPrinter& printer : listSpoolPrinters()) {
-    list += printer.name + (printer.isDefault ? translate(" (default)") : "") + "\n";
+void listPrinters() { writeConsoleText(stdout, printerListText(listSpoolPrinters())); }
+
+// The run's first line in the support log: the version, and the command line as typed, each
+// argument that holds a blank or a quote (or none at all) quoted.
+void logRunStart(const std::vector<std::string>& arguments) {
+  const std::string version(kVersionText);
+  std::string line = "started " + version.substr(0, version.find('\n')) + ", options:";
+  for (const std::string& argument : arguments) {
+    const bool plain = !argument.empty() && argument.find_first_of(" \"") == std::string::npos;
+    line += plain ? " " + argument : " \"" + argument + "\"";
   }
-  writeConsoleText(stdout, list);
+  logLine(arguments.empty() ? line + " none" : line);
+}
+
+// Each setting with where it came from, and the trust, as --settings shows them.
+void logServiceSettings(const ServiceSettings& settings) {
+  const std::string text = describeServiceSettings(settings);
+  for (size_t at = 0, end = 0; at < text.size(); at = end + 1) {
+    end = std::min(text.find('\n', at), text.size());
+    logLine("setting: " + text.substr(at, end - at));
+  }
+}
+
+// The line after the settings: where to find what the runs did.
+std::string supportLogText() {
+  const std::string path = supportLogPath();
+  return (path.empty() ? std::string(translate("there is no support log, as the system names no "
+                                               "folder for it"))
+                       : formatMessage(translate("the support log is {0}"), {path})) +
+         "\n";
 }
 
 // Standard output only shows the dialogue, so a reader of it that went away (as head does) does
@@ -49,6 +77,7 @@ int run(const CommandLine& line) {
   } else {
     // Read once, before anything is asked: a bad setting ends the run before the first prompt.
     const ServiceSettings settings = readServiceSettings(line.service);
+    logServiceSettings(settings);
     if (!settings.usageError.empty()) {
       error(formatMessage(translate("{0} (timetable-print --help shows the usage)"),
                           {settings.usageError}));
@@ -56,7 +85,8 @@ int run(const CommandLine& line) {
     }
     if (line.settings) {
       // Everything is shown, what cannot be used marked, so that one look finds every fault.
-      writeConsoleText(stdout, describeServiceSettings(settings));
+      writeConsoleText(stdout, eachLineOneLine(describeServiceSettings(settings)));
+      writeConsoleText(stdout, eachLineOneLine(supportLogText()));
       if (settings.errors.empty()) return 0;
       error(
           translate("some of the settings above cannot be used; correct the ones marked "
@@ -92,14 +122,17 @@ int main(int argc, char** argv) {
   // yet in place.
   startInterruptHandling();
   startTranslation();
+  const std::vector<std::string> arguments = commandLineArguments(argc, argv);
+  logRunStart(arguments);
   CommandLine line;
-  const std::string usageError = parseCommandLine(commandLineArguments(argc, argv), line);
+  const std::string usageError = parseCommandLine(arguments, line);
   int status = 2;
   if (usageError.empty()) {
     status = runReporting(line);
   } else {
     error(formatMessage(translate("{0} (timetable-print --help shows the usage)"), {usageError}));
   }
+  logLine("ended with exit status " + std::to_string(status));
   // A window opened for the program alone (a shortcut, a double click) waits for Enter after a
   // usage error too, else the error would vanish before it could be read.
   holdOwnConsoleWindow();

@@ -6,11 +6,14 @@
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "driver/form_builder.h"
 #include "platform/console.h"
 #include "platform/messages.h"
+#include "platform/overloaded.h"
+#include "platform/support_log.h"
 #include "platform/translation.h"
 #include "printer/printer_stream.h"
 #include "service/online_lookup.h"
@@ -45,6 +48,7 @@ void fetchTrainTimetable(PrintJob& job) {
   std::cout << "TRAIN NUMBER: ";
   job.trainNumber = readWord();
   endLine();
+  logLine("train number: " + job.trainNumber);
   requireTrainNumber(job.trainNumber);
 
   takeTimetable(fetchTimetable(job.trainNumber, kRegionCode), job);
@@ -72,6 +76,23 @@ void gatherJobDetails(PrintJob& job) {
   endLine();
 }
 
+// Where the form went, in the support log's words.
+std::string destinationText(const Destination& destination) {
+  return std::visit(
+      Overloaded{
+          [](const DeviceDestination& device) { return "the device " + device.device; },
+          [](const BytesFileDestination& file) { return "the printer's bytes in " + file.path; },
+          [](const RenderedFileDestination& file) {
+            return "the drawn form in " + (file.path.empty() ? file.screenFolder : file.path);
+          },
+          [](const SpoolDestination& spool) { return "a raw job on the printer " + spool.printer; },
+          [](const DrawnDestination& drawn) {
+            return "drawn pages on the printer " + drawn.printer;
+          },
+      },
+      destination);
+}
+
 // Phase 3: the route line, the head, one block per stop, the foot.
 void printForm(const PrintJob& job, const Destination& destination) {
   PrinterStream printer = openPrinterStream(destination, "timetable " + job.trainNumber);
@@ -90,6 +111,8 @@ void printForm(const PrintJob& job, const Destination& destination) {
       });
   for (const std::string& text : tooWide) warning(text);
   const StreamEnd end = closePrinterStream(printer);
+  logLine("printed rows 0 to " + std::to_string(job.lastRow) + " to " +
+          destinationText(destination));
   for (const std::string& text : end.warnings) warning(text);
   for (const std::string& text : end.notices) notice(text);
 }

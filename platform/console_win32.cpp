@@ -13,14 +13,10 @@
 #include "platform/translation.h"
 #include "platform/wide_text_win32.h"
 
-namespace {
-
 bool inputIsConsole() {
   DWORD mode = 0;
   return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
 }
-
-}  // namespace
 
 // The narrow argv holds the arguments in the ANSI code page, which cannot hold every letter of
 // a file name; the wide command line can.

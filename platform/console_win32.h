@@ -11,4 +11,7 @@
 // a pipe gets the UTF-8 bytes through the C runtime, as the rest of the stream's text.
 void writeTextTo(HANDLE handle, std::FILE* file, const std::string& text);
 
+// Whether standard input is a console, rather than a file or a pipe.
+bool inputIsConsole();
+
 #endif  // TIMETABLE_PLATFORM_CONSOLE_WIN32_H_

@@ -6,7 +6,9 @@
 #include <string>
 
 // The few file system calls the program's output needs, for paths in UTF-8 on every platform.
-// Each call that fails returns false (or null) and sets reason to the system's own words.
+// The questions (is..., fileExists) answer false when the system cannot tell. A call that makes
+// or changes a file and fails returns false (or null) and says why: in reason, the system's own
+// words, where it takes one; openFileForReading in errno; removeFile not at all.
 
 // Whether the path names something that is written directly rather than replaced: a device such
 // as a printer port, a pipe, or an open descriptor (descriptorNamedBy).

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/interrupt.h"
+#include "platform/support_log.h"
 
 namespace {
 
@@ -65,6 +66,8 @@ void startInterruptHandling() {
     while (sigwait(&signals, &number) != 0) {
     }
     runInterruptCleanups();
+    logLine("ended by signal " + std::to_string(number) + " with exit status " +
+            std::to_string(128 + number));
     std::_Exit(128 + number);
   }).detach();
 }

@@ -1,7 +1,9 @@
 // Windows calls the console control handler on a thread of its own, where the cleanups may call
 // any library.
+#include "platform/console_win32.h"
 #include "platform/interrupt.h"
 #include "platform/interrupt_windows.h"
+#include "platform/support_log.h"
 
 namespace {
 
@@ -16,16 +18,12 @@ const DWORD kInterruptAfterReadMilliseconds = 500;
 // before the handler is set, and never closed.
 HANDLE interruptTaken = nullptr;
 
-bool inputIsConsole() {
-  DWORD mode = 0;
-  return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
-}
-
 }  // namespace
 
 BOOL WINAPI onConsoleControl(DWORD) {
   if (interruptTaken != nullptr) SetEvent(interruptTaken);
   runInterruptCleanups();
+  logLine("ended by an interrupt with exit status " + std::to_string(kInterruptedStatus));
   // At once, as on POSIX: the interrupted thread may hold locks that an orderly exit would take.
   TerminateProcess(GetCurrentProcess(), kInterruptedStatus);
   return TRUE;

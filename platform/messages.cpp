@@ -1,22 +1,29 @@
 #include "platform/messages.h"
 
 #include "platform/console.h"
+#include "platform/support_log.h"
 #include "platform/translation.h"
 #include "platform/utf8.h"
 
 namespace {
 
 // The C0 and C1 controls and DEL; the line and paragraph separators; and the bidirectional
-// embeddings, overrides and isolates, which can make a line show other text than it holds.
+// format characters (the marks, embeddings, overrides and isolates), which can make a line show
+// other text than it holds.
 bool breaksTheLine(char32_t character) {
   return character < 0x20 || (character >= 0x7F && character <= 0x9F) || character == 0x2028 ||
-         character == 0x2029 || (character >= 0x202A && character <= 0x202E) ||
+         character == 0x2029 || character == 0x061C || character == 0x200E || character == 0x200F ||
+         (character >= 0x202A && character <= 0x202E) ||
          (character >= 0x2066 && character <= 0x2069);
 }
 
-// After what standard output holds, so that a message follows the dialogue it belongs to.
+// After what standard output holds, so that a message follows the dialogue it belongs to. The
+// kind is cleaned with the text: a catalogue's translation of it is text from a file too. The
+// support log gets the line as it was shown.
 void say(const char* kind, const std::string& text) {
-  writeConsoleText(stderr, kind + oneLine(text) + "\n");
+  const std::string line = oneLine(kind + text);
+  writeConsoleText(stderr, line + "\n");
+  logLine(line);
 }
 
 }  // namespace
@@ -29,6 +36,19 @@ std::string oneLine(std::string text) {
     if (breaksTheLine(static_cast<char32_t>(character))) character = L' ';
   }
   return wideToUtf8(characters);
+}
+
+std::string eachLineOneLine(const std::string& text) {
+  std::string result;
+  size_t at = 0;
+  while (at < text.size()) {
+    const size_t end = text.find('\n', at);
+    const bool ended = end != std::string::npos;
+    result += oneLine(text.substr(at, ended ? end - at : std::string::npos));
+    if (ended) result += '\n';
+    at = ended ? end + 1 : text.size();
+  }
+  return result;
 }
 
 // TRANSLATORS: the kinds in front of a message; scripts may look for the English ones.

@@ -8,11 +8,17 @@
 // what the run did differently. This is the only place that writes standard error.
 
 // The text with every control character (a line break, a tab, an escape, and the controls
-// U+0080 to U+009F such as CSI) and every bidirectional override or isolate made a blank, so that
+// U+0080 to U+009F such as CSI) and every bidirectional format character (the marks U+200E,
+// U+200F and U+061C, the embeddings, overrides and isolates) made a blank, so that
 // no text from a service, a spooler or the system can break the line, reach the terminal as a
 // command or show other text than it holds. Bytes that are not UTF-8 become U+FFFD; all other
 // text stays as it is.
 std::string oneLine(std::string text);
+
+// A listing of names for standard output, one a line, each line made one line as oneLine does:
+// the names of printers or of settings are text from a spooler or a file, and reach the terminal
+// no more freely than a message. The line ends stay.
+std::string eachLineOneLine(const std::string& text);
 
 void error(const std::string& text);
 void warning(const std::string& text);

@@ -30,4 +30,21 @@ TEST(Messages, OneLineBlanksControlsHoweverTheyAreEncoded) {
   EXPECT_EQ(shown, "abcd");
 }
 
+TEST(Messages, OneLineBlanksEveryBidirectionalFormatCharacter) {
+  // The left-to-right, right-to-left and Arabic letter marks, each embedding and override, and
+  // each isolate and its end.
+  const std::string marks[] = {"\xE2\x80\x8E", "\xE2\x80\x8F", "\xD8\x9C",     "\xE2\x80\xAA",
+                               "\xE2\x80\xAB", "\xE2\x80\xAC", "\xE2\x80\xAD", "\xE2\x80\xAE",
+                               "\xE2\x81\xA6", "\xE2\x81\xA7", "\xE2\x81\xA8", "\xE2\x81\xA9"};
+  for (const std::string& mark : marks) EXPECT_EQ(oneLine("a" + mark + "b"), "a b") << mark;
+  // Their neighbours are ordinary text: the zero-width joiner, the Arabic letter before the mark.
+  EXPECT_EQ(oneLine("\xE2\x80\x8D\xD8\x9B"), "\xE2\x80\x8D\xD8\x9B");
+}
+
+TEST(Messages, EachLineOneLineCleansEachLineAndKeepsTheLineEnds) {
+  EXPECT_EQ(eachLineOneLine("a\x1b]0;x\x07\nb\tc\n"), "a ]0;x \nb c\n");
+  EXPECT_EQ(eachLineOneLine("last\r"), "last ");
+  EXPECT_EQ(eachLineOneLine(""), "");
+}
+
 }  // namespace

@@ -2,6 +2,9 @@
 
 #include <libintl.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "platform/file_system.h"
 
 namespace {
@@ -27,10 +30,56 @@ std::string catalogueFolder() {
   return std::string();
 }
 
+// gettext makes a catalogue's path of the language's name: share/locale/NAME/LC_MESSAGES. A
+// name holding a folder's separator or ".." would lead it out of the program's own catalogues,
+// to a file that could put any text, escapes too, into every message.
+bool namesAPath(const std::string& name) {
+  return name.find_first_of("/\\") != std::string::npos || name.find("..") != std::string::npos;
+}
+
+// LANGUAGE's colon-separated list without the names that are paths; the others keep their order.
+std::string languagesWithoutPaths(const std::string& list) {
+  std::string kept;
+  size_t at = 0;
+  while (at <= list.size()) {
+    const size_t end = std::min(list.find(':', at), list.size());
+    const std::string name = list.substr(at, end - at);
+    if (!name.empty() && !namesAPath(name)) kept += (kept.empty() ? "" : ":") + name;
+    at = end + 1;
+  }
+  return kept;
+}
+
+// The variable that names the messages' locale, as the C library takes it: the first of LC_ALL,
+// LC_MESSAGES and LANG that is set and not empty; null when none is.
+const char* messageLocaleVariable() {
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && value[0] != '\0') return value;
+  }
+  return nullptr;
+}
+
+// The language as the platform chooses it, from names that stay within share/locale: LANGUAGE
+// loses its paths, and a locale variable that is one gives English messages.
+void chooseLanguageBesideProgram() {
+  const char* languages = std::getenv("LANGUAGE");
+  if (languages != nullptr) {
+    const std::string kept = languagesWithoutPaths(languages);
+    if (kept != languages) setLanguageVariable(kept);
+  }
+  const char* locale = messageLocaleVariable();
+  if (locale != nullptr && namesAPath(locale)) {
+    chooseEnglishMessages();
+  } else {
+    chooseMessageLanguage();
+  }
+}
+
 }  // namespace
 
 void startTranslation() {
-  chooseMessageLanguage();
+  chooseLanguageBesideProgram();
   const std::string folder = catalogueFolder();
   if (!folder.empty()) bindCatalogueFolder(kDomain, folder);
   // The messages are written as UTF-8 whatever the locale's character set, which stays "C".

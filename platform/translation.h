@@ -33,6 +33,10 @@ std::string formatMessage(const std::string& text, const std::vector<std::string
 std::string programPath();
 // Chooses the language of messages from the user's environment.
 void chooseMessageLanguage();
+// Chooses English messages whatever the environment says.
+void chooseEnglishMessages();
+// Sets the variable LANGUAGE, which gettext reads at each lookup, for this process.
+void setLanguageVariable(const std::string& value);
 // Tells gettext to look for the domain's catalogues in folder (UTF-8).
 void bindCatalogueFolder(const char* domain, const std::string& folder);
 

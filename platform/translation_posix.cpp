@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <clocale>
+#include <cstdlib>
 
 #include "platform/translation.h"
 
@@ -16,6 +17,10 @@ std::string programPath() {
 // Only the messages' category follows the environment (LANGUAGE, LC_ALL, LC_MESSAGES, LANG):
 // the printer's bytes and the reading of numbers rely on the "C" locale of every other one.
 void chooseMessageLanguage() { std::setlocale(LC_MESSAGES, ""); }
+
+void chooseEnglishMessages() { std::setlocale(LC_MESSAGES, "C"); }
+
+void setLanguageVariable(const std::string& value) { setenv("LANGUAGE", value.c_str(), 1); }
 
 void bindCatalogueFolder(const char* domain, const std::string& folder) {
   bindtextdomain(domain, folder.c_str());

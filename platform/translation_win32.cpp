@@ -3,6 +3,7 @@
 #include <libintl.h>
 
 #include <clocale>
+#include <cstdlib>
 
 #include "platform/translation.h"
 #include "platform/utf8.h"
@@ -25,6 +26,12 @@ std::string programPath() {
 // Only the messages' category: the C runtime's own locale stays "C" for the printer's bytes and
 // the numbers.
 void chooseMessageLanguage() { setlocale(LC_MESSAGES, ""); }
+
+void chooseEnglishMessages() { setlocale(LC_MESSAGES, "C"); }
+
+// The C runtime's copy of the environment, which libintl reads with getenv; an empty value
+// removes the variable.
+void setLanguageVariable(const std::string& value) { _putenv_s("LANGUAGE", value.c_str()); }
 
 // The folder in wide characters, so that any letter of the install path reaches the system.
 void bindCatalogueFolder(const char* domain, const std::string& folder) {

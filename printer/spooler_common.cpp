@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "platform/messages.h"
 #include "platform/translation.h"
 #include "printer/spooler.h"
 
@@ -10,6 +11,14 @@ void failNoPrinter(const std::string& printer) {
       formatMessage(translate("there is no printer \"{0}\" at the print spooler; the program's "
                               "option --list-printers shows the printers"),
                     {printer}));
+}
+
+std::string printerListText(const std::vector<SpoolPrinter>& printers) {
+  std::string list;
+  for (const SpoolPrinter& printer : printers) {
+    list += oneLine(printer.name + (printer.isDefault ? translate(" (default)") : "")) + "\n";
+  }
+  return list;
 }
 
 std::string spoolJobName(const std::string& printer, long long id) {

@@ -2,6 +2,9 @@
 #define TIMETABLE_PRINTER_SPOOLER_COMMON_H_
 
 #include <string>
+#include <vector>
+
+#include "printer/spooler.h"
 
 // What both platforms' spoolers share: what they say in the same words.
 
@@ -10,5 +13,10 @@
 
 // A job as the user finds it in the spooler's queue: PRINTER-ID.
 std::string spoolJobName(const std::string& printer, long long id);
+
+// The printers as --list-printers shows them, one a line, the default one marked. A name may
+// hold anything the spooler took, so each is cleaned as a message is (oneLine): no escape in a
+// name reaches the terminal.
+std::string printerListText(const std::vector<SpoolPrinter>& printers);
 
 #endif  // TIMETABLE_PRINTER_SPOOLER_COMMON_H_

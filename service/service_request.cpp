@@ -6,6 +6,7 @@
 #include <new>
 #include <utility>
 
+#include "platform/support_log.h"
 #include "platform/translation.h"
 
 const char* const kServiceUserAgent = "VELMORAX/1.0.0";
@@ -208,6 +209,27 @@ void endServiceRequests() {
   curl_global_cleanup();
 }
 
+namespace {
+
+// One line of the support log for each request: what was asked, and what came of it. Never the
+// answer itself, which may be long and is the service's, only its size.
+void logRequest(CURL* h, const std::string& url, CURLcode code, size_t bodyBytes) {
+  long status = 0;
+  curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+  curl_off_t microseconds = 0;
+  curl_easy_getinfo(h, CURLINFO_TOTAL_TIME_T, &microseconds);
+  std::string line = "request " + url + ": HTTP status " + std::to_string(status) + ", " +
+                     std::to_string(bodyBytes) + " bytes, " + std::to_string(microseconds / 1000) +
+                     " ms";
+  if (code != CURLE_OK) {
+    line += ", failed: " + std::string(session.errorText[0] != '\0' ? session.errorText
+                                                                    : curl_easy_strerror(code));
+  }
+  logLine(line);
+}
+
+}  // namespace
+
 ServiceAnswer fetchServiceAnswer(const std::string& query, size_t maxBytes) {
   if (session.baseUrl.empty()) throw std::logic_error("a request before the service's settings");
   ServiceAnswer answer;
@@ -216,6 +238,7 @@ ServiceAnswer fetchServiceAnswer(const std::string& query, size_t maxBytes) {
   session.maxBytes = maxBytes;
   setRequestOptions(h, answer.url, answer.body);
   CURLcode code = curl_easy_perform(h);
+  logRequest(h, answer.url, code, answer.body.size());
   if (code == CURLE_FILESIZE_EXCEEDED || session.answerTooLarge) {
     throw std::length_error(formatMessage(
         translate("the timetable service sent an answer larger than {0} MB; ask the IT "

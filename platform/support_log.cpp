@@ -1,0 +1,150 @@
+#include "platform/support_log.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <mutex>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/messages.h"
+
+// Past this size the log starts anew, its old lines kept in one older file: the two never hold
+// much more than twice this, however long the program is used.
+const int64_t kSupportLogLimit = 1024 * 1024;
+
+namespace {
+
+const char kLogName[] = "timetable-print.log";
+const char kOlderSuffix[] = ".1";
+
+// Where the log is, found once; and whether it has failed to be written, after which a run does
+// not try again for each line.
+struct LogState {
+  bool placeKnown = false;
+  std::string path;
+  bool unwritable = false;
+};
+
+LogState state;
+// The interrupt's thread logs the end of an interrupted run while the main thread may be writing
+// a line: the state and the C library's time conversion serve one at a time.
+std::mutex stateLock;
+
+std::string folderOf(const std::string& path) {
+  const size_t end = path.find_last_of("/\\");
+  return end == std::string::npos ? std::string() : path.substr(0, end);
+}
+
+// Every folder of the path that is not there yet, from the top down: $XDG_STATE_HOME or
+// ~/.local/state may not exist before the first run.
+void createFolders(const std::string& folder) {
+  for (size_t at = folder.find_first_of("/\\", 1); at != std::string::npos;
+       at = folder.find_first_of("/\\", at + 1)) {
+    createFolder(folder.substr(0, at));
+  }
+  createFolder(folder);
+}
+
+// The local time with its offset from UTC, as ISO 8601 writes it: 2026-12-09T15:30:01+01:00.
+// The offset is the difference of the local and the UTC calendar, which every platform's C
+// library gives alike.
+std::string localTimeText() {
+  const std::time_t now = std::time(nullptr);
+  const std::tm* localPart = std::localtime(&now);
+  if (localPart == nullptr) return "(no time)";
+  const std::tm local = *localPart;
+  const std::tm* utcPart = std::gmtime(&now);
+  if (utcPart == nullptr) return "(no time)";
+  const std::tm utc = *utcPart;
+  long days = local.tm_yday - utc.tm_yday;
+  if (local.tm_year != utc.tm_year) days = local.tm_year > utc.tm_year ? 1 : -1;
+  long minutes = (days * 24 + local.tm_hour - utc.tm_hour) * 60 + local.tm_min - utc.tm_min;
+  const char sign = minutes < 0 ? '-' : '+';
+  minutes = std::labs(minutes);
+  char text[64];
+  const size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+  std::snprintf(text + length, sizeof text - length, "%c%02ld:%02ld", sign, minutes / 60,
+                minutes % 60);
+  return text;
+}
+
+// Keeps only the last kSupportLogLimit bytes of the file, from a line's start: a log grown far
+// past the limit (by an earlier version, or by hand) is cut down when it is set aside.
+void keepOnlyTail(const std::string& path) {
+  std::FILE* file = openFileForReading(path);
+  if (file == nullptr) return;
+  std::vector<char> tail(static_cast<size_t>(kSupportLogLimit));
+  const bool positioned = std::fseek(file, -static_cast<long>(kSupportLogLimit), SEEK_END) == 0;
+  const size_t count = positioned ? std::fread(tail.data(), 1, tail.size(), file) : 0;
+  std::fclose(file);
+  if (count == 0) return;
+  std::string text(tail.data(), count);
+  text.erase(0, text.find('\n') == std::string::npos ? 0 : text.find('\n') + 1);
+  std::string created;
+  std::string reason;
+  std::FILE* copy = createFileBeside(path, created, reason);
+  if (copy == nullptr) return;
+  const bool written = std::fwrite(text.data(), 1, text.size(), copy) == text.size();
+  if (std::fclose(copy) == 0 && written && replaceFile(created, path, reason)) return;
+  removeFile(created);
+}
+
+// A full log becomes the older one, and the line about to be written starts a new one. Lines of
+// another run that opened the log before the rename still go to the older one, whole.
+void setAsideWhenFull(const std::string& path) {
+  const int64_t size = sizeOfFile(path);
+  if (size <= kSupportLogLimit) return;
+  const std::string older = path + kOlderSuffix;
+  std::string reason;
+  if (!replaceFile(path, older, reason)) return;
+  if (size > 2 * kSupportLogLimit) keepOnlyTail(older);
+}
+
+// The log's path, found at the first call.
+std::string placeOfLog() {
+  if (!state.placeKnown) {
+    state.placeKnown = true;
+    const std::string folder = supportLogFolder();
+    if (!folder.empty()) {
+      const char separator = folder.find('\\') == std::string::npos ? '/' : '\\';
+      state.path = folder + separator + kLogName;
+    }
+  }
+  return state.path;
+}
+
+void writeLogLine(const std::string& text) {
+  if (state.unwritable) return;
+  const std::string path = placeOfLog();
+  if (path.empty()) return;
+  const std::string line =
+      localTimeText() + " " + std::to_string(processNumber()) + " " + oneLine(text) + "\n";
+  setAsideWhenFull(path);
+  if (appendToFile(path, line)) return;
+  // The folders are made only when the log cannot be written, so that a run usually adds no more
+  // than the write of its lines.
+  createFolders(folderOf(path));
+  state.unwritable = !appendToFile(path, line);
+}
+
+}  // namespace
+
+std::string supportLogPath() {
+  const std::lock_guard<std::mutex> hold(stateLock);
+  return placeOfLog();
+}
+
+void logLine(const std::string& text) {
+  const int savedErrno = errno;
+  const unsigned long savedCode = systemErrorCode();
+  try {
+    const std::lock_guard<std::mutex> hold(stateLock);
+    writeLogLine(text);
+  } catch (...) {
+    // The log is no part of the run: whatever failed here, the run goes on as it would.
+  }
+  errno = savedErrno;
+  setSystemErrorCode(savedCode);
+}
