@@ -1,7 +1,8 @@
 // Windows calls the console control handler on a thread of its own, where the cleanups may call
 // any library.
+#include "platform/interrupt_win32.h"
+
 #include "platform/interrupt.h"
-#include "platform/interrupt_windows.h"
 
 namespace {
 
