@@ -688,6 +688,11 @@ class Output(EndToEnd):
                 ((signal.SIGINT, 130), ["-o", "form.prn"], ".form.prn."),
                 ((signal.SIGTERM, 143), ["-o", "form.prn"], ".form.prn."),
                 ((signal.SIGQUIT, 131), ["-o", "form.prn"], ".form.prn."),
+                # The other signals whose default would end the run without its cleanup.
+                ((signal.SIGHUP, 129), ["-o", "form.prn"], ".form.prn."),
+                ((signal.SIGUSR1, 138), ["-o", "form.prn"], ".form.prn."),
+                ((signal.SIGUSR2, 140), ["-o", "form.prn"], ".form.prn."),
+                ((signal.SIGALRM, 142), ["-o", "form.prn"], ".form.prn."),
                 ((signal.SIGINT, 130), [], ".LPT1.")):
             with self.subTest(signal=signal_number, args=args):
                 process, reader = self.start_held_at_first_row(NIGHT[1], NIGHT[2], args=args)
