@@ -80,6 +80,11 @@ else()
     PROPERTIES ENVIRONMENT "${TEST_ENVIRONMENT}")
 endif()
 
+# The layer check refuses includes outside its map of folders and a map that CMake's links do
+# not match.
+add_test(NAME layers.check COMMAND ${Python3_EXECUTABLE}
+  ${CMAKE_CURRENT_SOURCE_DIR}/scripts/check_layers_test.py)
+
 # The end-to-end tests run the real program against the local timetable service on port 9640,
 # so they take a lock on the port and never run beside each other.
 set(E2E_SCRIPT ${CMAKE_CURRENT_SOURCE_DIR}/driver/e2e_test.py)

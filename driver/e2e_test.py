@@ -16,6 +16,7 @@ import struct
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import tty
 import unittest
@@ -275,6 +276,18 @@ class Faults(EndToEnd):
         if harness.measures_its_own_memory():
             self.assertLess(run.peak_memory, 40 * 1024 * 1024)
 
+    def test_a_long_timetable_of_empty_stops_is_read_in_time_linear_in_its_size(self):
+        # 1.2 MB and 3.9 MB of "{}," (the limit is 4 MB): reading must not look over the stop
+        # points read so far after each one, which took 45 s for the smaller one. The bounds only
+        # guard against that; print_job_benchmark measures the reading itself.
+        for count, seconds in ((400000, 3), (1300000, 5)):
+            with self.subTest(stops=count):
+                control(timetable="emptystops", emptyStops=count)
+                run = self.run_program(EXPRESS[1], timeout=60)
+                self.assertLess(run.elapsed, seconds)
+                self.assertIn(run.returncode, (0, 1), run.stderr)
+                self.assertNotIn("cannot be read", run.stderr)
+
     def test_unreadable_times_name_the_stop(self):
         control(timetables={"777": timetable(stop("A", None, "10:00"),
                                              stop("Łowicz", "soon", None))})
@@ -288,8 +301,61 @@ class Faults(EndToEnd):
         os.mkdir(os.path.join(self.folder, "LPT1"))
         run = self.run_program(EXPRESS[1])
         reason = "Permission denied" if harness.RUNNER else "Is a directory"
-        self.assertError(run, "cannot open the printer LPT1" + LPT1_ADVICE + reason,
-                         stdout=DIALOGUE_HEAD + "14\n")
+        self.assertError(run, "cannot open the printer LPT1" + LPT1_ADVICE + reason, stdout="")
+        self.assertEqual(self.new_requests(), [])
+
+    def test_a_pipe_as_printer_is_checked_before_the_first_prompt(self):
+        if harness.RUNNER:
+            self.skipTest("wine's LPT1 is a device")
+        # Nobody reads it: the run ends at once instead of waiting for a reader.
+        for args, name, advice in (((), "LPT1", LPT1_ADVICE),
+                                   (("-o", "queue"), "queue",
+                                    "; check that it is connected and switched on: ")):
+            with self.subTest(printer=name):
+                os.mkfifo(self.path(name))
+                run = self.run_program(EXPRESS[1], args=args, timeout=30)
+                self.assertError(run, "cannot open the printer " + name + advice +
+                                 "No such device or address", stdout="")
+                self.assertEqual(self.new_requests(), [])
+        # A reader, as a raw print queue has, gets the form's exact bytes and its end.
+        received = []
+
+        def read_to_the_end():
+            with open(self.path("LPT1"), "rb") as pipe:
+                received.append(pipe.read())
+        reader = threading.Thread(target=read_to_the_end)
+        reader.start()
+        run = self.run_program(EXPRESS[1])
+        reader.join(30)
+        self.assertEqual(run.returncode, 0, run.stderr)
+        with open(os.path.join(harness.GOLDEN, "5410.prn"), "rb") as golden:
+            self.assertEqual(received, [golden.read()])
+
+    def test_links_another_user_planted_in_a_shared_folder_are_not_followed(self):
+        if harness.RUNNER or os.geteuid() != 0:
+            self.skipTest("needs Linux and root, to give a link to another user")
+        # The run's folder as /tmp is: anyone may add entries, only owners remove theirs. Each
+        # link, owned by nobody, leads to a file of root's.
+        os.chmod(self.folder, 0o1777)
+        victim = self.path("victim")
+        with open(victim, "wb") as f:
+            f.write(b"root's file")
+        nobody = pwd.getpwnam("nobody")
+        planted = ("; it is a symbolic link that another user put in a folder everyone may "
+                   "write, so it is not followed")
+        for link, args, error in (
+                ("LPT1", (), "cannot write LPT1: "),
+                ("form.prn", ("-o", "form.prn"), "cannot write form.prn: "),
+                ("form-2.png", ("-o", "form-%d.png"), "cannot write form-2.png: ")):
+            with self.subTest(link=link):
+                os.symlink(victim, self.path(link))
+                os.lchown(self.path(link), nobody.pw_uid, nobody.pw_gid)
+                run = self.run_program(EXPRESS[1], args=args)
+                self.assertError(run, error, "Operation not permitted: ", planted[2:], stdout="")
+                self.assertEqual(self.new_requests(), [])
+                os.remove(self.path(link))
+        with open(victim, "rb") as f:
+            self.assertEqual(f.read(), b"root's file")
 
     def test_printer_write_error(self):
         os.symlink("/dev/full", os.path.join(self.folder, "LPT1"))
@@ -611,6 +677,24 @@ class Output(EndToEnd):
                          sorted(["cacert.pem"] + names + (["LPT1"] if harness.RUNNER else [])))
 
 
+    def test_numbered_pages_go_in_place_all_together_or_not_at_all(self):
+        # A form of several sheets, over the files of an earlier run; the third sheet's name is a
+        # folder, so the run fails there, after the first two sheets were drawn.
+        stops = [stop("S%d" % i, "10:00", "10:01") for i in range(149)] + [stop("E", "11:00", None)]
+        control(timetables={"777": timetable(*stops)})
+        for page in (1, 2, 4):
+            with open(self.path("form-%d.png" % page), "wb") as f:
+                f.write(b"earlier page")
+        os.mkdir(self.path("form-3.png"))
+        run = self.run_program("777 x x x 1\n", args=["-o", "form-%d.png"])
+        self.assertError(run, "cannot write form-3.png: it is a folder")
+        for page in (1, 2, 4):
+            with open(self.path("form-%d.png" % page), "rb") as f:
+                self.assertEqual(f.read(), b"earlier page", "form-%d.png" % page)
+        self.assertEqual(sorted(os.listdir(self.folder)),
+                         sorted(["cacert.pem", "form-1.png", "form-2.png", "form-3.png",
+                                 "form-4.png"] + (["LPT1"] if harness.RUNNER else [])))
+
     def test_an_interrupt_removes_the_file_not_yet_in_place(self):
         # A plain file LPT1 is put in place complete too: an interrupt leaves the earlier form.
         if harness.RUNNER:
@@ -621,6 +705,11 @@ class Output(EndToEnd):
                 ((signal.SIGINT, 130), ["-o", "form.prn"], ".form.prn."),
                 ((signal.SIGTERM, 143), ["-o", "form.prn"], ".form.prn."),
                 ((signal.SIGQUIT, 131), ["-o", "form.prn"], ".form.prn."),
+                # The other signals whose default would end the run without its cleanup.
+                ((signal.SIGHUP, 129), ["-o", "form.prn"], ".form.prn."),
+                ((signal.SIGUSR1, 138), ["-o", "form.prn"], ".form.prn."),
+                ((signal.SIGUSR2, 140), ["-o", "form.prn"], ".form.prn."),
+                ((signal.SIGALRM, 142), ["-o", "form.prn"], ".form.prn."),
                 ((signal.SIGINT, 130), [], ".LPT1.")):
             with self.subTest(signal=signal_number, args=args):
                 process, reader = self.start_held_at_first_row(NIGHT[1], NIGHT[2], args=args)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "driver/form_builder.h"
+#include "driver/print_job_test_support.h"
 #include "platform/console.h"
 #include "platform/messages.h"
 #include "platform/overloaded.h"
@@ -65,7 +66,7 @@ void gatherJobDetails(PrintJob& job) {
   // The stop table first: it releases the timetable's decoded values, so that they and the list
   // of trains online are never in memory together.
   const std::string tableWarning = buildJobStopTable(job);
-  const std::string lookupNotice = lookupOnlineTrain(job.trainNumber, job.trainData);
+  const std::string lookupNotice = lookUpTrainData(job.trainNumber, job.trainData);
   if (!lookupNotice.empty()) notice(lookupNotice);
   if (!tableWarning.empty()) warning(tableWarning);
   job.lok1 = askWideWord("LOK1:");

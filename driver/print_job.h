@@ -28,14 +28,4 @@ struct PrintJob {
 // exception whose text says what went wrong.
 void runPrintJob(Destination destination);
 
-// Takes the train's description and stop points from the timetable query's "message". Without a
-// non-empty list of stop points the service has no timetable for the train, which is thrown as
-// std::runtime_error. An absent description reads as an empty one.
-void takeTimetable(nlohmann::json answer, PrintJob& job);
-
-// Builds the job's stop table, train label and route text from the timetable it took, which is
-// not needed afterwards and is moved from. Returns a warning when the table could not hold every
-// stop, otherwise an empty text.
-std::string buildJobStopTable(PrintJob& job);
-
 #endif  // TIMETABLE_DRIVER_PRINT_JOB_H_

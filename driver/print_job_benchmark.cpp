@@ -12,6 +12,7 @@
 #include "printer/printer_stream.h"
 #include "service/online_lookup_test_support.h"
 #include "service/service_request.h"
+#include "service/service_request_test_support.h"
 
 namespace {
 
@@ -110,6 +111,50 @@ void decodeAndSearchOnlineListOf10000(benchmark::State& state) {
   }
 }
 BENCHMARK(decodeAndSearchOnlineListOf10000)->Unit(benchmark::kMillisecond);
+
+// The timetable answers that cost the reader most for their size, each just under the 4 MB
+// limit: stop points that are empty objects (three bytes each), one long string, and arrays
+// nested one level short of the depth limit, over and over.
+std::string emptyStopsAnswer(size_t count) {
+  std::string stops;
+  for (size_t i = 0; i < count; ++i) stops += i == 0 ? "{}" : ",{}";
+  return R"({"message":{"trainInfo":{},"stopPoints":[)" + stops + "]}}";
+}
+
+std::string longStringAnswer() {
+  return R"({"message":{"trainInfo":{"route":")" + std::string(4000000, 'a') +
+         R"("},"stopPoints":[{}]}})";
+}
+
+std::string deepArraysAnswer() {
+  // The answer and "message" take two levels, the stop points a third.
+  const size_t levels = static_cast<size_t>(kMaxAnswerDepth) - 3;
+  const std::string deep = std::string(levels, '[') + std::string(levels, ']');
+  std::string stops;
+  while (stops.size() + deep.size() < 4000000) stops += stops.empty() ? deep : "," + deep;
+  return R"({"message":{"trainInfo":{},"stopPoints":[)" + stops + "]}}";
+}
+
+void readTimetableAnswer(benchmark::State& state, const std::string& body) {
+  for (auto _ : state) {
+    nlohmann::json message = serviceMessageOf(body, 200, "bench");
+    benchmark::DoNotOptimize(message);
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(body.size()));
+  state.counters["body_bytes"] = static_cast<double>(body.size());
+}
+
+void readEmptyStops(benchmark::State& state) {
+  readTimetableAnswer(state, emptyStopsAnswer(static_cast<size_t>(state.range(0))));
+}
+// Time linear in the size: the three sizes take times in the ratio of their stop points.
+BENCHMARK(readEmptyStops)->Arg(400000)->Arg(800000)->Arg(1300000)->Unit(benchmark::kMillisecond);
+
+void readLongString(benchmark::State& state) { readTimetableAnswer(state, longStringAnswer()); }
+BENCHMARK(readLongString)->Unit(benchmark::kMillisecond);
+
+void readDeepArrays(benchmark::State& state) { readTimetableAnswer(state, deepArraysAnswer()); }
+BENCHMARK(readDeepArrays)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

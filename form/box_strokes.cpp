@@ -1,5 +1,6 @@
 #include "form/box_strokes.h"
 
+#include "form/box_strokes_test_support.h"
 #include "form/code_page.h"
 #include "form/printer_code.h"
 

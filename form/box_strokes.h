@@ -9,10 +9,6 @@ struct BoxStrokes {
   bool right = false;
 };
 
-// The strokes of a code page 852 box-drawing character in printer code; false, with no strokes,
-// for any other character.
-bool boxStrokesOf(wchar_t printerCode, BoxStrokes& strokes);
-
 // The same for the Unicode character that code page 852 maps such a character to.
 bool boxStrokesOfUnicode(char32_t character, BoxStrokes& strokes);
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "form/box_strokes.h"
+#include "form/box_strokes_test_support.h"
 
 // What the printer puts on paper for a text in printer code: the text without its ESC/P control
 // sequences (ESC E, ESC F, ESC T, ESC w n, ESC S n), split into lines at each line feed.

@@ -97,6 +97,27 @@ std::string linkTargetOf(const std::string& path) {
   return step;
 }
 
+bool isPlantedLink(const std::string& path, std::string& reason) {
+  std::string step = path;
+  for (int links = 0; links <= kMaxLinks; ++links) {
+    struct stat link;
+    if (lstat(step.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return false;
+    const std::string folder = folderOf(step);
+    struct stat shared;
+    const bool planted = stat(folder.empty() ? "." : folder.c_str(), &shared) == 0 &&
+                         (shared.st_mode & (S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH) &&
+                         link.st_uid != geteuid() && link.st_uid != shared.st_uid;
+    if (planted) {
+      reason = formatMessage(translate("{0}: it is a symbolic link that another user put in a "
+                                       "folder everyone may write, so it is not followed"),
+                             {std::strerror(EPERM)});
+      return true;
+    }
+    if (!followLink(step)) return false;
+  }
+  return false;
+}
+
 bool isFolder(const std::string& path) {
   struct stat status;
   return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);

@@ -132,6 +132,8 @@ bool isWritableFileInWritableFolder(const std::string& path) {
 
 std::string linkTargetOf(const std::string& path) { return path; }
 
+bool isPlantedLink(const std::string&, std::string&) { return false; }
+
 bool isFolder(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;

@@ -1,8 +1,9 @@
 // Windows calls the console control handler on a thread of its own, where the cleanups may call
 // any library.
+#include "platform/interrupt_win32.h"
+
 #include "platform/console_win32.h"
 #include "platform/interrupt.h"
-#include "platform/interrupt_windows.h"
 #include "platform/support_log.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "platform/interrupt.h"
-#include "platform/interrupt_windows.h"
+#include "platform/interrupt_win32.h"
 
 // Windows' part in a Ctrl+C, for tests under wine, which gives them no console: the control
 // handler runs on a thread of its own. Returns while the interrupt's cleanups run, so that the

@@ -36,6 +36,7 @@ void discardPendingFile(PendingFile* pending) {
 
 PendingFileHandle startPendingFile(const std::string& finalPath) {
   if (isFolder(finalPath)) failFile(finalPath, translate("it is a folder"));
+  requireUnplantedLink(finalPath);
   PendingFileHandle pending(new PendingFile, discardPendingFile);
   pending->finalPath = finalPath;
   pending->targetPath = linkTargetOf(finalPath);
@@ -61,13 +62,20 @@ void writePendingFile(PendingFile& pending, const std::string& bytes) {
   });
 }
 
+void completePendingFile(PendingFile& pending) {
+  holdInterrupts([&pending] {
+    if (pending.file == nullptr) return;
+    errno = 0;
+    const int closed = std::fclose(pending.file);
+    pending.file = nullptr;
+    if (closed != 0) failFile(pending.finalPath, std::strerror(errno));
+  });
+}
+
 void finishPendingFile(PendingFileHandle pending) {
+  completePendingFile(*pending);
   // Put in place together with the removal of its cleanup: an interrupt after that leaves it.
   holdInterrupts([&pending] {
-    errno = 0;
-    const int closed = std::fclose(pending->file);
-    pending->file = nullptr;
-    if (closed != 0) failFile(pending->finalPath, std::strerror(errno));
     std::string reason;
     if (!replaceFile(pending->path, pending->targetPath, reason)) {
       failFile(pending->finalPath, reason);
@@ -83,6 +91,11 @@ void requireWritableFile(const std::string& path) {
   startPendingFile(path);
   std::string reason;
   if (!mayReplaceFile(linkTargetOf(path), reason)) failFile(path, reason);
+}
+
+void requireUnplantedLink(const std::string& path) {
+  std::string reason;
+  if (isPlantedLink(path, reason)) failFile(path, reason);
 }
 
 void requireWritableFolder(const std::string& folder) {

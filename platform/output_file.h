@@ -27,13 +27,23 @@ PendingFileHandle startPendingFile(const std::string& finalPath);
 // Appends the bytes; a write error is thrown as std::runtime_error.
 void writePendingFile(PendingFile& pending, const std::string& bytes);
 
-// Closes the file and puts it in place of finalPath; on failure it is discarded and the error
-// thrown as std::runtime_error.
+// Closes the file, complete, and leaves it beside finalPath until finishPendingFile puts it in
+// place, so that files that belong together go in place only once all of them are complete. A
+// write error that closing reveals is thrown as std::runtime_error; the file is then discarded
+// with its handle.
+void completePendingFile(PendingFile& pending);
+
+// Closes the file, unless completePendingFile did, and puts it in place of finalPath; on failure it
+// is discarded and the error thrown as std::runtime_error.
 void finishPendingFile(PendingFileHandle pending);
 
 // Throws as startPendingFile does when a file at path could not be written, or an existing file
 // there could not be replaced; leaves nothing behind.
 void requireWritableFile(const std::string& path);
+
+// Throws std::runtime_error naming path when a symbolic link there may have been planted by
+// another user (isPlantedLink). startPendingFile checks this too.
+void requireUnplantedLink(const std::string& path);
 
 // Throws std::runtime_error naming the folder when no file can be created in it; leaves nothing
 // behind. The folder's name ends in its separator.

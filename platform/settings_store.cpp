@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "platform/settings_store_test_support.h"
 #include "platform/translation.h"
 
 namespace {

@@ -6,6 +6,7 @@
 
 #include "form/code_page.h"
 #include "platform/translation.h"
+#include "preview/printed_page_test_support.h"
 
 namespace {
 

@@ -61,8 +61,4 @@ const size_t kNoLineLimit = static_cast<size_t>(-1);
 bool interpretPrinterPages(const PrinterByteReader& read, size_t lineLimit,
                            std::vector<std::string>& warnings, const PrintedPageSink& onPage);
 
-// The pages of the whole stream, interpreted as above.
-std::vector<PrintedPage> interpretPrinterBytes(const std::string& bytes,
-                                               std::vector<std::string>& warnings);
-
 #endif  // TIMETABLE_PREVIEW_PRINTED_PAGE_H_

@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "preview/printed_page.h"
+#include "preview/printed_page_test_support.h"
 #include "preview/terminal_text.h"
+#include "preview/terminal_text_test_support.h"
 
 namespace {
 

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "preview/printed_page_test_support.h"
 #include "preview/terminal_text.h"
+#include "preview/terminal_text_test_support.h"
 
 namespace {
 

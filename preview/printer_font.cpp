@@ -40,9 +40,7 @@ cairo_font_face_t* fontFaceOf(FT_Library library, const unsigned char* bytes, st
   if (status != CAIRO_STATUS_SUCCESS) {
     cairo_font_face_destroy(fontFace);
     FT_Done_Face(face);
-    throw std::runtime_error(formatMessage(
-        translate("cannot draw the form; report this to the IT department: cairo: {0}"),
-        {cairo_status_to_string(status)}));
+    checkCairo(status);
   }
   return fontFace;
 }
@@ -79,4 +77,12 @@ void setPrinterFontOptions(cairo_t* cr) {
   cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
   cairo_set_font_options(cr, options);
   cairo_font_options_destroy(options);
+}
+
+void checkCairo(cairo_status_t status) {
+  if (status != CAIRO_STATUS_SUCCESS) {
+    throw std::runtime_error(formatMessage(
+        translate("cannot draw the form; report this to the IT department: cairo: {0}"),
+        {cairo_status_to_string(status)}));
+  }
 }

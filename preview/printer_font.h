@@ -12,4 +12,8 @@ cairo_font_face_t* printerFontFace(bool bold);
 // antialiasing, no hinting, unhinted metrics, so that every machine gives the same pixels.
 void setPrinterFontOptions(cairo_t* cr);
 
+// Throws the error of a cairo call that failed, as std::runtime_error naming cairo's status;
+// returns for CAIRO_STATUS_SUCCESS. Every drawing of the form reports cairo's failures with it.
+void checkCairo(cairo_status_t status);
+
 #endif  // TIMETABLE_PREVIEW_PRINTER_FONT_H_

@@ -14,6 +14,7 @@
 #include "platform/file_system.h"
 #include "platform/output_file.h"
 #include "platform/translation.h"
+#include "preview/printer_font.h"
 #include "preview/sheet_drawing.h"
 
 namespace {
@@ -55,26 +56,18 @@ cairo_status_t writeToFile(void* closure, const unsigned char* data, unsigned in
   return CAIRO_STATUS_SUCCESS;
 }
 
-void check(cairo_status_t status) {
-  if (status != CAIRO_STATUS_SUCCESS) {
-    throw std::runtime_error(formatMessage(
-        translate("cannot draw the form; report this to the IT department: cairo: {0}"),
-        {cairo_status_to_string(status)}));
-  }
-}
-
 // Throws what went wrong while cairo wrote, else writes the rest.
 void finishWriting(FileWriter& writer, cairo_status_t status) {
   if (!writer.error.empty()) throw std::runtime_error(writer.error);
-  check(status);
+  checkCairo(status);
   writer.write(writer.buffer);
   writer.buffer.clear();
 }
 
-// As finishWriting, then puts the file in place.
-void finishFile(PendingFileHandle pending, FileWriter& writer, cairo_status_t status) {
+// As finishWriting, then closes the file, complete but not yet in place.
+void completeFile(PendingFile& pending, FileWriter& writer, cairo_status_t status) {
   finishWriting(writer, status);
-  finishPendingFile(std::move(pending));
+  completePendingFile(pending);
 }
 
 // Ends drawing on a surface: the context's status, else the surface's once it is finished.
@@ -110,7 +103,8 @@ void writePdf(const PrinterBytes& bytes, const std::string& path) {
   finishPendingFile(std::move(pending));
 }
 
-void writeSvg(const Sheet& sheet, const std::string& path) {
+// The sheet's file, complete beside path, for the caller to put in place.
+PendingFileHandle writeSvg(const Sheet& sheet, const std::string& path) {
   PendingFileHandle pending = startPendingFile(path);
   FileWriter writer = writerOf(*pending);
   cairo_status_t status;
@@ -123,10 +117,12 @@ void writeSvg(const Sheet& sheet, const std::string& path) {
     cairo_show_page(cr.get());
     status = finishSurface(std::move(cr), surface);
   }
-  finishFile(std::move(pending), writer, status);
+  completeFile(*pending, writer, status);
+  return pending;
 }
 
-void writePng(const Sheet& sheet, const std::string& path) {
+// The sheet's file, complete beside path, for the caller to put in place.
+PendingFileHandle writePng(const Sheet& sheet, const std::string& path) {
   PendingFileHandle pending = startPendingFile(path);
   FileWriter writer = writerOf(*pending);
   const double dots = kPngDotsPerInch / 72;
@@ -142,7 +138,8 @@ void writePng(const Sheet& sheet, const std::string& path) {
   if (status == CAIRO_STATUS_SUCCESS) {
     status = cairo_surface_write_to_png_stream(surface.get(), writeToFile, &writer);
   }
-  finishFile(std::move(pending), writer, status);
+  completeFile(*pending, writer, status);
+  return pending;
 }
 
 bool endsWithIgnoringCase(const std::string& text, const std::string& end) {
@@ -233,12 +230,15 @@ void writeRenderedForm(const PrinterBytes& bytes, const std::string& path, Rende
     return;
   }
   const bool every = holdsNumber(path);
-  size_t number = 0;
+  // Every sheet's file is complete before any is put in place, so that a run that fails at a
+  // later sheet leaves each file of an earlier run as it was, rather than a mix of both forms.
+  std::vector<PendingFileHandle> files;
   forEachSheet(bytes, [&](const Sheet& sheet) {
-    (format == RenderedFormat::kPng ? writePng : writeSvg)(
-        sheet, renderedFilePath(path, format, ++number));
+    files.push_back((format == RenderedFormat::kPng ? writePng : writeSvg)(
+        sheet, renderedFilePath(path, format, files.size() + 1)));
     return every;
   });
+  for (PendingFileHandle& file : files) finishPendingFile(std::move(file));
   if (!every && sheets > 1) notices.push_back(firstSheetOnlyNotice(path, sheets));
   if (every) {
     const std::string left = filesLeftBeyond(path, format, sheets);

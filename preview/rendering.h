@@ -7,21 +7,11 @@
 #include <vector>
 
 #include "preview/printed_page.h"
+#include "preview/rendered_format.h"
 #include "preview/sheet_drawing.h"
 
 // The resolution of PNG previews.
 const double kPngDotsPerInch = 150;
-
-// The most A4 sheets a form may take: more is not a form but a file that would fill the disk
-// with pages (every form feed starts a sheet).
-const size_t kMaxSheets = 1000;
-
-// The file formats that show printer bytes as printed.
-enum class RenderedFormat { kPdf, kPng, kSvg };
-
-// The rendered format that a file name asks for by its ending, .pdf, .png or .svg in any case;
-// false for any other name.
-bool renderedFormatOf(const std::string& path, RenderedFormat& format);
 
 // The number of A4 sheets the printer bytes take, with a warning for each skipped printer
 // command added to warnings. More than kMaxSheets is thrown as std::runtime_error as soon as it
@@ -56,10 +46,5 @@ using PieceWriter = std::function<void(const std::string& piece)>;
 // the same way.
 void writeFormPdf(const std::string& bytes, const PieceWriter& write,
                   std::vector<std::string>& warnings);
-
-// The file that writeRenderedForm writes a sheet into, numbered from 1: a PDF holds every sheet
-// under its own name, %d and all; a PNG or SVG path holding %d names one file per sheet, the
-// first %d becoming the sheet's number; one without holds the first sheet alone.
-std::string renderedFilePath(const std::string& path, RenderedFormat format, size_t sheet);
 
 #endif  // TIMETABLE_PREVIEW_RENDERING_H_

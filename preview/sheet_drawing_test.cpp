@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "preview/printed_page_test_support.h"
+
 namespace {
 
 // Renders a small stream at 4 pixels per point and returns, for each pixel row, how many dark

@@ -1,5 +1,7 @@
 #include "preview/terminal_text.h"
 
+#include "preview/terminal_text_test_support.h"
+
 namespace {
 
 const char kBoldOn[] = "\x1b[1m";

@@ -6,12 +6,9 @@
 
 #include "preview/printed_page.h"
 
-// The pages as UTF-8 text, one text line per printed line; a page ended by a form feed keeps it
+// The page as UTF-8 text, one text line per printed line; a page ended by a form feed keeps it
 // after its last line. With bold set, bold characters are set off by the terminal's bold on and
 // off sequences; double height and subscript are not shown.
-std::string terminalText(const std::vector<PrintedPage>& pages, bool bold);
-
-// The text of one page, as terminalText gives it.
 std::string terminalTextOfPage(const PrintedPage& page, bool bold);
 
 // UTF-8 of one character.

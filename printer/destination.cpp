@@ -1,7 +1,10 @@
 #include "printer/destination.h"
 
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <stdexcept>
+#include <utility>
 
 #include "platform/desktop.h"
 #include "platform/file_system.h"
@@ -53,10 +56,10 @@ Destination chooseDestination(const DestinationRequest& request) {
         mayReplaceFile(linkTargetOf(kPrinterDevice), reason)) {
       return BytesFileDestination{kPrinterDevice, false, printerDeviceAdvice()};
     }
-    return DeviceDestination{kPrinterDevice, printerDeviceAdvice()};
+    return DeviceDestination{kPrinterDevice, printerDeviceAdvice(), nullptr};
   }
   // A device or a pipe cannot be replaced by a file.
-  if (isDeviceOrPipe(file)) return DeviceDestination{file, std::string()};
+  if (isDeviceOrPipe(file)) return DeviceDestination{file, std::string(), nullptr};
   RenderedFormat format = RenderedFormat::kPdf;
   if (renderedFormatOf(file, format)) {
     return RenderedFileDestination{file, format, request.view, std::string()};
@@ -64,13 +67,50 @@ Destination chooseDestination(const DestinationRequest& request) {
   return BytesFileDestination{file, request.view, std::string()};
 }
 
+std::runtime_error deviceOpenError(const DeviceDestination& device, const std::string& reason) {
+  if (device.advice.empty()) {
+    return std::runtime_error(formatMessage(
+        translate("cannot open the printer {0}; check that it is connected and switched on: {1}"),
+        {device.device, reason}));
+  }
+  return std::runtime_error(formatMessage(translate("cannot open the printer {0}; {1}: {2}"),
+                                          {device.device, device.advice, reason}));
+}
+
 std::string withAdvice(const std::string& what, const std::string& advice) {
   return advice.empty() ? what : what + "; " + advice;
 }
 
+namespace {
+
+// Opens the device now, or learns why it cannot be, keeping it open when it must stay so.
+void probeDevice(DeviceDestination& device) {
+  std::string reason;
+  if (isPlantedLink(device.device, reason)) throw deviceOpenError(device, reason);
+  DeviceFile kept(nullptr, std::fclose);
+  errno = 0;
+  if (!probePrinterDevice(device.device, kept)) {
+    throw deviceOpenError(device, std::strerror(errno));
+  }
+  if (kept) device.opened = std::make_shared<DeviceFile>(std::move(kept));
+}
+
+// The files of every sheet a numbered name may get, as an earlier run may have left them, are
+// checked for planted links now: the first sheet's file is checked as any file is.
+void requireUnplantedSheetFiles(const RenderedFileDestination& file) {
+  const std::string first = renderedFilePath(file.path, file.format, 1);
+  for (size_t sheet = 2; sheet <= kMaxSheets; ++sheet) {
+    const std::string path = renderedFilePath(file.path, file.format, sheet);
+    if (path == first) return;
+    requireUnplantedLink(path);
+  }
+}
+
+}  // namespace
+
 void prepareDestination(Destination& destination) {
   std::visit(Overloaded{
-                 [](const DeviceDestination&) {},
+                 [](DeviceDestination& device) { probeDevice(device); },
                  [](const BytesFileDestination& file) {
                    try {
                      requireWritableFile(file.path);
@@ -83,6 +123,7 @@ void prepareDestination(Destination& destination) {
                      requireWritableFolder(file.screenFolder);
                    } else {
                      requireWritableFile(renderedFilePath(file.path, file.format, 1));
+                     requireUnplantedSheetFiles(file);
                    }
                  },
                  [](const SpoolDestination& spool) { requireSpoolPrinter(spool.printer); },

@@ -1,10 +1,13 @@
 #ifndef TIMETABLE_PRINTER_DESTINATION_H_
 #define TIMETABLE_PRINTER_DESTINATION_H_
 
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <variant>
 
-#include "preview/rendering.h"
+#include "preview/rendered_format.h"
+#include "printer/printer_device.h"
 
 // The printer every run prints on unless told otherwise.
 extern const char* const kPrinterDevice;
@@ -15,6 +18,9 @@ extern const char* const kPrinterDevice;
 struct DeviceDestination {
   std::string device;
   std::string advice;
+  // The device as prepareDestination opened it, when it must stay open until the form is
+  // printed (probePrinterDevice); the printer stream takes it from here.
+  std::shared_ptr<DeviceFile> opened;
 };
 
 // A file of the printer's bytes, put in place when the form is complete; with view, then opened
@@ -75,11 +81,16 @@ Destination chooseDestination(const DestinationRequest& request);
 // The error text what, followed by the advice when there is one.
 std::string withAdvice(const std::string& what, const std::string& advice);
 
+// The error of a device that cannot be opened, for the reason given: with the way to another
+// printer for the one the user did not choose, else the advice to check the printer.
+std::runtime_error deviceOpenError(const DeviceDestination& device, const std::string& reason);
+
 // Resolves what the system decides, once, into the destination (the spooler's default printer
 // for --drawn alone), and checks what can be checked before the run asks or fetches anything:
-// that a file can be written in its folder, that the spooler has the printer. A device is only
-// opened once the dialogue is over, so that an early end never touches the printer. A failure is
-// thrown as std::runtime_error.
+// that a file can be written in its folder, that a device can be opened (probePrinterDevice,
+// which keeps a pipe open), that the spooler has the printer, and that no symbolic link on the
+// way to a file or device is one another user may have planted (isPlantedLink). Nothing is
+// written to a device before the form. A failure is thrown as std::runtime_error.
 void prepareDestination(Destination& destination);
 
 // A path in the folder for a PDF of the document to be shown on screen: the document's name and

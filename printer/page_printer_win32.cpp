@@ -16,12 +16,13 @@
 #include "platform/utf8.h"
 #include "platform/wide_text_win32.h"
 #include "preview/printed_page.h"
+#include "preview/printer_font.h"
 #include "preview/rendering.h"
 #include "preview/sheet_drawing.h"
 #include "printer/page_printer.h"
 #include "printer/spooler.h"
 #include "printer/spooler_common.h"
-#include "printer/spooler_windows.h"
+#include "printer/spooler_win32.h"
 
 namespace {
 
@@ -65,14 +66,6 @@ using Context = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
 [[noreturn]] void failDocument(const char* what, const std::string& printer) {
   const DWORD error = GetLastError();
   throw std::runtime_error(formatMessage(what, {printer, systemMessage(error)}));
-}
-
-void checkCairo(cairo_status_t status) {
-  if (status != CAIRO_STATUS_SUCCESS) {
-    throw std::runtime_error(formatMessage(
-        translate("cannot draw the form; report this to the IT department: cairo: {0}"),
-        {cairo_status_to_string(status)}));
-  }
 }
 
 // A device context of the printer set to A4 portrait; a missing printer is told as such.

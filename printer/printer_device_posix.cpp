@@ -1,3 +1,5 @@
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,6 +21,43 @@ std::FILE* openPrinterDevice(const std::string& deviceName) {
     errno = error;
   }
   return file;
+}
+
+namespace {
+
+// Whether a file of that name could be created, as printing creates a device that is not there.
+bool mayCreate(const std::string& deviceName) {
+  const size_t slash = deviceName.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : deviceName.substr(0, slash + 1);
+  return access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+}  // namespace
+
+bool probePrinterDevice(const std::string& deviceName, DeviceFile& kept) {
+  if (descriptorNamedBy(deviceName) >= 0) return true;  // Open already.
+  // Without O_NONBLOCK a pipe nobody reads would hold the open forever; without O_TRUNC a file
+  // keeps what it holds until the form is printed.
+  const int descriptor = open(deviceName.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (descriptor < 0) return errno == ENOENT && mayCreate(deviceName);
+  struct stat status;
+  if (fstat(descriptor, &status) != 0 || !S_ISFIFO(status.st_mode)) {
+    close(descriptor);
+    return true;
+  }
+  // The pipe's writes wait for its reader, as they would had it been opened for printing.
+  const int flags = fcntl(descriptor, F_GETFL);
+  std::FILE* file = flags < 0 || fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0
+                        ? nullptr
+                        : fdopen(descriptor, "wb");
+  if (file == nullptr) {
+    const int error = errno;
+    close(descriptor);
+    errno = error;
+    return false;
+  }
+  kept.reset(file);
+  return true;
 }
 
 bool printerDeviceAddsCarriageReturns() { return false; }

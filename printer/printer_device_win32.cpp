@@ -8,4 +8,11 @@ std::FILE* openPrinterDevice(const std::string& deviceName) {
   return _wfsopen(wideFromCodePage(deviceName, CP_UTF8).c_str(), L"w", _SH_DENYNO);
 }
 
+// A port is opened once, here, and kept: opening it tells whether it can be, and it stays the
+// program's until the form is printed.
+bool probePrinterDevice(const std::string& deviceName, DeviceFile& kept) {
+  kept.reset(openPrinterDevice(deviceName));
+  return kept != nullptr;
+}
+
 bool printerDeviceAddsCarriageReturns() { return true; }

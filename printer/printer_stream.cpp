@@ -20,22 +20,18 @@ namespace {
   throw std::runtime_error(formatMessage(what, {name, std::strerror(error)}));
 }
 
-// A device the user named is checked; the one they did not choose comes with the way to a
-// printer they have.
+// A device prepareDestination kept open is taken as it is; any other is opened now.
 OpenDevice openDevice(const DeviceDestination& destination) {
   OpenDevice device;
   device.name = destination.device;
+  if (destination.opened && *destination.opened) {
+    device.file.reset(destination.opened->release());
+    return device;
+  }
   errno = 0;
   device.file.reset(openPrinterDevice(device.name));
   if (device.file) return device;
-  const int error = errno;
-  if (destination.advice.empty()) {
-    failPrinter(
-        translate("cannot open the printer {0}; check that it is connected and switched on: {1}"),
-        device.name, error);
-  }
-  throw std::runtime_error(formatMessage(translate("cannot open the printer {0}; {1}: {2}"),
-                                         {device.name, destination.advice, std::strerror(error)}));
+  throw deviceOpenError(destination, std::strerror(errno));
 }
 
 void writeToDevice(OpenDevice& device, const std::string& bytes) {

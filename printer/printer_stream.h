@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/output_file.h"
-#include "preview/rendering.h"
+#include "preview/rendered_format.h"
 #include "printer/destination.h"
 #include "printer/spooler.h"
 

@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 using PrinterStreamTest = ScratchFolder;
 
 PrinterStream openLpt1() {
-  return openPrinterStream(DeviceDestination{kPrinterDevice, ""}, "test");
+  return openPrinterStream(DeviceDestination{kPrinterDevice, "", nullptr}, "test");
 }
 
 TEST_F(PrinterStreamTest, WritesTheBytesToLpt1) {

@@ -31,7 +31,8 @@ TEST(PrinterStreamDeathTest, NothingReachesThePrinterOnceAnInterruptIsTaken) {
   EXPECT_EXIT(
       {
         startInterruptHandling();
-        PrinterStream printer = openPrinterStream(DeviceDestination{device.string(), ""}, "form");
+        PrinterStream printer =
+            openPrinterStream(DeviceDestination{device.string(), "", nullptr}, "form");
         writeToPrinter(printer, L"head\n");
         interruptWithSlowCleanup();
         writeToPrinter(printer, L"rows\n");
@@ -45,7 +46,7 @@ TEST(PrinterStreamDeathTest, NothingReachesThePrinterOnceAnInterruptIsTaken) {
       {
         startInterruptHandling();
         interruptWithSlowCleanup();
-        openPrinterStream(DeviceDestination{device.string(), ""}, "form");
+        openPrinterStream(DeviceDestination{device.string(), "", nullptr}, "form");
         std::exit(1);
       },
       testing::ExitedWithCode(130), "");

@@ -53,10 +53,12 @@ void writeSpoolJob(SpoolJob& job, const std::string& bytes);
 //
 // The job is then watched for about 2 seconds, and its outcome is one line of warning text, or
 // empty:
-// - completed (on Windows: printed, or gone from the queue), or waiting or printing on a printer
-//   that is not stopped: empty: at once when completed, else after the 2 seconds. A printer
-//   takes a minute or more for a form, and other jobs may be before it; the program does not
-//   wait for them.
+// - completed (on Windows: printed, or gone from the queue of a printer that is not stopped), or
+//   waiting or printing on a printer that is not stopped: empty: at once when completed, else
+//   after the 2 seconds. A printer takes a minute or more for a form, and other jobs may be
+//   before it; the program does not wait for them. On Windows a job gone from the queue of a
+//   stopped printer gives that printer's warning, as below: the printer holds what the spooler
+//   handed on to it.
 // - seen within the 2 seconds: on CUPS a job aborted, cancelled or held, or its printer stopped,
 //   named as QUEUE-ID with what the spooler says of it and of its printer; on Windows a printer
 //   offline, paused, out of paper or in error (and the like), or a job in error, paused or

@@ -21,6 +21,36 @@ std::string printerListText(const std::vector<SpoolPrinter>& printers) {
   return list;
 }
 
+const char* cannotListPrintersText() {
+  return translate(
+      "the print spooler cannot list its printers; try again, or ask the IT "
+      "department: {0}");
+}
+
+const char* jobNotTakenText() {
+  return translate(
+      "the print spooler did not take a job for the printer \"{0}\"; print again, or check the "
+      "printer in the system's printer settings: {1}");
+}
+
+const char* jobStartNotTakenText() {
+  return translate(
+      "the print spooler did not take the start of print job {0}; print again, or check the "
+      "printer in the system's printer settings: {1}");
+}
+
+const char* formNotTakenText() {
+  return translate(
+      "the print spooler did not take the form of print job {0}; print again, or check the "
+      "printer in the system's printer settings: {1}");
+}
+
+const char* jobNotFinishedText() {
+  return translate(
+      "the print spooler could not finish print job {0}; print again, or check the printer in "
+      "the system's printer settings: {1}");
+}
+
 std::string spoolJobName(const std::string& printer, long long id) {
   return printer + "-" + std::to_string(id);
 }

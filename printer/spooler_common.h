@@ -11,6 +11,14 @@
 // Throws std::runtime_error: the spooler has no printer of that name; --list-printers helps.
 [[noreturn]] void failNoPrinter(const std::string& printer);
 
+// The texts both spoolers give in the same words, for formatMessage: {0} names the printer or the
+// print job and {1} is the spooler's reason; the list's text takes the reason alone, as {0}.
+const char* cannotListPrintersText();
+const char* jobNotTakenText();
+const char* jobStartNotTakenText();
+const char* formNotTakenText();
+const char* jobNotFinishedText();
+
 // A job as the user finds it in the spooler's queue: PRINTER-ID.
 std::string spoolJobName(const std::string& printer, long long id);
 

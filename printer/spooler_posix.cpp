@@ -242,10 +242,7 @@ DestList listDests(http_t* connection, int& count) {
   DestList owned(dests, [listed](cups_dest_t* list) { cupsFreeDests(listed, list); });
   // A spooler without printers answers "not found".
   if (count == 0 && lastRequestFailed() && cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND) {
-    throw std::runtime_error(
-        formatMessage(translate("the print spooler cannot list its printers; try again, or ask the "
-                                "IT department: {0}"),
-                      {lastErrorText()}));
+    throw std::runtime_error(formatMessage(cannotListPrintersText(), {lastErrorText()}));
   }
   return owned;
 }
@@ -413,15 +410,12 @@ SpoolJobHandle startSpoolJobOfFormat(const std::string& printer, const std::stri
     job->queue = queueFor(job->connection.get(), printer);
     if (job->queue == printer || createJob(*job, documentName) == 0) {
       throw std::runtime_error(formatMessage(
-          translate("the print spooler did not take a job for the printer \"{0}\"; print again, or "
-                    "check the printer in the system's printer settings: {1}"),
-          {printer, job->queue == printer ? text : lastErrorText()}));
+          jobNotTakenText(), {printer, job->queue == printer ? text : lastErrorText()}));
     }
   }
   if (cupsStartDocument(job->connection.get(), job->queue.c_str(), job->id, documentName.c_str(),
                         format, 1) != HTTP_STATUS_CONTINUE) {
-    failJob(*job, translate("the print spooler did not take the start of print job {0}; print "
-                            "again, or check the printer in the system's printer settings: {1}"));
+    failJob(*job, jobStartNotTakenText());
   }
   return job;
 }
@@ -431,8 +425,7 @@ void writeSpoolJob(SpoolJob& job, const std::string& bytes) {
   if (bytes.empty()) return;
   if (cupsWriteRequestData(job.connection.get(), bytes.data(), bytes.size()) !=
       HTTP_STATUS_CONTINUE) {
-    failJob(job, translate("the print spooler did not take the form of print job {0}; print again, "
-                           "or check the printer in the system's printer settings: {1}"));
+    failJob(job, formNotTakenText());
   }
 }
 
@@ -448,8 +441,7 @@ std::string finishSpoolJob(SpoolJob& job) {
     forgetInterruptCleanup(job);
   });
   if (!finished) {
-    failJob(job, translate("the print spooler could not finish print job {0}; print again, or "
-                           "check the printer in the system's printer settings: {1}"));
+    failJob(job, jobNotFinishedText());
   }
   return waitForJobEnd(job);
 }

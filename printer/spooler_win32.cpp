@@ -1,6 +1,8 @@
 // The print spooler is Windows' own, through winspool. Printer and document names are UTF-8
 // in the rest of the program and UTF-16 here. A job handed over is watched for a moment through
 // the status bits the spooler keeps of it and of its printer.
+#include "printer/spooler_win32.h"
+
 #include <windows.h>
 #include <winspool.h>
 
@@ -21,7 +23,7 @@
 #include "platform/wide_text_win32.h"
 #include "printer/spooler.h"
 #include "printer/spooler_common.h"
-#include "printer/spooler_windows.h"
+#include "printer/spooler_win32_test_support.h"
 
 struct SpoolJob {
   HANDLE printer = nullptr;
@@ -37,7 +39,7 @@ namespace {
 const size_t kLargestWrite = 1 << 20;
 
 // How long a job handed over is watched, and how often it is asked about meanwhile.
-const auto kJobWatch = std::chrono::seconds(2);
+const auto kJobWatch = std::chrono::milliseconds(2000);
 const auto kJobWatchPoll = std::chrono::milliseconds(100);
 
 // The printer states that keep a job from printing, in the order they are named.
@@ -266,19 +268,32 @@ std::string watchHandedOverJob(const std::string& printer, DWORD id) {
                          {spoolJobName(printer, id), systemMessage(GetLastError())});
   }
   const std::unique_ptr<void, decltype(&ClosePrinter)> owned(handle, ClosePrinter);
-  const auto deadline = std::chrono::steady_clock::now() + kJobWatch;
+  return watchQueueStates(
+      printer, id,
+      [handle, id] {
+        QueueState state;
+        state.queued = jobStatusOf(handle, id, state.jobStatus);
+        state.printerStatus = printerStatusOf(handle);
+        return state;
+      },
+      kJobWatch, kJobWatchPoll);
+}
+
+std::string watchQueueStates(const std::string& printer, DWORD id, const QueueReader& read,
+                             std::chrono::milliseconds watch, std::chrono::milliseconds poll) {
+  const auto deadline = std::chrono::steady_clock::now() + watch;
   for (;;) {
     // A job no longer in the queue is told of by its printer alone: a stopped printer holds
     // what was handed on to the spooler behind it.
-    DWORD jobStatus = 0;
-    const bool queued = jobStatusOf(handle, id, jobStatus);
-    const std::string warning = spoolStateWarning(printer, id, printerStatusOf(handle), jobStatus);
+    const QueueState state = read();
+    const std::string warning =
+        spoolStateWarning(printer, id, state.printerStatus, state.queued ? state.jobStatus : 0);
     if (!warning.empty()) return warning;
-    if (!queued || (jobStatus & (JOB_STATUS_PRINTED | JOB_STATUS_COMPLETE)) != 0) {
+    if (!state.queued || (state.jobStatus & (JOB_STATUS_PRINTED | JOB_STATUS_COMPLETE)) != 0) {
       return std::string();
     }
     if (std::chrono::steady_clock::now() >= deadline) return std::string();
-    std::this_thread::sleep_for(kJobWatchPoll);
+    std::this_thread::sleep_for(poll);
   }
 }
 
@@ -305,9 +320,7 @@ std::vector<SpoolPrinter> listSpoolPrinters() {
                         &needed, &count)) {
     const DWORD error = GetLastError();
     if (error != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size()) {
-      failSpooler(translate("the print spooler cannot list its printers; try again, or ask the "
-                            "IT department: {0}"),
-                  {}, error);
+      failSpooler(cannotListPrintersText(), {}, error);
     }
     buffer.resize(needed);
   }
@@ -348,13 +361,9 @@ SpoolJobHandle startSpoolJob(const std::string& printer, const std::string& docu
   });
   if (job->id == 0) {
     abortJob(*job);
-    failSpooler(translate("the print spooler did not take a job for the printer \"{0}\"; print "
-                          "again, or check the printer in the system\'s printer settings: {1}"),
-                {printer}, error);
+    failSpooler(jobNotTakenText(), {printer}, error);
   }
-  if (!StartPagePrinter(job->printer))
-    failJob(*job, translate("the print spooler did not take the start of print job {0}; print "
-                            "again, or check the printer in the system\'s printer settings: {1}"));
+  if (!StartPagePrinter(job->printer)) failJob(*job, jobStartNotTakenText());
   return job;
 }
 
@@ -365,13 +374,11 @@ void writeSpoolJob(SpoolJob& job, const std::string& bytes) {
     DWORD written = 0;
     // WritePrinter only reads the bytes, though its buffer is not declared const.
     if (!WritePrinter(job.printer, const_cast<char*>(bytes.data() + done), count, &written)) {
-      failJob(job, translate("the print spooler did not take the form of print job {0}; print "
-                             "again, or check the printer in the system\'s printer settings: {1}"));
+      failJob(job, formNotTakenText());
     }
     if (written == 0) {
       SetLastError(ERROR_WRITE_FAULT);
-      failJob(job, translate("the print spooler did not take the form of print job {0}; print "
-                             "again, or check the printer in the system\'s printer settings: {1}"));
+      failJob(job, formNotTakenText());
     }
     done += written;
   }
@@ -379,8 +386,7 @@ void writeSpoolJob(SpoolJob& job, const std::string& bytes) {
 
 std::string finishSpoolJob(SpoolJob& job) {
   if (!EndPagePrinter(job.printer)) {
-    failJob(job, translate("the print spooler could not finish print job {0}; print again, or "
-                           "check the printer in the system\'s printer settings: {1}"));
+    failJob(job, jobNotFinishedText());
   }
   // Handed over together with the removal of its deletion: an interrupt that comes meanwhile
   // waits, and then leaves the job to print. The handle is closed then too, since wine's spooler
@@ -395,8 +401,7 @@ std::string finishSpoolJob(SpoolJob& job) {
     job.printer = nullptr;
   });
   if (!ended) {
-    failJob(job, translate("the print spooler could not finish print job {0}; print again, or "
-                           "check the printer in the system\'s printer settings: {1}"));
+    failJob(job, jobNotFinishedText());
   }
   return watchHandedOverJob(job.printerName, job.id);
 }

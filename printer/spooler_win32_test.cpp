@@ -1,11 +1,18 @@
 // What a job handed to Windows' spooler says, from the status bits of its printer and of itself.
 // Wine's spooler hands its jobs to CUPS at once and keeps no status of its printers, so the
 // states are given here as Windows' spooler reports them.
+#include "printer/spooler_win32.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <winspool.h>
 
-#include "printer/spooler_windows.h"
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "printer/spooler_win32_test_support.h"
 
 namespace {
 
@@ -55,6 +62,48 @@ TEST(SpoolStateWarning, AStoppedOrDeletedJobIsNamed) {
   EXPECT_EQ(spoolStateWarning("Office", 7, PRINTER_STATUS_OFFLINE, JOB_STATUS_DELETING),
             "the form was deleted from the queue of Office before it printed; print it again: "
             "print job Office-7");
+}
+
+// The states one after the other, one per look, the last one again and again; looks counts them.
+QueueReader statesOverTime(std::vector<QueueState> states, int& looks) {
+  return [states, &looks] {
+    return states[std::min(static_cast<size_t>(looks++), states.size() - 1)];
+  };
+}
+
+TEST(JobWatch, LooksUntilTheJobIsGoneOrStoppedOrTheWatchEnds) {
+  using std::chrono::milliseconds;
+  const milliseconds longWatch(60000);
+  const milliseconds quickPoll(1);
+  int looks = 0;
+  // Queued, printing, then gone from a ready printer's queue: printed, nothing to say.
+  EXPECT_EQ(watchQueueStates("Office", 12,
+                             statesOverTime({{0, true, JOB_STATUS_SPOOLING},
+                                             {PRINTER_STATUS_PRINTING, true, JOB_STATUS_PRINTING},
+                                             {0, false, 0}},
+                                            looks),
+                             longWatch, quickPoll),
+            "");
+  EXPECT_EQ(looks, 3);
+  // Gone from the queue of a printer that then stops: the printer holds the form.
+  looks = 0;
+  const std::string stopped = watchQueueStates(
+      "Office", 12,
+      statesOverTime({{0, true, JOB_STATUS_PRINTING}, {PRINTER_STATUS_OFFLINE, false, 0}}, looks),
+      longWatch, quickPoll);
+  EXPECT_NE(stopped.find("the form waits in the queue of Office, which is offline"),
+            std::string::npos)
+      << stopped;
+  EXPECT_EQ(looks, 2);
+  // Waiting its turn on a ready printer: the watch ends at its deadline, looking every poll.
+  looks = 0;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(watchQueueStates("Office", 12, statesOverTime({{0, true, JOB_STATUS_SPOOLING}}, looks),
+                             milliseconds(200), milliseconds(20)),
+            "");
+  EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(200));
+  EXPECT_GE(looks, 2);
+  EXPECT_LE(looks, 11);
 }
 
 }  // namespace

@@ -209,7 +209,7 @@ bool searchOnlineAnswer(const ServiceAnswer& answer, const std::string& trainNum
   return true;
 }
 
-std::string lookupOnlineTrain(std::string trainNumber, TrainData& trainData) {
+std::string lookUpTrainData(std::string trainNumber, TrainData& trainData) {
   bool found = false;
   try {
     found = searchOnlineAnswer(fetchServiceAnswer(kOnlineTrainsQuery), trainNumber, trainData);

@@ -29,6 +29,6 @@ bool searchOnlineAnswer(const ServiceAnswer& answer, const std::string& trainNum
 // of a notice for the caller to show, and trainData stays as it was. A train that is found gives
 // an empty text. An answer over the size limit is not a failed request: its std::length_error
 // passes through and ends the run.
-std::string lookupOnlineTrain(std::string trainNumber, TrainData& trainData);
+std::string lookUpTrainData(std::string trainNumber, TrainData& trainData);
 
 #endif  // TIMETABLE_SERVICE_ONLINE_LOOKUP_H_

@@ -8,6 +8,7 @@
 
 #include "platform/support_log.h"
 #include "platform/translation.h"
+#include "service/service_request_test_support.h"
 
 const char* const kServiceUserAgent = "VELMORAX/1.0.0";
 const size_t kMaxAnswerBytes = 16 * 1024 * 1024;
@@ -58,7 +59,8 @@ struct RequestSession {
 
 RequestSession session;
 
-// The service's host and port, as the user or the IT department knows the service.
+// The error of an answer that arrived but cannot be used; detail says what is wrong with it and
+// names the request.
 std::runtime_error unusableAnswerError(const std::string& detail) {
   return std::runtime_error(
       formatMessage(translate("the timetable service sent an answer that cannot be read; try again "
@@ -268,17 +270,52 @@ std::runtime_error answerTooDeepError(const std::string& url) {
       {std::to_string(kMaxAnswerDepth), url}));
 }
 
+namespace {
+
+// Builds the answer's values as the library's own reader does, and refuses an array or object
+// that begins kMaxAnswerDepth levels deep (the answer itself is at 0) before it is built. Each
+// event costs the same whatever came before, so reading takes time linear in the text: a filter
+// that is asked after every value whether to keep it makes the library look over the parent again
+// each time, which for a long array of empty objects grows with the square of its length.
+struct DepthLimitedReader : nlohmann::detail::json_sax_dom_parser<nlohmann::json> {
+  using DomReader = nlohmann::detail::json_sax_dom_parser<nlohmann::json>;
+
+  DepthLimitedReader(nlohmann::json& answer, const std::string& answerUrl)
+      : DomReader(answer, false), url(answerUrl) {}
+
+  const std::string& url;
+  int depth = 0;  // The arrays and objects open around the next value.
+
+  void enter() {
+    if (depth >= kMaxAnswerDepth) throw answerTooDeepError(url);
+    ++depth;
+  }
+  bool start_object(std::size_t size) {
+    enter();
+    return DomReader::start_object(size);
+  }
+  bool end_object() {
+    --depth;
+    return DomReader::end_object();
+  }
+  bool start_array(std::size_t size) {
+    enter();
+    return DomReader::start_array(size);
+  }
+  bool end_array() {
+    --depth;
+    return DomReader::end_array();
+  }
+};
+
+}  // namespace
+
 nlohmann::json serviceMessageOf(const std::string& body, long httpStatus, const std::string& url) {
-  // The parser tells the depth of each array and object it begins: the answer itself is at 0.
-  // Refusing there keeps a deep answer from costing more than its text.
-  auto refuseDeep = [&url](int depth, nlohmann::json::parse_event_t event, nlohmann::json&) {
-    const bool begins = event == nlohmann::json::parse_event_t::object_start ||
-                        event == nlohmann::json::parse_event_t::array_start;
-    if (begins && depth >= kMaxAnswerDepth) throw answerTooDeepError(url);
-    return true;
-  };
-  nlohmann::json answer = nlohmann::json::parse(body, refuseDeep, false, false);
-  if (answer.is_discarded()) throw undecodableAnswerError(body, httpStatus, url);
+  nlohmann::json answer;
+  DepthLimitedReader reader(answer, url);
+  const bool read =
+      nlohmann::json::sax_parse(body, &reader, nlohmann::json::input_format_t::json, true, false);
+  if (!read || reader.is_errored()) throw undecodableAnswerError(body, httpStatus, url);
   if (answer.is_null()) return nullptr;
   if (!answer.is_object()) throw answerNotAnObjectError(url);
   auto message = answer.find("message");

@@ -51,11 +51,6 @@ std::runtime_error answerNotAnObjectError(const std::string& url);
 // The error for an answer nested deeper than kMaxAnswerDepth.
 std::runtime_error answerTooDeepError(const std::string& url);
 
-// Decodes the body of an answer and returns a copy of its member "message", as below; url and
-// httpStatus only serve the error message. An answer nested deeper than kMaxAnswerDepth is
-// thrown as answerTooDeepError as soon as the parser reaches that depth.
-nlohmann::json serviceMessageOf(const std::string& body, long httpStatus, const std::string& url);
-
 // Performs one HTTPS GET of the service's address + query and returns a copy of the answer's member
 // "message": null when the answer is null or an object without that member. A failed transfer
 // (curl's error text and the address), an answer that is not JSON (naming an HTTP error status)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+#include <stdexcept>
 #include <string>
 
 #include "service/service_request_test_support.h"
@@ -25,6 +27,31 @@ TEST(ServiceRequest, AddressAndQueries) {
   EXPECT_STREQ(kServiceUserAgent, "VELMORAX/1.0.0");
   EXPECT_EQ(timetableQuery("123", "eu"), "method=readFromSWDR&value=getTimetable;123;eu");
   EXPECT_EQ(timetableQuery("0123", "eu"), "method=readFromSWDR&value=getTimetable;0123;eu");
+}
+
+// The answer's own object stands at depth 0, so arrays in "message" begin at depths 1 to levels.
+std::string nestedAnswer(size_t levels) {
+  return R"({"message":)" + std::string(levels, '[') + std::string(levels, ']') + "}";
+}
+
+TEST(ServiceRequest, AnswersAreDecodedUpToTheDepthLimitAndRefusedAtIt) {
+  const size_t limit = static_cast<size_t>(kMaxAnswerDepth);
+  EXPECT_EQ(serviceMessageOf(nestedAnswer(limit - 1), 200, "u").dump(),
+            std::string(limit - 1, '[') + std::string(limit - 1, ']'));
+  try {
+    serviceMessageOf(nestedAnswer(limit) + " not JSON", 200, "u");
+    FAIL() << "not refused";
+  } catch (const std::runtime_error& error) {
+    EXPECT_NE(std::string(error.what()).find("deeper than 32 levels"), std::string::npos);
+  }
+  EXPECT_EQ(serviceMessageOf(R"({"message":{"a":[1,"x",null]},"message2":1})", 200, "u"),
+            nlohmann::json::parse(R"({"a":[1,"x",null]})"));
+  EXPECT_TRUE(serviceMessageOf("null", 200, "u").is_null());
+  EXPECT_TRUE(serviceMessageOf(R"({"other":1})", 200, "u").is_null());
+  for (const char* body : {"", "{}x", "[", "{\"message\":1,}"}) {
+    EXPECT_THROW(serviceMessageOf(body, 200, "u"), std::runtime_error) << body;
+  }
+  EXPECT_THROW(serviceMessageOf("[{}]", 200, "u"), std::runtime_error);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/settings_store_test_support.h"
+
 namespace {
 
 std::string reasonOf(const std::string& text) {

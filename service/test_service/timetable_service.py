@@ -24,7 +24,7 @@ from service_client import PORT
 
 DATA_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "data")
 MODES = ("normal", "notjson", "html500", "json500", "redirect", "array", "nomessage", "stall",
-         "cut", "empty", "huge", "hugechunked", "deep")
+         "cut", "empty", "huge", "hugechunked", "deep", "emptystops")
 STALL_SECONDS = 120
 # The answer of the modes "huge" (with its Content-Length) and "hugechunked" (without one): one
 # block sent over and over, until the client stops reading.
@@ -32,6 +32,9 @@ HUGE_BYTES = 300 * 1024 * 1024
 HUGE_BLOCK = b" " * (1024 * 1024)
 # The answer of the mode "deep": stop points of arrays nested a million deep, 2 MB in all.
 DEEP_LEVELS = 1000000
+# The answer of the mode "emptystops": a timetable of this many empty stop points by default (the
+# control's "emptyStops" changes it), written without blanks, three bytes a stop point.
+EMPTY_STOPS = 400000
 
 
 def make_certificates(folder):
@@ -88,6 +91,7 @@ class State:
         timetables.update(control.get("timetables", {}))
         self.timetables = timetables
         self.online = control.get("onlineList", online)
+        self.empty_stops = control.get("emptyStops", EMPTY_STOPS)
         self.modes = {"timetable": control.get("timetable", "normal"),
                       "online": control.get("online", "normal")}
         for mode in self.modes.values():
@@ -172,6 +176,9 @@ class Handler(BaseHTTPRequestHandler):
         elif mode == "deep":
             self.send_body(200, '{"message":{"trainInfo":{},"stopPoints":%s%s}}' % (
                 "[" * DEEP_LEVELS, "]" * DEEP_LEVELS))
+        elif mode == "emptystops":
+            self.send_body(200, '{"message":{"trainInfo":{},"stopPoints":[%s]}}' % ",".join(
+                ["{}"] * self.server.state.empty_stops))
         elif mode in ("huge", "hugechunked"):
             self.send_huge(mode == "huge")
         elif mode == "cut":

@@ -1,5 +1,5 @@
-#ifndef TIMETABLE_PRINTER_SPOOLER_WINDOWS_H_
-#define TIMETABLE_PRINTER_SPOOLER_WINDOWS_H_
+#ifndef TIMETABLE_PRINTER_SPOOLER_WIN32_H_
+#define TIMETABLE_PRINTER_SPOOLER_WIN32_H_
 
 #include <windows.h>
 
@@ -11,9 +11,10 @@
 void deleteJobOnOwnHandle(const std::string& printer, DWORD id);
 
 // Watches a job handed over to the printer's queue for about 2 seconds, as the CUPS side does,
-// and returns one line of warning text, or empty: empty at once when the job has printed or left
-// the queue, or after the 2 seconds while it waits on a printer that is ready; a warning at once
-// when the printer or the job is in a state that stops it (spoolStateWarning).
+// and returns one line of warning text, or empty: a warning at once when the printer or the job
+// is in a state that stops it (spoolStateWarning), also when the job has left the queue, since a
+// stopped printer holds what the spooler handed on to it; else empty at once when the job has
+// printed or left the queue, or after the 2 seconds while it waits on a printer that is ready.
 std::string watchHandedOverJob(const std::string& printer, DWORD id);
 
 // The warning for a job in the printer's queue, from the status bits of the printer
@@ -23,4 +24,4 @@ std::string watchHandedOverJob(const std::string& printer, DWORD id);
 std::string spoolStateWarning(const std::string& printer, DWORD id, DWORD printerStatus,
                               DWORD jobStatus);
 
-#endif  // TIMETABLE_PRINTER_SPOOLER_WINDOWS_H_
+#endif  // TIMETABLE_PRINTER_SPOOLER_WIN32_H_

@@ -1,0 +1,14 @@
+#ifndef TIMETABLE_PREVIEW_PRINTED_PAGE_TEST_SUPPORT_H_
+#define TIMETABLE_PREVIEW_PRINTED_PAGE_TEST_SUPPORT_H_
+
+// For the tests and the fuzz target: a whole stream interpreted at once.
+#include <string>
+#include <vector>
+
+#include "preview/printed_page.h"
+
+// The pages of the whole stream, interpreted as above.
+std::vector<PrintedPage> interpretPrinterBytes(const std::string& bytes,
+                                               std::vector<std::string>& warnings);
+
+#endif  // TIMETABLE_PREVIEW_PRINTED_PAGE_TEST_SUPPORT_H_
