@@ -1281,7 +1281,8 @@ class Settings(EndToEnd):
             % (shown, self.config),
             "proxy = http://u:***@p:1/x (from %s, line 3); wrong: it is not system, direct or "
             "http://HOST:PORT" % self.config,
-            "the service's certificate is checked against the ca-file %s" % shown])
+            "the service's certificate is checked against the ca-file %s" % shown,
+            "the support log is %s" % self.support_log_path()])
         self.assertRegex(run.stderr, r"\Aerror: some of the settings above cannot be used[^\n]*\n\Z")
         # The run itself ends at the first of them.
         self.assertError(self.run_program(EXPRESS[1]), 'the setting service = "a..b:9641"',
