@@ -17,8 +17,8 @@ std::FILE* openPrinterDevice(const std::string& deviceName);
 // be opened is known before anything is asked; false with errno set when it cannot be. A pipe
 // nobody reads fails at once (ENXIO) rather than waiting for a reader. kept gets the open device
 // when it must stay open until the form is printed: a pipe, whose reader would take its closing
-// for the end of the form, or on Windows any port; otherwise kept stays empty and printing opens
-// the device again, so that a plain file is emptied only when the form is printed.
+// for the end of the form; otherwise kept stays empty and printing opens the device again, so
+// that a plain file is emptied only when the form is printed.
 bool probePrinterDevice(const std::string& deviceName, DeviceFile& kept);
 
 // Whether the opened device turns each line feed into carriage return and line feed itself

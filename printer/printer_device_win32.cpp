@@ -8,11 +8,14 @@ std::FILE* openPrinterDevice(const std::string& deviceName) {
   return _wfsopen(wideFromCodePage(deviceName, CP_UTF8).c_str(), L"w", _SH_DENYNO);
 }
 
-// A port is opened once, here, and kept: opening it tells whether it can be, and it stays the
-// program's until the form is printed.
-bool probePrinterDevice(const std::string& deviceName, DeviceFile& kept) {
-  kept.reset(openPrinterDevice(deviceName));
-  return kept != nullptr;
+// A port is opened without emptying what it names (append mode), which tells whether it can be
+// opened, and closed again: printing opens it anew, so that a file standing for the port keeps
+// its earlier form when the run ends before printing. Nothing is kept.
+bool probePrinterDevice(const std::string& deviceName, DeviceFile&) {
+  std::FILE* file = _wfsopen(wideFromCodePage(deviceName, CP_UTF8).c_str(), L"a", _SH_DENYNO);
+  if (file == nullptr) return false;
+  std::fclose(file);
+  return true;
 }
 
 bool printerDeviceAddsCarriageReturns() { return true; }
