@@ -13,6 +13,7 @@
 #include "platform/translation.h"
 #include "printer/destination.h"
 #include "printer/spooler.h"
+#include "service/proxy_choice.h"
 #include "service/service_request.h"
 #include "service/service_settings.h"
 
@@ -49,7 +50,8 @@ int run(const CommandLine& line) {
     // Read once, before anything is asked: a bad setting ends the run before the first prompt.
     const ServiceSettings settings = readServiceSettings(line.service);
     if (line.settings) {
-      writeConsoleText(stdout, describeServiceSettings(settings));
+      writeConsoleText(stdout, describeServiceSettings(settings) +
+                                   describeProxyChoice(settings, chooseProxy(settings)));
       return 0;
     }
     const Destination destination =
