@@ -6,6 +6,7 @@
 #include <string>
 
 #include "driver/command_line.h"
+#include "driver/connection_check.h"
 #include "driver/print_job.h"
 #include "platform/console.h"
 #include "platform/interrupt.h"
@@ -46,6 +47,8 @@ int run(const CommandLine& line) {
     writeConsoleText(stdout, kVersionText);
   } else if (line.listPrinters) {
     listPrinters();
+  } else if (line.check) {
+    return runConnectionCheck(line);
   } else {
     // Read once, before anything is asked: a bad setting ends the run before the first prompt.
     const ServiceSettings settings = readServiceSettings(line.service);

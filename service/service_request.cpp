@@ -9,6 +9,7 @@
 
 #include "platform/translation.h"
 #include "service/proxy_choice.h"
+#include "service/service_request_test_support.h"
 
 const char* const kServiceUserAgent = "VELMORAX/1.0.0";
 const size_t kMaxAnswerBytes = 16 * 1024 * 1024;
@@ -23,6 +24,22 @@ size_t appendToBody(char* data, size_t size, size_t count, void* body) {
     return 0;  // libcurl then ends the transfer with a write error, which is reported.
   }
   return bytes;
+}
+
+// Why the server's certificate was refused. OpenSSL tells its own number (X509_V_ERR_*: 9 not
+// yet valid, 10 expired, 62 another name); curl checks the name itself, which OpenSSL then
+// passed, and Schannel tells nothing but its text, so the text is the last resort.
+CertificateFault certificateFaultOf(long verifyResult, const std::string& reason) {
+  if (verifyResult == 9 || verifyResult == 10 ||
+      reason.find("CERT_TRUST_IS_NOT_TIME_VALID") != std::string::npos) {
+    return CertificateFault::kExpired;
+  }
+  if (verifyResult == 62 || reason.find("subject name") != std::string::npos ||
+      reason.find("match connection hostname") != std::string::npos ||
+      reason.find("does not match target host name") != std::string::npos) {
+    return CertificateFault::kOtherName;
+  }
+  return CertificateFault::kNotTrusted;
 }
 
 namespace {
@@ -246,24 +263,6 @@ std::optional<std::runtime_error> proxyError(CURLcode code, const std::string& u
          std::to_string(connectStatus), url}));
   }
   return std::nullopt;
-}
-
-enum class CertificateFault { kNotTrusted, kExpired, kOtherName };
-
-// Why the server's certificate was refused. OpenSSL tells its own number (X509_V_ERR_*: 9 not
-// yet valid, 10 expired, 62 another name); curl checks the name itself, which OpenSSL then
-// passed, and Schannel tells nothing but its text, so the text is the last resort.
-CertificateFault certificateFaultOf(long verifyResult, const std::string& reason) {
-  if (verifyResult == 9 || verifyResult == 10 ||
-      reason.find("CERT_TRUST_IS_NOT_TIME_VALID") != std::string::npos) {
-    return CertificateFault::kExpired;
-  }
-  if (verifyResult == 62 || reason.find("subject name") != std::string::npos ||
-      reason.find("match connection hostname") != std::string::npos ||
-      reason.find("does not match target host name") != std::string::npos) {
-    return CertificateFault::kOtherName;
-  }
-  return CertificateFault::kNotTrusted;
 }
 
 std::runtime_error certificateError(const std::string& reason, const std::string& url) {

@@ -27,4 +27,26 @@ TEST(ServiceRequest, AddressAndQueries) {
   EXPECT_EQ(timetableQuery("0123", "eu"), "method=readFromSWDR&value=getTimetable;0123;eu");
 }
 
+TEST(ServiceRequest, CertificateFaultsFromOpenSslNumbersAndSchannelText) {
+  EXPECT_EQ(certificateFaultOf(10, "certificate has expired"), CertificateFault::kExpired);
+  EXPECT_EQ(certificateFaultOf(9, ""), CertificateFault::kExpired);
+  EXPECT_EQ(certificateFaultOf(62, ""), CertificateFault::kOtherName);
+  EXPECT_EQ(certificateFaultOf(19, "self-signed certificate in certificate chain"),
+            CertificateFault::kNotTrusted);
+  EXPECT_EQ(certificateFaultOf(20, ""), CertificateFault::kNotTrusted);
+  // curl checks the name itself after OpenSSL passed the chain.
+  EXPECT_EQ(certificateFaultOf(0,
+                               "SSL: no alternative certificate subject name matches target "
+                               "host name 'x'"),
+            CertificateFault::kOtherName);
+  EXPECT_EQ(certificateFaultOf(0,
+                               "schannel: CertGetCertificateChain trust error "
+                               "CERT_TRUST_IS_NOT_TIME_VALID"),
+            CertificateFault::kExpired);
+  EXPECT_EQ(certificateFaultOf(0,
+                               "schannel: CertGetCertificateChain trust error "
+                               "CERT_TRUST_IS_UNTRUSTED_ROOT"),
+            CertificateFault::kNotTrusted);
+}
+
 }  // namespace
