@@ -81,6 +81,7 @@ std::string authorityOf(const std::string& url) {
 ProxyChoice systemChoice(const std::string& host, const std::string& url) {
   const SystemProxy system = systemProxyFor(url);
   ProxyChoice choice;
+  // TRANSLATORS: this and the next name where a proxy came from; they follow "from".
   choice.source = system.automatic ? translate("the Windows automatic proxy configuration")
                                    : translate("the Windows proxy settings");
   const std::string proxy = proxyOfSystemList(system.proxy);
@@ -125,6 +126,7 @@ ProxyChoice chooseProxy(const ServiceSettings& settings) {
   const std::string host = bareHost(settings.host);
   ProxyChoice choice;
   if (setting.value == "direct") {
+    // TRANSLATORS: where a proxy came from, after "from"; {0} is a file and line, or a key.
     choice.source = formatMessage(translate("the setting proxy in {0}"), {setting.origin});
     choice.why = formatMessage(translate("the setting proxy is direct in {0}"), {setting.origin});
     return choice;
