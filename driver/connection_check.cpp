@@ -118,12 +118,12 @@ void reportAnswer(bool& failed) {
     const nlohmann::json trains = fetchServiceMessage(kOnlineTrainsQuery);
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - start);
-    const unsigned long count = trains.is_array() ? trains.size() : 0;
-    report(
-        failed, StepResult::kPassed,
-        formatMessage(translatePlural("the service answers: {0} train online, in {1} ms",
-                                      "the service answers: {0} trains online, in {1} ms", count),
-                      {std::to_string(count), std::to_string(elapsed.count())}));
+    const size_t count = trains.is_array() ? trains.size() : 0;
+    report(failed, StepResult::kPassed,
+           formatMessage(translatePlural("the service answers: {0} train online, in {1} ms",
+                                         "the service answers: {0} trains online, in {1} ms",
+                                         static_cast<unsigned long>(count)),
+                         {std::to_string(count), std::to_string(elapsed.count())}));
   } catch (const std::exception& failure) {
     report(failed, StepResult::kFailed, failure.what(), libcurlDetail());
   }

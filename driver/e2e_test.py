@@ -1122,12 +1122,13 @@ class Proxy(EndToEnd):
         origin = "(from the setting proxy in %s, line 1)" % self.config
         dead = "http://127.0.0.1:%d" % harness.free_port()
         self.write_config("proxy = %s\n" % dead)
-        error = self.assertError(self.run_express(), "cannot reach the proxy %s %s" % (dead, origin),
+        error = self.assertError(self.run_express(),
+                                 "cannot reach the proxy %s %s" % (dead, origin),
                                  stdout=TIMETABLE_FAILED)
         self.assertNotIn("timetable service", error)
         os.remove(self.config)
         self.assertError(self.run_express(https_proxy=dead),
-                                 "cannot reach the proxy %s (from https_proxy)" % dead)
+                         "cannot reach the proxy %s (from https_proxy)" % dead)
         proxy = self.start_proxy("negotiate")
         self.write_config("proxy = %s\n" % proxy)
         error = self.assertError(self.run_express(),
@@ -1144,11 +1145,88 @@ class Proxy(EndToEnd):
         self.assertEqual(self.new_requests(), [])
 
 
+INTERNET_CONNECTIONS = (r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings"
+                        r"\Connections")
+
+
+def connection_settings(flags, proxy="", bypass="", script=""):
+    """The binary value DefaultConnectionSettings as Windows (and wine 8) keeps it: a version,
+    a counter, the flags (1 direct, 2 proxy, 4 script, 8 detection), then each text with its
+    length first, and zeros."""
+    data = struct.pack("<III", 0x46, 1, flags)
+    for text in (proxy, bypass, script):
+        data += struct.pack("<I", len(text)) + text.encode("ascii")
+    return data + bytes(32)
+
+
+class WindowsProxy(EndToEnd):
+    """The proxy of the user's Windows proxy settings, under wine."""
+
+    def setUp(self):
+        super().setUp()
+        if not harness.RUNNER:
+            self.skipTest("the Windows proxy settings exist under wine only")
+        self.proxy_log = self.path("proxy.log")
+        process, port = harness.start_proxy(self.proxy_log)
+        self.addCleanup(process.stdout.close)
+        self.addCleanup(process.wait, 10)
+        self.addCleanup(process.terminate)
+        self.proxy = "127.0.0.1:%d" % port
+        self.addCleanup(self.reg, "delete", INTERNET_CONNECTIONS, "/v",
+                        "DefaultConnectionSettings", "/f")
+
+    def reg(self, *args):
+        subprocess.run(harness.RUNNER + ["reg", *args], check=True, capture_output=True,
+                       timeout=60)
+
+    def set_windows_proxy(self, flags, proxy="", bypass=""):
+        self.reg("add", INTERNET_CONNECTIONS, "/v", "DefaultConnectionSettings", "/t",
+                 "REG_BINARY", "/d", connection_settings(flags, proxy, bypass).hex(), "/f")
+
+    def tunnels(self):
+        return harness.read_text(self.proxy_log).splitlines()
+
+    def settings_proxy_line(self):
+        run = self.run_program("", args=["--settings"])
+        self.assertEqual((run.returncode, run.stderr), (0, ""))
+        return run.stdout.splitlines()[-1]
+
+    def assertExpressPrinted(self, run):
+        self.assertEqual((run.returncode, run.stderr), (0, SAMPLE_STDERR["5410"]))
+        with open(os.path.join(harness.GOLDEN, "5410.prn"), "rb") as f:
+            self.assertEqual(run.printed(), f.read())
+
+    def test_a_fixed_proxy_carries_the_run_unless_the_bypass_list_names_the_service(self):
+        self.set_windows_proxy(3, self.proxy)
+        self.assertEqual(self.settings_proxy_line(),
+                         "proxy for %s: http://%s, from the Windows proxy settings"
+                         % (ADDRESS, self.proxy))
+        self.assertExpressPrinted(self.run_program(EXPRESS[1]))
+        self.assertEqual(self.tunnels(), ["localhost:%d" % PORT])
+        for bypass in ("localhost", "<local>", "intranet;*host"):
+            self.set_windows_proxy(3, self.proxy, bypass)
+            self.assertEqual(self.settings_proxy_line(),
+                             "proxy for %s: direct: localhost is in the bypass list of the "
+                             "Windows proxy settings" % ADDRESS)
+            self.assertExpressPrinted(self.run_program(EXPRESS[1]))
+        self.assertEqual(len(self.tunnels()), 1)
+
+    def test_automatic_detection_without_an_answer_goes_direct_soon(self):
+        self.set_windows_proxy(9)
+        started = time.time()
+        self.assertEqual(self.settings_proxy_line(),
+                         "proxy for %s: direct: no proxy is set; automatic proxy detection gave "
+                         "no answer" % ADDRESS)
+        self.assertLess(time.time() - started, 20)
+        self.assertExpressPrinted(self.run_program(EXPRESS[1]))
+
+
 class Check(EndToEnd):
     """timetable-print --check: every step of a run but the dialogue and the printing."""
 
     def check(self, *args, **variables):
-        return self.run_program("", args=["--check", *args], env=harness.environment_with(**variables))
+        return self.run_program("", args=["--check", *args],
+                                env=harness.environment_with(**variables))
 
     def assertFailedStep(self, run, *fragments):
         self.assertEqual(run.returncode, 1, run.stdout + run.stderr)
@@ -1182,8 +1260,8 @@ class Check(EndToEnd):
         proxy = "http://127.0.0.1:%d" % dead
         self.assertFailedStep(self.check(https_proxy=proxy),
                               "cannot reach the proxy %s (from https_proxy)" % proxy)
-        self.assertFailedStep(self.check("-o", self.path("missing/form.prn")),
-                              self.path("missing"))
+        self.assertFailedStep(self.check("-o", "missing/form.prn"),
+                              "cannot write missing/form.prn")
         subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
                         "-subj", "/CN=Some other CA", "-keyout", "other.key",
                         "-out", "cacert.pem"], cwd=self.folder, check=True,
