@@ -1296,9 +1296,11 @@ class WindowsPackage(EndToEnd):
         # Without a cacert.pem the trust is the Windows certificate store. Wine's Schannel does
         # not check a chain by itself, as Windows' does, so a refusal cannot be seen here.
         shown = self.run_program("", program=program, args=["--settings"])
-        self.assertEqual(shown.stdout.splitlines()[-1],
-                         "the service's certificate is checked against the Windows certificate "
-                         "store")
+        self.assertEqual(shown.stdout.splitlines()[-2:],
+                         ["the service's certificate is checked against the Windows certificate "
+                          "store",
+                          "proxy for localhost:%d: direct: no proxy is set; automatic proxy "
+                          "detection gave no answer" % harness.PORT])
         shutil.copy(harness.ca_file(), os.path.join(unpacked, "cacert.pem"))
         run = self.run_program(EXPRESS[1], program=program)
         self.assertEqual(run.returncode, 0, run.stderr)
@@ -1561,8 +1563,11 @@ class WindowsInstaller(EndToEnd):
         self.assertEqual(settings.stdout, (
             "service = localhost:%d (from HKLM\\Software\\timetable-print, value Service)\n"
             "ca-file = %s (from HKLM\\Software\\timetable-print, value CAFile)\n"
-            "the service's certificate is checked against the ca-file %s\n")
-            % (other_port, authority, authority))
+            "the service's certificate is checked against the ca-file %s\n"
+            # A new wine prefix has automatic proxy detection on, and nothing answers it.
+            "proxy for localhost:%d: direct: no proxy is set; automatic proxy detection gave no "
+            "answer\n")
+            % (other_port, authority, authority, other_port))
         self.wine(*harness.RUNNER, "reg", "add", r"HKCU\Software\timetable-print", "/v", "Service",
                   "/d", "localhost:%d" % harness.PORT, "/f")
         settings = self.run_program("", program=os.path.join(installed, "timetable-print.exe"),
