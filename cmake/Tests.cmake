@@ -30,6 +30,7 @@ add_executable(unit_tests
   printer/printer_stream_test.cpp
   printer/spooler_common_test.cpp
   service/online_lookup_test.cpp
+  service/proxy_choice_test.cpp
   service/service_request_test.cpp
   service/service_settings_test.cpp
   timetable/service_time_test.cpp
@@ -103,8 +104,8 @@ if(TIMETABLE_REFERENCE_PREVIEW)
 elseif(NOT CMAKE_CROSSCOMPILING)
   set(E2E_PREVIEW --preview $<TARGET_FILE:timetable-preview>)
 endif()
-foreach(group Dialogue Faults Printing CommandLine Output Spooler Language Settings Log
-    WindowsSettings)
+foreach(group Dialogue Faults Printing CommandLine Output Spooler Language Settings Log Proxy
+    Check WindowsSettings WindowsProxy)
   add_test(NAME e2e.${group}
     COMMAND ${Python3_EXECUTABLE} ${E2E_SCRIPT} ${E2E_RUNNER}
             --program $<TARGET_FILE:timetable-print> ${E2E_PREVIEW} ${group})

@@ -10,6 +10,8 @@ std::string usageText() {
       "                       [--service HOST[:PORT]]\n"
       "       timetable-print --list-printers\n"
       "       timetable-print --settings [--service HOST[:PORT]]\n"
+      "       timetable-print --check [-o FILE | -p PRINTER | --drawn [-p PRINTER]]\n"
+      "                       [--service HOST[:PORT]]\n"
       "Asks for a train number, fetches the train's timetable, asks for the locomotives and the\n"
       "maximum speed, and prints the timetable form on the printer at LPT1.\n"
       "\n"
@@ -29,7 +31,12 @@ std::string usageText() {
       "                        use the timetable service at HOST (port 9640 unless given) for\n"
       "                        this run, instead of the service setting\n"
       "      --settings        show the settings (service, ca-file, proxy), where each came\n"
-      "                        from, and what the service's certificate is checked against\n"
+      "                        from, what the service's certificate is checked against, and\n"
+      "                        the proxy for the service\n"
+      "      --check           check what a run needs, step by step, without asking or\n"
+      "                        printing anything: the settings, the service's name, the proxy,\n"
+      "                        the connection, its certificate, an answer of the service, and\n"
+      "                        the printer or file that -o, --printer or --drawn name\n"
       "  -h, --help            show this text\n"
       "      --version         show the program's version\n");
 }
@@ -45,6 +52,7 @@ enum LongOnlyOption {
   kViewOption,
   kServiceOption,
   kSettingsOption,
+  kCheckOption,
   kStartMenuOption
 };
 
@@ -56,6 +64,7 @@ const option kOptions[] = {
     {"list-printers", no_argument, nullptr, kListPrintersOption},
     {"service", required_argument, nullptr, kServiceOption},
     {"settings", no_argument, nullptr, kSettingsOption},
+    {"check", no_argument, nullptr, kCheckOption},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, kVersionOption},
     // Undocumented: every Start-menu shortcut passes it.
@@ -90,6 +99,9 @@ std::string takeOption(int option, const std::string& argument, CommandLine& lin
     case kSettingsOption:
       line.settings = true;
       break;
+    case kCheckOption:
+      line.check = true;
+      break;
     case 'h':
       line.help = true;
       break;
@@ -115,6 +127,10 @@ std::string conflictOf(const CommandLine& line) {
     return translate(
         "the option --settings cannot be used with -o, --printer, --drawn, --view or "
         "--list-printers");
+  }
+  if (line.check && (line.view || line.listPrinters || line.settings)) {
+    return translate(
+        "the option --check cannot be used with --view, --list-printers or --settings");
   }
   if (file && spooler) return translate("the options -o and --printer cannot be used together");
   if (file && line.drawn) return translate("the options -o and --drawn cannot be used together");

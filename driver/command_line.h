@@ -12,6 +12,7 @@ struct CommandLine {
   bool view = false;      // --view: the drawn form shown on screen.
   std::string service;    // --service HOST[:PORT]: the service for this run.
   bool settings = false;  // --settings: show the settings and where they came from.
+  bool check = false;     // --check: check what a run needs, and print nothing.
   bool listPrinters = false;
   bool help = false;
   bool version = false;

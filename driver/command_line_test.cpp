@@ -49,4 +49,19 @@ TEST(CommandLine, DestinationsThatExcludeEachOther) {
   EXPECT_EQ(usageErrorOf({"-o", "a.pdf", "--view"}), "");
 }
 
+TEST(CommandLine, CheckTakesTheDestinationOfARunAndNothingElse) {
+  CommandLine line;
+  EXPECT_EQ(parseCommandLine({"--check", "--drawn", "-p", "office", "--service", "host"}, line),
+            "");
+  EXPECT_TRUE(line.check);
+  EXPECT_EQ(line.printer, "office");
+  const std::string alone =
+      "the option --check cannot be used with --view, --list-printers or --settings";
+  EXPECT_EQ(usageErrorOf({"--check", "--settings"}), alone);
+  EXPECT_EQ(usageErrorOf({"--list-printers", "--check"}), alone);
+  EXPECT_EQ(usageErrorOf({"--check", "-o", "a.pdf", "--view"}), alone);
+  EXPECT_EQ(usageErrorOf({"--check", "-o", "a.pdf", "-p", "office"}),
+            "the options -o and --printer cannot be used together");
+}
+
 }  // namespace

@@ -12,6 +12,7 @@ import pwd
 import resource
 import shutil
 import signal
+import socket
 import struct
 import subprocess
 import sys
@@ -33,6 +34,10 @@ from service_client import PORT, port_in_use  # noqa: E402
 for name in ("LANGUAGE", "LC_ALL"):
     os.environ.pop(name, None)
 os.environ["LC_MESSAGES"] = "C.UTF-8"
+# Nor the machine's proxy: the runs go straight to the local service unless a test says otherwise.
+for name in list(os.environ):
+    if name.lower() in ("http_proxy", "https_proxy", "all_proxy", "no_proxy"):
+        del os.environ[name]
 
 SERVICE = os.path.join(SERVICE_DIR, "timetable_service.py")
 GOLDEN = os.path.join(HERE, "golden")
@@ -74,6 +79,33 @@ def start_service(port=PORT):
     if port == PORT:
         SERVICE_PROCESS = process
     return process
+
+
+PROXY = os.path.join(SERVICE_DIR, "connect_proxy.py")
+
+
+def start_proxy(log_path, mode="open", user=""):
+    """Starts the tests' CONNECT proxy on a free port of 127.0.0.1, logging each tunnel's target
+    to log_path. Returns (process, port)."""
+    process = subprocess.Popen([sys.executable, PROXY, "--log", log_path, "--mode", mode,
+                                "--user", user], stdout=subprocess.PIPE,
+                               stderr=subprocess.DEVNULL)
+    port = int(process.stdout.readline())
+    return process, port
+
+
+def free_port():
+    """A port of 127.0.0.1 where nothing listens (at the moment it is asked for)."""
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+def environment_with(**variables):
+    """The tests' environment (without the machine's proxy variables) with these."""
+    env = dict(os.environ)
+    env.update(variables)
+    return env
 
 
 def stop_service():

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "driver/command_line.h"
+#include "driver/connection_check.h"
 #include "driver/print_job.h"
 #include "platform/console.h"
 #include "platform/interrupt.h"
@@ -18,6 +19,7 @@
 #include "printer/destination.h"
 #include "printer/spooler.h"
 #include "printer/spooler_common.h"
+#include "service/proxy_choice.h"
 #include "service/service_request.h"
 #include "service/service_settings.h"
 
@@ -74,6 +76,8 @@ int run(const CommandLine& line) {
     writeConsoleText(stdout, kVersionText);
   } else if (line.listPrinters) {
     listPrinters();
+  } else if (line.check) {
+    return runConnectionCheck(line);
   } else {
     // Read once, before anything is asked: a bad setting ends the run before the first prompt.
     const ServiceSettings settings = readServiceSettings(line.service);
@@ -86,6 +90,10 @@ int run(const CommandLine& line) {
     if (line.settings) {
       // Everything is shown, what cannot be used marked, so that one look finds every fault.
       writeConsoleText(stdout, eachLineOneLine(describeServiceSettings(settings)));
+      if (settings.errors.empty()) {
+        writeConsoleText(stdout,
+                         eachLineOneLine(describeProxyChoice(settings, chooseProxy(settings))));
+      }
       writeConsoleText(stdout, eachLineOneLine(supportLogText()));
       if (settings.errors.empty()) return 0;
       error(

@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <new>
+#include <optional>
 #include <utility>
 
 #include "platform/support_log.h"
 #include "platform/translation.h"
+#include "service/proxy_choice.h"
 #include "service/service_request_test_support.h"
 
 const char* const kServiceUserAgent = "VELMORAX/1.0.0";
@@ -23,6 +25,22 @@ size_t appendToBody(char* data, size_t size, size_t count, void* body) {
     return 0;  // libcurl then ends the transfer with a write error, which is reported.
   }
   return bytes;
+}
+
+// Why the server's certificate was refused. OpenSSL tells its own number (X509_V_ERR_*: 9 not
+// yet valid, 10 expired, 62 another name); curl checks the name itself, which OpenSSL then
+// passed, and Schannel tells nothing but its text, so the text is the last resort.
+CertificateFault certificateFaultOf(long verifyResult, const std::string& reason) {
+  if (verifyResult == 9 || verifyResult == 10 ||
+      reason.find("CERT_TRUST_IS_NOT_TIME_VALID") != std::string::npos) {
+    return CertificateFault::kExpired;
+  }
+  if (verifyResult == 62 || reason.find("subject name") != std::string::npos ||
+      reason.find("match connection hostname") != std::string::npos ||
+      reason.find("does not match target host name") != std::string::npos) {
+    return CertificateFault::kOtherName;
+  }
+  return CertificateFault::kNotTrusted;
 }
 
 namespace {
@@ -48,6 +66,7 @@ static_assert(reachedByDoubling(kMaxAnswerBytes) && reachedByDoubling(kMaxTimeta
 // handle is released, so the text lives beside it rather than on a request's stack.
 struct RequestSession {
   ServiceSettings settings;
+  ProxyChoice proxy;
   std::string baseUrl;  // Empty until the settings are given.
   CURL* handle = nullptr;
   char errorText[CURL_ERROR_SIZE] = "";
@@ -55,6 +74,9 @@ struct RequestSession {
   // grow past it.
   size_t maxBytes = kMaxAnswerBytes;
   bool answerTooLarge = false;
+  // libcurl's own words for the last failure, for the support log and --check: the messages
+  // give a translated cause instead.
+  std::string lastDetail;
 };
 
 RequestSession session;
@@ -151,6 +173,26 @@ void setTrustOptions(CURL* h) {
   setOption(h, CURLOPT_SSL_OPTIONS, static_cast<long>(CURLSSLOPT_REVOKE_BEST_EFFORT));
 }
 
+// The proxy of the run's choice. A proxy that asks for sign-in gets the logged-in user's own
+// (Negotiate or NTLM through SSPI on Windows, GSS-API elsewhere, with the empty user ":"), and
+// Basic only with the user and password its URL carries, which are never sent unasked.
+void setProxyOptions(CURL* h) {
+  const ProxyChoice& proxy = session.proxy;
+  if (!proxy.fromVariables) {
+    setOption(h, CURLOPT_PROXY, proxy.url.c_str());
+    // No variable's no_proxy undoes the choice: "*" is direct whatever the variables say.
+    setOption(h, CURLOPT_NOPROXY, proxy.url.empty() ? "*" : "");
+  }
+  if (proxy.url.empty()) return;
+  unsigned long methods = CURLAUTH_NEGOTIATE | CURLAUTH_NTLM;
+  if (proxyHasUser(proxy.url)) {
+    methods |= CURLAUTH_BASIC;
+  } else {
+    setOption(h, CURLOPT_PROXYUSERPWD, ":");
+  }
+  setOption(h, CURLOPT_PROXYAUTH, methods);
+}
+
 // libcurl's defaults stand for everything not set here: no progress meter, no diagnostic
 // output, peer and host name verified.
 void setRequestOptions(CURL* h, const std::string& url, std::string& body) {
@@ -164,37 +206,146 @@ void setRequestOptions(CURL* h, const std::string& url, std::string& body) {
   // Refuses an answer that announces a longer body before any of it arrives.
   setOption(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(session.maxBytes));
   setTrustOptions(h);
+  setProxyOptions(h);
   setOption(h, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
   setOption(h, CURLOPT_TIMEOUT, kRequestTimeoutSeconds);
   setOption(h, CURLOPT_ERRORBUFFER, session.errorText);
 }
 
-// The error of a failed transfer, with curl's words last. A certificate that the trust does not
-// vouch for, or a trust that cannot be used, names the trust, so that the user knows where to
-// add the service's authority.
+long transferInfo(CURLINFO info) {
+  long value = 0;
+  curl_easy_getinfo(session.handle, info, &value);
+  return value;
+}
+
+// The sign-in methods of a CURLAUTH_ set, as proxies name them.
+std::string signInMethodNames(long methods) {
+  const std::pair<unsigned long, const char*> known[] = {{CURLAUTH_NEGOTIATE, "Negotiate"},
+                                                         {CURLAUTH_NTLM, "NTLM"},
+                                                         {CURLAUTH_DIGEST, "Digest"},
+                                                         {CURLAUTH_BASIC, "Basic"}};
+  std::string names;
+  for (const auto& [bit, name] : known) {
+    if ((static_cast<unsigned long>(methods) & bit) == 0) continue;
+    names += (names.empty() ? "" : ", ") + std::string(name);
+  }
+  return names.empty() ? translate("none") : names;
+}
+
+// The proxy in use as messages name it: its address, without a password, and where it came from.
+std::string proxyName() {
+  return formatMessage(translate("{0} (from {1})"),
+                       {proxyForDisplay(session.proxy.url), session.proxy.source});
+}
+
+// The error of a failure that is the proxy's, or none. Through a proxy, libcurl connects to the
+// proxy alone, so a connection that failed is the proxy's; a tunnel the proxy did not open left
+// the status of its answer to CONNECT.
+std::optional<std::runtime_error> proxyError(CURLcode code, const std::string& url) {
+  if (code == CURLE_COULDNT_RESOLVE_PROXY) {
+    return std::runtime_error(formatMessage(
+        translate("cannot find the proxy {0}: its name is not known on the network; check the "
+                  "proxy setting, or ask the IT department which proxy to use "
+                  "(timetable-print --settings shows it): {1}"),
+        {proxyName(), url}));
+  }
+  if (session.proxy.url.empty()) return std::nullopt;
+  if (code == CURLE_COULDNT_CONNECT) {
+    return std::runtime_error(formatMessage(
+        translate("cannot reach the proxy {0}: it refused the connection or cannot be reached; "
+                  "check the network connection, or ask the IT department which proxy to use "
+                  "(timetable-print --settings shows it): {1}"),
+        {proxyName(), url}));
+  }
+  const long connectStatus = transferInfo(CURLINFO_HTTP_CONNECTCODE);
+  if (connectStatus == 407) {
+    return std::runtime_error(formatMessage(
+        translate("the proxy {0} did not let this user through: it asks for sign-in by {1}, and "
+                  "the sign-in as the logged-in user was refused; ask the IT department to give "
+                  "this user access through the proxy: {2}"),
+        {proxyName(), signInMethodNames(transferInfo(CURLINFO_PROXYAUTH_AVAIL)), url}));
+  }
+  if (connectStatus != 0 && (connectStatus < 200 || connectStatus > 299)) {
+    return std::runtime_error(formatMessage(
+        translate("the proxy {0} refused to open a connection to {1} (status {2}); ask the IT "
+                  "department to let the proxy reach that address: {3}"),
+        {proxyName(), serviceHostPort(session.settings),
+         std::to_string(connectStatus), url}));
+  }
+  return std::nullopt;
+}
+
+std::runtime_error certificateError(const std::string& reason, const std::string& url) {
+  const ServiceSettings& settings = session.settings;
+  switch (certificateFaultOf(transferInfo(CURLINFO_SSL_VERIFYRESULT), reason)) {
+    case CertificateFault::kExpired:
+      return std::runtime_error(formatMessage(
+          translate("the certificate of {0} has expired or is not valid yet; check the date and "
+                    "time of this computer, or ask the IT department to renew the service's "
+                    "certificate: {1}"),
+          {settings.host, url}));
+    case CertificateFault::kOtherName:
+      return std::runtime_error(formatMessage(
+          translate("the certificate of {0} was issued for another name; ask the IT department "
+                    "to check the service address (timetable-print --settings shows it) and the "
+                    "service's certificate: {1}"),
+          {settings.host, url}));
+    case CertificateFault::kNotTrusted:
+      break;
+  }
+  return std::runtime_error(formatMessage(
+      translate("the certificate of {0} is not trusted by {1}; ask the IT department which "
+                "certificate authority to trust (timetable-print --settings shows the trust): "
+                "{2}"),
+      {settings.host, settings.trust.name, url}));
+}
+
+// The cause of a failed transfer in the user's words; libcurl's own for the rare rest.
+std::string transferCause(CURLcode code, const std::string& reason) {
+  switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+      return translate("the server's name is not known on the network");
+    case CURLE_COULDNT_CONNECT:
+      return translate("the server refused the connection or cannot be reached");
+    case CURLE_OPERATION_TIMEDOUT:
+      return translate("the connection timed out, as no answer came in time");
+    case CURLE_SSL_CONNECT_ERROR:
+      return translate("the secure connection (TLS) could not be set up");
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+      return translate("the connection broke off");
+    case CURLE_GOT_NOTHING:
+      return translate("the server closed the connection without an answer");
+    case CURLE_OUT_OF_MEMORY:
+    case CURLE_WRITE_ERROR:
+      return translate("there is not enough memory for the answer");
+    default:
+      return reason;
+  }
+}
+
+// The error of a failed transfer, with the address tried last; libcurl's own words are kept
+// for lastTransferDetail. A certificate that the trust does not vouch for, or a trust that
+// cannot be used, names the trust, so that the user knows where to add the service's authority;
+// a failure of the proxy names the proxy and where it came from.
 std::runtime_error transferError(CURLcode code, const std::string& url) {
   const std::string reason =
       session.errorText[0] != '\0' ? session.errorText : curl_easy_strerror(code);
+  session.lastDetail = reason + " (curl " + std::to_string(static_cast<int>(code)) + ")";
   const ServiceSettings& settings = session.settings;
-  const std::string detail = reason + " (" + url + ")";
-  if (code == CURLE_PEER_FAILED_VERIFICATION) {
-    return std::runtime_error(formatMessage(
-        translate("the certificate of {0} is not trusted by {1}; ask the IT department which "
-                  "certificate authority to trust (timetable-print --settings shows the trust): "
-                  "{2}"),
-        {settings.host, settings.trust.name, detail}));
-  }
+  if (std::optional<std::runtime_error> proxyFault = proxyError(code, url)) return *proxyFault;
+  if (code == CURLE_PEER_FAILED_VERIFICATION) return certificateError(reason, url);
   if (code == CURLE_SSL_CACERT_BADFILE) {
     return std::runtime_error(formatMessage(
         translate("the certificate of {0} cannot be checked, as {1} cannot be used; ask the IT "
                   "department for a valid bundle (timetable-print --settings shows the trust): "
                   "{2}"),
-        {settings.host, settings.trust.name, detail}));
+        {settings.host, settings.trust.name, url}));
   }
   return std::runtime_error(formatMessage(
       translate("cannot reach the timetable service at {0}; check the network connection, or ask "
                 "the IT department to check the service address (timetable-print --settings): {1}"),
-      {serviceHostPort(settings), detail}));
+      {serviceHostPort(settings), transferCause(code, reason) + " (" + url + ")"}));
 }
 
 }  // namespace
@@ -203,7 +354,12 @@ void startServiceRequests(const ServiceSettings& settings) {
   curl_global_init(CURL_GLOBAL_DEFAULT);
   session.settings = settings;
   session.baseUrl = serviceBaseUrl(settings);
+  session.proxy = chooseProxy(settings);
 }
+
+const ProxyChoice& serviceProxy() { return session.proxy; }
+
+std::string lastTransferDetail() { return session.lastDetail; }
 
 void endServiceRequests() {
   if (session.handle != nullptr) curl_easy_cleanup(session.handle);
@@ -228,9 +384,71 @@ void logRequest(CURL* h, const std::string& url, CURLcode code, size_t bodyBytes
                                                                     : curl_easy_strerror(code));
   }
   logLine(line);
+ConnectionStage stageOf(CURLcode code) {
+  if (code == CURLE_COULDNT_RESOLVE_HOST) return ConnectionStage::kName;
+  const long connectStatus = transferInfo(CURLINFO_HTTP_CONNECTCODE);
+  if (code == CURLE_COULDNT_RESOLVE_PROXY ||
+      (connectStatus != 0 && (connectStatus < 200 || connectStatus > 299)) ||
+      (code == CURLE_COULDNT_CONNECT && !session.proxy.url.empty())) {
+    return ConnectionStage::kProxy;
+  }
+  if (code == CURLE_SSL_CONNECT_ERROR || code == CURLE_PEER_FAILED_VERIFICATION ||
+      code == CURLE_SSL_CACERT_BADFILE || code == CURLE_SSL_CERTPROBLEM) {
+    return ConnectionStage::kTls;
+  }
+  return ConnectionStage::kConnection;
+}
+
+long milliseconds(CURLINFO info) {
+  curl_off_t microseconds = 0;
+  curl_easy_getinfo(session.handle, info, &microseconds);
+  return static_cast<long>(microseconds / 1000);
+}
+
+// The first certificate's fields, named as libcurl names them ("Subject:...").
+void takeCertificate(ConnectionFacts& facts) {
+  curl_certinfo* info = nullptr;
+  if (curl_easy_getinfo(session.handle, CURLINFO_CERTINFO, &info) != CURLE_OK || info == nullptr ||
+      info->num_of_certs < 1) {
+    return;
+  }
+  const std::pair<const char*, std::string*> fields[] = {
+      {"Subject:", &facts.subject}, {"Issuer:", &facts.issuer}, {"Expire date:", &facts.expiry}};
+  for (curl_slist* item = info->certinfo[0]; item != nullptr; item = item->next) {
+    const std::string text = item->data;
+    for (const auto& [name, value] : fields) {
+      if (text.rfind(name, 0) == 0) *value = text.substr(std::string(name).size());
+    }
+  }
 }
 
 }  // namespace
+
+ConnectionFacts checkServiceConnection() {
+  if (session.baseUrl.empty()) throw std::logic_error("a request before the service's settings");
+  ConnectionFacts facts;
+  std::string body;
+  CURL* h = sessionHandle();
+  session.maxBytes = kMaxAnswerBytes;
+  setRequestOptions(h, session.baseUrl, body);
+  setOption(h, CURLOPT_CONNECT_ONLY, 1L);
+  setOption(h, CURLOPT_CERTINFO, 1L);
+  const CURLcode code = curl_easy_perform(h);
+  char* address = nullptr;
+  if (curl_easy_getinfo(h, CURLINFO_PRIMARY_IP, &address) == CURLE_OK && address != nullptr) {
+    facts.address = address;
+  }
+  facts.port = transferInfo(CURLINFO_PRIMARY_PORT);
+  facts.connectMilliseconds = milliseconds(CURLINFO_CONNECT_TIME_T);
+  facts.tlsMilliseconds = milliseconds(CURLINFO_APPCONNECT_TIME_T);
+  if (code != CURLE_OK) {
+    facts.failedAt = stageOf(code);
+    facts.error = transferError(code, session.baseUrl).what();
+    return facts;
+  }
+  takeCertificate(facts);
+  return facts;
+}
 
 ServiceAnswer fetchServiceAnswer(const std::string& query, size_t maxBytes) {
   if (session.baseUrl.empty()) throw std::logic_error("a request before the service's settings");
@@ -254,13 +472,15 @@ ServiceAnswer fetchServiceAnswer(const std::string& query, size_t maxBytes) {
 
 std::runtime_error undecodableAnswerError(const std::string& body, long httpStatus,
                                           const std::string& url) {
-  std::string what = body.empty() ? "empty" : "not JSON";
-  if (httpStatus < 200 || httpStatus > 299) what += ", HTTP status " + std::to_string(httpStatus);
+  std::string what = body.empty() ? translate("empty") : translate("not JSON");
+  if (httpStatus < 200 || httpStatus > 299) {
+    what += ", " + formatMessage(translate("HTTP status {0}"), {std::to_string(httpStatus)});
+  }
   return unusableAnswerError(what + ", " + url);
 }
 
 std::runtime_error answerNotAnObjectError(const std::string& url) {
-  return unusableAnswerError("JSON that is not an object, " + url);
+  return unusableAnswerError(std::string(translate("JSON that is not an object")) + ", " + url);
 }
 
 std::runtime_error answerTooDeepError(const std::string& url) {

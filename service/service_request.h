@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "service/proxy_choice.h"
 #include "service/service_settings.h"
 
 extern const char* const kServiceUserAgent;
@@ -25,8 +26,36 @@ extern const int kMaxAnswerDepth;
 // the second request goes over the first one's connection. startServiceRequests is called once
 // before the first request, with the settings that say where the service is and what vouches for
 // it; endServiceRequests once after the last, and it releases the handle.
+// startServiceRequests also chooses the proxy, which may ask the system (a few seconds at most).
 void startServiceRequests(const ServiceSettings& settings);
 void endServiceRequests();
+
+// The proxy the requests go through, as startServiceRequests chose it.
+const ProxyChoice& serviceProxy();
+
+// libcurl's own words for the last failed transfer, with its code, for the support log and
+// --check; the error messages give a translated cause instead. Empty before any failure.
+std::string lastTransferDetail();
+
+// Where a connection to the service stopped, for --check.
+enum class ConnectionStage { kNone, kName, kProxy, kConnection, kTls };
+
+// What opening a connection to the service showed, for --check: the name resolved, the proxy,
+// the TCP connection and TLS, with the same options as every request.
+struct ConnectionFacts {
+  ConnectionStage failedAt = ConnectionStage::kNone;
+  std::string error;    // The failure's message, as a request would give it.
+  std::string address;  // The address connected to: the service's, or the proxy's.
+  long port = 0;
+  long connectMilliseconds = 0;  // From the start to the TCP connection.
+  long tlsMilliseconds = 0;      // From the start to the end of the TLS handshake.
+  std::string subject;           // The server certificate's subject, issuer and end of validity, as
+  std::string issuer;            // the TLS library writes them; empty when it tells none.
+  std::string expiry;
+};
+
+// Opens a connection to the service as a request does, and goes no further than TLS.
+ConnectionFacts checkServiceConnection();
 
 // An answer as it arrived, not yet decoded.
 struct ServiceAnswer {
@@ -36,11 +65,11 @@ struct ServiceAnswer {
 };
 
 // Performs one HTTPS GET of the service's address + query and returns the answer's body. A failed
-// transfer is thrown as std::runtime_error with curl's error text and the address; a certificate
-// that the trust does not vouch for names the trust. An answer longer than maxBytes (a power of
-// two) ends its transfer as soon as its length is known or its body reaches the limit, and is
-// thrown as std::length_error naming the limit and the address: it is not a runtime_error, so
-// callers that carry on after a failed request let it end the run.
+// transfer is thrown as std::runtime_error with its cause and the address; a certificate
+// that the trust does not vouch for names the trust, a failure of the proxy names the proxy. An
+// answer longer than maxBytes (a power of two) ends its transfer as soon as its length is known or
+// its body reaches the limit, and is thrown as std::length_error naming the limit and the address:
+// it is not a runtime_error, so callers that carry on after a failed request let it end the run.
 ServiceAnswer fetchServiceAnswer(const std::string& query, size_t maxBytes = kMaxAnswerBytes);
 
 // The errors for an answer that is not one JSON text (naming an HTTP error status), and for JSON
@@ -53,7 +82,7 @@ std::runtime_error answerTooDeepError(const std::string& url);
 
 // Performs one HTTPS GET of the service's address + query and returns a copy of the answer's member
 // "message": null when the answer is null or an object without that member. A failed transfer
-// (curl's error text and the address), an answer that is not JSON (naming an HTTP error status)
+// (its cause and the address), an answer that is not JSON (naming an HTTP error status)
 // or JSON that is neither an object nor null is thrown as std::runtime_error; an answer over
 // maxBytes as std::length_error, as above.
 nlohmann::json fetchServiceMessage(const std::string& query, size_t maxBytes = kMaxAnswerBytes);

@@ -54,4 +54,26 @@ TEST(ServiceRequest, AnswersAreDecodedUpToTheDepthLimitAndRefusedAtIt) {
   EXPECT_THROW(serviceMessageOf("[{}]", 200, "u"), std::runtime_error);
 }
 
+TEST(ServiceRequest, CertificateFaultsFromOpenSslNumbersAndSchannelText) {
+  EXPECT_EQ(certificateFaultOf(10, "certificate has expired"), CertificateFault::kExpired);
+  EXPECT_EQ(certificateFaultOf(9, ""), CertificateFault::kExpired);
+  EXPECT_EQ(certificateFaultOf(62, ""), CertificateFault::kOtherName);
+  EXPECT_EQ(certificateFaultOf(19, "self-signed certificate in certificate chain"),
+            CertificateFault::kNotTrusted);
+  EXPECT_EQ(certificateFaultOf(20, ""), CertificateFault::kNotTrusted);
+  // curl checks the name itself after OpenSSL passed the chain.
+  EXPECT_EQ(certificateFaultOf(0,
+                               "SSL: no alternative certificate subject name matches target "
+                               "host name 'x'"),
+            CertificateFault::kOtherName);
+  EXPECT_EQ(certificateFaultOf(0,
+                               "schannel: CertGetCertificateChain trust error "
+                               "CERT_TRUST_IS_NOT_TIME_VALID"),
+            CertificateFault::kExpired);
+  EXPECT_EQ(certificateFaultOf(0,
+                               "schannel: CertGetCertificateChain trust error "
+                               "CERT_TRUST_IS_UNTRUSTED_ROOT"),
+            CertificateFault::kNotTrusted);
+}
+
 }  // namespace

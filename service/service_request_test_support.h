@@ -15,5 +15,9 @@ size_t appendToBody(char* data, size_t size, size_t count, void* body);
 // deeper than kMaxAnswerDepth is thrown as answerTooDeepError as soon as the reader reaches that
 // depth, and reading takes time linear in the body's length.
 nlohmann::json serviceMessageOf(const std::string& body, long httpStatus, const std::string& url);
+// Why the server's certificate was refused, from the TLS library's verification result and
+// libcurl's text.
+enum class CertificateFault { kNotTrusted, kExpired, kOtherName };
+CertificateFault certificateFaultOf(long verifyResult, const std::string& reason);
 
 #endif  // TIMETABLE_SERVICE_SERVICE_REQUEST_TEST_SUPPORT_H_
