@@ -49,7 +49,8 @@ void fetchTrainTimetable(PrintJob& job) {
   std::cout << "TRAIN NUMBER: ";
   job.trainNumber = readWord();
   endLine();
-  logLine("train number: " + job.trainNumber);
+  // As typed, before it is checked; a word far too long for a number shows only its start.
+  logLine("train number: " + job.trainNumber.substr(0, 4 * kMaxTrainNumberDigits));
   requireTrainNumber(job.trainNumber);
 
   takeTimetable(fetchTimetable(job.trainNumber, kRegionCode), job);

@@ -50,30 +50,20 @@ std::string languagesWithoutPaths(const std::string& list) {
   return kept;
 }
 
-// The variable that names the messages' locale, as the C library takes it: the first of LC_ALL,
-// LC_MESSAGES and LANG that is set and not empty; null when none is.
-const char* messageLocaleVariable() {
-  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-    const char* value = std::getenv(name);
-    if (value != nullptr && value[0] != '\0') return value;
-  }
-  return nullptr;
-}
-
 // The language as the platform chooses it, from names that stay within share/locale: LANGUAGE
-// loses its paths, and a locale variable that is one gives English messages.
+// loses its paths, and a locale variable that is one becomes "C", English. The variables
+// themselves change, since gettext reads them again at each lookup on some platforms.
 void chooseLanguageBesideProgram() {
   const char* languages = std::getenv("LANGUAGE");
   if (languages != nullptr) {
     const std::string kept = languagesWithoutPaths(languages);
-    if (kept != languages) setLanguageVariable(kept);
+    if (kept != languages) setEnvironmentVariable("LANGUAGE", kept);
   }
-  const char* locale = messageLocaleVariable();
-  if (locale != nullptr && namesAPath(locale)) {
-    chooseEnglishMessages();
-  } else {
-    chooseMessageLanguage();
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && namesAPath(value)) setEnvironmentVariable(name, "C");
   }
+  chooseMessageLanguage();
 }
 
 }  // namespace

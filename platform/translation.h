@@ -33,10 +33,9 @@ std::string formatMessage(const std::string& text, const std::vector<std::string
 std::string programPath();
 // Chooses the language of messages from the user's environment.
 void chooseMessageLanguage();
-// Chooses English messages whatever the environment says.
-void chooseEnglishMessages();
-// Sets the variable LANGUAGE, which gettext reads at each lookup, for this process.
-void setLanguageVariable(const std::string& value);
+// Sets an environment variable for this process (and the programs it starts); an empty value
+// leaves it empty or removes it, which gettext takes alike.
+void setEnvironmentVariable(const char* name, const std::string& value);
 // Tells gettext to look for the domain's catalogues in folder (UTF-8).
 void bindCatalogueFolder(const char* domain, const std::string& folder);
 

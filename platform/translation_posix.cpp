@@ -18,9 +18,9 @@ std::string programPath() {
 // the printer's bytes and the reading of numbers rely on the "C" locale of every other one.
 void chooseMessageLanguage() { std::setlocale(LC_MESSAGES, ""); }
 
-void chooseEnglishMessages() { std::setlocale(LC_MESSAGES, "C"); }
-
-void setLanguageVariable(const std::string& value) { setenv("LANGUAGE", value.c_str(), 1); }
+void setEnvironmentVariable(const char* name, const std::string& value) {
+  setenv(name, value.c_str(), 1);
+}
 
 void bindCatalogueFolder(const char* domain, const std::string& folder) {
   bindtextdomain(domain, folder.c_str());

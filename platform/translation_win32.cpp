@@ -27,11 +27,11 @@ std::string programPath() {
 // the numbers.
 void chooseMessageLanguage() { setlocale(LC_MESSAGES, ""); }
 
-void chooseEnglishMessages() { setlocale(LC_MESSAGES, "C"); }
-
 // The C runtime's copy of the environment, which libintl reads with getenv; an empty value
 // removes the variable.
-void setLanguageVariable(const std::string& value) { _putenv_s("LANGUAGE", value.c_str()); }
+void setEnvironmentVariable(const char* name, const std::string& value) {
+  _putenv_s(name, value.c_str());
+}
 
 // The folder in wide characters, so that any letter of the install path reaches the system.
 void bindCatalogueFolder(const char* domain, const std::string& folder) {

@@ -101,6 +101,17 @@ class Signing(unittest.TestCase):
             with self.subTest(installed=name):
                 self.assertSigned(path)
 
+    def test_a_certificate_without_its_password_file_packs_nothing(self):
+        # Half the signing settings is a mistake to report, not an unsigned release.
+        environment = dict(os.environ, SIGN_PKCS12=os.path.join(self.folder, "sign.p12"))
+        environment.pop("SIGN_PASSWORD_FILE", None)
+        out = os.path.join(self.folder, "half")
+        packing = subprocess.run([os.path.join(ROOT, "scripts", "pack-windows.sh"), PROGRAM, out],
+                                 env=environment, capture_output=True, text=True)
+        self.assertNotEqual(packing.returncode, 0)
+        self.assertIn("SIGN_PASSWORD_FILE", packing.stderr)
+        self.assertFalse(os.path.exists(out))
+
     def test_a_changed_program_fails_verification(self):
         with zipfile.ZipFile(os.path.join(self.out, "timetable-print-win64.zip")) as package:
             data = bytearray(package.read("timetable-print/timetable-print.exe"))
