@@ -269,8 +269,7 @@ std::optional<std::runtime_error> proxyError(CURLcode code, const std::string& u
     return std::runtime_error(formatMessage(
         translate("the proxy {0} refused to open a connection to {1} (status {2}); ask the IT "
                   "department to let the proxy reach that address: {3}"),
-        {proxyName(), serviceHostPort(session.settings),
-         std::to_string(connectStatus), url}));
+        {proxyName(), serviceHostPort(session.settings), std::to_string(connectStatus), url}));
   }
   return std::nullopt;
 }
@@ -384,6 +383,8 @@ void logRequest(CURL* h, const std::string& url, CURLcode code, size_t bodyBytes
                                                                     : curl_easy_strerror(code));
   }
   logLine(line);
+}
+
 ConnectionStage stageOf(CURLcode code) {
   if (code == CURLE_COULDNT_RESOLVE_HOST) return ConnectionStage::kName;
   const long connectStatus = transferInfo(CURLINFO_HTTP_CONNECTCODE);
