@@ -44,7 +44,8 @@ enum LongOnlyOption {
   kDrawnOption,
   kViewOption,
   kServiceOption,
-  kSettingsOption
+  kSettingsOption,
+  kStartMenuOption
 };
 
 const option kOptions[] = {
@@ -57,6 +58,7 @@ const option kOptions[] = {
     {"settings", no_argument, nullptr, kSettingsOption},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, kVersionOption},
+    {"start-menu", no_argument, nullptr, kStartMenuOption},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -100,6 +102,9 @@ std::string takeOption(int option, const std::string& argument, CommandLine& lin
       break;
     case kVersionOption:
       line.version = true;
+      break;
+    case kStartMenuOption:
+      line.startMenu = true;
       break;
   }
   return std::string();

@@ -10,6 +10,7 @@
 #include "platform/console.h"
 #include "platform/interrupt.h"
 #include "platform/messages.h"
+#include "platform/start_menu.h"
 #include "platform/translation.h"
 #include "printer/destination.h"
 #include "printer/spooler.h"
@@ -74,6 +75,7 @@ int main(int argc, char** argv) {
     error(formatMessage(translate("{0} (timetable-print --help shows the usage)"), {usageError}));
     return 2;
   }
+  setStartedFromMenu(line.startMenu);
   int status = 1;
   try {
     status = run(line);

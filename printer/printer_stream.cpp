@@ -34,8 +34,7 @@ OpenDevice openDevice(const DeviceDestination& destination) {
         translate("cannot open the printer {0}; check that it is connected and switched on: {1}"),
         device.name, error);
   }
-  throw std::runtime_error(formatMessage(translate("cannot open the printer {0}; {1}: {2}"),
-                                         {device.name, destination.advice, std::strerror(error)}));
+  throw std::runtime_error(formatMessage(destination.advice, {device.name, std::strerror(error)}));
 }
 
 void writeToDevice(OpenDevice& device, const std::string& bytes) {

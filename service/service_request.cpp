@@ -6,6 +6,7 @@
 #include <new>
 #include <utility>
 
+#include "platform/start_menu.h"
 #include "platform/translation.h"
 
 const char* const kServiceUserAgent = "VELMORAX/1.0.0";
@@ -158,6 +159,41 @@ void setRequestOptions(CURL* h, const std::string& url, std::string& body) {
   setOption(h, CURLOPT_ERRORBUFFER, session.errorText);
 }
 
+// The errors of a failed transfer, each with {0} for the host, {1} for the trust (where it is
+// named) and its last index for curl's words. A user who started the program from the Start menu
+// is pointed to the entry that shows the settings; one at a command line, to the option.
+struct TransferErrorTexts {
+  const char* untrusted;
+  const char* unusableTrust;
+  const char* unreachable;
+};
+
+TransferErrorTexts transferErrorTexts() {
+  if (startedFromMenu()) {
+    return {
+        translate("the certificate of {0} is not trusted by {1}; ask the IT department which "
+                  "certificate authority to trust (\"Check the connection\" in the Start menu "
+                  "shows the settings and tests the connection): {2}"),
+        translate("the certificate of {0} cannot be checked, as {1} cannot be used; ask the IT "
+                  "department for a valid bundle (\"Check the connection\" in the Start menu "
+                  "shows the settings and tests the connection): {2}"),
+        translate("cannot reach the timetable service at {0}; check the network connection, or "
+                  "ask the IT department to check the service address (\"Check the connection\" "
+                  "in the Start menu shows the settings and tests the connection): {1}"),
+    };
+  }
+  return {
+      translate("the certificate of {0} is not trusted by {1}; ask the IT department which "
+                "certificate authority to trust (timetable-print --settings shows the trust): "
+                "{2}"),
+      translate("the certificate of {0} cannot be checked, as {1} cannot be used; ask the IT "
+                "department for a valid bundle (timetable-print --settings shows the trust): "
+                "{2}"),
+      translate("cannot reach the timetable service at {0}; check the network connection, or ask "
+                "the IT department to check the service address (timetable-print --settings): {1}"),
+  };
+}
+
 // The error of a failed transfer, with curl's words last. A certificate that the trust does not
 // vouch for, or a trust that cannot be used, names the trust, so that the user knows where to
 // add the service's authority.
@@ -166,24 +202,17 @@ std::runtime_error transferError(CURLcode code, const std::string& url) {
       session.errorText[0] != '\0' ? session.errorText : curl_easy_strerror(code);
   const ServiceSettings& settings = session.settings;
   const std::string detail = reason + " (" + url + ")";
+  const TransferErrorTexts texts = transferErrorTexts();
   if (code == CURLE_PEER_FAILED_VERIFICATION) {
-    return std::runtime_error(formatMessage(
-        translate("the certificate of {0} is not trusted by {1}; ask the IT department which "
-                  "certificate authority to trust (timetable-print --settings shows the trust): "
-                  "{2}"),
-        {settings.host, settings.trustName, detail}));
+    return std::runtime_error(
+        formatMessage(texts.untrusted, {settings.host, settings.trustName, detail}));
   }
   if (code == CURLE_SSL_CACERT_BADFILE) {
-    return std::runtime_error(formatMessage(
-        translate("the certificate of {0} cannot be checked, as {1} cannot be used; ask the IT "
-                  "department for a valid bundle (timetable-print --settings shows the trust): "
-                  "{2}"),
-        {settings.host, settings.trustName, detail}));
+    return std::runtime_error(
+        formatMessage(texts.unusableTrust, {settings.host, settings.trustName, detail}));
   }
   return std::runtime_error(formatMessage(
-      translate("cannot reach the timetable service at {0}; check the network connection, or ask "
-                "the IT department to check the service address (timetable-print --settings): {1}"),
-      {settings.host + ":" + std::to_string(settings.port), detail}));
+      texts.unreachable, {settings.host + ":" + std::to_string(settings.port), detail}));
 }
 
 }  // namespace
