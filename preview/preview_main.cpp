@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <iostream>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -145,12 +144,15 @@ int run(const PreviewLine& line) {
     printWarnings(warnings);
     const bool bold = standardOutputIsTerminal();
     std::vector<std::string> givenBefore;
-    interpretPrinterPages(bytes(), kNoLineLimit, givenBefore, [bold](const PrintedPage& page) {
-      std::cout << terminalTextOfPage(page, bold);
-      return static_cast<bool>(std::cout);
-    });
-    std::cout << std::flush;
-    if (!std::cout) throw std::runtime_error(translate("cannot write to standard output"));
+    // As the messages are, so that a console shows the box-drawing characters and the letters
+    // whatever its code page.
+    bool written = true;
+    interpretPrinterPages(bytes(), kNoLineLimit, givenBefore,
+                          [bold, &written](const PrintedPage& page) {
+                            written = writeConsoleText(stdout, terminalTextOfPage(page, bold));
+                            return written;
+                          });
+    if (!written) throw std::runtime_error(translate("cannot write to standard output"));
   } else {
     std::vector<std::string> notices;
     writeRenderedForm(bytes, output, format, warnings, notices);
