@@ -956,7 +956,7 @@ class Language(EndToEnd):
         self.assertTrue(run.stdout.startswith(
             "użycie: timetable-print [-o PLIK [--view] | -p DRUKARKA | --drawn [-p DRUKARKA] | "
             "--view]\n"), run.stdout)
-        self.assertIn("      --drawn           drukuje formularz narysowany jako strony", run.stdout)
+        self.assertIn("      --drawn           drukuje formularz w postaci graficznej", run.stdout)
 
 
     def polish_system_texts(self):

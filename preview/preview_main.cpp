@@ -84,13 +84,18 @@ std::string parsePreviewLine(const std::vector<std::string>& arguments, PreviewL
 const size_t kMaxPrinterFileBytes = 16 * 1024 * 1024;
 const char kMaxPrinterFileText[] = "16 MB";
 
-[[noreturn]] void failToRead(const std::string& path, const std::string& reason) {
-  throw std::runtime_error(formatMessage(translate("cannot read {0}: {1}"), {path, reason}));
+// Standard input ("-") has a sentence of its own, so that a translation can say it in the case
+// its own language needs.
+[[noreturn]] void failToRead(const std::string& input, const std::string& reason) {
+  if (input == "-") {
+    throw std::runtime_error(formatMessage(translate("cannot read standard input: {0}"), {reason}));
+  }
+  throw std::runtime_error(formatMessage(translate("cannot read {0}: {1}"), {input, reason}));
 }
 
 // The whole input, read once and at most one byte past the limit, whatever its kind: a size
 // the system reports may be 0 for a file that never ends, such as those under /proc.
-std::string readPrinterFile(std::FILE* file, const std::string& path) {
+std::string readPrinterFile(std::FILE* file, const std::string& input) {
   std::string bytes;
   char buffer[65536];
   errno = 0;
@@ -100,18 +105,18 @@ std::string readPrinterFile(std::FILE* file, const std::string& path) {
     if (count == 0) break;
     bytes.append(buffer, count);
   }
-  if (std::ferror(file)) failToRead(path, std::strerror(errno));
+  if (std::ferror(file)) failToRead(input, std::strerror(errno));
   if (bytes.size() > kMaxPrinterFileBytes) {
-    failToRead(path, formatMessage(translate("it holds more than {0} bytes ({1}), the most a "
-                                             "printer file may hold"),
-                                   {std::to_string(kMaxPrinterFileBytes), kMaxPrinterFileText}));
+    failToRead(input, formatMessage(translate("it holds more than {0} bytes ({1}), the most a "
+                                              "printer file may hold"),
+                                    {std::to_string(kMaxPrinterFileBytes), kMaxPrinterFileText}));
   }
   return bytes;
 }
 
 // The input's bytes: standard input for "-", as Unix tools take it, or else the file.
 std::string readInput(const std::string& input) {
-  if (input == "-") return readPrinterFile(standardInputForReading(), translate("standard input"));
+  if (input == "-") return readPrinterFile(standardInputForReading(), input);
   errno = 0;
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(openFileForReading(input),
                                                              std::fclose);

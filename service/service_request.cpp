@@ -261,8 +261,11 @@ std::runtime_error answerNotAnObjectError(const std::string& url) {
 
 std::runtime_error answerTooDeepError(const std::string& url) {
   return std::runtime_error(formatMessage(
-      translate("the timetable service sent an answer nested deeper than {0} levels; ask the IT "
-                "department to check the service: {1}"),
+      translatePlural("the timetable service sent an answer nested deeper than {0} level; ask "
+                      "the IT department to check the service: {1}",
+                      "the timetable service sent an answer nested deeper than {0} levels; ask "
+                      "the IT department to check the service: {1}",
+                      kMaxAnswerDepth),
       {std::to_string(kMaxAnswerDepth), url}));
 }
 
