@@ -250,13 +250,17 @@ ServiceAnswer fetchServiceAnswer(const std::string& query, size_t maxBytes) {
 
 std::runtime_error undecodableAnswerError(const std::string& body, long httpStatus,
                                           const std::string& url) {
-  std::string what = body.empty() ? "empty" : "not JSON";
-  if (httpStatus < 200 || httpStatus > 299) what += ", HTTP status " + std::to_string(httpStatus);
+  // The details are the user's language too: they follow a sentence in it.
+  // TRANSLATORS: what the timetable service's answer was, in a list of details.
+  std::string what = body.empty() ? translate("empty") : translate("not JSON");
+  if (httpStatus < 200 || httpStatus > 299) {
+    what += ", " + formatMessage(translate("HTTP status {0}"), {std::to_string(httpStatus)});
+  }
   return unusableAnswerError(what + ", " + url);
 }
 
 std::runtime_error answerNotAnObjectError(const std::string& url) {
-  return unusableAnswerError("JSON that is not an object, " + url);
+  return unusableAnswerError(std::string(translate("JSON that is not an object")) + ", " + url);
 }
 
 std::runtime_error answerTooDeepError(const std::string& url) {
