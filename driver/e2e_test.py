@@ -1179,8 +1179,8 @@ def assert_polish_errors(test, folder):
     preview = subprocess.run(harness.RUNNER + [os.path.join(folder, "timetable-preview.exe")],
                              cwd=test.folder, env=polish(), capture_output=True, timeout=120)
     test.assertEqual(preview.returncode, 2)
-    test.assertTrue(preview.stderr.decode("utf-8").startswith("błąd: nie podano pliku drukarki"),
-                    preview.stderr)
+    test.assertTrue(preview.stderr.decode("utf-8").startswith(
+        "błąd: nie podano pliku z danymi dla drukarki"), preview.stderr)
 
 
 def package_files(folder):
