@@ -42,9 +42,9 @@ LPT1_ADVICE = ("; without a dot-matrix printer on LPT1, start the program with i
 # the entries to use, not the options.
 MENU_LPT1_ADVICE = ('; without a dot-matrix printer on LPT1, use "Timetable form" in the Start '
                     "menu, which prints on the default printer: ")
-MENU_UNREACHABLE = ("cannot reach the timetable service at %s; check the network connection, or ask "
-                    'the IT department to check the service address ("Check the connection" in '
-                    "the Start menu shows the settings and tests the connection): " % ADDRESS)
+MENU_UNREACHABLE = ("cannot reach the timetable service at %s; check the network connection, or "
+                    'ask the IT department to check the service address ("Check the connection" '
+                    "in the Start menu shows the settings and tests the connection): " % ADDRESS)
 
 
 def too_wide(text, field, columns):
