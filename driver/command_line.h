@@ -16,7 +16,7 @@ struct CommandLine {
   bool listPrinters = false;
   bool help = false;
   bool version = false;
-  bool startMenu = false;  // --start-menu: started from a Start-menu shortcut (undocumented).
+  bool startMenu = false;  // --start-menu: started from a Start-menu entry; not in --help.
 };
 
 // The text of --help, in the user's language.

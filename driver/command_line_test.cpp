@@ -23,6 +23,15 @@ TEST(CommandLine, OptionsAreTakenInAnyOrderAndEveryParseStartsAfresh) {
   EXPECT_TRUE(line.output.empty());
 }
 
+// The Start-menu entries pass --start-menu beside their own options; users never type it.
+TEST(CommandLine, TheStartMenuOptionGoesWithAnyOtherAndIsNotInTheHelp) {
+  CommandLine line;
+  EXPECT_EQ(parseCommandLine({"--drawn", "--start-menu"}, line), "");
+  EXPECT_TRUE(line.startMenu);
+  EXPECT_TRUE(line.drawn);
+  EXPECT_EQ(usageText().find("start-menu"), std::string::npos);
+}
+
 TEST(CommandLine, AWordAtFaultIsNamedAsTyped) {
   EXPECT_EQ(usageErrorOf({"-hx"}), "unknown option -x");
   EXPECT_EQ(usageErrorOf({"-xh"}), "unknown option -x");

@@ -43,6 +43,13 @@ UNREADABLE = ("the timetable service sent an answer that cannot be read; try aga
               "the IT department to check the service: ")
 LPT1_ADVICE = ("; without a dot-matrix printer on LPT1, start the program with its option --drawn "
                "to print on the default printer (timetable-print --help lists the options): ")
+# The same advice and the service's, for a run started from a Start-menu entry (--start-menu):
+# the entries to use, not the options.
+MENU_LPT1_ADVICE = ('; without a dot-matrix printer on LPT1, use "Timetable form" in the Start '
+                    "menu, which prints on the default printer: ")
+MENU_UNREACHABLE = ("cannot reach the timetable service at %s; check the network connection, or "
+                    'ask the IT department to check the service address ("Check the connection" '
+                    "in the Start menu shows the settings and tests the connection): " % ADDRESS)
 
 
 def too_wide(text, field, columns):
@@ -358,6 +365,20 @@ class Faults(EndToEnd):
                 os.remove(self.path(link))
         with open(victim, "rb") as f:
             self.assertEqual(f.read(), b"root's file")
+
+    def test_a_run_from_the_start_menu_is_advised_with_its_entries(self):
+        os.mkdir(os.path.join(self.folder, "LPT1"))
+        run = self.run_program(EXPRESS[1], args=["--start-menu"])
+        message = self.assertError(run, "cannot open the printer LPT1" + MENU_LPT1_ADVICE,
+                                   stdout=DIALOGUE_HEAD + "14\n")
+        self.assertNotIn("--", message)
+        harness.stop_service()
+        try:
+            run = self.run_program("5410\n", args=["--start-menu"])
+        finally:
+            harness.start_service()
+        message = self.assertError(run, MENU_UNREACHABLE, stdout=TIMETABLE_FAILED)
+        self.assertNotIn("--", message)
 
     def test_printer_write_error(self):
         os.symlink("/dev/full", os.path.join(self.folder, "LPT1"))
@@ -804,6 +825,9 @@ class Spooler(EndToEnd):
         run = self.run_program(EXPRESS[1], args=["--drawn"], env=spooler.env())
         self.assertError(run, "no default printer", "--printer", stdout="")
         self.assertEqual(self.new_requests(), [])
+        # The Start-menu entry "Timetable form" has no command line to name a printer on.
+        run = self.run_program(EXPRESS[1], args=["--drawn", "--start-menu"], env=spooler.env())
+        self.assertNotIn("--", self.assertError(run, "no default printer", stdout=""))
 
     def test_printers_are_listed_and_an_unknown_one_fails_before_any_request(self):
         self.spooler.run("lpadmin", "-d", "dotmatrix")
@@ -1078,7 +1102,43 @@ class Language(EndToEnd):
         self.assertTrue(run.stdout.startswith(
             "użycie: timetable-print [-o PLIK [--view] | -p DRUKARKA | --drawn [-p DRUKARKA] | "
             "--view]\n"), run.stdout)
-        self.assertIn("      --drawn           drukuje formularz narysowany jako strony", run.stdout)
+        self.assertIn("      --drawn           drukuje formularz w postaci graficznej", run.stdout)
+
+
+    def polish_system_texts(self):
+        """The C library's own texts of every error number, in Polish as this system has them."""
+        script = ("import locale, os; locale.setlocale(locale.LC_ALL, ''); "
+                  "print('\\n'.join(os.strerror(code) for code in range(1, 134)))")
+        texts = subprocess.run([sys.executable, "-c", script], env=self.polish(), check=True,
+                               capture_output=True).stdout.decode("utf-8").splitlines()
+        if not any(not text.isascii() for text in texts):
+            self.skipTest("the system has no Polish texts of its own (the package locales)")
+        return texts
+
+    def test_the_system_texts_keep_their_polish_letters(self):
+        if harness.RUNNER:
+            self.skipTest("the Windows C runtime's texts are English")
+        texts = self.polish_system_texts()
+        # A folder that not even root may write in.
+        run = self.run_program("5410\n", args=["-o", "/sys/form.prn"], env=self.polish())
+        self.assertEqual((run.returncode, run.stdout), (1, ""))
+        self.assertTrue(run.stderr.endswith(": %s\n" % texts[13 - 1]), run.stderr)
+        self.assertNotIn("?", run.stderr)
+        # A print spooler that refuses the connection: its reason is the system's text.
+        env = dict(self.polish(), CUPS_SERVER="127.0.0.1:1")
+        run = self.run_program("5410\n", args=["--printer", "dotmatrix"], env=env)
+        self.assertEqual((run.returncode, run.stdout), (1, ""))
+        self.assertIn(run.stderr.rstrip("\n").rsplit(": ", 1)[1], texts, run.stderr)
+        self.assertNotIn("?", run.stderr)
+
+    def test_the_start_menu_advice_is_polish(self):
+        os.mkdir(os.path.join(self.folder, "LPT1"))
+        run = self.run_program(EXPRESS[1], args=["--start-menu"], env=self.polish())
+        self.assertEqual((run.returncode, run.stdout), (1, DIALOGUE_HEAD + "14\n"))
+        self.assertTrue(run.stderr.startswith(
+            "błąd: nie można otworzyć drukarki LPT1; jeśli do LPT1 nie jest podłączona drukarka "
+            "igłowa, wybierz w menu Start pozycję „Rozkład jazdy”, która drukuje na drukarce "
+            "domyślnej: "), run.stderr)
 
 
 class Settings(EndToEnd):
@@ -1940,8 +2000,8 @@ def assert_polish_errors(test, folder):
     preview = subprocess.run(harness.RUNNER + [os.path.join(folder, "timetable-preview.exe")],
                              cwd=test.folder, env=polish(), capture_output=True, timeout=120)
     test.assertEqual(preview.returncode, 2)
-    test.assertTrue(preview.stderr.decode("utf-8").startswith("błąd: nie podano pliku drukarki"),
-                    preview.stderr)
+    test.assertTrue(preview.stderr.decode("utf-8").startswith(
+        "błąd: nie podano pliku z danymi dla drukarki"), preview.stderr)
 
 
 def package_files(folder):

@@ -14,6 +14,7 @@
 #include "platform/console.h"
 #include "platform/interrupt.h"
 #include "platform/messages.h"
+#include "platform/start_menu.h"
 #include "platform/support_log.h"
 #include "platform/translation.h"
 #include "printer/destination.h"
@@ -134,6 +135,7 @@ int main(int argc, char** argv) {
   logRunStart(arguments);
   CommandLine line;
   const std::string usageError = parseCommandLine(arguments, line);
+  setStartedFromMenu(line.startMenu);
   int status = 2;
   if (usageError.empty()) {
     status = runReporting(line);

@@ -18,8 +18,8 @@ std::wstring readWideWord();
 
 // Writes UTF-8 text to stream, standard output or standard error, after what standard output
 // holds. A console gets the text as characters, which show whatever the console's code page; a
-// file or a pipe gets the UTF-8 bytes.
-void writeConsoleText(std::FILE* stream, const std::string& text);
+// file or a pipe gets the UTF-8 bytes. False when not all of it could be written.
+bool writeConsoleText(std::FILE* stream, const std::string& text);
 
 // Where the program's console window was opened for it alone (started by a double click), keeps
 // it open until Enter is pressed, so that the last lines can be read. Elsewhere returns at once.

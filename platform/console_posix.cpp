@@ -19,8 +19,8 @@ std::wstring readWideWord() {
 void holdOwnConsoleWindow() {}
 
 // A terminal takes UTF-8 as it is.
-void writeConsoleText(std::FILE* stream, const std::string& text) {
+bool writeConsoleText(std::FILE* stream, const std::string& text) {
   std::cout.flush();
-  std::fwrite(text.data(), 1, text.size(), stream);
-  std::fflush(stream);
+  const bool written = std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+  return std::fflush(stream) == 0 && written;
 }

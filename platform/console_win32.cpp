@@ -53,12 +53,11 @@ void holdOwnConsoleWindow() {
   } while (read == kPiece && typed[kPiece - 1] != L'\n');
 }
 
-void writeTextTo(HANDLE handle, std::FILE* file, const std::string& text) {
+bool writeTextTo(HANDLE handle, std::FILE* file, const std::string& text) {
   DWORD mode = 0;
   if (!GetConsoleMode(handle, &mode)) {
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fflush(file);
-    return;
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    return std::fflush(file) == 0 && written;
   }
   // The bytes the runtime still holds for the console come first.
   std::fflush(file);
@@ -68,13 +67,15 @@ void writeTextTo(HANDLE handle, std::FILE* file, const std::string& text) {
     DWORD written = 0;
     const DWORD left = static_cast<DWORD>(wide.size() - done);
     if (!WriteConsoleW(handle, wide.data() + done, left, &written, nullptr) || written == 0) {
-      return;
+      return false;
     }
     done += written;
   }
+  return true;
 }
 
-void writeConsoleText(std::FILE* stream, const std::string& text) {
+bool writeConsoleText(std::FILE* stream, const std::string& text) {
   std::cout.flush();
-  writeTextTo(GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE), stream, text);
+  return writeTextTo(GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE), stream,
+                     text);
 }

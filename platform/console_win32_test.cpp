@@ -12,12 +12,13 @@
 
 namespace {
 
-// A message with the letters a Polish console's code page 852 shows wrongly from UTF-8 bytes.
+// A message with the letters, and a rule of timetable-preview's page with the box-drawing
+// characters, that a Polish console's code page 852 shows wrongly from UTF-8 bytes.
 const char kText[] =
     "b\xC5\x82\xC4\x85"
     "d: \xC5\x81\xC3\xB3"
-    "d\xC5\xBA";  // "błąd: Łódź"
-const wchar_t kWideText[] = L"b\u0142\u0105d: \u0141\u00F3d\u017A";
+    "d\xC5\xBA \xE2\x94\x8C\xE2\x94\x80\xE2\x94\xAC";  // "błąd: Łódź ┌─┬"
+const wchar_t kWideText[] = L"b\u0142\u0105d: \u0141\u00F3d\u017A \u250C\u2500\u252C";
 
 struct Pipe {
   HANDLE read = nullptr;

@@ -203,8 +203,10 @@ bool mayReplaceFile(const std::string& path, std::string& reason) {
   const uid_t user = geteuid();
   if ((folderStatus.st_mode & S_ISVTX) != 0 && target.stx_uid != user &&
       folderStatus.st_uid != user && !actsAsAnyOwner()) {
-    reason = std::string(std::strerror(EPERM)) +
-             ": another user owns it, in a folder where only a file's owner may replace it";
+    reason = formatMessage(
+        translate(
+            "{0}: another user owns it, in a folder where only a file's owner may replace it"),
+        {std::strerror(EPERM)});
     return false;
   }
   return true;

@@ -1,8 +1,10 @@
+#include <langinfo.h>
 #include <libintl.h>
 #include <unistd.h>
 
 #include <clocale>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/translation.h"
 
@@ -14,9 +16,25 @@ std::string programPath() {
   return path;
 }
 
-// Only the messages' category follows the environment (LANGUAGE, LC_ALL, LC_MESSAGES, LANG):
-// the printer's bytes and the reading of numbers rely on the "C" locale of every other one.
-void chooseMessageLanguage() { std::setlocale(LC_MESSAGES, ""); }
+namespace {
+
+bool charactersAreUtf8() { return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0; }
+
+}  // namespace
+
+// The messages' category follows the environment (LANGUAGE, LC_ALL, LC_MESSAGES, LANG). The
+// characters' category follows it too, as UTF-8, which our own messages are written in: the
+// system's texts (strerror, the spooler's) then keep their letters instead of a '?' for each
+// one outside ASCII. Nothing of ours depends on it: the dialogue is decoded from UTF-8 by our own
+// code, the printer's bytes come from our own code page table, and C++ streams keep the classic
+// locale. The numbers' category and every other stay "C", for the reading and writing of numbers.
+void chooseMessageLanguage() {
+  std::setlocale(LC_MESSAGES, "");
+  if (std::setlocale(LC_CTYPE, "") != nullptr && charactersAreUtf8()) return;
+  // A locale in another character set, or none the system has: the same letters in UTF-8; a
+  // system without C.UTF-8 stays at "C".
+  if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr) std::setlocale(LC_CTYPE, "C");
+}
 
 void setEnvironmentVariable(const char* name, const std::string& value) {
   setenv(name, value.c_str(), 1);

@@ -3,6 +3,7 @@
 #include <climits>
 #include <stdexcept>
 
+#include "platform/translation.h"
 #include "platform/utf8.h"
 #include "platform/wide_text_win32.h"
 
@@ -40,7 +41,8 @@ std::string systemMessage(DWORD error) {
   while (!message.empty() && (message.back() == L' ' || message.back() == L'.')) {
     message.pop_back();
   }
-  const std::string number = "error " + std::to_string(error);
+  // TRANSLATORS: a Windows error's number, after its text or in its place.
+  const std::string number = formatMessage(translate("error {0}"), {std::to_string(error)});
   return message.empty() ? number : utf8FromWide(message) + " (" + number + ")";
 }
 

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <iostream>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -85,8 +84,13 @@ std::string parsePreviewLine(const std::vector<std::string>& arguments, PreviewL
 const size_t kMaxPrinterFileBytes = 16 * 1024 * 1024;
 const char kMaxPrinterFileText[] = "16 MB";
 
-[[noreturn]] void failToRead(const std::string& path, const std::string& reason) {
-  throw std::runtime_error(formatMessage(translate("cannot read {0}: {1}"), {path, reason}));
+// Standard input ("-") has a sentence of its own, so that a translation can say it in the case
+// its own language needs.
+[[noreturn]] void failToRead(const std::string& input, const std::string& reason) {
+  if (input == "-") {
+    throw std::runtime_error(formatMessage(translate("cannot read standard input: {0}"), {reason}));
+  }
+  throw std::runtime_error(formatMessage(translate("cannot read {0}: {1}"), {input, reason}));
 }
 
 // The input was read once and at most one byte past the limit, whatever its kind: a size the
@@ -104,8 +108,7 @@ std::string printerFileBytes(const FileBytes& read, const std::string& path) {
 // The input's bytes: standard input for "-", as Unix tools take it, or else the file.
 std::string readInput(const std::string& input) {
   if (input == "-") {
-    return printerFileBytes(readStreamUpTo(standardInputForReading(), kMaxPrinterFileBytes),
-                            translate("standard input"));
+    return printerFileBytes(readStreamUpTo(standardInputForReading(), kMaxPrinterFileBytes), input);
   }
   return printerFileBytes(readFileUpTo(input, kMaxPrinterFileBytes, false), input);
 }
@@ -135,12 +138,15 @@ int run(const PreviewLine& line) {
     printWarnings(warnings);
     const bool bold = standardOutputIsTerminal();
     std::vector<std::string> givenBefore;
-    interpretPrinterPages(bytes(), kNoLineLimit, givenBefore, [bold](const PrintedPage& page) {
-      std::cout << terminalTextOfPage(page, bold);
-      return static_cast<bool>(std::cout);
-    });
-    std::cout << std::flush;
-    if (!std::cout) throw std::runtime_error(translate("cannot write to standard output"));
+    // As the messages are, so that a console shows the box-drawing characters and the letters
+    // whatever its code page.
+    bool written = true;
+    interpretPrinterPages(bytes(), kNoLineLimit, givenBefore,
+                          [bold, &written](const PrintedPage& page) {
+                            written = writeConsoleText(stdout, terminalTextOfPage(page, bold));
+                            return written;
+                          });
+    if (!written) throw std::runtime_error(translate("cannot write to standard output"));
   } else {
     std::vector<std::string> notices;
     writeRenderedForm(bytes, output, format, warnings, notices);

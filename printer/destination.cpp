@@ -10,6 +10,7 @@
 #include "platform/file_system.h"
 #include "platform/output_file.h"
 #include "platform/overloaded.h"
+#include "platform/start_menu.h"
 #include "platform/translation.h"
 #include "printer/spooler.h"
 
@@ -18,11 +19,19 @@ const char* const kPrinterDevice = "LPT1";
 namespace {
 
 // Most users have no dot-matrix printer at LPT1: when the printer they did not choose cannot be
-// opened, the error shows the way to one they have.
+// opened, the error shows the way to one they have, as they can take it: the Start-menu entry
+// that prints on the default printer, or the option that does. {0} is the printer, {1} the
+// reason.
 std::string printerDeviceAdvice() {
+  if (startedFromMenu()) {
+    return translate(
+        "cannot open the printer {0}; without a dot-matrix printer on LPT1, use \"Timetable "
+        "form\" in the Start menu, which prints on the default printer: {1}");
+  }
   return translate(
-      "without a dot-matrix printer on LPT1, start the program with its option --drawn to print "
-      "on the default printer (timetable-print --help lists the options)");
+      "cannot open the printer {0}; without a dot-matrix printer on LPT1, start the program with "
+      "its option --drawn to print on the default printer (timetable-print --help lists the "
+      "options): {1}");
 }
 
 // Room for a date and time such as 20261208-131600.
@@ -73,12 +82,11 @@ std::runtime_error deviceOpenError(const DeviceDestination& device, const std::s
         translate("cannot open the printer {0}; check that it is connected and switched on: {1}"),
         {device.device, reason}));
   }
-  return std::runtime_error(formatMessage(translate("cannot open the printer {0}; {1}: {2}"),
-                                          {device.device, device.advice, reason}));
+  return std::runtime_error(formatMessage(device.advice, {device.device, reason}));
 }
 
 std::string withAdvice(const std::string& what, const std::string& advice) {
-  return advice.empty() ? what : what + "; " + advice;
+  return advice.empty() ? what : formatMessage(advice, {kPrinterDevice, what});
 }
 
 namespace {

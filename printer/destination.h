@@ -13,8 +13,8 @@
 extern const char* const kPrinterDevice;
 
 // A printer port, a device or a pipe: the printer's bytes, written directly. An advice, when
-// there is one, is the sentence that the error of a device that cannot be opened puts before its
-// reason: the way to another printer for a user who named none.
+// there is one, is the whole error of a device that cannot be opened, {0} for its name and {1}
+// for the reason, which shows the way to another printer for a user who named none.
 struct DeviceDestination {
   std::string device;
   std::string advice;
@@ -24,8 +24,8 @@ struct DeviceDestination {
 };
 
 // A file of the printer's bytes, put in place when the form is complete; with view, then opened
-// with the desktop's viewer. An advice follows the error of a file that cannot be written, as
-// withAdvice puts it.
+// with the desktop's viewer. An advice, as a device's, frames the error of a file that cannot be
+// written, as withAdvice puts it.
 struct BytesFileDestination {
   std::string path;
   bool view = false;
@@ -78,7 +78,7 @@ struct DestinationRequest {
 // --view alone asks for a PDF in the temporary folder.
 Destination chooseDestination(const DestinationRequest& request);
 
-// The error text what, followed by the advice when there is one.
+// The error text what, as the reason inside the advice when there is one.
 std::string withAdvice(const std::string& what, const std::string& advice);
 
 // The error of a device that cannot be opened, for the reason given: with the way to another

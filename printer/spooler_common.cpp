@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "platform/messages.h"
+#include "platform/start_menu.h"
 #include "platform/translation.h"
 #include "printer/spooler.h"
 
@@ -58,10 +59,14 @@ std::string spoolJobName(const std::string& printer, long long id) {
 std::string requireDefaultSpoolPrinter() {
   std::string printer = defaultSpoolPrinter();
   if (printer.empty()) {
+    // From the Start menu there is no command line to name a printer on.
     throw std::runtime_error(
-        translate("the print spooler has no default printer; choose a default printer in the "
-                  "system's printer settings, or name one with the program's option --printer "
-                  "(--list-printers shows the printers)"));
+        startedFromMenu()
+            ? translate("the print spooler has no default printer; choose a default printer in "
+                        "the system's printer settings, then print again")
+            : translate("the print spooler has no default printer; choose a default printer in "
+                        "the system's printer settings, or name one with the program's option "
+                        "--printer (--list-printers shows the printers)"));
   }
   return printer;
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/start_menu.h"
 #include "platform/support_log.h"
 #include "platform/translation.h"
 #include "service/proxy_choice.h"
@@ -212,6 +213,27 @@ void setRequestOptions(CURL* h, const std::string& url, std::string& body) {
   setOption(h, CURLOPT_ERRORBUFFER, session.errorText);
 }
 
+// What the advice points to for the settings, as the user can take it: the Start-menu entry
+// that shows them, or the option. A parenthesis of its own, so that it stands in any sentence.
+enum class Shown { kTrust, kAddress, kIt };
+
+std::string settingsHint(Shown what) {
+  if (startedFromMenu()) {
+    return translate(
+        "(\"Check the connection\" in the Start menu shows the settings and tests the "
+        "connection)");
+  }
+  switch (what) {
+    case Shown::kTrust:
+      return translate("(timetable-print --settings shows the trust)");
+    case Shown::kAddress:
+      return translate("(timetable-print --settings)");
+    case Shown::kIt:
+      break;
+  }
+  return translate("(timetable-print --settings shows it)");
+}
+
 long transferInfo(CURLINFO info) {
   long value = 0;
   curl_easy_getinfo(session.handle, info, &value);
@@ -245,17 +267,16 @@ std::optional<std::runtime_error> proxyError(CURLcode code, const std::string& u
   if (code == CURLE_COULDNT_RESOLVE_PROXY) {
     return std::runtime_error(formatMessage(
         translate("cannot find the proxy {0}: its name is not known on the network; check the "
-                  "proxy setting, or ask the IT department which proxy to use "
-                  "(timetable-print --settings shows it): {1}"),
-        {proxyName(), url}));
+                  "proxy setting, or ask the IT department which proxy to use {1}: {2}"),
+        {proxyName(), settingsHint(Shown::kIt), url}));
   }
   if (session.proxy.url.empty()) return std::nullopt;
   if (code == CURLE_COULDNT_CONNECT) {
     return std::runtime_error(formatMessage(
         translate("cannot reach the proxy {0}: it refused the connection or cannot be reached; "
                   "check the network connection, or ask the IT department which proxy to use "
-                  "(timetable-print --settings shows it): {1}"),
-        {proxyName(), url}));
+                  "{1}: {2}"),
+        {proxyName(), settingsHint(Shown::kIt), url}));
   }
   const long connectStatus = transferInfo(CURLINFO_HTTP_CONNECTCODE);
   if (connectStatus == 407) {
@@ -286,17 +307,15 @@ std::runtime_error certificateError(const std::string& reason, const std::string
     case CertificateFault::kOtherName:
       return std::runtime_error(formatMessage(
           translate("the certificate of {0} was issued for another name; ask the IT department "
-                    "to check the service address (timetable-print --settings shows it) and the "
-                    "service's certificate: {1}"),
-          {settings.host, url}));
+                    "to check the service address {1} and the service's certificate: {2}"),
+          {settings.host, settingsHint(Shown::kIt), url}));
     case CertificateFault::kNotTrusted:
       break;
   }
   return std::runtime_error(formatMessage(
       translate("the certificate of {0} is not trusted by {1}; ask the IT department which "
-                "certificate authority to trust (timetable-print --settings shows the trust): "
-                "{2}"),
-      {settings.host, settings.trust.name, url}));
+                "certificate authority to trust {2}: {3}"),
+      {settings.host, settings.trust.name, settingsHint(Shown::kTrust), url}));
 }
 
 // The cause of a failed transfer in the user's words; libcurl's own for the rare rest.
@@ -337,14 +356,14 @@ std::runtime_error transferError(CURLcode code, const std::string& url) {
   if (code == CURLE_SSL_CACERT_BADFILE) {
     return std::runtime_error(formatMessage(
         translate("the certificate of {0} cannot be checked, as {1} cannot be used; ask the IT "
-                  "department for a valid bundle (timetable-print --settings shows the trust): "
-                  "{2}"),
-        {settings.host, settings.trust.name, url}));
+                  "department for a valid bundle {2}: {3}"),
+        {settings.host, settings.trust.name, settingsHint(Shown::kTrust), url}));
   }
   return std::runtime_error(formatMessage(
       translate("cannot reach the timetable service at {0}; check the network connection, or ask "
-                "the IT department to check the service address (timetable-print --settings): {1}"),
-      {serviceHostPort(settings), transferCause(code, reason) + " (" + url + ")"}));
+                "the IT department to check the service address {1}: {2}"),
+      {serviceHostPort(settings), settingsHint(Shown::kAddress),
+       transferCause(code, reason) + " (" + url + ")"}));
 }
 
 }  // namespace
@@ -473,6 +492,8 @@ ServiceAnswer fetchServiceAnswer(const std::string& query, size_t maxBytes) {
 
 std::runtime_error undecodableAnswerError(const std::string& body, long httpStatus,
                                           const std::string& url) {
+  // The details are the user's language too: they follow a sentence in it.
+  // TRANSLATORS: what the timetable service's answer was, in a list of details.
   std::string what = body.empty() ? translate("empty") : translate("not JSON");
   if (httpStatus < 200 || httpStatus > 299) {
     what += ", " + formatMessage(translate("HTTP status {0}"), {std::to_string(httpStatus)});
@@ -486,8 +507,11 @@ std::runtime_error answerNotAnObjectError(const std::string& url) {
 
 std::runtime_error answerTooDeepError(const std::string& url) {
   return std::runtime_error(formatMessage(
-      translate("the timetable service sent an answer nested deeper than {0} levels; ask the IT "
-                "department to check the service: {1}"),
+      translatePlural("the timetable service sent an answer nested deeper than {0} level; ask "
+                      "the IT department to check the service: {1}",
+                      "the timetable service sent an answer nested deeper than {0} levels; ask "
+                      "the IT department to check the service: {1}",
+                      kMaxAnswerDepth),
       {std::to_string(kMaxAnswerDepth), url}));
 }
 
