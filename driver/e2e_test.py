@@ -2143,9 +2143,14 @@ class WindowsInstaller(EndToEnd):
         return os.path.join(self.drive, *path[3:].split("\\"))
 
     def leftovers(self):
-        """Whatever on the prefix's drive C: is named after the program."""
-        return sorted(os.path.join(folder, name) for folder, folders, files in os.walk(self.drive)
-                      for name in folders + files if "timetable" in name.lower())
+        """Whatever on the prefix's drive C: is named after the program, but for the user's own
+        support log, which is the user's data and outlives the program, as the user's settings
+        under HKCU do."""
+        log_folder = os.path.join("AppData", "Local", "timetable-print")
+        return sorted(path for path in (
+            os.path.join(folder, name) for folder, folders, files in os.walk(self.drive)
+            for name in folders + files if "timetable" in name.lower())
+            if log_folder not in path)
 
     def test_installs_with_start_menu_shortcuts_upgrades_and_uninstalls(self):
         version = tuple(int(part) for part in re.search(
