@@ -1666,6 +1666,8 @@ class Log(EndToEnd):
         self.assertEqual(lines[2], "started %s, options: --service %s" % (version, ADDRESS))
         self.assertIn("setting: service = %s (from the option --service)" % ADDRESS, lines)
         self.assertIn("train number: 5410", lines)
+        self.assertTrue(any(line.startswith("proxy for %s: direct" % ADDRESS) for line in lines),
+                        lines)
         requests = [line for line in lines if line.startswith("request ")]
         self.assertEqual(len(requests), 2, lines)
         self.assertRegex(requests[0], r"\Arequest %s: HTTP status 200, \d+ bytes, \d+ ms\Z"

@@ -106,6 +106,8 @@ int run(const CommandLine& line) {
     const Destination destination =
         chooseDestination({line.output, line.printer, line.drawn, line.view});
     startServiceRequests(settings);
+    const std::string proxy = describeProxyChoice(settings, serviceProxy());
+    logLine(proxy.substr(0, proxy.find('\n')));
     runPrintJob(destination);
     noticeLostDialogue();
   }

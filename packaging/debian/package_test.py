@@ -125,8 +125,9 @@ class DebianPackage(unittest.TestCase):
     def test_settings_of_the_package_are_the_built_in_ones(self):
         # The commented settings file changes nothing: the built-in service, the system's store.
         lines = self.program("timetable-print", "--settings").splitlines()
-        self.assertEqual(lines[:2], ["service = localhost:9640 (built in)", "ca-file is not set"])
-        self.assertTrue(lines[2].startswith("the service's certificate is checked against the "
+        self.assertEqual(lines[:3], ["service = localhost:9640 (built in)", "ca-file is not set",
+                                     "proxy = system (built in)"])
+        self.assertTrue(lines[3].startswith("the service's certificate is checked against the "
                                             "system's certificate bundle"), lines)
 
 
