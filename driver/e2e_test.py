@@ -287,13 +287,14 @@ class Faults(EndToEnd):
 
     def test_a_long_timetable_of_empty_stops_is_read_in_time_linear_in_its_size(self):
         # 1.2 MB and 3.9 MB of "{}," (the limit is 4 MB): reading must not look over the stop
-        # points read so far after each one, which took 45 s for the smaller one. The bounds only
-        # guard against that; print_job_benchmark measures the reading itself.
-        for count, seconds in ((400000, 3), (1300000, 5)):
+        # points read so far after each one, which took 45 s for the smaller one and more than
+        # 300 s for the larger. The bound only guards against that, with room for a sanitizer's
+        # or an emulator's slowness; print_job_benchmark measures the reading itself.
+        for count in (400000, 1300000):
             with self.subTest(stops=count):
                 control(timetable="emptystops", emptyStops=count)
-                run = self.run_program(EXPRESS[1], timeout=60)
-                self.assertLess(run.elapsed, seconds)
+                run = self.run_program(EXPRESS[1], timeout=120)
+                self.assertLess(run.elapsed, 60)
                 self.assertIn(run.returncode, (0, 1), run.stderr)
                 self.assertNotIn("cannot be read", run.stderr)
 
