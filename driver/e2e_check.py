@@ -1,0 +1,67 @@
+"""End-to-end tests: Check."""
+
+import sys
+import subprocess
+
+import e2e_harness as harness
+from e2e_harness import EndToEnd  # noqa: E402
+from service_client import BASE, ONLINE_QUERY  # noqa: E402
+from e2e_common import (ADDRESS)  # noqa: E402
+
+
+class Check(EndToEnd):
+    """timetable-print --check: every step of a run but the dialogue and the printing."""
+
+    def check(self, *args, **variables):
+        return self.run_program("", args=["--check", *args],
+                                env=harness.environment_with(**variables))
+
+    def assertFailedStep(self, run, *fragments):
+        self.assertEqual(run.returncode, 1, run.stdout + run.stderr)
+        failed = [line for line in run.stdout.splitlines() if line.startswith("[failed] ")]
+        self.assertTrue(failed, run.stdout)
+        for fragment in fragments:
+            self.assertIn(fragment, failed[0])
+        self.assertNotIn("TRAIN NUMBER", run.stdout)
+        self.assertNothingPrinted(run)
+        return failed[0]
+
+    def test_every_step_passes_against_the_service_and_nothing_is_asked_or_printed(self):
+        run = self.check()
+        self.assertEqual((run.returncode, run.stderr), (0, ""), run.stdout)
+        steps = [line for line in run.stdout.splitlines() if not line.startswith("    ")]
+        self.assertEqual([line.split(" ")[0] for line in steps], ["[ok]"] * 8, run.stdout)
+        self.assertRegex(run.stdout, r"\n\[ok\] the support log is [^\n]*timetable-print\.log\n")
+        self.assertIn("proxy for %s: direct: no proxy is set" % ADDRESS, run.stdout)
+        self.assertIn("the certificate of localhost is trusted by cacert.pem in the working folder",
+                      run.stdout)
+        self.assertRegex(run.stdout, r"the service answers: \d+ trains online, in \d+ ms")
+        self.assertNotIn("TRAIN NUMBER", run.stdout)
+        self.assertNothingPrinted(run)
+        # The same request as a run's, and no other.
+        self.assertEqual([line.split("\t")[0] for line in self.new_requests()],
+                         [BASE + ONLINE_QUERY])
+
+    def test_each_failure_fails_its_step_and_the_check(self):
+        dead = harness.free_port()
+        self.assertFailedStep(self.check("--service", "localhost:%d" % dead),
+                              "cannot reach the timetable service at localhost:%d" % dead)
+        proxy = "http://127.0.0.1:%d" % dead
+        self.assertFailedStep(self.check(https_proxy=proxy),
+                              "cannot reach the proxy %s (from https_proxy)" % proxy)
+        self.assertFailedStep(self.check("-o", "missing/form.prn"),
+                              "cannot write missing/form.prn")
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
+                        "-subj", "/CN=Some other CA", "-keyout", "other.key",
+                        "-out", "cacert.pem"], cwd=self.folder, check=True,
+                       capture_output=True)
+        run = self.check()
+        self.assertFailedStep(run, "certificate of localhost is not trusted")
+        self.assertIn("[skipped] the service's answer", run.stdout)
+        # Only the check of -o, whose service steps passed, reached the service.
+        self.assertEqual([line.split("\t")[0] for line in self.new_requests()],
+                         [BASE + ONLINE_QUERY])
+
+
+if __name__ == "__main__":
+    sys.exit(harness.main(sys.modules[__name__]))

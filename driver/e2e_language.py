@@ -1,0 +1,132 @@
+"""End-to-end tests: Language."""
+
+import os
+import subprocess
+import sys
+
+import e2e_harness as harness
+from e2e_harness import DIALOGUE_HEAD, EndToEnd, ok_lines  # noqa: E402
+from e2e_common import (ADDRESS, EXPRESS, TIMETABLE_FAILED, polish)  # noqa: E402
+
+
+class Language(EndToEnd):
+    """Messages in Polish, chosen as gettext chooses; the dialogue and the printer's bytes stay
+    as they are in English."""
+
+    def polish(self):
+        env = dict(os.environ, LANG="C.UTF-8", LANGUAGE="pl")
+        env.pop("LC_MESSAGES", None)
+        return env
+
+    def test_the_dialogue_and_the_printed_form_stay_the_same_in_polish(self):
+        english = self.run_program(EXPRESS[1])
+        english_bytes = english.printed()
+        polish = self.run_program(EXPRESS[1], env=self.polish())
+        self.assertEqual(polish.returncode, 0, polish.stderr)
+        self.assertEqual(polish.stdout, english.stdout)
+        self.assertEqual(polish.stdout, DIALOGUE_HEAD + "14\n" + ok_lines(14))
+        self.assertEqual(polish.printed(), english_bytes)
+        with open(os.path.join(harness.GOLDEN, "5410.prn"), "rb") as f:
+            self.assertEqual(polish.printed(), f.read())
+        self.assertEqual(polish.stderr,
+                         'ostrzeżenie: tekst "EU07-123" jest szerszy niż pole „LOK2” (szerokość: '
+                         "6); zostanie wydrukowany w całości, a linie na prawo od niego "
+                         "przesuną się\n")
+
+    def test_a_language_named_as_a_path_finds_no_catalogue_outside_the_program(self):
+        # A catalogue whose "error: " would set the terminal's title, named by a path from the
+        # program's share/locale to a folder of the test's own.
+        root = self.path("evil")
+        messages = os.path.join(root, "xx", "LC_MESSAGES")
+        os.makedirs(messages)
+        with open(os.path.join(root, "xx.po"), "w", encoding="utf-8") as po:
+            po.write('msgid ""\nmsgstr "Content-Type: text/plain; charset=UTF-8\\n"\n\n'
+                     'msgid "error: "\nmsgstr "\\033]0;taken\\007TAKEN: "\n')
+        subprocess.run(["msgfmt", "-o", os.path.join(messages, "timetable-print.mo"),
+                        os.path.join(root, "xx.po")], check=True)
+        share = os.path.join(os.path.dirname(harness.PROGRAM), "share", "locale")
+        language = os.path.relpath(os.path.join(root, "xx"), share)
+        self.assertTrue(language.startswith(".."), language)
+        for languages, kind in ((language, "error: "), (language + ":pl", "błąd: ")):
+            with self.subTest(LANGUAGE=languages):
+                run = self.run_program("abc\n", env=dict(self.polish(), LANGUAGE=languages))
+                self.assertPlainError(run, kind)
+        # A locale variable that is a path gives English.
+        for variable in ("LC_ALL", "LC_MESSAGES", "LANG"):
+            with self.subTest(variable=variable):
+                env = dict(os.environ, **{variable: language})
+                env.pop("LANGUAGE", None)
+                if variable == "LANG":
+                    env.pop("LC_MESSAGES", None)
+                self.assertPlainError(self.run_program("abc\n", env=env), "error: ")
+
+    def assertPlainError(self, run, kind):
+        """An error line of the kind, with no text of the catalogue outside the program. Wine's
+        own warnings about the language may come before it."""
+        self.assertEqual(run.returncode, 1, run.stderr)
+        self.assertTrue(run.stderr.splitlines()[-1].startswith(kind), run.stderr)
+        self.assertNotIn("\x1b", run.stderr)
+        self.assertNotIn("TAKEN", run.stderr)
+
+    def test_errors_and_help_are_polish(self):
+        run = self.run_program("abc\n", env=self.polish())
+        self.assertEqual((run.returncode, run.stdout), (1, TIMETABLE_FAILED))
+        self.assertEqual(run.stderr, 'błąd: "abc" nie jest numerem pociągu; uruchom program '
+                                     "ponownie i wpisz numer pociągu cyframi, np. 5410\n")
+        harness.stop_service()
+        try:
+            run = self.run_program("5410\n", env=self.polish())
+        finally:
+            harness.start_service()
+        self.assertEqual((run.returncode, run.stdout), (1, TIMETABLE_FAILED))
+        self.assertTrue(run.stderr.startswith(
+            "błąd: nie można połączyć się z usługą rozkładu jazdy pod adresem %s; sprawdź "
+            "połączenie z siecią albo poproś dział informatyki o sprawdzenie adresu usługi "
+            "(timetable-print --settings): "
+            % ADDRESS), run.stderr)
+        run = self.run_program("", args=["--help"], env=self.polish())
+        self.assertEqual((run.returncode, run.stderr), (0, ""))
+        self.assertTrue(run.stdout.startswith(
+            "użycie: timetable-print [-o PLIK [--view] | -p DRUKARKA | --drawn [-p DRUKARKA] | "
+            "--view]\n"), run.stdout)
+        self.assertIn("      --drawn           drukuje formularz w postaci graficznej", run.stdout)
+
+
+    def polish_system_texts(self):
+        """The C library's own texts of every error number, in Polish as this system has them."""
+        script = ("import locale, os; locale.setlocale(locale.LC_ALL, ''); "
+                  "print('\\n'.join(os.strerror(code) for code in range(1, 134)))")
+        texts = subprocess.run([sys.executable, "-c", script], env=self.polish(), check=True,
+                               capture_output=True).stdout.decode("utf-8").splitlines()
+        if not any(not text.isascii() for text in texts):
+            self.skipTest("the system has no Polish texts of its own (the package locales)")
+        return texts
+
+    def test_the_system_texts_keep_their_polish_letters(self):
+        if harness.RUNNER:
+            self.skipTest("the Windows C runtime's texts are English")
+        texts = self.polish_system_texts()
+        # A folder that not even root may write in.
+        run = self.run_program("5410\n", args=["-o", "/sys/form.prn"], env=self.polish())
+        self.assertEqual((run.returncode, run.stdout), (1, ""))
+        self.assertTrue(run.stderr.endswith(": %s\n" % texts[13 - 1]), run.stderr)
+        self.assertNotIn("?", run.stderr)
+        # A print spooler that refuses the connection: its reason is the system's text.
+        env = dict(self.polish(), CUPS_SERVER="127.0.0.1:1")
+        run = self.run_program("5410\n", args=["--printer", "dotmatrix"], env=env)
+        self.assertEqual((run.returncode, run.stdout), (1, ""))
+        self.assertIn(run.stderr.rstrip("\n").rsplit(": ", 1)[1], texts, run.stderr)
+        self.assertNotIn("?", run.stderr)
+
+    def test_the_start_menu_advice_is_polish(self):
+        os.mkdir(os.path.join(self.folder, "LPT1"))
+        run = self.run_program(EXPRESS[1], args=["--start-menu"], env=self.polish())
+        self.assertEqual((run.returncode, run.stdout), (1, ""))
+        self.assertTrue(run.stderr.startswith(
+            "błąd: nie można otworzyć drukarki LPT1; jeśli do LPT1 nie jest podłączona drukarka "
+            "igłowa, wybierz w menu Start pozycję „Rozkład jazdy”, która drukuje na drukarce "
+            "domyślnej: "), run.stderr)
+
+
+if __name__ == "__main__":
+    sys.exit(harness.main(sys.modules[__name__]))

@@ -1,0 +1,137 @@
+"""End-to-end tests: Log."""
+
+import sys
+import os
+import re
+import shutil
+import signal
+
+import e2e_harness as harness
+from e2e_harness import DIALOGUE_HEAD, EndToEnd, ok_lines  # noqa: E402
+from service_client import BASE, ONLINE_QUERY, TIMETABLE_QUERY  # noqa: E402
+from e2e_common import (ADDRESS, EXPRESS, NIGHT, SAMPLE_STDERR, UNREACHABLE)  # noqa: E402
+
+
+class Log(EndToEnd):
+    """The support log: what each run did, beside the run and never in its way."""
+
+    LINE = re.compile(r"\A\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d \d+ ")
+
+    def setUp(self):
+        super().setUp()
+        # Under wine every test's runs share the prefix's log: each test starts without one.
+        if harness.RUNNER:
+            for path in (self.support_log_path(), self.support_log_path() + ".1"):
+                if os.path.lexists(path):
+                    os.remove(path)
+
+    def log_lines(self):
+        """The log's lines without their time and process number, each checked to have them."""
+        lines = self.support_log().splitlines()
+        for line in lines:
+            self.assertRegex(line, self.LINE)
+        return [self.LINE.sub("", line) for line in lines]
+
+    def test_a_run_logs_its_version_settings_train_requests_messages_and_outcome(self):
+        version = self.run_program("", args=["--version"]).stdout.strip()
+        run = self.run_program(EXPRESS[1], args=["--service", ADDRESS])
+        self.assertEqual(run.returncode, 0, run.stderr)
+        lines = self.log_lines()
+        self.assertEqual(lines[:2], ["started %s, options: --version" % version,
+                                     "ended with exit status 0"])
+        self.assertEqual(lines[2], "started %s, options: --service %s" % (version, ADDRESS))
+        self.assertIn("setting: service = %s (from the option --service)" % ADDRESS, lines)
+        self.assertIn("train number: 5410", lines)
+        self.assertTrue(any(line.startswith("proxy for %s: direct" % ADDRESS) for line in lines),
+                        lines)
+        requests = [line for line in lines if line.startswith("request ")]
+        self.assertEqual(len(requests), 2, lines)
+        self.assertRegex(requests[0], r"\Arequest %s: HTTP status 200, \d+ bytes, \d+ ms\Z"
+                         % re.escape(BASE + TIMETABLE_QUERY % ("5410", "eu")))
+        self.assertTrue(requests[1].startswith("request " + BASE + ONLINE_QUERY), requests[1])
+        # Every message as it was shown, and the outcome last.
+        self.assertIn(SAMPLE_STDERR["5410"].rstrip("\n"), lines)
+        printer = "the device LPT1" if harness.RUNNER else "the printer's bytes in LPT1"
+        self.assertEqual(lines[-2:], ["printed rows 0 to 14 to " + printer,
+                                      "ended with exit status 0"])
+        # Never an answer: not even the names of its members.
+        self.assertNotIn("stopPoints", self.support_log())
+
+    def test_a_refused_connection_logs_libcurl_own_words(self):
+        harness.stop_service()
+        try:
+            run = self.run_program("5410\n")
+        finally:
+            harness.start_service()
+        self.assertError(run, UNREACHABLE)
+        failed = [line for line in self.log_lines() if line.startswith("request ")]
+        self.assertEqual(len(failed), 1)
+        self.assertRegex(failed[0], "failed: (Couldn't connect|Failed to connect)")
+        self.assertIn(run.stderr.rstrip("\n"), self.log_lines())
+
+    def test_settings_name_the_log_after_the_settings(self):
+        run = self.run_program("", args=["--settings"])
+        self.assertEqual(run.returncode, 0, run.stderr)
+        last = run.stdout.splitlines()[-1]
+        if harness.RUNNER:
+            self.assertRegex(last, r"\Athe support log is C:\\users\\[^\\]+\\AppData\\Local"
+                                   r"\\timetable-print\\timetable-print\.log\Z")
+        else:
+            self.assertEqual(last, "the support log is " + self.support_log_path())
+
+    def test_a_full_log_is_set_aside_and_a_far_too_long_one_cut_down(self):
+        path = self.support_log_path()
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        old_line = "2026-12-01T10:00:00+01:00 1 an old run's line\n"
+        for size, kept_at_most in ((3 * 1024 * 1024, 1024 * 1024), (1100 * 1024, 1100 * 1024)):
+            with self.subTest(size=size):
+                with open(path, "w") as log:
+                    log.write(old_line * (size // len(old_line)))
+                with open(path + ".1", "w") as older:
+                    older.write("the oldest lines\n")
+                run = self.run_program(EXPRESS[1])
+                self.assertEqual(run.returncode, 0, run.stderr)
+                self.assertLessEqual(os.path.getsize(path + ".1"), kept_at_most)
+                self.assertLess(os.path.getsize(path) + os.path.getsize(path + ".1"),
+                                2.5 * 1024 * 1024)
+                with open(path + ".1") as older:
+                    self.assertEqual(set(older.read().splitlines()), {old_line.strip()})
+                lines = self.log_lines()
+                self.assertTrue(lines[0].startswith("started "), lines[0])
+                self.assertEqual(lines[-1], "ended with exit status 0")
+
+    def test_an_interrupted_run_logs_how_it_ended(self):
+        if harness.RUNNER:
+            self.skipTest("holds the program through Linux's /proc")
+        process, reader = self.start_held_at_first_row(NIGHT[1], NIGHT[2])
+        run = self.end_held(process, reader, signal.SIGTERM)
+        self.assertEqual(run.returncode, 143, run.stderr)
+        self.assertEqual(self.log_lines()[-1], "ended by signal 15 with exit status 143")
+
+    def test_a_log_that_cannot_be_written_changes_nothing(self):
+        state = os.environ["XDG_STATE_HOME"]
+        folder = os.path.dirname(self.support_log_path())
+        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+        cases = {"the log is a folder": lambda: os.makedirs(self.support_log_path())}
+        if not harness.RUNNER:  # XDG_STATE_HOME is Linux's; wine would wait for a pipe's reader.
+            cases.update({
+                "the state folder is a file": lambda: open(state + ".file", "w").close(),
+                "the log is a pipe": lambda: (os.makedirs(folder),
+                                              os.mkfifo(self.support_log_path()))})
+        for case, make in cases.items():
+            with self.subTest(case=case):
+                shutil.rmtree(folder, ignore_errors=True)
+                make()
+                env = dict(os.environ)
+                if case == "the state folder is a file":
+                    env["XDG_STATE_HOME"] = state + ".file"
+                run = self.run_program(EXPRESS[1], env=env, timeout=30)
+                self.assertEqual(run.returncode, 0, run.stderr)
+                self.assertEqual(run.stdout, DIALOGUE_HEAD + "14\n" + ok_lines(14))
+                self.assertEqual(run.stderr, SAMPLE_STDERR["5410"])
+                with open(os.path.join(harness.GOLDEN, "5410.prn"), "rb") as golden:
+                    self.assertEqual(run.printed(), golden.read())
+
+
+if __name__ == "__main__":
+    sys.exit(harness.main(sys.modules[__name__]))

@@ -1,0 +1,121 @@
+"""End-to-end tests: Proxy."""
+
+import sys
+import os
+import shutil
+
+import e2e_harness as harness
+from e2e_harness import DIALOGUE_HEAD, EndToEnd, ok_lines  # noqa: E402
+from service_client import PORT  # noqa: E402
+from e2e_common import (ADDRESS, EXPRESS, SAMPLE_STDERR, TIMETABLE_FAILED)  # noqa: E402
+
+
+class Proxy(EndToEnd):
+    """The service reached through a proxy: the setting (the user's file), the variables, and
+    their failures, against the tests' own CONNECT proxy."""
+
+    def setUp(self):
+        super().setUp()
+        if harness.RUNNER:
+            self.skipTest("Windows keeps its settings in the registry: see WindowsProxy")
+        folder = os.path.join(os.environ["XDG_CONFIG_HOME"], "timetable-print")
+        os.makedirs(folder)
+        self.addCleanup(shutil.rmtree, os.environ["XDG_CONFIG_HOME"])
+        self.config = os.path.join(folder, "config")
+        self.proxy_log = self.path("proxy.log")
+
+    def start_proxy(self, mode="open", user=""):
+        process, port = harness.start_proxy(self.proxy_log, mode, user)
+        self.addCleanup(process.stdout.close)
+        self.addCleanup(process.wait, 10)
+        self.addCleanup(process.terminate)
+        return "http://127.0.0.1:%d" % port
+
+    def tunnels(self):
+        return harness.read_text(self.proxy_log).splitlines()
+
+    def write_config(self, text):
+        with open(self.config, "w", encoding="utf-8") as f:
+            f.write(text)
+
+    def run_express(self, **variables):
+        return self.run_program(EXPRESS[1], env=harness.environment_with(**variables))
+
+    def assertGoldenExpress(self, run):
+        self.assertEqual((run.returncode, run.stderr), (0, SAMPLE_STDERR["5410"]))
+        self.assertEqual(run.stdout, DIALOGUE_HEAD + "14\n" + ok_lines(14))
+        with open(os.path.join(harness.GOLDEN, "5410.prn"), "rb") as f:
+            self.assertEqual(run.printed(), f.read())
+
+    def settings_proxy_line(self, **variables):
+        run = self.run_program("", args=["--settings"],
+                               env=harness.environment_with(**variables))
+        self.assertEqual((run.returncode, run.stderr), (0, ""))
+        # The proxy's line comes last of the settings, before the support log's.
+        return run.stdout.splitlines()[-2]
+
+    def test_the_setting_and_https_proxy_go_through_the_proxy_and_direct_wins(self):
+        proxy = self.start_proxy()
+        self.write_config("proxy = %s\n" % proxy)
+        self.assertGoldenExpress(self.run_express())
+        # Both requests of the run share one tunnel.
+        self.assertEqual(self.tunnels(), ["localhost:%d" % PORT])
+        self.assertEqual(self.settings_proxy_line(),
+                         "proxy for %s: %s, from the setting proxy in %s, line 1"
+                         % (ADDRESS, proxy, self.config))
+        os.remove(self.config)
+        self.assertGoldenExpress(self.run_express(https_proxy=proxy))
+        self.assertEqual(len(self.tunnels()), 2)
+        self.assertEqual(self.settings_proxy_line(https_proxy=proxy),
+                         "proxy for %s: %s, from https_proxy" % (ADDRESS, proxy))
+        self.assertEqual(self.settings_proxy_line(https_proxy=proxy, no_proxy="localhost"),
+                         "proxy for %s: direct: localhost is in no_proxy" % ADDRESS)
+        self.assertEqual(self.settings_proxy_line(),
+                         "proxy for %s: direct: no proxy is set" % ADDRESS)
+        self.write_config("proxy = direct\n")
+        self.assertGoldenExpress(self.run_express(https_proxy=proxy, HTTPS_PROXY=proxy,
+                                                  ALL_PROXY=proxy))
+        self.assertEqual(len(self.tunnels()), 2)
+        self.assertEqual(self.settings_proxy_line(https_proxy=proxy),
+                         "proxy for %s: direct: the setting proxy is direct in %s, line 1"
+                         % (ADDRESS, self.config))
+
+    def test_basic_sign_in_with_the_user_of_the_url(self):
+        proxy = self.start_proxy("basic", "driver:s3cret")
+        signed = proxy.replace("//", "//driver:s3cret@")
+        self.write_config("proxy = %s\n" % signed)
+        self.assertGoldenExpress(self.run_express())
+        self.assertEqual(self.tunnels(), ["localhost:%d" % PORT])
+        line = self.settings_proxy_line()
+        self.assertIn(proxy.replace("//", "//***@"), line)
+        self.assertNotIn("s3cret", line)
+
+    def test_proxy_failures_name_the_proxy_and_where_it_came_from(self):
+        origin = "(from the setting proxy in %s, line 1)" % self.config
+        dead = "http://127.0.0.1:%d" % harness.free_port()
+        self.write_config("proxy = %s\n" % dead)
+        error = self.assertError(self.run_express(),
+                                 "cannot reach the proxy %s %s" % (dead, origin),
+                                 stdout=TIMETABLE_FAILED)
+        self.assertNotIn("timetable service", error)
+        os.remove(self.config)
+        self.assertError(self.run_express(https_proxy=dead),
+                         "cannot reach the proxy %s (from https_proxy)" % dead)
+        proxy = self.start_proxy("negotiate")
+        self.write_config("proxy = %s\n" % proxy)
+        error = self.assertError(self.run_express(),
+                                 "the proxy %s %s did not let this user through: it asks for "
+                                 "sign-in by Negotiate, NTLM" % (proxy, origin),
+                                 stdout=TIMETABLE_FAILED)
+        self.assertNotIn("timetable service", error)
+        proxy = self.start_proxy("refuse")
+        self.write_config("proxy = %s\n" % proxy)
+        error = self.assertError(self.run_express(),
+                                 "the proxy %s %s refused to open a connection to %s (status 403)"
+                                 % (proxy, origin, ADDRESS), stdout=TIMETABLE_FAILED)
+        self.assertNotIn("timetable service", error)
+        self.assertEqual(self.new_requests(), [])
+
+
+if __name__ == "__main__":
+    sys.exit(harness.main(sys.modules[__name__]))
