@@ -105,7 +105,7 @@ elseif(NOT CMAKE_CROSSCOMPILING)
   set(E2E_PREVIEW --preview $<TARGET_FILE:timetable-preview>)
 endif()
 foreach(group Dialogue Faults Printing CommandLine Output Spooler Language Settings Log Proxy
-    Check WindowsSettings WindowsProxy)
+    Check ProxySignIn WindowsSettings WindowsProxy WindowsProxySignIn)
   add_test(NAME e2e.${group}
     COMMAND ${Python3_EXECUTABLE} ${E2E_SCRIPT} ${E2E_RUNNER}
             --program $<TARGET_FILE:timetable-print> ${E2E_PREVIEW} ${group})
