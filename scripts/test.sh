@@ -11,7 +11,8 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh --deb-src clang-14 libclang-rt-14-dev libbenchmark-dev curl clang-format \
   dpkg-dev fakeroot lintian g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev meson ninja-build \
   autoconf automake libtool wine wine64 libgnutls30 googletest fonts-dejavu-core wixl msitools \
-  binutils-mingw-w64-x86-64 osslsigncode librsvg2-bin icoutils
+  binutils-mingw-w64-x86-64 osslsigncode librsvg2-bin icoutils krb5-kdc krb5-admin-server \
+  krb5-user squid
 jobs=$(nproc)
 
 # The Windows libraries take a while to build once, mostly in configure scripts that keep one
