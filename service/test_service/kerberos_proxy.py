@@ -79,11 +79,10 @@ class SignInProxy:
 
 def missing():
     """Why the realm and the proxy cannot be started here, or None when they can."""
-    absent = sorted({package for program, package in PROGRAMS.items()
-                     if not shutil.which(program, path=os.environ.get("PATH", "") +
-                                         ":/usr/sbin:/sbin")})
+    absent = {package for name, package in PROGRAMS.items() if not program(name)}
     if not os.access(NEGOTIATE_HELPER, os.X_OK):
-        absent = sorted(set(absent) | {"squid"})
+        absent.add("squid")
+    absent = sorted(absent)
     if absent:
         return ("the proxy sign-in tests need the Debian packages %s: scripts/install-deps.sh %s"
                 % (", ".join(absent), " ".join(absent)))
@@ -115,6 +114,8 @@ def start():
 
 
 def program(name):
+    """The program's path, looked for in the administrator's folders too, where Debian puts the
+    KDC and squid."""
     return shutil.which(name, path=os.environ.get("PATH", "") + ":/usr/sbin:/sbin")
 
 
@@ -198,7 +199,7 @@ def make_realm(proxy):
         raise RuntimeError("kadmin.local made no keytab")
 
 
-def wait_for_port(proxy, process, name, port, log):
+def wait_for_port(process, name, port, log):
     deadline = time.time() + STARTUP_SECONDS
     while True:
         if process.poll() is not None:
@@ -228,7 +229,7 @@ def start_kdc(proxy):
                                    cwd=proxy.folder, stdin=subprocess.DEVNULL, stdout=out,
                                    stderr=subprocess.STDOUT)
     proxy.processes.append(process)
-    wait_for_port(proxy, process, "krb5kdc", proxy.kdc_port, log)
+    wait_for_port(process, "krb5kdc", proxy.kdc_port, log)
 
 
 def start_squid(proxy):
@@ -238,7 +239,7 @@ def start_squid(proxy):
     user = ""
     if os.geteuid() == 0:
         # squid drops root for its user, who reaches the folder through ours and owns its own.
-        user = "cache_effective_user %s\n" % SQUID_USER
+        user = "cache_effective_user " + SQUID_USER
         os.chmod(proxy.folder, 0o711)
         entry = pwd.getpwnam(SQUID_USER)
         for path in (folder, os.path.join(folder, "service.keytab")):
@@ -246,7 +247,8 @@ def start_squid(proxy):
     # Nothing is cached, nothing listens beyond the one port, and no name is asked of the
     # machine's DNS: the service's name, localhost, comes from /etc/hosts.
     write(os.path.join(folder, "squid.conf"), """http_port 127.0.0.1:%(port)d
-%(user)spid_filename %(folder)s/squid.pid
+%(user)s
+pid_filename %(folder)s/squid.pid
 cache_log %(folder)s/cache.log
 access_log stdio:%(folder)s/access.log squid
 cache_store_log none
@@ -284,4 +286,4 @@ http_access deny all
                                    env=env, cwd=folder, stdin=subprocess.DEVNULL, stdout=out,
                                    stderr=subprocess.STDOUT)
     proxy.processes.append(process)
-    wait_for_port(proxy, process, "squid", port, os.path.join(folder, "cache.log"))
+    wait_for_port(process, "squid", port, os.path.join(folder, "cache.log"))
