@@ -78,7 +78,7 @@ std::optional<Address> ipv6Of(const std::string& text) {
 }
 
 // Whether the first bits of the two addresses are the same; all of them for bits 0.
-bool sameNetwork(const Address& host, const Address& network, unsigned long bits) {
+bool sameNetwork(const Address& host, const Address& network, size_t bits) {
   if (host.size() != network.size() || bits > host.size() * 8) return false;
   if (bits == 0) bits = host.size() * 8;
   for (size_t i = 0; i < host.size() && bits > 0; ++i, bits -= bits < 8 ? bits : 8) {
@@ -90,14 +90,14 @@ bool sameNetwork(const Address& host, const Address& network, unsigned long bits
 
 bool matchesAddress(const Address& host, bool v6, const std::string& entry) {
   const size_t slash = entry.find('/');
-  unsigned long bits = 0;
+  size_t bits = 0;
   if (slash != std::string::npos) {
     const std::string digits = entry.substr(slash + 1);
     if (digits.empty() || digits.size() > 3 ||
         digits.find_first_not_of("0123456789") != std::string::npos) {
       return false;
     }
-    bits = std::stoul(digits);
+    bits = static_cast<size_t>(std::stoul(digits));
   }
   const std::string written = entry.substr(0, slash);
   const std::optional<Address> network = v6 ? ipv6Of(written) : ipv4Of(written);
