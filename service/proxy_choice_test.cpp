@@ -78,8 +78,6 @@ TEST(ProxyChoice, TheVariablesDecideAsLibcurlDocumentsThem) {
   // The setting comes before the variables.
   EXPECT_EQ(chooseProxy(settingsFor("127.0.0.1", "direct"), read).url, "");
   EXPECT_EQ(chooseProxy(settingsFor("127.0.0.1", "http://p:3"), read).url, "http://p:3");
-  variables.clear();
-  EXPECT_EQ(chooseProxy(settingsFor("127.0.0.1"), read).why, "no proxy is set");
 }
 
 TEST(ProxyChoice, TheLineNamesTheProxyWithoutItsPassword) {
