@@ -24,13 +24,16 @@ add_executable(unit_tests
   form/stop_block_test.cpp
   form/stop_cells_test.cpp
   platform/messages_test.cpp
+  platform/settings_store_test.cpp
   platform/translation_test.cpp
   platform/utf8_test.cpp
   printer/destination_test.cpp
   printer/printer_stream_test.cpp
   printer/spooler_common_test.cpp
+  service/no_proxy_test.cpp
   service/online_lookup_test.cpp
   service/proxy_choice_test.cpp
+  service/proxy_url_test.cpp
   service/service_request_test.cpp
   service/service_settings_test.cpp
   timetable/service_time_test.cpp
@@ -42,6 +45,7 @@ if(NOT WIN32)
   # the working directory.
   target_sources(unit_tests PRIVATE form/code_page_iconv_test.cpp platform/utf8_posix_test.cpp
     platform/file_system_posix_test.cpp platform/output_file_posix_test.cpp
+    platform/xdg_folder_posix_test.cpp
     printer/printer_stream_posix_test.cpp)
 endif()
 if(WIN32)

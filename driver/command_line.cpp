@@ -5,7 +5,7 @@
 #include "service/service_settings.h"
 
 std::string usageText() {
-  return translate(
+  const char* text = translate(
       "usage: timetable-print [-o FILE [--view] | -p PRINTER | --drawn [-p PRINTER] | --view]\n"
       "                       [--service HOST[:PORT]]\n"
       "       timetable-print --list-printers\n"
@@ -28,7 +28,7 @@ std::string usageText() {
       "                        FILE with -o, opened with the desktop's viewer\n"
       "      --list-printers   list the spooler's printers, the default one marked\n"
       "      --service HOST[:PORT]\n"
-      "                        use the timetable service at HOST (port 9640 unless given) for\n"
+      "                        use the timetable service at HOST (port {0} unless given) for\n"
       "                        this run, instead of the service setting\n"
       "      --settings        show the settings (service, ca-file, proxy), where each came\n"
       "                        from, what the service's certificate is checked against, and\n"
@@ -39,6 +39,7 @@ std::string usageText() {
       "                        the printer or file that -o, --printer or --drawn name\n"
       "  -h, --help            show this text\n"
       "      --version         show the program's version\n");
+  return formatMessage(text, {std::to_string(kDefaultServicePort)});
 }
 
 const char kVersionText[] = "timetable-print " TIMETABLE_VERSION "\n";

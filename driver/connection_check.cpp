@@ -17,6 +17,7 @@
 #include "service/proxy_choice.h"
 #include "service/service_request.h"
 #include "service/service_settings.h"
+#include "service/settings_display.h"
 
 namespace {
 

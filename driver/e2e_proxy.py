@@ -116,6 +116,71 @@ class Proxy(EndToEnd):
         self.assertNotIn("timetable service", error)
         self.assertEqual(self.new_requests(), [])
 
+    def proxy_line(self, service, **variables):
+        """The proxy's line of --settings and of --check for the service, which must agree."""
+        env = harness.environment_with(**variables)
+        shown = self.run_program("", args=["--settings", "--service", service], env=env)
+        self.assertEqual((shown.returncode, shown.stderr), (0, ""))
+        line = shown.stdout.splitlines()[-2]
+        checked = self.run_program("", args=["--check", "--service", service], env=env)
+        self.assertEqual(checked.returncode, 0, checked.stdout + checked.stderr)
+        self.assertIn("[ok] " + line + "\n", checked.stdout)
+        return line
+
+    def test_no_proxy_says_direct_exactly_when_no_tunnel_is_opened(self):
+        proxy = self.start_proxy()
+        for service, no_proxy, direct in [("127.0.0.1", "127.0.0.0/8", True),
+                                          ("127.0.0.1", "127.0.0.1/32", True),
+                                          ("localhost", "localhost.", True),
+                                          ("127.0.0.1", ".0.0.1", False),
+                                          ("127.0.0.1", "example.org,*", False)]:
+            address = "%s:%d" % (service, PORT)
+            before = len(self.tunnels())
+            line = self.proxy_line(address, https_proxy=proxy, no_proxy=no_proxy)
+            if direct:
+                self.assertEqual(line, "proxy for %s: direct: %s is in no_proxy"
+                                 % (address, service), no_proxy)
+            else:
+                self.assertEqual(line, "proxy for %s: %s, from https_proxy" % (address, proxy),
+                                 no_proxy)
+            run = self.run_program(EXPRESS[1], args=["--service", address],
+                                   env=harness.environment_with(https_proxy=proxy,
+                                                                no_proxy=no_proxy))
+            self.assertEqual(run.returncode, 0, run.stderr)
+            # The check's and the run's tunnels through the proxy; none when direct.
+            opened = self.tunnels()[before:]
+            if direct:
+                self.assertEqual(opened, [], no_proxy)
+            else:
+                self.assertGreaterEqual(len(opened), 2, no_proxy)
+                self.assertEqual(set(opened), {address}, no_proxy)
+
+    def test_a_password_is_never_sent_unasked_nor_shown(self):
+        proxy = self.start_proxy()
+        signed = proxy.replace("//", "//crew:pw@")
+        self.assertGoldenExpress(self.run_express(https_proxy=signed, no_proxy="example.org,*"))
+        self.assertNotIn("signed in unasked", "\n".join(self.tunnels()))
+        self.assertGoldenExpress(self.run_express(https_proxy=signed, no_proxy="example.org"))
+        self.assertTrue(self.tunnels())
+        self.assertEqual(set(self.tunnels()), {"localhost:%d" % PORT})
+        # Passwords that hold "/", "@" and ":", in the setting and in https_proxy: in an
+        # address libcurl cannot read, and in one it can (encoded).
+        secret = "pa/s@s:W0RD"
+        for value in [proxy.replace("//", "//crew:%s@" % secret),
+                      proxy.replace("//", "//crew:%s@" % secret.replace("/", "%2F"))]:
+            for config, variables in [("proxy = %s\n" % value, {}),
+                                      ("", {"https_proxy": value})]:
+                self.write_config(config)
+                env = harness.environment_with(**variables)
+                runs = [self.run_program(EXPRESS[1], env=env),
+                        self.run_program("", args=["--settings"], env=env),
+                        self.run_program("", args=["--check"], env=env)]
+                for run in runs:
+                    for shown in (run.stdout, run.stderr):
+                        for part in ("s@s:W0RD", "s%40s", "W0RD"):
+                            self.assertNotIn(part, shown, value)
+                self.assertNotIn("W0RD", self.support_log(), value)
+
 
 if __name__ == "__main__":
     sys.exit(harness.main(sys.modules[__name__]))

@@ -10,7 +10,8 @@ import tempfile
 import e2e_harness as harness
 from e2e_harness import DIALOGUE_HEAD, EndToEnd, control, ok_lines  # noqa: E402
 from service_client import BASE, PORT  # noqa: E402
-from e2e_common import (EXPRESS, SAMPLE_STDERR, TIMETABLE_FAILED, UNREADABLE)  # noqa: E402
+from e2e_common import (ADDRESS, EXPRESS, SAMPLE_STDERR, TIMETABLE_FAILED,  # noqa: E402
+                        UNREADABLE)  # noqa: E402
 
 
 class Settings(EndToEnd):
@@ -54,7 +55,7 @@ class Settings(EndToEnd):
                           % self.OTHER_PORT)
         run = self.run_program(EXPRESS[1])
         self.assertGoldenExpress(run, 'warning: the setting "colour" (%s, line 4) is unknown and '
-                                      'left out; the settings are service, ca-file and proxy\n'
+                                      'left out; the settings are service, ca-file, proxy, destination\n'
                                  % self.config + SAMPLE_STDERR["5410"])
         run = self.run_program(EXPRESS[1], args=["--service", "localhost"])
         self.assertError(run, UNREADABLE + "not JSON, HTTP status 500, " + BASE,
@@ -152,15 +153,20 @@ class Settings(EndToEnd):
                                 args=["-m", "sh", "-c", mounts + ' && exec "$0" "$@"',
                                       harness.PROGRAM, *args], timeout=30)
 
-    def run_under_policy(self, typed, policy, args=()):
+    def run_under_policy(self, typed, policy, args=(), mode=0o644, owner=None):
         """Runs the program with /etc/timetable-print-policy.conf holding the text policy: /etc
-        is overlaid with a folder that holds it, in a private mount namespace."""
+        is overlaid with a folder that holds it, in a private mount namespace. The file has the
+        mode, and belongs to the user owner (else to the tests' user)."""
         upper = tempfile.mkdtemp(dir=harness.WORK)
         work = tempfile.mkdtemp(dir=harness.WORK)
         self.addCleanup(shutil.rmtree, upper, True)
         self.addCleanup(shutil.rmtree, work, True)
-        with open(os.path.join(upper, "timetable-print-policy.conf"), "w") as f:
+        path = os.path.join(upper, "timetable-print-policy.conf")
+        with open(path, "w") as f:
             f.write(policy)
+        os.chmod(path, mode)
+        if owner:
+            os.chown(path, pwd.getpwnam(owner).pw_uid, -1)
         overlay = ("mount -t overlay overlay -o lowerdir=/etc,upperdir=%s,workdir=%s /etc"
                    % (upper, work))
         if subprocess.run(["unshare", "-m", "sh", "-c", overlay],
@@ -221,7 +227,7 @@ class Settings(EndToEnd):
             'address' % self.config,
             "ca-file = %s (from %s, line 2); wrong: it cannot be read: No such file or directory"
             % (shown, self.config),
-            "proxy = http://u:***@p:1/x (from %s, line 3); wrong: it is not system, direct or "
+            "proxy = http://***@p:1/x (from %s, line 3); wrong: it is not system, direct or "
             "http://HOST:PORT" % self.config,
             "the service's certificate is checked against the ca-file %s" % shown,
             "the support log is %s" % self.support_log_path()])
@@ -229,6 +235,65 @@ class Settings(EndToEnd):
         # The run itself ends at the first of them.
         self.assertError(self.run_program(EXPRESS[1]), 'the setting service = "a..b:9641"',
                          stdout="")
+
+    def test_settings_shows_every_source_s_faults_together_and_an_unknown_name_fails_it(self):
+        machine = self.machine_file("service = bad_host\nproxy = socks://x\n")
+        self.write_config("# mine\nservice\n")
+        run = self.run_program("", args=["--settings"])
+        self.assertEqual(run.returncode, 1, run.stderr)
+        lines = run.stdout.splitlines()
+        self.assertIn('service = "bad_host" (from %s, line 1); wrong: it is not a host name or '
+                      'IP address' % machine, lines)
+        self.assertIn("proxy = socks://x (from %s, line 2); wrong: it is not system, direct or "
+                      "http://HOST:PORT" % machine, lines)
+        self.assertIn("wrong: %s, line 2 is not a setting; write each setting as name = value"
+                      % self.config, lines)
+        # A run ends at the first of them, before the first prompt.
+        self.assertError(self.run_program(EXPRESS[1]), "%s, line 2 is not a setting"
+                         % self.config, stdout="")
+        # A name that is no setting: a warning for a run, a failure of --settings.
+        with open(machine, "w", encoding="utf-8") as f:
+            f.write("")
+        self.write_config("servise = localhost:%d\n" % self.OTHER_PORT)
+        warning = ('warning: the setting "servise" (%s, line 1) is unknown and left out; the '
+                   'settings are service, ca-file, proxy, destination\n' % self.config)
+        run = self.run_program("", args=["--settings"])
+        self.assertEqual(run.returncode, 1, run.stderr)
+        self.assertTrue(run.stderr.startswith(warning), run.stderr)
+        run = self.run_program(EXPRESS[1])
+        self.assertTrue(run.stderr.startswith(warning), run.stderr)
+
+    def test_a_drop_in_folder_that_cannot_be_listed_is_an_error_naming_it(self):
+        folder = os.environ["TIMETABLE_PRINT_CONF"] + ".d"
+        os.symlink(folder, folder)  # A loop, which no one can list, root included.
+        self.addCleanup(os.remove, folder)
+        self.assertError(self.run_program(EXPRESS[1]), "the settings folder %s cannot be read"
+                         % folder, stdout="")
+        run = self.run_program("", args=["--settings"])
+        self.assertEqual(run.returncode, 1, run.stderr)
+        self.assertIn("wrong: the settings folder %s cannot be read" % folder, run.stdout)
+
+    def test_a_policy_others_could_write_is_refused_and_a_broken_one_named(self):
+        policy = "/etc/timetable-print-policy.conf"
+        text = "service = localhost:%d\n" % self.OTHER_PORT
+        self.log_start = len(harness.request_log())
+        for mode, owner, reason in [(0o666, None, "may be changed by others than root"),
+                                    (0o644, "nobody", "belongs to another user than root")]:
+            run = self.run_under_policy(EXPRESS[1], text, mode=mode, owner=owner)
+            self.assertError(run, "the site's policy %s is refused, as it %s" % (policy, reason),
+                             stdout="")
+            run = self.run_under_policy("", text, ["--settings"], mode=mode, owner=owner)
+            self.assertEqual(run.returncode, 1, run.stderr)
+            self.assertIn("wrong: the site's policy %s is refused" % policy, run.stdout)
+            # Nothing of it is used.
+            self.assertIn("service = %s (built in)" % ADDRESS, run.stdout)
+        run = self.run_under_policy(EXPRESS[1], "service = bad_host\n",
+                                    ["--service", "localhost:%d" % self.OTHER_PORT])
+        self.assertEqual(run.returncode, 2, run.stderr)
+        self.assertIn('the site\'s policy sets the service, and its value "bad_host" is not a '
+                      'host name or IP address', run.stderr)
+        self.assertNotIn(":9640", run.stderr)
+        self.assertEqual(self.new_requests(), [])
 
     def test_a_cacert_pem_that_others_could_change_is_refused(self):
         pem = self.path("cacert.pem")

@@ -23,6 +23,7 @@
 #include "service/proxy_choice.h"
 #include "service/service_request.h"
 #include "service/service_settings.h"
+#include "service/settings_display.h"
 
 namespace {
 
@@ -96,7 +97,7 @@ int run(const CommandLine& line) {
                          eachLineOneLine(describeProxyChoice(settings, chooseProxy(settings))));
       }
       writeConsoleText(stdout, eachLineOneLine(supportLogText()));
-      if (settings.errors.empty()) return 0;
+      if (settings.errors.empty() && settings.unknownSettings.empty()) return 0;
       error(
           translate("some of the settings above cannot be used; correct the ones marked "
                     "wrong, or ask the IT department"));

@@ -1,7 +1,5 @@
 #include "platform/settings_store.h"
 
-#include <stdexcept>
-
 #include "platform/settings_store_test_support.h"
 #include "platform/translation.h"
 
@@ -26,7 +24,8 @@ std::string withoutComment(const std::string& line) {
 
 }  // namespace
 
-std::vector<StoredSetting> settingsOfText(const std::string& text, const std::string& file) {
+std::vector<StoredSetting> settingsOfText(const std::string& text, const std::string& file,
+                                          std::vector<std::string>& problems) {
   std::vector<StoredSetting> settings;
   for (size_t start = 0, number = 1; start <= text.size(); ++number) {
     size_t end = text.find('\n', start);
@@ -44,15 +43,17 @@ std::vector<StoredSetting> settingsOfText(const std::string& text, const std::st
       // What follows a NUL would be cut from the value wherever it is used as a C string.
       const std::string before = whole.substr(0, nul);
       const size_t equals = before.find('=');
-      throw std::runtime_error(formatMessage(
+      problems.push_back(formatMessage(
           translate("{0} holds a NUL character, which no setting may hold; remove it: \"{1}...\""),
           {origin, trimmed(equals == std::string::npos ? before : before.substr(equals + 1))}));
+      continue;
     }
     const size_t equals = line.find('=');
     const std::string name = trimmed(line.substr(0, equals));
     if (equals == std::string::npos || name.empty()) {
-      throw std::runtime_error(formatMessage(
+      problems.push_back(formatMessage(
           translate("{0} is not a setting; write each setting as name = value"), {origin}));
+      continue;
     }
     settings.push_back({name, trimmed(line.substr(equals + 1)), origin});
   }

@@ -18,14 +18,21 @@ struct StoredSetting {
   bool policy = false;  // Set by the site's policy, which the user cannot override.
 };
 
+// What the stores hold: every setting that could be read, and an error for each source or line
+// that could not, naming it, so that --settings can show all of them at once.
+struct StoredSettings {
+  std::vector<StoredSetting> settings;
+  std::vector<std::string> problems;
+};
+
 // The stored settings, the machine's before the user's and the policy's last, each source's in
 // its own order, so that a later one wins. On Linux the machine's are the file and then the
 // files NAME.conf of its folder FILE.d in the order of their names; the policy's are the file
 // /etc/timetable-print-policy.conf. On Windows the policy's are under
-// HKLM\Software\Policies\timetable-print. A source that does not exist is left out; one that exists
-// but cannot be read, or a line of a file that is no setting, is thrown as std::runtime_error
-// naming it.
-std::vector<StoredSetting> readStoredSettings();
+// HKLM\Software\Policies\timetable-print. A source that does not exist is left out; one that
+// exists but cannot be read, a line of a file that is no setting, and a policy that others than
+// root could have written (whose settings are then all left out) are problems.
+StoredSettings readStoredSettings();
 
 // The trust the system keeps for certificates, in the user's terms: "the Windows certificate
 // store", "the system's certificate bundle".

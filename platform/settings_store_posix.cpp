@@ -4,16 +4,18 @@
 // machine's (and so another drop-in folder), so that a test or a trial runs apart from the
 // machine's settings.
 #include <dirent.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <stdexcept>
+#include <cstring>
 
 #include "platform/file_system.h"
 #include "platform/settings_store.h"
 #include "platform/settings_store_test_support.h"
 #include "platform/translation.h"
+#include "platform/xdg_folder_posix.h"
 
 namespace {
 
@@ -28,50 +30,73 @@ std::string machineSettingsFile() {
   return file != nullptr && file[0] != '\0' ? file : kMachineSettingsFile;
 }
 
-// $XDG_CONFIG_HOME/timetable-print/config, where $XDG_CONFIG_HOME is ~/.config when it is not
-// set or not an absolute path; empty without a home folder.
+// $XDG_CONFIG_HOME/timetable-print/config; empty without a home folder.
 std::string userSettingsFile() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  std::string folder;
-  if (config != nullptr && config[0] == '/') {
-    folder = config;
-  } else {
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || home[0] == '\0') return std::string();
-    folder = std::string(home) + "/.config";
-  }
-  return folder + "/timetable-print/config";
+  const std::string folder = xdgFolder("XDG_CONFIG_HOME", ".config");
+  return folder.empty() ? folder : folder + "/timetable-print/config";
 }
 
 // A settings file holds a few lines; a larger one is no settings file, and is not read on.
 const size_t kMaxSettingsFileBytes = 64 * 1024;
 
 // Appends the file's settings; a file that is not there has none.
-void readSettingsFile(const std::string& path, bool policy, std::vector<StoredSetting>& settings) {
+void readSettingsFile(const std::string& path, bool policy, StoredSettings& stored) {
   const FileBytes read = readFileUpTo(path, kMaxSettingsFileBytes, true);
   if (read.error == ENOENT || read.error == ENOTDIR) return;
   if (!read.reason.empty()) {
-    throw std::runtime_error(formatMessage(
+    stored.problems.push_back(formatMessage(
         translate("the settings file {0} cannot be read; make it readable or remove it: {1}"),
         {path, read.reason}));
+    return;
   }
   if (read.bytes.size() > kMaxSettingsFileBytes) {
-    throw std::runtime_error(formatMessage(
+    stored.problems.push_back(formatMessage(
         translate("the settings file {0} holds more than {1} KB, which no settings file does; "
                   "correct or remove it"),
         {path, std::to_string(kMaxSettingsFileBytes / 1024)}));
+    return;
   }
-  for (StoredSetting& setting : settingsOfText(read.bytes, path)) {
+  for (StoredSetting& setting : settingsOfText(read.bytes, path, stored.problems)) {
     setting.policy = policy;
-    settings.push_back(std::move(setting));
+    stored.settings.push_back(std::move(setting));
   }
 }
 
+// The policy binds the user only when no one but root could have written it, as a file of
+// root's that others cannot write; else the site's settings cannot be told from another user's.
+// Returns why it cannot be trusted, or an empty text (also when there is no policy).
+std::string policyFileProblem(const std::string& path) {
+  struct stat status = {};
+  if (stat(path.c_str(), &status) != 0) return std::string();
+  std::string reason;
+  if (status.st_uid != 0) {
+    reason = translate("belongs to another user than root");
+  } else if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    reason = translate("may be changed by others than root");
+  } else {
+    return std::string();
+  }
+  return formatMessage(translate("the site's policy {0} is refused, as it {1}, who could set the "
+                                 "program's service and trust; none of its settings is used: "
+                                 "ask the IT department to make it root's and writable only by "
+                                 "root (chmod go-w)"),
+                       {path, reason});
+}
+
 // The files NAME.conf of the folder, in the order of their names; none when there is no folder.
-std::vector<std::string> dropInFiles(const std::string& folder) {
+// A folder that is there but cannot be listed could hold the site's settings, so it is a problem.
+std::vector<std::string> dropInFiles(const std::string& folder,
+                                     std::vector<std::string>& problems) {
   std::vector<std::string> files;
   DIR* listing = opendir(folder.c_str());
-  if (listing == nullptr) return files;
+  if (listing == nullptr) {
+    if (errno != ENOENT && errno != ENOTDIR) {
+      problems.push_back(formatMessage(translate("the settings folder {0} cannot be read; make "
+                                                 "it readable or remove it: {1}"),
+                                       {folder, std::strerror(errno)}));
+    }
+    return files;
+  }
   const std::string ending = ".conf";
   while (const dirent* entry = readdir(listing)) {
     const std::string name = entry->d_name;
@@ -87,17 +112,22 @@ std::vector<std::string> dropInFiles(const std::string& folder) {
 
 }  // namespace
 
-std::vector<StoredSetting> readStoredSettings() {
-  std::vector<StoredSetting> settings;
+StoredSettings readStoredSettings() {
+  StoredSettings stored;
   const std::string machine = machineSettingsFile();
-  readSettingsFile(machine, false, settings);
-  for (const std::string& file : dropInFiles(machine + ".d")) {
-    readSettingsFile(file, false, settings);
+  readSettingsFile(machine, false, stored);
+  for (const std::string& file : dropInFiles(machine + ".d", stored.problems)) {
+    readSettingsFile(file, false, stored);
   }
   const std::string user = userSettingsFile();
-  if (!user.empty()) readSettingsFile(user, false, settings);
-  readSettingsFile(kPolicyFile, true, settings);
-  return settings;
+  if (!user.empty()) readSettingsFile(user, false, stored);
+  const std::string policyProblem = policyFileProblem(kPolicyFile);
+  if (policyProblem.empty()) {
+    readSettingsFile(kPolicyFile, true, stored);
+  } else {
+    stored.problems.push_back(policyProblem);
+  }
+  return stored;
 }
 
 const char* systemCertificateStore() { return translate("the system's certificate bundle"); }

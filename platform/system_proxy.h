@@ -4,7 +4,7 @@
 #include <string>
 
 // The proxy the user's system settings give for an address, beyond the variables https_proxy
-// and the like, which every platform's libcurl reads itself: on Windows the user's proxy
+// and the like, which the proxy choice reads on every platform: on Windows the user's proxy
 // settings (the ones the browser uses); elsewhere none.
 struct SystemProxy {
   std::string proxy;       // As the system writes it: "host:port", "https=host:port;http=...", a
@@ -14,9 +14,9 @@ struct SystemProxy {
   std::string note;        // Why automatic detection gave nothing, for the user; else empty.
 };
 
-// Asks the system for the proxy of url (https://host:port/...). Automatic detection is asked
-// for at most kAutomaticProxySeconds, so that a network without an answer cannot hold the run.
+// Asks the system for the proxy of url (https://host:port/...). Where the system detects the
+// proxy automatically (Windows), it is asked for a few seconds at most, so that a network
+// without an answer cannot hold the run.
 SystemProxy systemProxyFor(const std::string& url);
-extern const int kAutomaticProxySeconds;
 
 #endif  // TIMETABLE_PLATFORM_SYSTEM_PROXY_H_

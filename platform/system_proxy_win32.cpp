@@ -10,9 +10,10 @@
 #include "platform/translation.h"
 #include "platform/wide_text_win32.h"
 
-const int kAutomaticProxySeconds = 5;
-
 namespace {
+
+// The bound on automatic detection and the configuration script.
+const int kAutomaticProxySeconds = 5;
 
 // Takes a text that WinHTTP allocated, and frees it.
 std::string takeGlobalText(LPWSTR text) {

@@ -1,20 +1,15 @@
 #include "service/proxy_choice.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <vector>
 
 #include "platform/system_proxy.h"
+#include "platform/text_case.h"
 #include "platform/translation.h"
+#include "service/no_proxy.h"
+#include "service/proxy_url.h"
 
 namespace {
-
-std::string lowerCase(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
 
 // The host without the brackets of an IPv6 address, as lists write it.
 std::string bareHost(const std::string& host) {
@@ -61,21 +56,8 @@ bool matchesWildcard(const std::string& text, const std::string& pattern) {
   return p == pattern.size();
 }
 
-std::string readEnvironment(const char* name) {
-  const char* value = std::getenv(name);
-  return value == nullptr ? std::string() : value;
-}
-
 std::string withScheme(const std::string& address) {
   return address.find("://") == std::string::npos ? "http://" + address : address;
-}
-
-// The part of a URL between the scheme and the path: [user[:password]@]host[:port].
-std::string authorityOf(const std::string& url) {
-  const size_t scheme = url.find("://");
-  const size_t start = scheme == std::string::npos ? 0 : scheme + 3;
-  const size_t end = url.find('/', start);
-  return url.substr(start, end == std::string::npos ? end : end - start);
 }
 
 ProxyChoice systemChoice(const std::string& host, const std::string& url) {
@@ -99,9 +81,13 @@ ProxyChoice systemChoice(const std::string& host, const std::string& url) {
 
 }  // namespace
 
+std::string readEnvironmentVariable(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string() : value;
+}
+
 ProxyChoice proxyOfVariables(const std::string& host, const ReadVariable& read) {
   ProxyChoice choice;
-  choice.fromVariables = true;
   for (const char* name : {"https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) {
     const std::string value = read(name);
     if (value.empty()) continue;
@@ -121,7 +107,7 @@ ProxyChoice proxyOfVariables(const std::string& host, const ReadVariable& read) 
   return choice;
 }
 
-ProxyChoice chooseProxy(const ServiceSettings& settings) {
+ProxyChoice chooseProxy(const ServiceSettings& settings, const ReadVariable& read) {
   const Setting& setting = settings.proxy;
   const std::string host = bareHost(settings.host);
   ProxyChoice choice;
@@ -136,7 +122,8 @@ ProxyChoice chooseProxy(const ServiceSettings& settings) {
     choice.source = formatMessage(translate("the setting proxy in {0}"), {setting.origin});
     return choice;
   }
-  choice = proxyOfVariables(host, readEnvironment);
+  // The variables' no_proxy reads the host as the address writes it, an IPv6 one in brackets.
+  choice = proxyOfVariables(settings.host, read);
   if (!choice.source.empty()) return choice;
   return systemChoice(host, serviceBaseUrl(settings));
 }
@@ -166,41 +153,12 @@ bool inBypassList(const std::string& host, const std::string& list) {
   return false;
 }
 
-bool inNoProxyList(const std::string& host, const std::string& list) {
-  const std::string name = lowerCase(bareHost(host));
-  for (std::string entry : entriesOf(list, ", \t")) {
-    if (entry == "*") return true;
-    entry = lowerCase(bareHost(entry));
-    if (entry.front() == '.') entry.erase(0, 1);
-    if (entry.empty()) continue;
-    if (name == entry) return true;
-    if (name.size() > entry.size() &&
-        name.compare(name.size() - entry.size(), entry.size(), entry) == 0 &&
-        name[name.size() - entry.size() - 1] == '.') {
-      return true;
-    }
-  }
-  return false;
-}
-
-std::string proxyForDisplay(const std::string& url) {
-  const std::string authority = authorityOf(url);
-  const size_t at = authority.rfind('@');
-  if (at == std::string::npos) return url;
-  const size_t start = url.find(authority);
-  return url.substr(0, start) + "***" + url.substr(start + at);
-}
-
-bool proxyHasUser(const std::string& url) {
-  return authorityOf(url).find('@') != std::string::npos;
-}
-
 std::string describeProxyChoice(const ServiceSettings& settings, const ProxyChoice& choice) {
   const std::string address = serviceHostPort(settings);
   if (choice.url.empty()) {
     return formatMessage(translate("proxy for {0}: direct: {1}"), {address, choice.why}) + "\n";
   }
   return formatMessage(translate("proxy for {0}: {1}, from {2}"),
-                       {address, proxyForDisplay(choice.url), choice.source}) +
+                       {address, maskedProxy(choice.url), choice.source}) +
          "\n";
 }

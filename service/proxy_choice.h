@@ -10,21 +10,28 @@
 // setting's own when it names one ("direct" for none); else, as "system", the variables
 // https_proxy, HTTPS_PROXY, all_proxy or ALL_PROXY with no_proxy, and without them the system's
 // proxy settings (Windows').
+// The choice is made once, here, and every consumer takes it as made: the requests give libcurl
+// the proxy (or none) explicitly, never leaving it to read the variables by its own rules, and
+// --settings, --check, the log and the messages say what the requests do.
 struct ProxyChoice {
-  std::string url;             // The proxy's address; empty for a direct connection.
-  bool fromVariables = false;  // libcurl reads the variables itself; url tells what they give.
-  std::string source;          // Where the proxy, or the direct connection, came from.
-  std::string why;             // For a direct connection: why, in the user's words.
+  std::string url;     // The proxy's address; empty for a direct connection.
+  std::string source;  // Where the proxy, or the direct connection, came from.
+  std::string why;     // For a direct connection: why, in the user's words.
 };
 
 // Reads a variable of the environment: empty when it is not set.
 using ReadVariable = std::function<std::string(const char*)>;
 
-// The choice for the settings' service; asks the system only when the setting is "system" and
-// no variable is set.
-ProxyChoice chooseProxy(const ServiceSettings& settings);
+// The process's own environment.
+std::string readEnvironmentVariable(const char* name);
 
-// The choice the variables give for host, as libcurl reads them for an https address; an empty
+// The choice for the settings' service, with the variables that read gives; asks the system
+// only when the setting is "system" and no variable is set.
+ProxyChoice chooseProxy(const ServiceSettings& settings,
+                        const ReadVariable& read = readEnvironmentVariable);
+
+// The choice the variables give for host (as the address writes it), as libcurl documents them
+// for an https address; an empty
 // source when none of them is set.
 ProxyChoice proxyOfVariables(const std::string& host, const ReadVariable& read);
 
@@ -35,15 +42,6 @@ std::string proxyOfSystemList(const std::string& list);
 // Whether host is in a bypass list of entries separated by ';', ',' or blanks: "<local>" for
 // names without a dot, others matched whole, ignoring case, '*' standing for any text.
 bool inBypassList(const std::string& host, const std::string& list);
-
-// Whether host is in a no_proxy list as libcurl reads it: "*" for every host, else names
-// separated by commas that match the host or a domain it is in.
-bool inNoProxyList(const std::string& host, const std::string& list);
-
-// The URL with its user and password, if any, shown as ***.
-std::string proxyForDisplay(const std::string& url);
-// Whether the URL carries a user (and a password) to sign in with.
-bool proxyHasUser(const std::string& url);
 
 // The line that says what the proxy gives for the service's address, and where that came from.
 std::string describeProxyChoice(const ServiceSettings& settings, const ProxyChoice& choice);

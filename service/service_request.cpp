@@ -11,6 +11,7 @@
 #include "platform/support_log.h"
 #include "platform/translation.h"
 #include "service/proxy_choice.h"
+#include "service/proxy_url.h"
 #include "service/service_request_test_support.h"
 
 const char* const kServiceUserAgent = "VELMORAX/1.0.0";
@@ -179,11 +180,10 @@ void setTrustOptions(CURL* h) {
 // Basic only with the user and password its URL carries, which are never sent unasked.
 void setProxyOptions(CURL* h) {
   const ProxyChoice& proxy = session.proxy;
-  if (!proxy.fromVariables) {
-    setOption(h, CURLOPT_PROXY, proxy.url.c_str());
-    // No variable's no_proxy undoes the choice: "*" is direct whatever the variables say.
-    setOption(h, CURLOPT_NOPROXY, proxy.url.empty() ? "*" : "");
-  }
+  // The choice as made, always: libcurl never reads the variables by its own rules, and no
+  // variable's no_proxy undoes the choice ("*" is direct, "" is none).
+  setOption(h, CURLOPT_PROXY, proxy.url.c_str());
+  setOption(h, CURLOPT_NOPROXY, proxy.url.empty() ? "*" : "");
   if (proxy.url.empty()) return;
   unsigned long methods = CURLAUTH_NEGOTIATE | CURLAUTH_NTLM;
   if (proxyHasUser(proxy.url)) {
@@ -257,7 +257,7 @@ std::string signInMethodNames(long methods) {
 // The proxy in use as messages name it: its address, without a password, and where it came from.
 std::string proxyName() {
   return formatMessage(translate("{0} (from {1})"),
-                       {proxyForDisplay(session.proxy.url), session.proxy.source});
+                       {maskedProxy(session.proxy.url), session.proxy.source});
 }
 
 // The error of a failure that is the proxy's, or none. Through a proxy, libcurl connects to the
@@ -348,7 +348,8 @@ std::string transferCause(CURLcode code, const std::string& reason) {
 // a failure of the proxy names the proxy and where it came from.
 std::runtime_error transferError(CURLcode code, const std::string& url) {
   const std::string reason =
-      session.errorText[0] != '\0' ? session.errorText : curl_easy_strerror(code);
+      maskProxySecrets(session.errorText[0] != '\0' ? session.errorText : curl_easy_strerror(code),
+                       session.proxy.url);
   session.lastDetail = reason + " (curl " + std::to_string(static_cast<int>(code)) + ")";
   const ServiceSettings& settings = session.settings;
   if (std::optional<std::runtime_error> proxyFault = proxyError(code, url)) return *proxyFault;
@@ -401,7 +402,7 @@ void logRequest(CURL* h, const std::string& url, CURLcode code, size_t bodyBytes
     line += ", failed: " + std::string(session.errorText[0] != '\0' ? session.errorText
                                                                     : curl_easy_strerror(code));
   }
-  logLine(line);
+  logLine(maskProxySecrets(line, session.proxy.url));
 }
 
 ConnectionStage stageOf(CURLcode code) {

@@ -4,7 +4,8 @@
 Usage: connect_proxy.py --log FILE [--mode open|negotiate|basic|refuse] [--user USER:PASSWORD]
 
 It prints its port on standard output once it listens, and appends the target of each CONNECT
-it is asked for to the log, one "HOST:PORT" a line (with " refused" when it did not open it).
+it is asked for to the log, one "HOST:PORT" a line (with " refused" when it did not open it), and
+"HOST:PORT signed in unasked" for a CONNECT that sent Proxy-Authorization before any 407 asked.
 Modes: open tunnels every request; negotiate answers every request 407 offering Negotiate and
 NTLM, as a proxy does to a user it does not accept; basic tunnels only requests that sign in
 with the --user and password by Basic, and answers others 407 offering Basic; refuse answers
@@ -61,6 +62,7 @@ class Handler(socketserver.BaseRequestHandler):
 
     def handle(self):
         # One connection may carry several CONNECTs when a sign-in needs more than one round.
+        asked = False
         while True:
             head = read_head(self.request)
             if not head:
@@ -74,7 +76,10 @@ class Handler(socketserver.BaseRequestHandler):
             if method != "CONNECT":
                 self.answer("405 Method Not Allowed")
                 return
+            if "proxy-authorization" in headers and not asked:
+                self.log(target + " signed in unasked")
             if not self.admitted(target, headers):
+                asked = True
                 continue
             host, _, port = target.rpartition(":")
             if host not in LOOPBACK:

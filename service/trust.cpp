@@ -1,0 +1,86 @@
+#include "service/trust.h"
+
+#include <curl/curl.h>
+
+#include "platform/file_system.h"
+#include "platform/settings_store.h"
+#include "platform/translation.h"
+
+const char* const kWorkingFolderBundle = "cacert.pem";
+
+namespace {
+
+// cacert.pem vouches for the service only when no one but the user and root could have put it
+// there or changed it, as ssh does for its keys.
+std::string guardProblem(const std::string& path) {
+  switch (fileGuardOf(path)) {
+    case FileGuard::kOwnedByAnother:
+      return translate("belongs to another user than you or root");
+    case FileGuard::kWritableByOthers:
+      return translate("may be changed by others than its owner");
+    case FileGuard::kGuarded:
+      break;
+  }
+  return std::string();
+}
+
+}  // namespace
+
+Trust trustOf(const std::string& caFile, bool caFilePolicy, bool workingFolderBundle) {
+  Trust trust;
+  if (workingFolderBundle && !(caFilePolicy && !caFile.empty())) {
+    trust.kind = TrustKind::kWorkingFolder;
+    trust.file = kWorkingFolderBundle;
+    trust.name = translate("cacert.pem in the working folder");
+    trust.beforeCaFile = !caFile.empty();
+  } else if (!caFile.empty()) {
+    trust.kind = TrustKind::kCaFile;
+    trust.file = caFile;
+    trust.name = formatMessage(translate("the ca-file {0}"), {trust.file});
+  } else {
+    // The platform names its store in the user's language already.
+    trust.name = systemCertificateStore();
+  }
+  return trust;
+}
+
+// Checked before the first prompt. Only a plain file is opened, so that a pipe or a device
+// cannot hold the run.
+std::string checkTrustBundle(Trust& trust, const std::string& caFileOrigin) {
+  if (trust.kind == TrustKind::kSystemStore) return std::string();
+  const bool workingFolder = trust.kind == TrustKind::kWorkingFolder;
+  const FileBytes read = readFileUpTo(trust.file, 0, true);
+  if (!read.reason.empty()) {
+    trust.problem = formatMessage(translate("cannot be read: {0}"), {read.reason});
+    return workingFolder
+               ? formatMessage(translate("the CA bundle cacert.pem in the working folder cannot "
+                                         "be read; make it readable or remove it: {0}"),
+                               {read.reason})
+               : formatMessage(translate("the ca-file {0} ({1}) cannot be read; correct the "
+                                         "setting or make the file readable: {2}"),
+                               {trust.file, caFileOrigin, read.reason});
+  }
+  if (workingFolder) trust.problem = guardProblem(trust.file);
+  if (trust.problem.empty()) return std::string();
+  return formatMessage(
+      translate("the CA bundle cacert.pem in the working folder is refused, as it {0}, who "
+                "could make the program trust another service; make it yours or root's and "
+                "writable only by its owner (chmod go-w cacert.pem), or remove it"),
+      {trust.problem});
+}
+
+// libcurl's global state is set up and torn down around it, so that the requests' own set-up
+// stays the one that counts.
+std::string libcurlDefaultBundle() {
+  std::string bundle;
+  if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) return bundle;
+  if (CURL* handle = curl_easy_init()) {
+    char* path = nullptr;
+    if (curl_easy_getinfo(handle, CURLINFO_CAINFO, &path) == CURLE_OK && path != nullptr) {
+      bundle = path;
+    }
+    curl_easy_cleanup(handle);
+  }
+  curl_global_cleanup();
+  return bundle;
+}

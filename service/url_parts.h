@@ -1,0 +1,22 @@
+#ifndef TIMETABLE_SERVICE_URL_PARTS_H_
+#define TIMETABLE_SERVICE_URL_PARTS_H_
+
+#include <curl/curl.h>
+
+#include <memory>
+#include <string>
+
+// A URL as libcurl's URL API reads it, so that the program judges an address by the same
+// grammar that libcurl then connects by.
+using ParsedUrl = std::unique_ptr<CURLU, void (*)(CURLU*)>;
+
+// The URL read by libcurl, with the code it gave; an empty pointer when it could not be read.
+ParsedUrl parseUrl(const std::string& text, CURLUcode& code);
+
+// One part of a parsed URL; empty when it has none.
+std::string urlPart(const ParsedUrl& url, CURLUPart part);
+
+// Whether the URL holds nothing beyond its scheme, user, host and port.
+bool hasNoPath(const ParsedUrl& url);
+
+#endif  // TIMETABLE_SERVICE_URL_PARTS_H_
