@@ -18,6 +18,7 @@ endif()
 
 add_executable(unit_tests
   driver/command_line_test.cpp
+  driver/destination_setting_test.cpp
   driver/form_builder_test.cpp
   form/code_page_test.cpp
   form/form_text_test.cpp
@@ -105,7 +106,7 @@ elseif(NOT CMAKE_CROSSCOMPILING)
   set(E2E_PREVIEW --preview $<TARGET_FILE:timetable-preview>)
 endif()
 foreach(group Dialogue Faults Printing CommandLine Output Spooler Language Settings Log Proxy
-    Check WindowsSettings WindowsProxy)
+    Check Destination WindowsSettings WindowsProxy)
   add_test(NAME e2e.${group}
     COMMAND ${Python3_EXECUTABLE} ${E2E_SCRIPT} ${E2E_RUNNER}
             --program $<TARGET_FILE:timetable-print> ${E2E_PREVIEW} ${group})

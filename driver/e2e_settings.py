@@ -54,7 +54,7 @@ class Settings(EndToEnd):
                           % self.OTHER_PORT)
         run = self.run_program(EXPRESS[1])
         self.assertGoldenExpress(run, 'warning: the setting "colour" (%s, line 4) is unknown and '
-                                      'left out; the settings are service, ca-file and proxy\n'
+                                      'left out; the settings are service, ca-file, proxy and destination\n'
                                  % self.config + SAMPLE_STDERR["5410"])
         run = self.run_program(EXPRESS[1], args=["--service", "localhost"])
         self.assertError(run, UNREADABLE + "not JSON, HTTP status 500, " + BASE,
@@ -96,6 +96,7 @@ class Settings(EndToEnd):
                          "service = localhost:%d (from %s, line 1)\n"
                          "ca-file = %s (from %s, line 2)\n"
                          "proxy = system (built in)\n"
+                         "destination = LPT1 (built in)\n"
                          "the service's certificate is checked against the ca-file %s\n"
                          "proxy for localhost:%d: direct: no proxy is set\n"
                          "the support log is %s\n"
@@ -223,6 +224,7 @@ class Settings(EndToEnd):
             % (shown, self.config),
             "proxy = http://u:***@p:1/x (from %s, line 3); wrong: it is not system, direct or "
             "http://HOST:PORT" % self.config,
+            "destination = LPT1 (built in)",
             "the service's certificate is checked against the ca-file %s" % shown,
             "the support log is %s" % self.support_log_path()])
         self.assertRegex(run.stderr, r"\Aerror: some of the settings above cannot be used[^\n]*\n\Z")

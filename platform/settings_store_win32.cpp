@@ -19,8 +19,10 @@ struct RegistryName {
   const wchar_t* value;
   const char* setting;
 };
-const RegistryName kRegistryNames[] = {
-    {L"Service", "service"}, {L"CAFile", "ca-file"}, {L"Proxy", "proxy"}};
+const RegistryName kRegistryNames[] = {{L"Service", "service"},
+                                       {L"CAFile", "ca-file"},
+                                       {L"Proxy", "proxy"},
+                                       {L"Destination", "destination"}};
 
 // Appends the key's settings; a key or a value that is not there adds none.
 void readSettingsKey(HKEY root, const std::string& rootName, const std::string& keyName,

@@ -20,6 +20,7 @@ namespace {
 const char kServiceName[] = "service";
 const char kCaFileName[] = "ca-file";
 const char kProxyName[] = "proxy";
+const char kDestinationName[] = "destination";
 
 bool allDigits(const std::string& text) {
   return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
@@ -124,9 +125,11 @@ void takeSetting(const StoredSetting& stored, ServiceSettings& settings) {
     setting = &settings.caFile;
   } else if (stored.name == kProxyName) {
     setting = &settings.proxy;
+  } else if (stored.name == kDestinationName) {
+    setting = &settings.destination;
   } else {
     warning(formatMessage(translate("the setting \"{0}\" ({1}) is unknown and left out; the "
-                                    "settings are service, ca-file and proxy"),
+                                    "settings are service, ca-file, proxy and destination"),
                           {stored.name, stored.origin}));
     return;
   }
@@ -376,6 +379,9 @@ std::string describeServiceSettings(const ServiceSettings& settings) {
   }
   const Setting& proxy = settings.proxy;
   text += settingLine(kProxyName, proxy.value.empty() ? "system" : shownProxy(proxy.value), proxy);
+  const Setting& destination = settings.destination;
+  text += settingLine(kDestinationName, destination.value.empty() ? "LPT1" : destination.value,
+                      destination);
   const Trust& trust = settings.trust;
   std::string line = formatMessage(
       trust.beforeCaFile ? translate("the service's certificate is checked against "

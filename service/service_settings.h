@@ -49,6 +49,9 @@ struct ServiceSettings {
   std::vector<std::string> errors;
   // An option --service that cannot be used: the command line is wrong.
   std::string usageError;
+  // Where a run without destination options sends the form, as the driver reads it: LPT1
+  // (empty), a spooler printer's name, drawn, drawn:NAME or view.
+  Setting destination;
 };
 
 // Reads HOST[:PORT] into host and port (9640 when none is given). Returns why it cannot, such as
