@@ -140,6 +140,11 @@ if(NOT CMAKE_CROSSCOMPILING)
   # The Group Policy templates the Windows zip and installer carry.
   add_test(NAME package.PolicyTemplates
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/packaging/windows/policies_test.py)
+  # The installer's tables, built from stand-in files: hidden and secure properties, the
+  # destination, the shortcuts.
+  add_test(NAME package.InstallerTables
+    COMMAND ${Python3_EXECUTABLE}
+            ${CMAKE_CURRENT_SOURCE_DIR}/packaging/windows/installer_tables_test.py)
 endif()
 
 find_package(benchmark QUIET)
