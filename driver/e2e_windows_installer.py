@@ -133,7 +133,7 @@ class WindowsInstaller(EndToEnd):
         # Without DESTINATION, nor one kept, the form's entry prints drawn pages.
         actions = subprocess.run(["msiinfo", "export", harness.INSTALLER, "CustomAction"],
                                  capture_output=True, check=True).stdout.decode()
-        self.assertRegex(actions, r"\nDefaultDestination\t\d+\tDESTINATION\tdrawn\r?\n")
+        self.assertRegex(actions, r"\nDefaultDestination\t\d+\tDESTINATION\tdrawn\t")
 
         # The site's service on a port of its own, its authority in a file of its own; the
         # service on the usual port fails every timetable.
