@@ -3,7 +3,7 @@
 #   bin/        timetable-print, timetable-preview
 #   share/man/man1/  their manual pages, compressed
 #   share/doc/timetable-print/  README, copyright, changelog.gz
-#   etc/timetable-print.conf    the machine-wide settings, commented
+#   share/doc/timetable-print/examples/timetable-print.conf  every setting, commented
 #   etc/timetable-print.conf.d/ the folder of a site's drop-in settings files, empty
 include(GNUInstallDirs)
 
@@ -39,13 +39,16 @@ add_custom_target(compressed_files ALL DEPENDS ${compressed_files})
 
 install(FILES ${debian_dir}/README ${debian_dir}/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
   DESTINATION ${package_doc_dir})
+# The settings, every one commented, as an example to copy: the package ships no file in /etc
+# that a site edits, so that no upgrade ever stops at dpkg's question about a changed conffile.
+# /etc/timetable-print.conf is still read where a site has one (an earlier package's, kept by
+# dpkg as it was).
+install(FILES ${debian_dir}/timetable-print.conf DESTINATION ${package_doc_dir}/examples)
 
 # PREFIX/etc, so that an install into a folder of one's own (cmake --install --prefix) never
 # writes the machine's /etc; the package's build sets CMAKE_INSTALL_SYSCONFDIR to /etc, where
-# the program reads it.
-install(FILES ${debian_dir}/timetable-print.conf DESTINATION ${CMAKE_INSTALL_SYSCONFDIR})
-# Drop-in settings files, read after timetable-print.conf: a site or a configuration management
-# tool adds a file of its own there and never edits the package's conffile.
+# the program reads it. Drop-in settings files: a site or a configuration management tool adds a
+# file of its own there, such as site.conf.
 install(DIRECTORY DESTINATION ${CMAKE_INSTALL_SYSCONFDIR}/timetable-print.conf.d)
 
 # The Debian package, made from a build configured with the prefix /usr and the settings folder
@@ -77,8 +80,5 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # system's authorities; --view opens the form with xdg-open.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS ca-certificates)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS xdg-utils)
-# The settings file is a conffile: an upgrade keeps the site's changes to it.
-configure_file(${debian_dir}/conffiles.in ${CMAKE_CURRENT_BINARY_DIR}/debian/conffiles @ONLY)
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_BINARY_DIR}/debian/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

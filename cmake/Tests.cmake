@@ -18,6 +18,7 @@ endif()
 
 add_executable(unit_tests
   driver/command_line_test.cpp
+  driver/destination_setting_test.cpp
   driver/form_builder_test.cpp
   form/code_page_test.cpp
   form/form_text_test.cpp
@@ -109,7 +110,7 @@ elseif(NOT CMAKE_CROSSCOMPILING)
   set(E2E_PREVIEW --preview $<TARGET_FILE:timetable-preview>)
 endif()
 foreach(group Dialogue Faults Printing CommandLine Output Spooler Language Settings Log Proxy
-    Check ProxySignIn WindowsSettings WindowsProxy WindowsProxySignIn)
+    Check Destination ProxySignIn WindowsSettings WindowsProxy WindowsProxySignIn)
   add_test(NAME e2e.${group}
     COMMAND ${Python3_EXECUTABLE} ${E2E_SCRIPT} ${E2E_RUNNER}
             --program $<TARGET_FILE:timetable-print> ${E2E_PREVIEW} ${group})
@@ -143,6 +144,11 @@ if(NOT CMAKE_CROSSCOMPILING)
   # The Group Policy templates the Windows zip and installer carry.
   add_test(NAME package.PolicyTemplates
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/packaging/windows/policies_test.py)
+  # The installer's tables, built from stand-in files: hidden and secure properties, the
+  # destination, the shortcuts.
+  add_test(NAME package.InstallerTables
+    COMMAND ${Python3_EXECUTABLE}
+            ${CMAKE_CURRENT_SOURCE_DIR}/packaging/windows/installer_tables_test.py)
 endif()
 
 find_package(benchmark QUIET)

@@ -7,6 +7,7 @@
 #include <string>
 #include <variant>
 
+#include "driver/destination_setting.h"
 #include "platform/console.h"
 #include "platform/messages.h"
 #include "platform/overloaded.h"
@@ -159,10 +160,11 @@ std::string destinationText(const Destination& destination) {
       destination);
 }
 
-// The destination a run with the same options would use, prepared as the run prepares it.
-void reportDestination(bool& failed, const CommandLine& line) {
+// The destination a run with the same options and settings would use, prepared as the run
+// prepares it.
+void reportDestination(bool& failed, const DestinationRequest& request) {
   try {
-    Destination destination = chooseDestination({line.output, line.printer, line.drawn, line.view});
+    Destination destination = chooseDestination(request);
     prepareDestination(destination);
     report(failed, StepResult::kPassed, destinationText(destination));
   } catch (const std::exception& failure) {
@@ -175,8 +177,11 @@ void reportDestination(bool& failed, const CommandLine& line) {
 int runConnectionCheck(const CommandLine& line) {
   bool failed = false;
   std::optional<ServiceSettings> settings;
+  // Without settings that can be read, the options alone.
+  DestinationRequest request = destinationOptionsOf(line);
   try {
     settings = readServiceSettings(line.service);
+    request = chooseDestinationRequest(line, *settings);
     // A value that cannot be used is marked in the lines below; the run would end at it.
     const bool usable = settings->errors.empty() && settings->usageError.empty();
     report(failed, usable ? StepResult::kPassed : StepResult::kFailed, translate("the settings"),
@@ -203,6 +208,6 @@ int runConnectionCheck(const CommandLine& line) {
   } else {
     report(failed, StepResult::kSkipped, translate("the service"));
   }
-  reportDestination(failed, line);
+  reportDestination(failed, request);
   return failed ? 1 : 0;
 }

@@ -32,10 +32,12 @@ LPT1_ADVICE = ("; without a dot-matrix printer on LPT1, start the program with i
                "to print on the default printer (timetable-print --help lists the options): ")
 # The same advice and the service's, for a run started from a Start-menu entry (--start-menu):
 # the entries to use, not the options.
-MENU_LPT1_ADVICE = ('; without a dot-matrix printer on LPT1, use "Timetable form" in the Start '
-                    "menu, which prints on the default printer: ")
+# The entries by their installed, Polish, names in every language.
+MENU_LPT1_ADVICE = ('; without a dot-matrix printer on LPT1, use "Rozkład jazdy na ekranie" in the '
+                    "Start menu to see the form on screen, and ask the IT department to set the "
+                    "destination to drawn, the default printer: ")
 MENU_UNREACHABLE = ("cannot reach the timetable service at %s; check the network connection, or "
-                    'ask the IT department to check the service address ("Check the connection" '
+                    'ask the IT department to check the service address ("Sprawdź połączenie" '
                     "in the Start menu shows the settings and tests the connection): " % ADDRESS)
 
 

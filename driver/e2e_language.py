@@ -124,8 +124,9 @@ class Language(EndToEnd):
         self.assertEqual((run.returncode, run.stdout), (1, ""))
         self.assertTrue(run.stderr.startswith(
             "błąd: nie można otworzyć drukarki LPT1; jeśli do LPT1 nie jest podłączona drukarka "
-            "igłowa, wybierz w menu Start pozycję „Rozkład jazdy”, która drukuje na drukarce "
-            "domyślnej: "), run.stderr)
+            "igłowa, wybierz w menu Start pozycję „Rozkład jazdy na ekranie”, aby zobaczyć "
+            "formularz na ekranie, i poproś dział informatyki o ustawienie miejsca wydruku "
+            "(destination) na drawn, czyli drukarkę domyślną: "), run.stderr)
 
 
 if __name__ == "__main__":

@@ -74,7 +74,7 @@ class Spooler(EndToEnd):
         run = self.run_program(EXPRESS[1], args=["--drawn"], env=spooler.env())
         self.assertError(run, "no default printer", "--printer", stdout="")
         self.assertEqual(self.new_requests(), [])
-        # The Start-menu entry "Timetable form" has no command line to name a printer on.
+        # A Start-menu entry such as "Rozkład jazdy" has no command line to name a printer on.
         run = self.run_program(EXPRESS[1], args=["--drawn", "--start-menu"], env=spooler.env())
         self.assertNotIn("--", self.assertError(run, "no default printer", stdout=""))
 

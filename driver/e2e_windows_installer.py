@@ -126,8 +126,14 @@ class WindowsInstaller(EndToEnd):
         self.assertNotIn("cacert.pem", files)
         properties = subprocess.run(["msiinfo", "export", harness.INSTALLER, "Property"],
                                     capture_output=True, check=True).stdout.decode()
-        self.assertRegex(properties,
-                         r"\nSecureCustomProperties\t[^\r\n]*;SERVICE;CA_FILE;PROXY\r?\n")
+        self.assertRegex(properties, r"\nSecureCustomProperties\t[^\r\n]*;SERVICE;CA_FILE;PROXY;"
+                                     r"DESTINATION\r?\n")
+        # A proxy's password stays out of msiexec's log.
+        self.assertRegex(properties, r"\nMsiHiddenProperties\tPROXY;SAVED_PROXY\r?\n")
+        # Without DESTINATION, nor one kept, the form's entry prints drawn pages.
+        actions = subprocess.run(["msiinfo", "export", harness.INSTALLER, "CustomAction"],
+                                 capture_output=True, check=True).stdout.decode()
+        self.assertRegex(actions, r"\nDefaultDestination\t\d+\tDESTINATION\tdrawn\t")
 
         # The site's service on a port of its own, its authority in a file of its own; the
         # service on the usual port fails every timetable.
@@ -138,9 +144,11 @@ class WindowsInstaller(EndToEnd):
         control(timetable="html500")
         authority = "Z:" + harness.ca_file().replace("/", "\\")
         # No proxy yet: an empty value is the system's way, as when it is not set.
-        site = {"Service": "localhost:%d" % other_port, "CAFile": authority, "Proxy": ""}
+        # The printer at LPT1, where the tests read what was printed.
+        site = {"Service": "localhost:%d" % other_port, "CAFile": authority, "Proxy": "",
+                "Destination": "LPT1"}
         self.msiexec("/i", harness.INSTALLER, "SERVICE=" + site["Service"],
-                     "CA_FILE=" + authority)
+                     "CA_FILE=" + authority, "DESTINATION=LPT1")
         self.assertEqual(self.machine_settings(), site)
         installed = os.path.join(self.drive, "Program Files", "timetable-print")
         self.assertEqual(package_files(installed), package_files(packed))
@@ -194,10 +202,13 @@ class WindowsInstaller(EndToEnd):
         self.assertEqual({name: (link["target"], link["arguments"],
                                  link["working folder"].rstrip("\\"))
                           for name, link in shortcuts.items()}, {
-            "Rozkład jazdy.lnk": (program, "--drawn --start-menu", self.INSTALLED),
-            "Rozkład jazdy na LPT1.lnk": (program, "--start-menu", self.INSTALLED),
+            # The form's entry, the check's and the reprint's take the destination setting alike.
+            "Rozkład jazdy.lnk": (program, "--start-menu", self.INSTALLED),
+            "Rozkład jazdy na LPT1.lnk": (program, "-o LPT1 --start-menu", self.INSTALLED),
             "Rozkład jazdy na ekranie.lnk": (program, "--view --start-menu", self.INSTALLED),
-            "Sprawdź połączenie.lnk": (program, "--check --start-menu", self.INSTALLED)})
+            "Sprawdź połączenie.lnk": (program, "--check --start-menu", self.INSTALLED),
+            "Drukuj ponownie ostatni formularz.lnk": (program, "--reprint --start-menu",
+                                                      self.INSTALLED)})
         for name, link in shortcuts.items():
             self.assertTrue(link.get("icon", "").endswith("timetable_print.ico"), link)
             self.assertEqual(icon_images(self.drive_path(link["icon"])), icon, name)
@@ -216,6 +227,7 @@ class WindowsInstaller(EndToEnd):
             "service = localhost:%d (from HKLM\\Software\\timetable-print, value Service)\n"
             "ca-file = %s (from HKLM\\Software\\timetable-print, value CAFile)\n"
             "proxy = system (built in)\n"
+            "destination = LPT1 (from HKLM\\Software\\timetable-print, value Destination)\n"
             "the service's certificate is checked against the ca-file %s\n"
             # A new wine prefix has automatic proxy detection on, and nothing answers it.
             "proxy for localhost:%d: direct: no proxy is set; automatic proxy detection gave no "

@@ -10,6 +10,7 @@
 
 #include "driver/command_line.h"
 #include "driver/connection_check.h"
+#include "driver/destination_setting.h"
 #include "driver/print_job.h"
 #include "platform/console.h"
 #include "platform/interrupt.h"
@@ -82,7 +83,8 @@ int run(const CommandLine& line) {
     return runConnectionCheck(line);
   } else {
     // Read once, before anything is asked: a bad setting ends the run before the first prompt.
-    const ServiceSettings settings = readServiceSettings(line.service);
+    ServiceSettings settings = readServiceSettings(line.service);
+    const DestinationRequest request = chooseDestinationRequest(line, settings);
     logServiceSettings(settings);
     if (!settings.usageError.empty()) {
       error(formatMessage(translate("{0} (timetable-print --help shows the usage)"),
@@ -104,8 +106,7 @@ int run(const CommandLine& line) {
       return 1;
     }
     if (!settings.errors.empty()) throw std::runtime_error(settings.errors.front());
-    const Destination destination =
-        chooseDestination({line.output, line.printer, line.drawn, line.view});
+    const Destination destination = chooseDestination(request);
     startServiceRequests(settings);
     const std::string proxy = describeProxyChoice(settings, serviceProxy());
     logLine(proxy.substr(0, proxy.find('\n')));

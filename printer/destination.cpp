@@ -19,14 +19,17 @@ const char* const kPrinterDevice = "LPT1";
 namespace {
 
 // Most users have no dot-matrix printer at LPT1: when the printer they did not choose cannot be
-// opened, the error shows the way to one they have, as they can take it: the Start-menu entry
-// that prints on the default printer, or the option that does. {0} is the printer, {1} the
-// reason.
+// opened, the error shows the way to one they have, as they can take it. From the Start menu,
+// the entry that prints without options is the one that came here (its destination setting is
+// LPT1), so the way is the screen's entry and the setting; on the command line, the option that
+// prints on the default printer. {0} is the printer, {1} the reason.
 std::string printerDeviceAdvice() {
   if (startedFromMenu()) {
-    return translate(
-        "cannot open the printer {0}; without a dot-matrix printer on LPT1, use \"Timetable "
-        "form\" in the Start menu, which prints on the default printer: {1}");
+    return formatMessage(
+        translate("cannot open the printer {0}; without a dot-matrix printer on LPT1, use \"{2}\" "
+                  "in the Start menu to see the form on screen, and ask the IT department to set "
+                  "the destination to drawn, the default printer: {1}"),
+        {"{0}", "{1}", kScreenMenuEntry});
   }
   return translate(
       "cannot open the printer {0}; without a dot-matrix printer on LPT1, start the program with "

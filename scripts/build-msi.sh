@@ -2,10 +2,12 @@
 # Makes the Windows installer from a folder holding the zip's files: wixl builds it from
 # packaging/windows/timetable-print.wxs, with the icon drawn from packaging/icon/timetable-print.svg
 # (scripts/make-icon.sh), then msitools' msibuild does what wixl 0.101 cannot:
-#  - The public properties SERVICE, CA_FILE and PROXY are added to SecureCustomProperties (wixl
-#    has no Secure attribute). A per-machine install passes only secure properties from msiexec's
-#    command line to its elevated part, so without this a site's SERVICE=... would not reach the
-#    registry under UAC.
+#  - The public properties SERVICE, CA_FILE, PROXY and DESTINATION are added to
+#    SecureCustomProperties (wixl has no Secure attribute). A per-machine install passes only
+#    secure properties from msiexec's command line to its elevated part, so without this a site's
+#    SERVICE=... would not reach the registry under UAC.
+#  - MsiHiddenProperties lists the properties that may hold a password, PROXY and the SAVED_PROXY
+#    it is kept from, so that msiexec's log (/l*v) shows none of them.
 #  - The major upgrade also replaces an installed build of the same version (wixl has no
 #    AllowSameVersionUpgrades): the Upgrade row that finds older versions to remove gets
 #    msidbUpgradeAttributesVersionMaxInclusive, so a rebuilt installer of a release replaces the
@@ -37,10 +39,16 @@ secure_properties() {
     awk -F'\t' '$1 == "SecureCustomProperties" {print $2}'
 }
 secure=$(secure_properties)
-msibuild "$output" -q "UPDATE \`Property\` SET \`Value\` = '${secure:+$secure;}SERVICE;CA_FILE;PROXY' \
+site_properties="SERVICE;CA_FILE;PROXY;DESTINATION"
+msibuild "$output" -q "UPDATE \`Property\` SET \`Value\` = '${secure:+$secure;}$site_properties' \
 WHERE \`Property\` = 'SecureCustomProperties'"
-[[ $(secure_properties) == "${secure:+$secure;}SERVICE;CA_FILE;PROXY" ]] ||
-  { echo "SERVICE, CA_FILE and PROXY are not secure in $output" >&2; exit 1; }
+[[ $(secure_properties) == "${secure:+$secure;}$site_properties" ]] ||
+  { echo "$site_properties are not all secure in $output" >&2; exit 1; }
+hidden_properties="PROXY;SAVED_PROXY"
+msibuild "$output" -q "INSERT INTO \`Property\` (\`Property\`, \`Value\`) \
+VALUES ('MsiHiddenProperties', '$hidden_properties')"
+msiinfo export "$output" Property | tr -d '\r' | grep -qx "MsiHiddenProperties	$hidden_properties" ||
+  { echo "MsiHiddenProperties is not $hidden_properties in $output" >&2; exit 1; }
 
 # The row of the Upgrade table that finds the older versions the major upgrade removes. Its
 # Attributes are part of the table's key, which SQL cannot change, so the table is imported anew.
@@ -65,11 +73,13 @@ import sys
 
 # Each shortcut's name and description in Polish, by its Id in the .wxs.
 POLISH = {
-    "DrawnForm": ("Rozkład jazdy", "Drukuje rozkład jazdy na drukarce domyślnej"),
+    "DrawnForm": ("Rozkład jazdy", "Drukuje rozkład jazdy na drukarce wskazanej w ustawieniach"),
     "DotMatrixForm": ("Rozkład jazdy na LPT1", "Drukuje rozkład jazdy na drukarce igłowej LPT1"),
     "ScreenForm": ("Rozkład jazdy na ekranie", "Pokazuje rozkład jazdy na ekranie"),
     "ConnectionCheck": ("Sprawdź połączenie",
                         "Sprawdza, czy program może połączyć się z serwerem rozkładów jazdy"),
+    "Reprint": ("Drukuj ponownie ostatni formularz",
+                "Drukuje ponownie ostatni rozkład jazdy"),
 }
 
 path = sys.argv[1]

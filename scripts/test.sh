@@ -40,6 +40,7 @@ ctest --test-dir build/release --output-on-failure -j "$jobs"
 echo "== Debian package"
 scripts/package-debian.sh
 python3 packaging/debian/package_test.py build/debian/timetable-print_*_amd64.deb
+python3 packaging/debian/upgrade_test.py build/debian/timetable-print_*_amd64.deb
 
 echo "== Sanitizer build and tests"
 cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DTIMETABLE_WERROR=ON -DTIMETABLE_SANITIZE=ON

@@ -219,9 +219,9 @@ enum class Shown { kTrust, kAddress, kIt };
 
 std::string settingsHint(Shown what) {
   if (startedFromMenu()) {
-    return translate(
-        "(\"Check the connection\" in the Start menu shows the settings and tests the "
-        "connection)");
+    return formatMessage(translate("(\"{0}\" in the Start menu shows the settings and tests the "
+                                   "connection)"),
+                         {kCheckMenuEntry});
   }
   switch (what) {
     case Shown::kTrust:

@@ -40,6 +40,9 @@ struct ServiceSettings {
   std::vector<std::string> unknownSettings;
   // An option --service that cannot be used: the command line is wrong.
   std::string usageError;
+  // Where a run without destination options sends the form, as the driver reads it: LPT1
+  // (empty), a spooler printer's name, drawn, drawn:NAME or view.
+  Setting destination;
 };
 
 // The settings of the stored ones and the option (empty when not given), as readServiceSettings

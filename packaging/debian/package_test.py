@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Checks the Debian package that scripts/package-debian.sh made: the files it holds, the
-settings file kept as a conffile, and the programs unpacked from it, which must run and be
-described by their manual pages.
+"""Checks the Debian package that scripts/package-debian.sh made: the files it holds, no file a
+site edits among them (the settings are an example in the documentation), and the programs
+unpacked from it, which must run and be described by their manual pages.
 
 Usage: package_test.py build/debian/timetable-print_VERSION_amd64.deb
 """
@@ -18,6 +18,7 @@ PROGRAMS = ("timetable-print", "timetable-preview")
 SETTINGS_FILE = "/etc/timetable-print.conf"
 SETTINGS_FOLDER = "/etc/timetable-print.conf.d"
 DOC = "/usr/share/doc/timetable-print/"
+EXAMPLE = DOC + "examples/timetable-print.conf"
 
 
 def project_version():
@@ -53,11 +54,11 @@ class DebianPackage(unittest.TestCase):
         return os.path.join(self.root, name.lstrip("/"))
 
     def program(self, name, *arguments):
-        # A home of its own and the package's own settings file, so that no settings of the
+        # A home of its own and the package's example as the machine's settings, so that no settings of the
         # machine or the user running the tests count; messages in English.
         home = os.path.join(self.folder.name, "home")
         environment = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
-                           TIMETABLE_PRINT_CONF=self.path(SETTINGS_FILE), LC_MESSAGES="C.UTF-8")
+                           TIMETABLE_PRINT_CONF=self.path(EXAMPLE), LC_MESSAGES="C.UTF-8")
         environment.pop("LANGUAGE", None)
         environment.pop("LC_ALL", None)
         return run(self.path("/usr/bin/" + name), *arguments, cwd=self.folder.name,
@@ -72,14 +73,17 @@ class DebianPackage(unittest.TestCase):
         # The system's certificate authorities, the trust of last resort.
         self.assertEqual(self.fields["Recommends"], "ca-certificates")
 
-    def test_settings_file_is_a_commented_conffile(self):
-        self.assertEqual(self.conffiles, [SETTINGS_FILE])
-        with open(self.path(SETTINGS_FILE), encoding="utf-8") as settings:
+    def test_no_conffile_and_the_settings_are_a_commented_example(self):
+        # A conffile the site edits stops every upgrade that changes it at dpkg's question.
+        self.assertEqual(self.conffiles, [])
+        self.assertFalse(os.path.lexists(self.path(SETTINGS_FILE)))
+        with open(self.path(EXAMPLE), encoding="utf-8") as settings:
             lines = [line for line in settings.read().splitlines() if line.strip()]
-        # Commented out, so that the package itself changes no default.
+        # Commented out, so that a copy of it changes no default.
         self.assertTrue(all(line.startswith("#") for line in lines), lines)
-        self.assertIn("#service = ", "\n".join(lines))
-        self.assertIn("#ca-file = ", "\n".join(lines))
+        for name in ("service", "ca-file", "proxy", "destination"):
+            self.assertIn("#%s = " % name, "\n".join(lines))
+        self.assertIn(SETTINGS_FOLDER + "/site.conf", "\n".join(lines))
 
     def test_the_folder_of_drop_in_settings_is_there_and_empty(self):
         folder = self.path(SETTINGS_FOLDER)
@@ -123,7 +127,8 @@ class DebianPackage(unittest.TestCase):
                     self.assertTrue(option in shown, "%s(1) lacks %s" % (name, option))
 
     def test_settings_of_the_package_are_the_built_in_ones(self):
-        # The commented settings file changes nothing: the built-in service, the system's store.
+        # The commented example changes nothing: the built-in service, the system's store, the
+        # printer at LPT1.
         lines = self.program("timetable-print", "--settings").splitlines()
         self.assertEqual(lines[:3], ["service = localhost:9640 (built in)", "ca-file is not set",
                                      "proxy = system (built in)"])

@@ -1,0 +1,107 @@
+"""End-to-end tests: Destination."""
+
+import os
+import shutil
+import sys
+
+import e2e_harness as harness
+sys.path.insert(0, os.path.join(harness.ROOT, "printer"))
+import private_cupsd  # noqa: E402
+from e2e_harness import DIALOGUE_HEAD, EndToEnd, ok_lines  # noqa: E402
+from e2e_common import EXPRESS, SAMPLE_STDERR  # noqa: E402
+# The module, not its class: the group runs the test classes it holds.
+import e2e_settings  # noqa: E402
+
+POLICY = "/etc/timetable-print-policy.conf"
+
+
+class Destination(EndToEnd):
+    """The destination setting: where a run without destination options sends the form, and
+    what --check checks without them."""
+    run_in_namespace = e2e_settings.Settings.run_in_namespace
+    run_under_policy = e2e_settings.Settings.run_under_policy
+
+    @classmethod
+    def setUpClass(cls):
+        cls.spooler = private_cupsd.start(os.path.join(harness.WORK, "cups"))
+        cls.spooler.run("lpadmin", "-d", "dotmatrix")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.spooler.stop()
+
+    def setUp(self):
+        super().setUp()
+        if harness.RUNNER:
+            self.skipTest("Windows keeps its settings in the registry: see WindowsInstaller")
+        folder = os.path.join(os.environ["XDG_CONFIG_HOME"], "timetable-print")
+        os.makedirs(folder)
+        self.addCleanup(shutil.rmtree, os.environ["XDG_CONFIG_HOME"])
+        self.config = os.path.join(folder, "config")
+
+    def write_config(self, text):
+        with open(self.config, "w", encoding="utf-8") as f:
+            f.write(text)
+
+    def test_the_setting_sends_a_run_without_options_to_the_raw_queue_byte_exact(self):
+        self.write_config("# the depot's printer\ndestination = dotmatrix\n")
+        self.spooler.remove_output()
+        run = self.run_program(EXPRESS[1], env=self.spooler.env())
+        self.assertEqual((run.returncode, run.stderr), (0, SAMPLE_STDERR["5410"]),
+                         self.spooler.log()[-2000:])
+        self.assertEqual(run.stdout, DIALOGUE_HEAD + "14\n" + ok_lines(14))
+        with open(os.path.join(harness.GOLDEN, "5410.prn"), "rb") as golden:
+            self.assertEqual(self.spooler.wait_for_output(), golden.read())
+        self.assertNothingPrinted(run)
+        run = self.run_program("", args=["--settings"], env=self.spooler.env())
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertIn("\ndestination = dotmatrix (from %s, line 2)\n" % self.config, run.stdout)
+        # An option overrides the user's setting.
+        run = self.run_program(EXPRESS[1], args=["-o", "form.prn"], env=self.spooler.env())
+        self.assertEqual(run.returncode, 0, run.stderr)
+        with open(os.path.join(harness.GOLDEN, "5410.prn"), "rb") as golden, \
+                open(self.path("form.prn"), "rb") as printed:
+            self.assertEqual(printed.read(), golden.read())
+
+    def test_a_value_that_cannot_be_used_is_shown_wrong_and_ends_the_run(self):
+        self.write_config("destination = drawn:\n")
+        run = self.run_program("", args=["--settings"])
+        self.assertEqual(run.returncode, 1, run.stderr)
+        self.assertIn('\ndestination = drawn: (from %s, line 1); wrong: it names no printer '
+                      'after drawn:\n' % self.config, run.stdout)
+        self.assertError(self.run_program(EXPRESS[1]), 'the setting destination = "drawn:"',
+                         stdout="")
+        self.assertEqual(self.new_requests(), [])
+
+    def test_a_policy_s_destination_admits_no_other_option(self):
+        policy = "destination = dotmatrix\n"
+        run = self.run_under_policy("", policy, ["--settings"])
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertIn("\ndestination = dotmatrix (policy, from %s, line 1)\n" % POLICY,
+                      run.stdout)
+        self.write_config("destination = view\n")
+        run = self.run_under_policy(EXPRESS[1], policy, ["--printer", "other"])
+        self.assertUsageError(run, 'the options "--printer other" cannot be used, as the site\'s '
+                                   'policy sets the destination dotmatrix; leave them out: the '
+                                   'policy is %s, line 1' % POLICY)
+        self.assertNothingPrinted(run)
+        # The policy's own destination, named again, is no conflict.
+        run = self.run_under_policy("", policy, ["--check", "--printer", "DOTMATRIX"])
+        self.assertNotIn("cannot be used", run.stdout + run.stderr)
+
+    def test_check_without_options_checks_the_setting_s_destination(self):
+        self.write_config("destination = drawn\n")
+        run = self.run_program("", args=["--check"], env=self.spooler.env())
+        self.assertEqual((run.returncode, run.stderr), (0, ""), run.stdout)
+        self.assertEqual(run.stdout.splitlines()[-1], "[ok] the spooler has the printer dotmatrix")
+        self.assertNotIn("LPT1", run.stdout.replace("destination = drawn", ""))
+        self.assertNothingPrinted(run)
+        # Without the setting, the check is of LPT1, as a run's would be.
+        os.remove(self.config)
+        run = self.run_program("", args=["--check"], env=self.spooler.env())
+        self.assertEqual(run.stdout.splitlines()[-1].split(" ")[:2], ["[ok]", "the"])
+        self.assertIn("LPT1", run.stdout.splitlines()[-1])
+
+
+if __name__ == "__main__":
+    sys.exit(harness.main(sys.modules[__name__]))
