@@ -44,11 +44,6 @@ std::string optionsText(const CommandLine& line) {
   return text;
 }
 
-std::string originText(const Setting& setting) {
-  return formatMessage(setting.policy ? translate("policy, from {0}") : translate("from {0}"),
-                       {setting.origin});
-}
-
 }  // namespace
 
 std::string readDestinationSetting(const std::string& value, DestinationRequest& request) {

@@ -26,8 +26,8 @@ struct ServiceSettings {
   Setting service;      // HOST[:PORT]
   Setting caFile;       // A PEM bundle of certificate authorities.
   Setting proxy;        // "system" (empty), "direct", or http://[USER:PASSWORD@]HOST:PORT.
-  Setting destination;  // Where a run without destination options sends the form; its meaning
-                        // is the print job's.
+  Setting destination;  // Where a run without destination options sends the form: LPT1
+                        // (empty), a spooler printer's name, drawn, drawn:NAME or view.
   std::string host;     // As the address writes it: an IPv6 address in brackets.
   int port = kDefaultServicePort;
   Trust trust;
@@ -40,9 +40,6 @@ struct ServiceSettings {
   std::vector<std::string> unknownSettings;
   // An option --service that cannot be used: the command line is wrong.
   std::string usageError;
-  // Where a run without destination options sends the form, as the driver reads it: LPT1
-  // (empty), a spooler printer's name, drawn, drawn:NAME or view.
-  Setting destination;
 };
 
 // The settings of the stored ones and the option (empty when not given), as readServiceSettings
