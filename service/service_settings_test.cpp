@@ -204,7 +204,6 @@ TEST(ServiceSettings, SettingsShowsEveryValueCleanedAndWhatIsWrongWithIt) {
             "directory\n"
             "proxy = nonsense (from f, line 3); wrong: it is not system, direct or "
             "http://HOST:PORT\n"
-            "destination = LPT1 (built in)\n"
             "the service's certificate is checked against the ca-file /x [31m.pem\n");
 }
 
