@@ -32,7 +32,7 @@ class Check(EndToEnd):
         steps = [line for line in run.stdout.splitlines() if not line.startswith("    ")]
         self.assertEqual([line.split(" ")[0] for line in steps], ["[ok]"] * 8, run.stdout)
         self.assertRegex(run.stdout, r"\n\[ok\] the support log is [^\n]*timetable-print\.log\n")
-        self.assertIn("proxy for %s: direct: no proxy is set" % ADDRESS, run.stdout)
+        self.assertIn("proxy for %s: direct, as no proxy is set" % ADDRESS, run.stdout)
         self.assertIn("the certificate of localhost is trusted by cacert.pem in the working folder",
                       run.stdout)
         self.assertRegex(run.stdout, r"the service answers: \d+ trains online, in \d+ ms")

@@ -9,6 +9,12 @@ from e2e_harness import DIALOGUE_HEAD, EndToEnd, ok_lines  # noqa: E402
 from e2e_common import (ADDRESS, EXPRESS, TIMETABLE_FAILED, polish)  # noqa: E402
 
 
+def locale_exists(name):
+    """Whether the system has the locale name, as the C library finds it."""
+    script = "import locale; locale.setlocale(locale.LC_MESSAGES, %r)" % name
+    return subprocess.run([sys.executable, "-c", script], capture_output=True).returncode == 0
+
+
 class Language(EndToEnd):
     """Messages in Polish, chosen as gettext chooses; the dialogue and the printer's bytes stay
     as they are in English."""
@@ -59,6 +65,26 @@ class Language(EndToEnd):
                 if variable == "LANG":
                     env.pop("LC_MESSAGES", None)
                 self.assertPlainError(self.run_program("abc\n", env=env), "error: ")
+
+    def test_a_polish_locale_the_system_lacks_still_gives_polish(self):
+        if harness.RUNNER:
+            self.skipTest("Windows chooses the language from its own settings")
+        # pl_XX is no country's: no system has its locale.
+        for name in ("pl_PL.UTF-8", "pl_XX.UTF-8"):
+            if locale_exists(name):
+                continue
+            for variable, languages in (("LANG", None), ("LC_ALL", None), ("LANG", "pl")):
+                with self.subTest(locale=name, variable=variable, LANGUAGE=languages):
+                    env = dict(os.environ, **{variable: name})
+                    for other in ("LANGUAGE", "LC_ALL", "LC_MESSAGES"):
+                        if other != variable:
+                            env.pop(other, None)
+                    if languages:
+                        env["LANGUAGE"] = languages
+                    run = self.run_program("abc\n", env=env)
+                    self.assertEqual(run.returncode, 1, run.stderr)
+                    self.assertTrue(run.stderr.startswith("błąd: „abc” nie jest numerem "
+                                                          "pociągu"), run.stderr)
 
     def assertPlainError(self, run, kind):
         """An error line of the kind, with no text of the catalogue outside the program. Wine's

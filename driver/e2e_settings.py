@@ -97,7 +97,7 @@ class Settings(EndToEnd):
                          "ca-file = %s (from %s, line 2)\n"
                          "proxy = system (built in)\n"
                          "the service's certificate is checked against the ca-file %s\n"
-                         "proxy for localhost:%d: direct: no proxy is set\n"
+                         "proxy for localhost:%d: direct, as no proxy is set\n"
                          "the support log is %s\n"
                          % (self.OTHER_PORT, self.config, ca, self.config, ca, self.OTHER_PORT,
                             self.support_log_path()))

@@ -218,7 +218,7 @@ class WindowsInstaller(EndToEnd):
             "proxy = system (built in)\n"
             "the service's certificate is checked against the ca-file %s\n"
             # A new wine prefix has automatic proxy detection on, and nothing answers it.
-            "proxy for localhost:%d: direct: no proxy is set; automatic proxy detection gave no "
+            "proxy for localhost:%d: direct, as no proxy is set; automatic proxy detection gave no "
             "answer\n")
             % (other_port, authority, authority, other_port)) +
             r"the support log is C:\\[^\n]*\\timetable-print\\timetable-print\.log\n\Z")

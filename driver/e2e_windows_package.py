@@ -42,7 +42,7 @@ class WindowsPackage(EndToEnd):
         self.assertEqual(shown.stdout.splitlines()[-3:-1],
                          ["the service's certificate is checked against the Windows certificate "
                           "store",
-                          "proxy for localhost:%d: direct: no proxy is set; automatic proxy "
+                          "proxy for localhost:%d: direct, as no proxy is set; automatic proxy "
                           "detection gave no answer" % harness.PORT])
         shutil.copy(harness.ca_file(), os.path.join(unpacked, "cacert.pem"))
         run = self.run_program(EXPRESS[1], program=program)

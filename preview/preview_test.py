@@ -83,7 +83,7 @@ class Preview(unittest.TestCase):
             run = self.preview(os.path.join(GOLDEN, printer_file), "-o", "form-%d.png")
         self.assertEqual((run.returncode, run.stderr),
                          (0, b"warning: the file form-2.png is from an earlier, longer form, not "
-                             b"from this one of 1 page; remove it before printing these pages\n"))
+                             b"from this one of 1 page; remove it before printing this form\n"))
         self.assertTrue(os.path.exists(self.path("form-2.png")))
 
     def test_the_font_is_built_in(self):

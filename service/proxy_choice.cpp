@@ -198,7 +198,7 @@ bool proxyHasUser(const std::string& url) {
 std::string describeProxyChoice(const ServiceSettings& settings, const ProxyChoice& choice) {
   const std::string address = serviceHostPort(settings);
   if (choice.url.empty()) {
-    return formatMessage(translate("proxy for {0}: direct: {1}"), {address, choice.why}) + "\n";
+    return formatMessage(translate("proxy for {0}: direct, as {1}"), {address, choice.why}) + "\n";
   }
   return formatMessage(translate("proxy for {0}: {1}, from {2}"),
                        {address, proxyForDisplay(choice.url), choice.source}) +

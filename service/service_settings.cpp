@@ -125,9 +125,10 @@ void takeSetting(const StoredSetting& stored, ServiceSettings& settings) {
   } else if (stored.name == kProxyName) {
     setting = &settings.proxy;
   } else {
-    warning(formatMessage(translate("the setting \"{0}\" ({1}) is unknown and left out; the "
-                                    "settings are service, ca-file and proxy"),
-                          {stored.name, stored.origin}));
+    warning(formatMessage(
+        translate("the setting {0} ({1}) is unknown and left out; the program "
+                  "knows only the settings {2}"),
+        {quoted(stored.name), stored.origin, listed({kServiceName, kCaFileName, kProxyName})}));
     return;
   }
   if (setting->policy && !stored.policy) return;
@@ -143,14 +144,14 @@ void readService(ServiceSettings& settings, bool fromOption) {
   service.problem = readServiceAddress(value, settings.host, settings.port);
   if (service.problem.empty()) return;
   if (fromOption) {
-    settings.usageError = formatMessage(translate("the option --service \"{0}\" {1}; give HOST or "
+    settings.usageError = formatMessage(translate("the option --service {0} {1}; give HOST or "
                                                   "HOST:PORT, an IPv6 address in brackets"),
-                                        {value, service.problem});
+                                        {quoted(value), service.problem});
   } else {
     settings.errors.push_back(
-        formatMessage(translate("the setting service = \"{0}\" ({1}) {2}; write HOST or "
+        formatMessage(translate("the setting service = {0} ({1}) {2}; write HOST or "
                                 "HOST:PORT, an IPv6 address in brackets"),
-                      {value, originText(service), service.problem}));
+                      {quoted(value), originText(service), service.problem}));
   }
 }
 
@@ -166,9 +167,9 @@ void takeServiceOption(const std::string& option, ServiceSettings& settings) {
   const std::string reason = readServiceAddress(option, host, port);
   if (reason.empty() && sameIgnoringCase(host, settings.host) && port == settings.port) return;
   settings.usageError = formatMessage(
-      translate("the option --service \"{0}\" cannot be used, as the site's policy sets the "
+      translate("the option --service {0} cannot be used, as the site's policy sets the "
                 "service {1}; leave the option out: the policy is {2}"),
-      {option, serviceHostPort(settings), settings.service.origin});
+      {quoted(option), serviceHostPort(settings), settings.service.origin});
 }
 
 // An http URL of a host and its port, with a user and a password where the proxy asks for them.
@@ -196,10 +197,10 @@ void readProxy(ServiceSettings& settings) {
   if (value.empty() || value == "system" || value == "direct" || isProxyAddress(value)) return;
   proxy.problem = translate("is not system, direct or http://HOST:PORT");
   settings.errors.push_back(formatMessage(
-      translate("the setting proxy = \"{0}\" ({1}) is not system, direct or http://HOST:PORT; "
+      translate("the setting proxy = {0} ({1}) is not system, direct or http://HOST:PORT; "
                 "write one of them, with USER:PASSWORD@ before the host where the proxy asks for "
                 "them"),
-      {shownProxy(value), originText(proxy)}));
+      {quoted(shownProxy(value)), originText(proxy)}));
 }
 
 // cacert.pem vouches for the service only when no one but the user and root could have put it
@@ -365,8 +366,8 @@ std::string describeServiceSettings(const ServiceSettings& settings) {
   // The names of the settings are the files' own words and stay as they are.
   const Setting& service = settings.service;
   std::string text = settingLine(
-      kServiceName,
-      service.problem.empty() ? serviceHostPort(settings) : "\"" + service.value + "\"", service);
+      kServiceName, service.problem.empty() ? serviceHostPort(settings) : quoted(service.value),
+      service);
   if (settings.caFile.value.empty()) {
     text += formatMessage(translate("{0} is not set"), {kCaFileName}) + "\n";
   } else {
@@ -378,8 +379,8 @@ std::string describeServiceSettings(const ServiceSettings& settings) {
   text += settingLine(kProxyName, proxy.value.empty() ? "system" : shownProxy(proxy.value), proxy);
   const Trust& trust = settings.trust;
   std::string line = formatMessage(
-      trust.beforeCaFile ? translate("the service's certificate is checked against "
-                                     "{0}, which comes before the ca-file")
+      trust.beforeCaFile ? translate("the service's certificate is checked against {0}; that "
+                                     "file comes before the ca-file setting")
                          : translate("the service's certificate is checked against {0}"),
       {trust.name});
   if (trust.kind == TrustKind::kWorkingFolder && !trust.problem.empty()) {
