@@ -54,7 +54,8 @@ class Settings(EndToEnd):
                           % self.OTHER_PORT)
         run = self.run_program(EXPRESS[1])
         self.assertGoldenExpress(run, 'warning: the setting "colour" (%s, line 4) is unknown and '
-                                      'left out; the settings are service, ca-file and proxy\n'
+                                      'left out; the program knows only the settings service, ca-file '
+                                      'and proxy\n'
                                  % self.config + SAMPLE_STDERR["5410"])
         run = self.run_program(EXPRESS[1], args=["--service", "localhost"])
         self.assertError(run, UNREADABLE + "not JSON, HTTP status 500, " + BASE,
@@ -259,7 +260,7 @@ class Settings(EndToEnd):
     def test_a_nul_in_a_value_names_the_file_and_the_line(self):
         with open(self.config, "wb") as f:
             f.write(b"# site\nca-file = /etc/site.pem\0/tmp/other.pem\n")
-        self.assertError(self.run_program(EXPRESS[1]), '%s, line 2 holds a NUL character, which '
+        self.assertError(self.run_program(EXPRESS[1]), '%s, line 2: the line holds a NUL character, which '
                          'no setting may hold; remove it: "/etc/site.pem..."' % self.config,
                          stdout="")
 

@@ -152,10 +152,14 @@ class WindowsInstaller(EndToEnd):
         icon = icon_images(os.path.join(os.path.dirname(harness.PROGRAM), "generated",
                                         "timetable-print.ico"))
         self.assertEqual(len(icon), 4)
+        polish = {"timetable-print.exe": "Drukuje rozkład jazdy dla maszynisty",
+                  "timetable-preview.exe": "Pokazuje plik z danymi dla drukarki"}
         for name in ("timetable-print.exe", "timetable-preview.exe"):
             with open(os.path.join(installed, name), "rb") as f:
                 data = f.read()
             self.assertTrue(all(image in data for image in icon), name)
+            # Task Manager's description in Polish too, on a Polish Windows.
+            self.assertIn(polish[name].encode("utf-16-le"), data, name)
             facts = release_program_facts(os.path.join(installed, name))
             self.assertEqual(facts["version"], version, name)
             self.assertEqual(facts["product"], "timetable-print", name)

@@ -89,7 +89,7 @@ class WindowsPackage(EndToEnd):
         shutil.copytree(unpacked, ascii_folder)
         program = "Z:" + os.path.join(ascii_folder, "timetable-print", "timetable-print.exe")
         cleared = "".join("set %s=&& " % name for name in ("LC_ALL", "LC_MESSAGES", "LANG"))
-        for chosen, expected in (("set LANGUAGE=&& ", 'błąd: "abc"'),
+        for chosen, expected in (("set LANGUAGE=&& ", "błąd: „abc”"),
                                  ("set LANGUAGE=en&& ", 'error: "abc"')):
             run = subprocess.run(harness.RUNNER + ["cmd", "/c", cleared + chosen +
                                                    program.replace("/", "\\")],
