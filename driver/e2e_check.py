@@ -42,6 +42,13 @@ class Check(EndToEnd):
         self.assertEqual([line.split("\t")[0] for line in self.new_requests()],
                          [BASE + ONLINE_QUERY])
 
+    def test_a_name_holding_the_page_number_is_checked_as_the_pages_files(self):
+        run = self.check("-o", "form-%d.png")
+        self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+        self.assertIn("\n[ok] the files form-1.png, form-2.png and so on, one for each page, can "
+                      "be written\n", run.stdout)
+        self.assertNotIn("%d", run.stdout)
+
     def test_each_failure_fails_its_step_and_the_check(self):
         dead = harness.free_port()
         self.assertFailedStep(self.check("--service", "localhost:%d" % dead),

@@ -220,7 +220,7 @@ class Settings(EndToEnd):
         self.assertEqual(run.stdout.splitlines(), [
             'service = "a..b:9641" (from %s, line 1); wrong: it is not a host name or IP '
             'address' % self.config,
-            "ca-file = %s (from %s, line 2); wrong: it cannot be read: No such file or directory"
+            "ca-file = %s (from %s, line 2); wrong: it cannot be read: there is no such file or folder"
             % (shown, self.config),
             "proxy = http://u:***@p:1/x (from %s, line 3); wrong: it is not system, direct or "
             "http://HOST:PORT" % self.config,

@@ -180,11 +180,12 @@ class Preview(unittest.TestCase):
     def test_errors(self):
         run = self.preview("missing.prn")
         self.assertEqual(run.returncode, 1)
-        self.assertEqual(run.stderr, b"error: cannot read missing.prn: No such file or directory\n")
+        self.assertEqual(run.stderr,
+                         b"error: cannot read missing.prn: there is no such file or folder\n")
         run = self.preview(os.path.join(GOLDEN, "5410.prn"), "-o", "no/such/folder/form.pdf")
         self.assertEqual(run.returncode, 1)
         self.assertEqual(run.stderr, b"error: cannot write no/such/folder/form.pdf: "
-                                     b"No such file or directory\n")
+                                     b"there is no such file or folder\n")
         run = self.preview(os.path.join(GOLDEN, "5410.prn"), "-o", "form.doc")
         self.assertEqual(run.returncode, 1)
         self.assertIn(b"form.doc should be; end its name in .pdf, .png or .svg", run.stderr)

@@ -196,10 +196,16 @@ TEST(ServiceSettings, FileTextIsNameEqualsValueLines) {
     FAIL() << "no error";
   } catch (const std::runtime_error& failure) {
     EXPECT_EQ(std::string(failure.what()),
-              "f, line 2 holds a NUL character, which no setting may hold; remove it: "
+              "f, line 2: the line holds a NUL character, which no setting may hold; remove it: "
               "\"/etc/x.pem...\"");
   }
-  EXPECT_THROW(settingsOfText(" = x\n", "f"), std::runtime_error);
+  try {
+    settingsOfText("\n = x\n", "f");
+    FAIL() << "no error";
+  } catch (const std::runtime_error& failure) {
+    EXPECT_EQ(std::string(failure.what()),
+              "f, line 2: this is not a setting; write each setting as name = value");
+  }
 }
 
 }  // namespace
