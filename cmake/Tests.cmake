@@ -29,6 +29,7 @@ add_executable(unit_tests
   printer/destination_test.cpp
   printer/printer_stream_test.cpp
   printer/spooler_common_test.cpp
+  service/json_quote_test.cpp
   service/online_lookup_test.cpp
   service/proxy_choice_test.cpp
   service/service_request_test.cpp
