@@ -1,7 +1,7 @@
 # Where `cmake --install` puts the programs on Linux, and the Debian package CPack makes of the
 # same files (scripts/package-debian.sh):
 #   bin/        timetable-print, timetable-preview
-#   share/man/man1/  their manual pages, compressed
+#   share/man/man1/  their manual pages, compressed; share/man/pl/man1/ the Polish one
 #   share/doc/timetable-print/  README, copyright, changelog.gz
 #   share/doc/timetable-print/examples/timetable-print.conf  every setting, commented
 #   etc/timetable-print.conf.d/ the folder of a site's drop-in settings files, empty
@@ -34,6 +34,10 @@ foreach(program IN ITEMS timetable-print timetable-preview)
   add_compressed_file(${man_dir}/${program}.1 ${man_dir}/${program}.1.gz)
   install(FILES ${man_dir}/${program}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
+# The Polish page of timetable-print, for man's Polish locales (man -L pl).
+configure_file(${debian_dir}/timetable-print.pl.1.in ${man_dir}/pl/timetable-print.1 @ONLY)
+add_compressed_file(${man_dir}/pl/timetable-print.1 ${man_dir}/pl/timetable-print.1.gz)
+install(FILES ${man_dir}/pl/timetable-print.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/pl/man1)
 add_compressed_file(${debian_dir}/changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
 add_custom_target(compressed_files ALL DEPENDS ${compressed_files})
 

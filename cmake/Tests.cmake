@@ -32,6 +32,7 @@ add_executable(unit_tests
   printer/printer_stream_test.cpp
   printer/spooler_common_test.cpp
   service/no_proxy_test.cpp
+  service/json_quote_test.cpp
   service/online_lookup_test.cpp
   service/proxy_choice_test.cpp
   service/proxy_url_test.cpp

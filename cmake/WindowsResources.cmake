@@ -15,9 +15,11 @@ add_custom_command(OUTPUT ${WINDOWS_ICON}
 # One target makes the icon for both programs, so that two builds never write it at once.
 add_custom_target(windows_icon DEPENDS ${WINDOWS_ICON})
 
-function(add_windows_resources target description)
+# The description is given in English and in Polish.
+function(add_windows_resources target description polish_description)
   set(TARGET_NAME ${target})
   set(TARGET_DESCRIPTION ${description})
+  set(TARGET_DESCRIPTION_POLISH ${polish_description})
   set(TARGET_MANIFEST ${PROJECT_SOURCE_DIR}/packaging/windows/timetable-print.manifest)
   set(TARGET_ICON ${WINDOWS_ICON})
   set(resources ${CMAKE_CURRENT_BINARY_DIR}/generated/${target}.rc)

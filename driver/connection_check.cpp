@@ -13,6 +13,7 @@
 #include "platform/overloaded.h"
 #include "platform/support_log.h"
 #include "platform/translation.h"
+#include "preview/rendered_format.h"
 #include "printer/destination.h"
 #include "service/online_lookup.h"
 #include "service/proxy_choice.h"
@@ -145,16 +146,25 @@ std::string destinationText(const Destination& destination) {
             return formatMessage(translate("the file {0} can be written"), {file.path});
           },
           [](const RenderedFileDestination& file) {
-            return file.path.empty()
-                       ? formatMessage(translate("the folder {0} can be written"),
-                                       {file.screenFolder})
-                       : formatMessage(translate("the file {0} can be written"), {file.path});
+            if (file.path.empty()) {
+              return formatMessage(translate("the folder {0} can be written"), {file.screenFolder});
+            }
+            // A name holding %d is no file's name: the pages' files are.
+            const std::string first = renderedFilePath(file.path, file.format, 1);
+            if (first == file.path) {
+              return formatMessage(translate("the file {0} can be written"), {file.path});
+            }
+            return formatMessage(
+                translate("the files {0}, {1} and so on, one for each page, can be written"),
+                {first, renderedFilePath(file.path, file.format, 2)});
           },
           [](const SpoolDestination& spool) {
-            return formatMessage(translate("the spooler has the printer {0}"), {spool.printer});
+            return formatMessage(translate("the print spooler has the printer {0}"),
+                                 {quoted(spool.printer)});
           },
           [](const DrawnDestination& drawn) {
-            return formatMessage(translate("the spooler has the printer {0}"), {drawn.printer});
+            return formatMessage(translate("the print spooler has the printer {0}"),
+                                 {quoted(drawn.printer)});
           },
       },
       destination);

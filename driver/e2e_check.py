@@ -32,7 +32,7 @@ class Check(EndToEnd):
         steps = [line for line in run.stdout.splitlines() if not line.startswith("    ")]
         self.assertEqual([line.split(" ")[0] for line in steps], ["[ok]"] * 8, run.stdout)
         self.assertRegex(run.stdout, r"\n\[ok\] the support log is [^\n]*timetable-print\.log\n")
-        self.assertIn("proxy for %s: direct: no proxy is set" % ADDRESS, run.stdout)
+        self.assertIn("proxy for %s: direct, as no proxy is set" % ADDRESS, run.stdout)
         self.assertIn("the certificate of localhost is trusted by cacert.pem in the working folder",
                       run.stdout)
         self.assertRegex(run.stdout, r"the service answers: \d+ trains online, in \d+ ms")
@@ -41,6 +41,13 @@ class Check(EndToEnd):
         # The same request as a run's, and no other.
         self.assertEqual([line.split("\t")[0] for line in self.new_requests()],
                          [BASE + ONLINE_QUERY])
+
+    def test_a_name_holding_the_page_number_is_checked_as_the_pages_files(self):
+        run = self.check("-o", "form-%d.png")
+        self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+        self.assertIn("\n[ok] the files form-1.png, form-2.png and so on, one for each page, can "
+                      "be written\n", run.stdout)
+        self.assertNotIn("%d", run.stdout)
 
     def test_each_failure_fails_its_step_and_the_check(self):
         dead = harness.free_port()

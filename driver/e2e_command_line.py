@@ -8,18 +8,32 @@ import subprocess
 
 import e2e_harness as harness
 from e2e_harness import EndToEnd  # noqa: E402
-from e2e_common import (EXPRESS)  # noqa: E402
+from e2e_common import (EXPRESS, polish)  # noqa: E402
 
 
 class CommandLine(EndToEnd):
     def test_help_and_version(self):
         run = self.run_program("", args=["--help"])
         self.assertEqual((run.returncode, run.stderr), (0, ""))
-        self.assertIn("usage: timetable-print [-o FILE [--view] | -p PRINTER | --drawn [-p PRINTER]"
-                      " | --view]", run.stdout)
+        self.assertIn("usage: timetable-print [-o FILE [--view] | -p PRINTER | --view |\n"
+                      "                        --drawn [-p PRINTER]] [--service HOST[:PORT]]\n",
+                      run.stdout)
         run = self.run_program("", args=["--version"])
         self.assertEqual((run.returncode, run.stderr), (0, ""))
         self.assertRegex(run.stdout, r"\Atimetable-print \d+\.\d+\.\d+\n\Z")
+
+    def test_help_fits_in_79_columns_in_english_and_polish(self):
+        folder = os.path.dirname(harness.PROGRAM)
+        suffix = ".exe" if harness.PROGRAM.endswith(".exe") else ""
+        for name in ("timetable-print", "timetable-preview"):
+            for env, shown in ((None, "show this text"), (polish(), "pokazuje ten tekst")):
+                with self.subTest(program=name, language=shown):
+                    run = self.run_program("", program=os.path.join(folder, name + suffix),
+                                           args=["--help"], env=env)
+                    self.assertEqual(run.returncode, 0, run.stderr)
+                    self.assertIn(shown, run.stdout)
+                    self.assertEqual([line for line in run.stdout.splitlines() if len(line) > 79],
+                                     [])
 
     def test_usage_errors_end_before_any_prompt_or_request(self):
         cases = [(["--bogus"], "--bogus"), (["-x"], "-x"), (["-o"], "-o"),

@@ -145,7 +145,7 @@ def assert_polish_errors(test, folder):
     run = test.run_program("abc\n", program=os.path.join(folder, "timetable-print.exe"),
                            env=polish())
     test.assertEqual((run.returncode, run.stdout), (1, TIMETABLE_FAILED))
-    test.assertTrue(run.stderr.startswith('błąd: "abc" nie jest numerem pociągu;'), run.stderr)
+    test.assertTrue(run.stderr.startswith("błąd: „abc” nie jest numerem pociągu;"), run.stderr)
     preview = subprocess.run(harness.RUNNER + [os.path.join(folder, "timetable-preview.exe")],
                              cwd=test.folder, env=polish(), capture_output=True, timeout=120)
     test.assertEqual(preview.returncode, 2)

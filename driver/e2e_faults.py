@@ -22,7 +22,7 @@ class Faults(EndToEnd):
             with self.subTest(typed=typed):
                 run = self.run_program(typed + "\n")
                 self.assertError(run, '"%s" is not a train number; start the program again and type '
-                                      "the train's number in digits, such as 5410" % typed,
+                                      "the train's number in digits, at most 10 of them, such as 5410" % typed,
                                  stdout=TIMETABLE_FAILED)
         run = self.run_program("")
         self.assertError(run, "no train number was typed; start the program again and type the "

@@ -9,6 +9,12 @@ from e2e_harness import DIALOGUE_HEAD, EndToEnd, ok_lines  # noqa: E402
 from e2e_common import (ADDRESS, EXPRESS, TIMETABLE_FAILED, polish)  # noqa: E402
 
 
+def locale_exists(name):
+    """Whether the system has the locale name, as the C library finds it."""
+    script = "import locale; locale.setlocale(locale.LC_MESSAGES, %r)" % name
+    return subprocess.run([sys.executable, "-c", script], capture_output=True).returncode == 0
+
+
 class Language(EndToEnd):
     """Messages in Polish, chosen as gettext chooses; the dialogue and the printer's bytes stay
     as they are in English."""
@@ -29,7 +35,7 @@ class Language(EndToEnd):
         with open(os.path.join(harness.GOLDEN, "5410.prn"), "rb") as f:
             self.assertEqual(polish.printed(), f.read())
         self.assertEqual(polish.stderr,
-                         'ostrzeżenie: tekst "EU07-123" jest szerszy niż pole „LOK2” (szerokość: '
+                         'ostrzeżenie: tekst „EU07-123” jest szerszy niż pole „LOK2” (szerokość: '
                          "6); zostanie wydrukowany w całości, a linie na prawo od niego "
                          "przesuną się\n")
 
@@ -60,6 +66,26 @@ class Language(EndToEnd):
                     env.pop("LC_MESSAGES", None)
                 self.assertPlainError(self.run_program("abc\n", env=env), "error: ")
 
+    def test_a_polish_locale_the_system_lacks_still_gives_polish(self):
+        if harness.RUNNER:
+            self.skipTest("Windows chooses the language from its own settings")
+        # pl_XX is no country's: no system has its locale.
+        for name in ("pl_PL.UTF-8", "pl_XX.UTF-8"):
+            if locale_exists(name):
+                continue
+            for variable, languages in (("LANG", None), ("LC_ALL", None), ("LANG", "pl")):
+                with self.subTest(locale=name, variable=variable, LANGUAGE=languages):
+                    env = dict(os.environ, **{variable: name})
+                    for other in ("LANGUAGE", "LC_ALL", "LC_MESSAGES"):
+                        if other != variable:
+                            env.pop(other, None)
+                    if languages:
+                        env["LANGUAGE"] = languages
+                    run = self.run_program("abc\n", env=env)
+                    self.assertEqual(run.returncode, 1, run.stderr)
+                    self.assertTrue(run.stderr.startswith("błąd: „abc” nie jest numerem "
+                                                          "pociągu"), run.stderr)
+
     def assertPlainError(self, run, kind):
         """An error line of the kind, with no text of the catalogue outside the program. Wine's
         own warnings about the language may come before it."""
@@ -71,8 +97,9 @@ class Language(EndToEnd):
     def test_errors_and_help_are_polish(self):
         run = self.run_program("abc\n", env=self.polish())
         self.assertEqual((run.returncode, run.stdout), (1, TIMETABLE_FAILED))
-        self.assertEqual(run.stderr, 'błąd: "abc" nie jest numerem pociągu; uruchom program '
-                                     "ponownie i wpisz numer pociągu cyframi, np. 5410\n")
+        self.assertEqual(run.stderr, "błąd: „abc” nie jest numerem pociągu; uruchom program "
+                                     "ponownie i wpisz numer pociągu cyframi (najwyżej 10 cyfr), "
+                                     "np. 5410\n")
         harness.stop_service()
         try:
             run = self.run_program("5410\n", env=self.polish())
@@ -87,8 +114,7 @@ class Language(EndToEnd):
         run = self.run_program("", args=["--help"], env=self.polish())
         self.assertEqual((run.returncode, run.stderr), (0, ""))
         self.assertTrue(run.stdout.startswith(
-            "użycie: timetable-print [-o PLIK [--view] | -p DRUKARKA | --drawn [-p DRUKARKA] | "
-            "--view]\n"), run.stdout)
+            "użycie: timetable-print [-o PLIK [--view] | -p DRUKARKA | --view |\n"), run.stdout)
         self.assertIn("      --drawn           drukuje formularz w postaci graficznej", run.stdout)
 
 

@@ -69,15 +69,15 @@ class Proxy(EndToEnd):
         self.assertEqual(self.settings_proxy_line(https_proxy=proxy),
                          "proxy for %s: %s, from https_proxy" % (ADDRESS, proxy))
         self.assertEqual(self.settings_proxy_line(https_proxy=proxy, no_proxy="localhost"),
-                         "proxy for %s: direct: localhost is in no_proxy" % ADDRESS)
+                         "proxy for %s: direct, as localhost is in no_proxy" % ADDRESS)
         self.assertEqual(self.settings_proxy_line(),
-                         "proxy for %s: direct: no proxy is set" % ADDRESS)
+                         "proxy for %s: direct, as no proxy is set" % ADDRESS)
         self.write_config("proxy = direct\n")
         self.assertGoldenExpress(self.run_express(https_proxy=proxy, HTTPS_PROXY=proxy,
                                                   ALL_PROXY=proxy))
         self.assertEqual(len(self.tunnels()), 2)
         self.assertEqual(self.settings_proxy_line(https_proxy=proxy),
-                         "proxy for %s: direct: the setting proxy is direct in %s, line 1"
+                         "proxy for %s: direct, as the setting proxy is direct in %s, line 1"
                          % (ADDRESS, self.config))
 
     def test_basic_sign_in_with_the_user_of_the_url(self):

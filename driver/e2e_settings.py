@@ -55,7 +55,8 @@ class Settings(EndToEnd):
                           % self.OTHER_PORT)
         run = self.run_program(EXPRESS[1])
         self.assertGoldenExpress(run, 'warning: the setting "colour" (%s, line 4) is unknown and '
-                                      'left out; the settings are service, ca-file, proxy, destination\n'
+                                      'left out; the program knows only the settings service, ca-file, '
+                                      'proxy and destination\n'
                                  % self.config + SAMPLE_STDERR["5410"])
         run = self.run_program(EXPRESS[1], args=["--service", "localhost"])
         self.assertError(run, UNREADABLE + "not JSON, HTTP status 500, " + BASE,
@@ -98,7 +99,7 @@ class Settings(EndToEnd):
                          "ca-file = %s (from %s, line 2)\n"
                          "proxy = system (built in)\n"
                          "the service's certificate is checked against the ca-file %s\n"
-                         "proxy for localhost:%d: direct: no proxy is set\n"
+                         "proxy for localhost:%d: direct, as no proxy is set\n"
                          "the support log is %s\n"
                          % (self.OTHER_PORT, self.config, ca, self.config, ca, self.OTHER_PORT,
                             self.support_log_path()))
@@ -225,7 +226,7 @@ class Settings(EndToEnd):
         self.assertEqual(run.stdout.splitlines(), [
             'service = "a..b:9641" (from %s, line 1); wrong: it is not a host name or IP '
             'address' % self.config,
-            "ca-file = %s (from %s, line 2); wrong: it cannot be read: No such file or directory"
+            "ca-file = %s (from %s, line 2); wrong: it cannot be read: there is no such file or folder"
             % (shown, self.config),
             "proxy = http://***@p:1/x (from %s, line 3); wrong: it is not system, direct or "
             "http://HOST:PORT" % self.config,
@@ -324,7 +325,7 @@ class Settings(EndToEnd):
     def test_a_nul_in_a_value_names_the_file_and_the_line(self):
         with open(self.config, "wb") as f:
             f.write(b"# site\nca-file = /etc/site.pem\0/tmp/other.pem\n")
-        self.assertError(self.run_program(EXPRESS[1]), '%s, line 2 holds a NUL character, which '
+        self.assertError(self.run_program(EXPRESS[1]), '%s, line 2: the line holds a NUL character, which '
                          'no setting may hold; remove it: "/etc/site.pem..."' % self.config,
                          stdout="")
 

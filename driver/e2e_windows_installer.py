@@ -160,10 +160,14 @@ class WindowsInstaller(EndToEnd):
         icon = icon_images(os.path.join(os.path.dirname(harness.PROGRAM), "generated",
                                         "timetable-print.ico"))
         self.assertEqual(len(icon), 4)
+        polish = {"timetable-print.exe": "Drukuje rozkład jazdy dla maszynisty",
+                  "timetable-preview.exe": "Pokazuje plik z danymi dla drukarki"}
         for name in ("timetable-print.exe", "timetable-preview.exe"):
             with open(os.path.join(installed, name), "rb") as f:
                 data = f.read()
             self.assertTrue(all(image in data for image in icon), name)
+            # Task Manager's description in Polish too, on a Polish Windows.
+            self.assertIn(polish[name].encode("utf-16-le"), data, name)
             facts = release_program_facts(os.path.join(installed, name))
             self.assertEqual(facts["version"], version, name)
             self.assertEqual(facts["product"], "timetable-print", name)
@@ -230,7 +234,7 @@ class WindowsInstaller(EndToEnd):
             "destination = LPT1 (from HKLM\\Software\\timetable-print, value Destination)\n"
             "the service's certificate is checked against the ca-file %s\n"
             # A new wine prefix has automatic proxy detection on, and nothing answers it.
-            "proxy for localhost:%d: direct: no proxy is set; automatic proxy detection gave no "
+            "proxy for localhost:%d: direct, as no proxy is set; automatic proxy detection gave no "
             "answer\n")
             % (other_port, authority, authority, other_port)) +
             r"the support log is C:\\[^\n]*\\timetable-print\\timetable-print\.log\n\Z")

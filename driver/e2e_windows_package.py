@@ -42,7 +42,7 @@ class WindowsPackage(EndToEnd):
         self.assertEqual(shown.stdout.splitlines()[-3:-1],
                          ["the service's certificate is checked against the Windows certificate "
                           "store",
-                          "proxy for localhost:%d: direct: no proxy is set; automatic proxy "
+                          "proxy for localhost:%d: direct, as no proxy is set; automatic proxy "
                           "detection gave no answer" % harness.PORT])
         shutil.copy(harness.ca_file(), os.path.join(unpacked, "cacert.pem"))
         run = self.run_program(EXPRESS[1], program=program)
@@ -89,7 +89,7 @@ class WindowsPackage(EndToEnd):
         shutil.copytree(unpacked, ascii_folder)
         program = "Z:" + os.path.join(ascii_folder, "timetable-print", "timetable-print.exe")
         cleared = "".join("set %s=&& " % name for name in ("LC_ALL", "LC_MESSAGES", "LANG"))
-        for chosen, expected in (("set LANGUAGE=&& ", 'błąd: "abc"'),
+        for chosen, expected in (("set LANGUAGE=&& ", "błąd: „abc”"),
                                  ("set LANGUAGE=en&& ", 'error: "abc"')):
             run = subprocess.run(harness.RUNNER + ["cmd", "/c", cleared + chosen +
                                                    program.replace("/", "\\")],

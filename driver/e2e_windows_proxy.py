@@ -60,7 +60,7 @@ class WindowsProxy(EndToEnd):
         for bypass in ("localhost", "<local>", "intranet;*host"):
             self.set_windows_proxy(3, self.proxy, bypass)
             self.assertEqual(self.settings_proxy_line(),
-                             "proxy for %s: direct: localhost is in the bypass list of the "
+                             "proxy for %s: direct, as localhost is in the bypass list of the "
                              "Windows proxy settings" % ADDRESS)
             self.assertExpressPrinted(self.run_program(EXPRESS[1]))
         self.assertEqual(len(self.tunnels()), 1)
@@ -69,7 +69,7 @@ class WindowsProxy(EndToEnd):
         self.set_windows_proxy(9)
         started = time.time()
         self.assertEqual(self.settings_proxy_line(),
-                         "proxy for %s: direct: no proxy is set; automatic proxy detection gave "
+                         "proxy for %s: direct, as no proxy is set; automatic proxy detection gave "
                          "no answer" % ADDRESS)
         self.assertLess(time.time() - started, 20)
         self.assertExpressPrinted(self.run_program(EXPRESS[1]))

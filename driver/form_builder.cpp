@@ -92,7 +92,7 @@ std::string tooWideWarning(const FieldText& shown, StopCellIndex cell) {
       translate(
           "{0} is wider than the {1} field ({2} columns); it prints whole and moves the rules "
           "to its right"),
-      {quotedJson(shown.text), shown.field, std::to_string(stopFieldWidth(cell))});
+      {quotedInMessage(shown.text), shown.field, std::to_string(stopFieldWidth(cell))});
 }
 
 }  // namespace

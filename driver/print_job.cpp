@@ -17,6 +17,7 @@
 #include "platform/support_log.h"
 #include "platform/translation.h"
 #include "printer/printer_stream.h"
+#include "service/json_quote.h"
 #include "service/online_lookup.h"
 #include "service/timetable_query.h"
 #include "timetable/stop_table.h"
@@ -37,10 +38,10 @@ void requireTrainNumber(const std::string& word) {
   bool digits = word.size() <= kMaxTrainNumberDigits;
   for (char c : word) digits = digits && c >= '0' && c <= '9';
   if (!digits || std::stoull(word) > 2147483647ULL) {
-    throw std::runtime_error(formatMessage(
-        translate("{0} is not a train number; start the program again and type the train's number "
-                  "in digits, such as 5410"),
-        {nlohmann::json(word).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)}));
+    throw std::runtime_error(
+        formatMessage(translate("{0} is not a train number; start the program again and type the "
+                                "train's number in digits, at most {1} of them, such as 5410"),
+                      {quotedInMessage(word), std::to_string(kMaxTrainNumberDigits)}));
   }
 }
 

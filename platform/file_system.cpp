@@ -26,6 +26,19 @@ std::string temporaryNameStart(const std::string& name) {
   return "." + name.substr(0, kept);
 }
 
+std::string fileErrorText(int error) {
+  switch (error) {
+    case ENOENT:
+      return translate("there is no such file or folder");
+    case ENOTDIR:
+      return translate("a part of the path is not a folder");
+    case EISDIR:
+      return translate("it is a folder");
+    default:
+      return std::strerror(error);
+  }
+}
+
 FileBytes readStreamUpTo(std::FILE* file, size_t limit) {
   FileBytes read;
   char buffer[65536];
@@ -38,7 +51,7 @@ FileBytes readStreamUpTo(std::FILE* file, size_t limit) {
   }
   if (std::ferror(file)) {
     read.error = errno != 0 ? errno : EIO;
-    read.reason = std::strerror(read.error);
+    read.reason = fileErrorText(read.error);
   }
   return read;
 }
@@ -53,7 +66,7 @@ FileBytes readFileUpTo(const std::string& path, size_t limit, bool regularOnly) 
     read.reason = translate("it is not a regular file but a folder, a device or a pipe");
   } else if (!file) {
     read.error = errno != 0 ? errno : EIO;
-    read.reason = std::strerror(read.error);
+    read.reason = fileErrorText(read.error);
   }
   if (!file) return read;
   return readStreamUpTo(file.get(), limit);

@@ -57,6 +57,11 @@ struct FileBytes {
   std::string reason;       // Why the file could not be read, in the user's words.
 };
 
+// The system's text of a file error, in the program's own words where the system would speak of
+// a directory (a missing file or folder, a path through a file, a folder in a file's place), so
+// that a message says "folder" as the program does everywhere; the system's text otherwise.
+std::string fileErrorText(int error);
+
 // Reads the file once, at most limit + 1 bytes whatever size the system reports (a file under
 // /proc reports none, a device may never end). With regularOnly only a plain file is read.
 FileBytes readFileUpTo(const std::string& path, size_t limit, bool regularOnly);

@@ -166,7 +166,7 @@ std::FILE* createFileBeside(const std::string& path, std::string& createdPath,
   buffer.push_back('\0');
   const int descriptor = mkstemp(buffer.data());
   if (descriptor < 0) {
-    reason = std::strerror(errno);
+    reason = fileErrorText(errno);
     return nullptr;
   }
   createdPath = buffer.data();
@@ -177,7 +177,7 @@ std::FILE* createFileBeside(const std::string& path, std::string& createdPath,
   fchmod(descriptor, static_cast<mode_t>(0666 & ~mask));
   std::FILE* file = fdopen(descriptor, "wb");
   if (file == nullptr) {
-    reason = std::strerror(errno);
+    reason = fileErrorText(errno);
     close(descriptor);
     std::remove(createdPath.c_str());
   }
@@ -214,7 +214,7 @@ bool mayReplaceFile(const std::string& path, std::string& reason) {
 
 bool replaceFile(const std::string& from, const std::string& to, std::string& reason) {
   if (std::rename(from.c_str(), to.c_str()) == 0) return true;
-  reason = std::strerror(errno);
+  reason = fileErrorText(errno);
   return false;
 }
 

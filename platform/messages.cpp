@@ -51,6 +51,22 @@ std::string eachLineOneLine(const std::string& text) {
   return result;
 }
 
+std::string quoted(const std::string& text) {
+  // TRANSLATORS: the quotation marks around a value in a message, such as a train number.
+  return formatMessage(translate("\"{0}\""), {text});
+}
+
+std::string listed(const std::vector<std::string>& names) {
+  if (names.empty()) return std::string();
+  std::string list = names.back();
+  for (size_t i = names.size() - 1; i-- > 0;) {
+    // TRANSLATORS: a list's last two names, or a name in front of the rest of a list.
+    list = formatMessage(i + 2 == names.size() ? translate("{0} and {1}") : translate("{0}, {1}"),
+                         {names[i], list});
+  }
+  return list;
+}
+
 // TRANSLATORS: the kinds in front of a message; scripts may look for the English ones.
 void error(const std::string& text) { say(translate("error: "), text); }
 void warning(const std::string& text) { say(translate("warning: "), text); }

@@ -2,6 +2,7 @@
 #define TIMETABLE_PLATFORM_MESSAGES_H_
 
 #include <string>
+#include <vector>
 
 // The programs' messages to the user on standard error, each one line with its kind in front:
 // "error: " for what ends the run, "warning: " for what the user should check, "notice: " for
@@ -19,6 +20,14 @@ std::string oneLine(std::string text);
 // the names of printers or of settings are text from a spooler or a file, and reach the terminal
 // no more freely than a message. The line ends stay.
 std::string eachLineOneLine(const std::string& text);
+
+// A value in a message (a train number, a setting's value, a stop's name) between the
+// quotation marks of the user's language: "5410" in English, „5410” in Polish. The text is
+// put in as it is; a caller escapes what needs it.
+std::string quoted(const std::string& text);
+
+// The names as a list in a sentence of the user's language: "a", "a and b", "a, b and c".
+std::string listed(const std::vector<std::string>& names);
 
 void error(const std::string& text);
 void warning(const std::string& text);

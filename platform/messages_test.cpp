@@ -47,4 +47,16 @@ TEST(Messages, EachLineOneLineCleansEachLineAndKeepsTheLineEnds) {
   EXPECT_EQ(eachLineOneLine(""), "");
 }
 
+// English quotes a value with plain quotation marks, which scripts may look for.
+TEST(Messages, QuotedPutsTheValueBetweenQuotationMarks) {
+  EXPECT_EQ(quoted("Kraków Płaszów"), "\"Kraków Płaszów\"");
+}
+
+TEST(Messages, ListedJoinsTheLastTwoWithAndTheOthersWithCommas) {
+  EXPECT_EQ(listed({}), "");
+  EXPECT_EQ(listed({"service"}), "service");
+  EXPECT_EQ(listed({"service", "proxy"}), "service and proxy");
+  EXPECT_EQ(listed({"service", "ca-file", "proxy"}), "service, ca-file and proxy");
+}
+
 }  // namespace

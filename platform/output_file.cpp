@@ -57,7 +57,7 @@ void writePendingFile(PendingFile& pending, const std::string& bytes) {
     errno = 0;
     if (std::fwrite(bytes.data(), 1, bytes.size(), pending.file) != bytes.size() ||
         std::fflush(pending.file) != 0) {
-      failFile(pending.finalPath, std::strerror(errno));
+      failFile(pending.finalPath, fileErrorText(errno));
     }
   });
 }
@@ -68,7 +68,7 @@ void completePendingFile(PendingFile& pending) {
     errno = 0;
     const int closed = std::fclose(pending.file);
     pending.file = nullptr;
-    if (closed != 0) failFile(pending.finalPath, std::strerror(errno));
+    if (closed != 0) failFile(pending.finalPath, fileErrorText(errno));
   });
 }
 

@@ -1,6 +1,9 @@
 #include "platform/setting_names.h"
 
 #include <algorithm>
+#include <vector>
+
+#include "platform/messages.h"
 
 const SettingName kSettingNames[] = {{"service", "Service"},
                                      {"ca-file", "CAFile"},
@@ -14,9 +17,7 @@ bool isSettingName(const std::string& name) {
 }
 
 std::string settingNamesText() {
-  std::string text;
-  for (size_t i = 0; i < kSettingNameCount; ++i) {
-    text += (i == 0 ? "" : ", ") + std::string(kSettingNames[i].name);
-  }
-  return text;
+  std::vector<std::string> names;
+  for (size_t i = 0; i < kSettingNameCount; ++i) names.push_back(kSettingNames[i].name);
+  return listed(names);
 }

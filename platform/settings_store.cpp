@@ -1,5 +1,6 @@
 #include "platform/settings_store.h"
 
+#include "platform/messages.h"
 #include "platform/settings_store_test_support.h"
 #include "platform/translation.h"
 
@@ -44,15 +45,18 @@ std::vector<StoredSetting> settingsOfText(const std::string& text, const std::st
       const std::string before = whole.substr(0, nul);
       const size_t equals = before.find('=');
       problems.push_back(formatMessage(
-          translate("{0} holds a NUL character, which no setting may hold; remove it: \"{1}...\""),
-          {origin, trimmed(equals == std::string::npos ? before : before.substr(equals + 1))}));
+          translate("{0}: the line holds a NUL character, which no setting may hold; remove it: "
+                    "{1}"),
+          {origin,
+           quoted(trimmed(equals == std::string::npos ? before : before.substr(equals + 1)) +
+                  "...")}));
       continue;
     }
     const size_t equals = line.find('=');
     const std::string name = trimmed(line.substr(0, equals));
     if (equals == std::string::npos || name.empty()) {
       problems.push_back(formatMessage(
-          translate("{0} is not a setting; write each setting as name = value"), {origin}));
+          translate("{0}: this is not a setting; write each setting as name = value"), {origin}));
       continue;
     }
     settings.push_back({name, trimmed(line.substr(equals + 1)), origin});

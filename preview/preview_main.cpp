@@ -29,12 +29,13 @@ namespace {
 const char* usageText() {
   return translate(
       "usage: timetable-preview PRINTER-FILE [-o OUTPUT]\n"
-      "Shows a file of printer bytes, such as LPT1 (- for standard input), as the printer\n"
-      "prints it.\n"
+      "Shows a file of printer bytes, such as LPT1 (- for standard input), as the\n"
+      "printer prints it.\n"
       "\n"
-      "  -o, --output OUTPUT   write OUTPUT instead of showing the form on the terminal: .pdf\n"
-      "                        gets every page; .png or .svg the first page, or every page\n"
-      "                        when the name holds %d (form-%d.png)\n"
+      "  -o, --output OUTPUT   write OUTPUT instead of showing the form on the\n"
+      "                        terminal: .pdf gets every page; .png or .svg the\n"
+      "                        first page, or every page when the name holds %d\n"
+      "                        (form-%d.png)\n"
       "  -h, --help            show this text\n"
       "      --version         show the program's version\n");
 }
@@ -70,7 +71,7 @@ std::string parsePreviewLine(const std::vector<std::string>& arguments, PreviewL
       operands);
   if (!error.empty()) return error;
   if (operands.size() > 1) {
-    return formatMessage(translate("unexpected argument \"{0}\""), {operands[1]});
+    return formatMessage(translate("unexpected argument {0}"), {quoted(operands[1])});
   }
   if (!operands.empty()) line.input = operands.front();
   if (line.input.empty() && !line.help && !line.version) {

@@ -83,7 +83,7 @@ class Preview(unittest.TestCase):
             run = self.preview(os.path.join(GOLDEN, printer_file), "-o", "form-%d.png")
         self.assertEqual((run.returncode, run.stderr),
                          (0, b"warning: the file form-2.png is from an earlier, longer form, not "
-                             b"from this one of 1 page; remove it before printing these pages\n"))
+                             b"from this one of 1 page; remove it before printing this form\n"))
         self.assertTrue(os.path.exists(self.path("form-2.png")))
 
     def test_the_font_is_built_in(self):
@@ -180,11 +180,12 @@ class Preview(unittest.TestCase):
     def test_errors(self):
         run = self.preview("missing.prn")
         self.assertEqual(run.returncode, 1)
-        self.assertEqual(run.stderr, b"error: cannot read missing.prn: No such file or directory\n")
+        self.assertEqual(run.stderr,
+                         b"error: cannot read missing.prn: there is no such file or folder\n")
         run = self.preview(os.path.join(GOLDEN, "5410.prn"), "-o", "no/such/folder/form.pdf")
         self.assertEqual(run.returncode, 1)
         self.assertEqual(run.stderr, b"error: cannot write no/such/folder/form.pdf: "
-                                     b"No such file or directory\n")
+                                     b"there is no such file or folder\n")
         run = self.preview(os.path.join(GOLDEN, "5410.prn"), "-o", "form.doc")
         self.assertEqual(run.returncode, 1)
         self.assertIn(b"form.doc should be; end its name in .pdf, .png or .svg", run.stderr)

@@ -184,9 +184,9 @@ std::string filesLeftBeyond(const std::string& path, RenderedFormat format, size
       formatMessage(translatePlural("{0} page", "{0} pages", static_cast<unsigned long>(sheets)),
                     {std::to_string(sheets)});
   return formatMessage(translatePlural("the file {0} is from an earlier, longer form, not from "
-                                       "this one of {1}; remove it before printing these pages",
+                                       "this one of {1}; remove it before printing this form",
                                        "the files {0} are from an earlier, longer form, not from "
-                                       "this one of {1}; remove them before printing these pages",
+                                       "this one of {1}; remove them before printing this form",
                                        static_cast<unsigned long>(count)),
                        {names, pages});
 }

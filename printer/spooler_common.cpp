@@ -9,9 +9,9 @@
 
 void failNoPrinter(const std::string& printer) {
   throw std::runtime_error(
-      formatMessage(translate("there is no printer \"{0}\" at the print spooler; the program's "
-                              "option --list-printers shows the printers"),
-                    {printer}));
+      formatMessage(translate("the print spooler has no printer {0}; the program's option "
+                              "--list-printers shows the printers"),
+                    {quoted(printer)}));
 }
 
 std::string printerListText(const std::vector<SpoolPrinter>& printers) {

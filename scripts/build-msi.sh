@@ -77,7 +77,7 @@ POLISH = {
     "DotMatrixForm": ("Rozkład jazdy na LPT1", "Drukuje rozkład jazdy na drukarce igłowej LPT1"),
     "ScreenForm": ("Rozkład jazdy na ekranie", "Pokazuje rozkład jazdy na ekranie"),
     "ConnectionCheck": ("Sprawdź połączenie",
-                        "Sprawdza, czy program może połączyć się z serwerem rozkładów jazdy"),
+                        "Sprawdza, czy program może połączyć się z usługą rozkładu jazdy"),
     "Reprint": ("Drukuj ponownie ostatni formularz",
                 "Drukuje ponownie ostatni rozkład jazdy"),
 }

@@ -1,5 +1,7 @@
 #include "service/json_quote.h"
 
+#include "platform/messages.h"
+
 const size_t kQuotedBytes = 120;
 
 namespace {
@@ -65,4 +67,9 @@ std::string quotedJson(const nlohmann::json& value) {
   std::string out;
   appendQuoted(value, 0, out);
   return out;
+}
+
+std::string quotedInMessage(const std::string& text) {
+  const std::string json = quotedText(text, kQuotedBytes);
+  return quoted(json.substr(1, json.size() - 2));
 }

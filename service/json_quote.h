@@ -11,4 +11,8 @@
 extern const size_t kQuotedBytes;
 std::string quotedJson(const nlohmann::json& value);
 
+// A text from the service or the user (a stop's name, a typed word) for the words of a message:
+// escaped and cut short as quotedJson does, between the quotation marks of the user's language.
+std::string quotedInMessage(const std::string& text);
+
 #endif  // TIMETABLE_SERVICE_JSON_QUOTE_H_

@@ -156,7 +156,7 @@ bool inBypassList(const std::string& host, const std::string& list) {
 std::string describeProxyChoice(const ServiceSettings& settings, const ProxyChoice& choice) {
   const std::string address = serviceHostPort(settings);
   if (choice.url.empty()) {
-    return formatMessage(translate("proxy for {0}: direct: {1}"), {address, choice.why}) + "\n";
+    return formatMessage(translate("proxy for {0}: direct, as {1}"), {address, choice.why}) + "\n";
   }
   return formatMessage(translate("proxy for {0}: {1}, from {2}"),
                        {address, maskedProxy(choice.url), choice.source}) +

@@ -24,8 +24,9 @@ void takeSetting(const StoredSetting& stored, ServiceSettings& settings) {
   Setting* setting = isSettingName(stored.name) ? settingNamed(stored.name, settings) : nullptr;
   if (setting == nullptr) {
     settings.unknownSettings.push_back(formatMessage(
-        translate("the setting \"{0}\" ({1}) is unknown and left out; the settings are {2}"),
-        {stored.name, stored.origin, settingNamesText()}));
+        translate("the setting {0} ({1}) is unknown and left out; the program knows only the "
+                  "settings {2}"),
+        {quoted(stored.name), stored.origin, settingNamesText()}));
     return;
   }
   if (setting->policy && !stored.policy) return;
@@ -41,14 +42,14 @@ void readService(ServiceSettings& settings, bool fromOption) {
   service.problem = readServiceAddress(value, settings.host, settings.port);
   if (service.problem.empty()) return;
   if (fromOption) {
-    settings.usageError = formatMessage(translate("the option --service \"{0}\" {1}; give HOST or "
+    settings.usageError = formatMessage(translate("the option --service {0} {1}; give HOST or "
                                                   "HOST:PORT, an IPv6 address in brackets"),
-                                        {value, service.problem});
+                                        {quoted(value), service.problem});
   } else {
     settings.errors.push_back(
-        formatMessage(translate("the setting service = \"{0}\" ({1}) {2}; write HOST or "
+        formatMessage(translate("the setting service = {0} ({1}) {2}; write HOST or "
                                 "HOST:PORT, an IPv6 address in brackets"),
-                      {value, originText(service), service.problem}));
+                      {quoted(value), originText(service), service.problem}));
   }
 }
 
@@ -63,10 +64,10 @@ void takeServiceOption(const std::string& option, ServiceSettings& settings) {
   }
   if (!policy.problem.empty()) {
     settings.usageError = formatMessage(
-        translate("the option --service \"{0}\" cannot be used, as the site's policy sets the "
-                  "service, and its value \"{1}\" {2}; leave the option out and ask the IT "
+        translate("the option --service {0} cannot be used, as the site's policy sets the "
+                  "service, and its value {1} {2}; leave the option out and ask the IT "
                   "department to correct the policy: {3}"),
-        {option, policy.value, policy.problem, policy.origin});
+        {quoted(option), quoted(policy.value), policy.problem, policy.origin});
     return;
   }
   std::string host;
@@ -74,9 +75,9 @@ void takeServiceOption(const std::string& option, ServiceSettings& settings) {
   const std::string reason = readServiceAddress(option, host, port);
   if (reason.empty() && sameIgnoringCase(host, settings.host) && port == settings.port) return;
   settings.usageError = formatMessage(
-      translate("the option --service \"{0}\" cannot be used, as the site's policy sets the "
+      translate("the option --service {0} cannot be used, as the site's policy sets the "
                 "service {1}; leave the option out: the policy is {2}"),
-      {option, serviceHostPort(settings), policy.origin});
+      {quoted(option), serviceHostPort(settings), policy.origin});
 }
 
 // The proxy's value is system (empty), direct, or the proxy's address.
@@ -86,10 +87,10 @@ void readProxy(ServiceSettings& settings) {
   if (value.empty() || value == "system" || value == "direct" || isProxyAddress(value)) return;
   proxy.problem = translate("is not system, direct or http://HOST:PORT");
   settings.errors.push_back(formatMessage(
-      translate("the setting proxy = \"{0}\" ({1}) is not system, direct or http://HOST:PORT; "
+      translate("the setting proxy = {0} ({1}) is not system, direct or http://HOST:PORT; "
                 "write one of them, with USER:PASSWORD@ before the host where the proxy asks for "
                 "them"),
-      {maskedProxy(value), originText(proxy)}));
+      {quoted(maskedProxy(value)), originText(proxy)}));
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ std::string describeServiceSettings(const ServiceSettings& settings) {
   // The names of the settings are the files' own words and stay as they are.
   const Setting& service = settings.service;
   std::string text = settingLine(
-      "service", service.problem.empty() ? serviceHostPort(settings) : "\"" + service.value + "\"",
+      "service", service.problem.empty() ? serviceHostPort(settings) : quoted(service.value),
       service);
   if (settings.caFile.value.empty()) {
     text += formatMessage(translate("{0} is not set"), {"ca-file"}) + "\n";
@@ -37,8 +37,8 @@ std::string describeServiceSettings(const ServiceSettings& settings) {
   }
   const Trust& trust = settings.trust;
   std::string line = formatMessage(
-      trust.beforeCaFile ? translate("the service's certificate is checked against "
-                                     "{0}, which comes before the ca-file")
+      trust.beforeCaFile ? translate("the service's certificate is checked against {0}; that "
+                                     "file comes before the ca-file setting")
                          : translate("the service's certificate is checked against {0}"),
       {trust.name});
   if (trust.kind == TrustKind::kWorkingFolder && !trust.problem.empty()) {

@@ -54,8 +54,7 @@ std::string memberText(const std::string& key, const nlohmann::json& value) {
 
 // Where an error lies: the stop point's position in running order, counted from 1, and its name.
 std::string describeStop(size_t j, const std::string& name) {
-  return formatMessage(translate("stop {0} ({1})"),
-                       {std::to_string(j + 1), quotedForMessage(name)});
+  return formatMessage(translate("stop {0} ({1})"), {std::to_string(j + 1), quotedInMessage(name)});
 }
 
 // A text member; absent or null reads as the empty text.

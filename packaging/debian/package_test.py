@@ -126,6 +126,17 @@ class DebianPackage(unittest.TestCase):
                 for option in sorted(set(re.findall(r"--[a-z][a-z-]+", help_text))):
                     self.assertTrue(option in shown, "%s(1) lacks %s" % (name, option))
 
+    def test_the_polish_manual_page_names_every_option_in_polish(self):
+        help_text = self.program("timetable-print", "--help")
+        with gzip.open(self.path("/usr/share/man/pl/man1/timetable-print.1.gz"), "rt",
+                       encoding="utf-8") as page:
+            source = page.read()
+        self.assertIn('"timetable-print %s"' % project_version(), source)
+        self.assertIn("drukuje rozkład jazdy dla maszynisty", source)
+        shown = source.replace("\\-", "-").replace("\\%", "")
+        for option in sorted(set(re.findall(r"--[a-z][a-z-]+", help_text))):
+            self.assertTrue(option in shown, "the Polish timetable-print(1) lacks %s" % option)
+
     def test_settings_of_the_package_are_the_built_in_ones(self):
         # The commented example changes nothing: the built-in service, the system's store, the
         # printer at LPT1.
