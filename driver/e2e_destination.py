@@ -93,7 +93,7 @@ class Destination(EndToEnd):
         self.write_config("destination = drawn\n")
         run = self.run_program("", args=["--check"], env=self.spooler.env())
         self.assertEqual((run.returncode, run.stderr), (0, ""), run.stdout)
-        self.assertEqual(run.stdout.splitlines()[-1], "[ok] the spooler has the printer dotmatrix")
+        self.assertEqual(run.stdout.splitlines()[-1], '[ok] the print spooler has the printer "dotmatrix"')
         self.assertNotIn("LPT1", run.stdout.replace("destination = drawn", ""))
         self.assertNothingPrinted(run)
         # Without the setting, the check is of LPT1, as a run's would be.

@@ -138,7 +138,7 @@ class Proxy(EndToEnd):
             before = len(self.tunnels())
             line = self.proxy_line(address, https_proxy=proxy, no_proxy=no_proxy)
             if direct:
-                self.assertEqual(line, "proxy for %s: direct: %s is in no_proxy"
+                self.assertEqual(line, "proxy for %s: direct, as %s is in no_proxy"
                                  % (address, service), no_proxy)
             else:
                 self.assertEqual(line, "proxy for %s: %s, from https_proxy" % (address, proxy),

@@ -247,10 +247,10 @@ class Settings(EndToEnd):
                       'IP address' % machine, lines)
         self.assertIn("proxy = socks://x (from %s, line 2); wrong: it is not system, direct or "
                       "http://HOST:PORT" % machine, lines)
-        self.assertIn("wrong: %s, line 2 is not a setting; write each setting as name = value"
+        self.assertIn("wrong: %s, line 2: this is not a setting; write each setting as name = value"
                       % self.config, lines)
         # A run ends at the first of them, before the first prompt.
-        self.assertError(self.run_program(EXPRESS[1]), "%s, line 2 is not a setting"
+        self.assertError(self.run_program(EXPRESS[1]), "%s, line 2: this is not a setting"
                          % self.config, stdout="")
         # A name that is no setting: a warning for a run, a failure of --settings.
         with open(machine, "w", encoding="utf-8") as f:

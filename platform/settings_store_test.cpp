@@ -39,10 +39,10 @@ TEST(SettingsStore, EveryBadLineIsAProblemAndTheOthersAreStillRead) {
   ASSERT_EQ(settings.size(), 1u);
   EXPECT_EQ(settings[0].name + "|" + settings[0].origin, "proxy|f, line 4");
   ASSERT_EQ(problems.size(), 3u);
-  EXPECT_EQ(problems[0], "f, line 1 is not a setting; write each setting as name = value");
-  EXPECT_EQ(problems[1], "f, line 2 is not a setting; write each setting as name = value");
+  EXPECT_EQ(problems[0], "f, line 1: this is not a setting; write each setting as name = value");
+  EXPECT_EQ(problems[1], "f, line 2: this is not a setting; write each setting as name = value");
   EXPECT_EQ(problems[2],
-            "f, line 3 holds a NUL character, which no setting may hold; remove it: "
+            "f, line 3: the line holds a NUL character, which no setting may hold; remove it: "
             "\"/etc/x.pem...\"");
 }
 
@@ -54,7 +54,7 @@ TEST(SettingsStore, OneTableNamesEverySettingAndItsRegistryValue) {
   EXPECT_EQ(pairs, "service=Service ca-file=CAFile proxy=Proxy destination=Destination ");
   EXPECT_TRUE(isSettingName("destination"));
   EXPECT_FALSE(isSettingName("Service"));
-  EXPECT_EQ(settingNamesText(), "service, ca-file, proxy, destination");
+  EXPECT_EQ(settingNamesText(), "service, ca-file, proxy and destination");
 }
 
 }  // namespace

@@ -152,8 +152,8 @@ TEST(ServiceSettings, AnUnknownNameIsKeptAsAWarningNamingTheKnownOnes) {
       {{"servise", "x", "config, line 4"}, {"service", "a.org", "c, line 5"}}, "");
   ASSERT_EQ(settings.unknownSettings.size(), 1u);
   EXPECT_EQ(settings.unknownSettings[0],
-            "the setting \"servise\" (config, line 4) is unknown and left out; the settings are "
-            "service, ca-file, proxy, destination");
+            "the setting \"servise\" (config, line 4) is unknown and left out; the program knows "
+            "only the settings service, ca-file, proxy and destination");
   EXPECT_TRUE(settings.errors.empty());
   EXPECT_EQ(settings.host, "a.org");
 }
