@@ -257,7 +257,7 @@ class Settings(EndToEnd):
             f.write("")
         self.write_config("servise = localhost:%d\n" % self.OTHER_PORT)
         warning = ('warning: the setting "servise" (%s, line 1) is unknown and left out; the '
-                   'settings are service, ca-file, proxy, destination\n' % self.config)
+                   'program knows only the settings service, ca-file, proxy and destination\n' % self.config)
         run = self.run_program("", args=["--settings"])
         self.assertEqual(run.returncode, 1, run.stderr)
         self.assertTrue(run.stderr.startswith(warning), run.stderr)
