@@ -18,7 +18,9 @@ endif()
 
 add_executable(unit_tests
   driver/command_line_test.cpp
+  driver/connection_check_test.cpp
   driver/form_builder_test.cpp
+  driver/request_failure_text_test.cpp
   form/code_page_test.cpp
   form/form_text_test.cpp
   form/stop_block_test.cpp
@@ -29,9 +31,12 @@ add_executable(unit_tests
   printer/destination_test.cpp
   printer/printer_stream_test.cpp
   printer/spooler_common_test.cpp
+  service/connection_probe_test.cpp
+  service/failure_classification_test.cpp
   service/online_lookup_test.cpp
   service/proxy_choice_test.cpp
-  service/service_request_test.cpp
+  service/request_retry_test.cpp
+  service/service_message_test.cpp
   service/service_settings_test.cpp
   timetable/service_time_test.cpp
   timetable/stop_table_test.cpp
