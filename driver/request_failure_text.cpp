@@ -41,12 +41,6 @@ std::string proxyFailureText(const RequestFailure& f, StartedFrom from) {
           translate("cannot find the proxy {0}: its name is not known on the network; check the "
                     "proxy setting, or ask the IT department which proxy to use {1}: {2}"),
           {proxyName(f), it, f.url});
-    case FailureKind::kConnectTimedOut:
-      return formatMessage(
-          translate("cannot reach the proxy {0}: no connection to it could be made within {1} s; "
-                    "check the network connection, or ask the IT department which proxy to use "
-                    "{2}: {3}"),
-          {proxyName(f), secondsText(f.seconds), it, f.url});
     case FailureKind::kNoAnswerInTime:
       return formatMessage(
           translate("the proxy {0} did not open a connection to {1} within {2} s; ask the IT "
@@ -166,6 +160,13 @@ std::string requestFailureText(const RequestFailure& f, StartedFrom from) {
     case FailureKind::kTlsFailed:
       return unreachableText(translate("the secure connection (TLS) could not be set up"), f, from);
     case FailureKind::kNoAnswerInTime:
+      if (f.stage == FailureStage::kTls) {
+        return formatMessage(
+            translate("the timetable service at {0} did not set up the secure connection (TLS) "
+                      "within {1} s; try again later, or ask the IT department to check the "
+                      "service: {2}"),
+            {f.service, secondsText(f.seconds), f.url});
+      }
       return formatMessage(
           translate("the timetable service at {0} did not answer within {1} s; try again later, "
                     "or ask the IT department to check the service: {2}"),

@@ -42,8 +42,15 @@ bool isTimeOut(const TransferFacts& facts) {
   return facts.deadline || facts.code == CURLE_OPERATION_TIMEDOUT;
 }
 
-// Through a proxy, everything before the tunnel is open is the proxy's: its name, the connection
-// to it, and its answer to CONNECT, however that answer fails.
+bool isTlsFault(int code) {
+  return code == CURLE_SSL_CONNECT_ERROR || code == CURLE_PEER_FAILED_VERIFICATION ||
+         code == CURLE_SSL_CACERT_BADFILE || code == CURLE_SSL_CERTPROBLEM;
+}
+
+// Through a proxy, everything before the secure connection through the tunnel is set up is the
+// proxy's: its name, the connection to it, and its answer to CONNECT, however that answer fails
+// (a status of 200 may still be followed by headers without end). Only a fault of TLS itself,
+// after the proxy said yes, is the service's.
 bool classifyProxy(const TransferFacts& facts, RequestFailure& failure, long connectSeconds,
                    long requestSeconds) {
   if (facts.code == CURLE_COULDNT_RESOLVE_PROXY) {
@@ -51,7 +58,7 @@ bool classifyProxy(const TransferFacts& facts, RequestFailure& failure, long con
     failure.kind = FailureKind::kNotFound;
     return true;
   }
-  if (!facts.throughProxy || facts.pastProxy) return false;
+  if (!facts.throughProxy || facts.secured) return false;
   failure.stage = FailureStage::kProxy;
   if (facts.connectStatus == 407) {
     failure.kind = FailureKind::kSignInRefused;
@@ -61,10 +68,12 @@ bool classifyProxy(const TransferFacts& facts, RequestFailure& failure, long con
   } else if (facts.code == CURLE_COULDNT_CONNECT) {
     failure.kind = FailureKind::kRefused;
   } else if (isTimeOut(facts)) {
-    failure.kind = facts.connected ? FailureKind::kNoAnswerInTime : FailureKind::kConnectTimedOut;
-    failure.seconds = facts.connected ? requestSeconds : connectSeconds;
-  } else if (facts.connectStatus >= 200 && facts.connectStatus <= 299) {
-    return false;  // The tunnel is open: what follows is the service's.
+    // libcurl's time limit to connect covers the proxy's answer to CONNECT; the watchdog's is
+    // the whole request's.
+    failure.kind = FailureKind::kNoAnswerInTime;
+    failure.seconds = facts.deadline ? requestSeconds : connectSeconds;
+  } else if (facts.connectStatus >= 200 && facts.connectStatus <= 299 && isTlsFault(facts.code)) {
+    return false;
   } else {
     failure.kind = FailureKind::kProxyGarbled;
   }
@@ -104,9 +113,10 @@ void classifyService(const TransferFacts& facts, RequestFailure& failure, long c
       failure.seconds = connectSeconds;
       return;
     }
-    failure.stage = FailureStage::kAnswer;
+    // libcurl's time limit to connect covers TLS too; the request's limit what follows.
+    failure.stage = facts.secured || facts.deadline ? FailureStage::kAnswer : FailureStage::kTls;
     failure.kind = FailureKind::kNoAnswerInTime;
-    failure.seconds = requestSeconds;
+    failure.seconds = failure.stage == FailureStage::kTls ? connectSeconds : requestSeconds;
     return;
   }
   switch (facts.code) {

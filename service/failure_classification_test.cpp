@@ -36,11 +36,14 @@ TransferFacts failed(CURLcode code, bool connected = true) {
   facts.code = code;
   facts.text = "libcurl's words";
   facts.connected = connected;
+  facts.secured = connected;
   return facts;
 }
 
+// Before the tunnel's TLS is set up.
 TransferFacts throughProxy(TransferFacts facts) {
   facts.throughProxy = true;
+  facts.secured = false;
   return facts;
 }
 
@@ -68,6 +71,10 @@ TEST(FailureClassification, TheServiceReachedDirectly) {
   RequestFailure late = classified(failed(CURLE_OPERATION_TIMEDOUT));
   EXPECT_TRUE(Is(late, FailureStage::kAnswer, FailureKind::kNoAnswerInTime));
   EXPECT_EQ(late.seconds, 30);
+  TransferFacts handshake = failed(CURLE_OPERATION_TIMEDOUT);
+  handshake.secured = false;
+  EXPECT_TRUE(Is(classified(handshake), FailureStage::kTls, FailureKind::kNoAnswerInTime));
+  EXPECT_EQ(classified(handshake).seconds, 10);
   TransferFacts watchdog = failed(CURLE_ABORTED_BY_CALLBACK);
   watchdog.deadline = true;
   EXPECT_TRUE(Is(classified(watchdog), FailureStage::kAnswer, FailureKind::kNoAnswerInTime));
@@ -109,18 +116,22 @@ TEST(FailureClassification, EveryFaultBeforeTheTunnelIsTheProxys) {
                  FailureStage::kProxy, FailureKind::kNotFound));
   EXPECT_TRUE(Is(classified(throughProxy(failed(CURLE_COULDNT_CONNECT, false))),
                  FailureStage::kProxy, FailureKind::kRefused));
-  EXPECT_TRUE(Is(classified(throughProxy(failed(CURLE_OPERATION_TIMEDOUT, false))),
-                 FailureStage::kProxy, FailureKind::kConnectTimedOut));
-  // CONNECT never answered, or answered drop by drop, or flooded until the watchdog.
-  RequestFailure silent = classified(throughProxy(failed(CURLE_OPERATION_TIMEDOUT)));
+  // CONNECT never answered, or answered drop by drop, within libcurl's time to connect.
+  RequestFailure silent = classified(throughProxy(failed(CURLE_OPERATION_TIMEDOUT, false)));
   EXPECT_TRUE(Is(silent, FailureStage::kProxy, FailureKind::kNoAnswerInTime));
-  EXPECT_EQ(silent.seconds, 30);
+  EXPECT_EQ(silent.seconds, 10);
+  // Or flooded until the watchdog ends it at the request's limit.
   TransferFacts flooded = throughProxy(failed(CURLE_ABORTED_BY_CALLBACK));
   flooded.deadline = true;
   flooded.connectStatus = 407;
   EXPECT_TRUE(Is(classified(flooded), FailureStage::kProxy, FailureKind::kSignInRefused));
   flooded.connectStatus = 0;
   EXPECT_TRUE(Is(classified(flooded), FailureStage::kProxy, FailureKind::kNoAnswerInTime));
+  EXPECT_EQ(classified(flooded).seconds, 30);
+  // A yes followed by headers without end is the proxy's too; a fault of TLS after it is not.
+  TransferFacts endless = throughProxy(failed(CURLE_RECV_ERROR));
+  endless.connectStatus = 200;
+  EXPECT_TRUE(Is(classified(endless), FailureStage::kProxy, FailureKind::kProxyGarbled));
   // Garbage, headers too long, or a connection closed before the answer.
   for (CURLcode code :
        {CURLE_WEIRD_SERVER_REPLY, CURLE_RECV_ERROR, CURLE_GOT_NOTHING, CURLE_PROXY}) {
@@ -142,7 +153,7 @@ TEST(FailureClassification, EveryFaultBeforeTheTunnelIsTheProxys) {
   EXPECT_EQ(classified(forbidden).status, 403);
   // Once the tunnel is open, what follows is the service's.
   TransferFacts cut = throughProxy(failed(CURLE_PARTIAL_FILE));
-  cut.pastProxy = true;
+  cut.secured = true;
   EXPECT_TRUE(Is(classified(cut), FailureStage::kAnswer, FailureKind::kCutOff));
   TransferFacts opened = throughProxy(failed(CURLE_PEER_FAILED_VERIFICATION));
   opened.connectStatus = 200;

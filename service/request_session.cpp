@@ -248,8 +248,7 @@ Transfer performTransfer(const std::string& url, size_t maxBytes, bool connectOn
   const bool reused = longInfo(CURLINFO_NUM_CONNECTS) == 0 && code != CURLE_COULDNT_CONNECT &&
                       code != CURLE_COULDNT_RESOLVE_HOST && code != CURLE_COULDNT_RESOLVE_PROXY;
   facts.connected = transfer.connectMilliseconds > 0 || reused;
-  facts.pastProxy = (facts.connectStatus >= 200 && facts.connectStatus <= 299) ||
-                    transfer.tlsMilliseconds > 0 || reused;
+  facts.secured = transfer.tlsMilliseconds > 0 || reused;
   facts.tooLarge = session.answerTooLarge;
   facts.deadline = session.deadlinePassed;
   curl_off_t retryAfter = -1;
