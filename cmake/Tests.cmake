@@ -109,8 +109,8 @@ if(TIMETABLE_REFERENCE_PREVIEW)
 elseif(NOT CMAKE_CROSSCOMPILING)
   set(E2E_PREVIEW --preview $<TARGET_FILE:timetable-preview>)
 endif()
-foreach(group Dialogue Faults Printing CommandLine Output Spooler Language Settings Log Proxy
-    Check WindowsSettings WindowsProxy)
+foreach(group Dialogue Faults Retries Printing CommandLine Output Spooler Language Settings Log Proxy
+    ProxyFaults Check WindowsSettings WindowsProxy)
   add_test(NAME e2e.${group}
     COMMAND ${Python3_EXECUTABLE} ${E2E_SCRIPT} ${E2E_RUNNER}
             --program $<TARGET_FILE:timetable-print> ${E2E_PREVIEW} ${group})

@@ -104,8 +104,8 @@ class Proxy(EndToEnd):
         proxy = self.start_proxy("negotiate")
         self.write_config("proxy = %s\n" % proxy)
         error = self.assertError(self.run_express(),
-                                 "the proxy %s %s did not let this user through: it asks for "
-                                 "sign-in by Negotiate, NTLM" % (proxy, origin),
+                                 "the proxy %s %s requires sign-in (methods: Negotiate, NTLM) and "
+                                 "did not accept it" % (proxy, origin),
                                  stdout=TIMETABLE_FAILED)
         self.assertNotIn("timetable service", error)
         proxy = self.start_proxy("refuse")

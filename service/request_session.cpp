@@ -184,11 +184,13 @@ long longInfo(CURLINFO info) {
   return value;
 }
 
-long milliseconds(CURLINFO info) {
-  curl_off_t microseconds = 0;
-  curl_easy_getinfo(session.handle, info, &microseconds);
-  return static_cast<long>(microseconds / 1000);
+curl_off_t microseconds(CURLINFO info) {
+  curl_off_t value = 0;
+  curl_easy_getinfo(session.handle, info, &value);
+  return value;
 }
+
+long milliseconds(CURLINFO info) { return static_cast<long>(microseconds(info) / 1000); }
 
 }  // namespace
 
@@ -247,8 +249,9 @@ Transfer performTransfer(const std::string& url, size_t maxBytes, bool connectOn
   // A connection kept from the request before made no new one: its tunnel was open.
   const bool reused = longInfo(CURLINFO_NUM_CONNECTS) == 0 && code != CURLE_COULDNT_CONNECT &&
                       code != CURLE_COULDNT_RESOLVE_HOST && code != CURLE_COULDNT_RESOLVE_PROXY;
-  facts.connected = transfer.connectMilliseconds > 0 || reused;
-  facts.secured = transfer.tlsMilliseconds > 0 || reused;
+  // In microseconds: a connection on the machine itself takes less than a millisecond.
+  facts.connected = microseconds(CURLINFO_CONNECT_TIME_T) > 0 || reused;
+  facts.secured = microseconds(CURLINFO_APPCONNECT_TIME_T) > 0 || reused;
   facts.tooLarge = session.answerTooLarge;
   facts.deadline = session.deadlinePassed;
   curl_off_t retryAfter = -1;
