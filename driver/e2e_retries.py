@@ -2,7 +2,10 @@
 
 import os
 import re
+import signal
+import subprocess
 import sys
+import time
 
 import e2e_harness as harness
 from e2e_harness import DIALOGUE_HEAD, EndToEnd, control, ok_lines  # noqa: E402
@@ -98,6 +101,31 @@ class Retries(EndToEnd):
                                              "429)", 2, 2) + SAMPLE_STDERR["5410"])
         self.assertGreaterEqual(run.elapsed, 2)
         self.assertLess(run.elapsed, 5)
+
+    def test_the_notice_is_in_the_users_language(self):
+        control(timetable="cut", timetableTimes=1)
+        run = self.run_program(EXPRESS[1], env=dict(os.environ, LANG="C.UTF-8", LANGUAGE="pl"))
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual(run.stderr.splitlines()[0], "informacja: usługa rozkładu jazdy przerwała "
+                                                     "odpowiedź; ponawiam za 1 s (próba 2 z 3)")
+
+    def test_ctrl_c_during_the_wait_ends_the_run_at_once(self):
+        if harness.RUNNER:
+            self.skipTest("sends a POSIX signal")
+        control(timetable="toomany", retryAfter=10)
+        process = subprocess.Popen([harness.PROGRAM], cwd=self.folder, stdin=subprocess.PIPE,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        process.stdin.write(EXPRESS[1].encode())
+        process.stdin.close()
+        first = process.stderr.readline().decode()
+        self.assertIn("trying again in 10 s (try 2 of 3)", first)
+        interrupted = time.time()
+        process.send_signal(signal.SIGINT)
+        self.assertEqual(process.wait(timeout=30), 130)
+        process.stderr.close()
+        self.assertLess(time.time() - interrupted, 2)
+        self.assertEqual(len(self.tried(TIMETABLE_URL)), 1)
+        self.assertNothingPrinted(harness.Run(130, "", "", 0, self.folder))
 
     def test_a_500_with_json_is_decoded_at_once(self):
         control(timetable="json500")
