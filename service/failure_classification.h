@@ -16,7 +16,7 @@ struct TransferFacts {
   long verifyResult = 0;   // The TLS library's certificate verification result.
   long httpStatus = 0;     // The service's status; 0 when none came.
   bool throughProxy = false;
-  bool secured = false;  // The tunnel was open, or the connection was one kept from before.
+  bool secured = false;    // The tunnel was open, or the connection was one kept from before.
   bool connected = false;  // The TCP connection (to the proxy, or the service) was made.
   bool tooLarge = false;   // The body would have grown past the request's limit.
   bool deadline = false;   // The watchdog ended the transfer at the request's time limit.

@@ -5,17 +5,17 @@
 namespace {
 
 const char* const kKindNames[] = {"refused",
-                                  "not found",
+                                  "name not found",
                                   "timed out before connecting",
                                   "no answer in time",
-                                  "cut off",
+                                  "cut off midway",
                                   "nothing answered",
                                   "sign-in refused",
                                   "tunnel refused",
-                                  "proxy answer garbled",
+                                  "proxy answer unusable",
                                   "certificate not trusted",
-                                  "wrong name",
-                                  "expired",
+                                  "certificate for another name",
+                                  "certificate expired",
                                   "trust unusable",
                                   "TLS failed",
                                   "too large",
@@ -25,15 +25,22 @@ const char* const kKindNames[] = {"refused",
                                   "HTTP status",
                                   "out of memory",
                                   "other"};
+static_assert(sizeof kKindNames / sizeof kKindNames[0] ==
+                  static_cast<size_t>(FailureKind::kOther) + 1,
+              "a name for each kind");
 const char* const kStageNames[] = {"name", "proxy", "connection", "TLS", "request", "answer"};
 
 std::string summaryOf(const RequestFailure& failure) {
-  return std::string(kKindNames[static_cast<int>(failure.kind)]) + " at the " +
-         kStageNames[static_cast<int>(failure.stage)] + " stage: " + failure.url +
+  return std::string(failureKindName(failure.kind)) + " at the " + failureStageName(failure.stage) +
+         " stage: " + failure.url +
          (failure.status != 0 ? " (status " + std::to_string(failure.status) + ")" : "");
 }
 
 }  // namespace
+
+const char* failureKindName(FailureKind kind) { return kKindNames[static_cast<int>(kind)]; }
+
+const char* failureStageName(FailureStage stage) { return kStageNames[static_cast<int>(stage)]; }
 
 RequestFailed::RequestFailed(RequestFailure facts)
     : std::runtime_error(summaryOf(facts)), failure(std::move(facts)) {}

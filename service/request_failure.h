@@ -34,6 +34,10 @@ enum class FailureKind {
   kOther,            // Anything else libcurl reports; its own text says what.
 };
 
+// The kind and the stage in English words, for the support log, which is the IT department's.
+const char* failureKindName(FailureKind kind);
+const char* failureStageName(FailureStage stage);
+
 // A failed request as data. The names are as messages show them: the proxy without its user or
 // password. detail is libcurl's own text with its code, any proxy secret masked, for the support
 // log and --check only: messages give the kind's own sentence instead.

@@ -2,33 +2,6 @@
 
 #include "platform/support_log.h"
 
-namespace {
-
-const char* const kKindNames[] = {"refused",
-                                  "name not found",
-                                  "timed out before connecting",
-                                  "no answer in time",
-                                  "cut off midway",
-                                  "nothing answered",
-                                  "sign-in refused",
-                                  "tunnel refused",
-                                  "proxy answer unreadable",
-                                  "certificate not trusted",
-                                  "certificate for another name",
-                                  "certificate expired",
-                                  "trust unusable",
-                                  "TLS failed",
-                                  "too large",
-                                  "not JSON",
-                                  "not an object",
-                                  "too deep",
-                                  "HTTP status",
-                                  "out of memory",
-                                  "other"};
-const char* const kStageNames[] = {"name", "proxy", "connection", "TLS", "request", "answer"};
-
-}  // namespace
-
 void logTry(const std::string& url, const Transfer& transfer, const RequestFailure* failure,
             int tryNumber, int tries) {
   std::string line = "request " + url;
@@ -40,8 +13,7 @@ void logTry(const std::string& url, const Transfer& transfer, const RequestFailu
           std::to_string(transfer.totalMilliseconds) + " ms";
   if (failure != nullptr) {
     line += ", failed: " + (failure->detail.empty() ? std::string("-") : failure->detail) + " [" +
-            kStageNames[static_cast<int>(failure->stage)] + " stage, " +
-            kKindNames[static_cast<int>(failure->kind)] + "]";
+            failureStageName(failure->stage) + " stage, " + failureKindName(failure->kind) + "]";
   }
   logLine(line);
 }

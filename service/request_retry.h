@@ -12,10 +12,9 @@ extern const long kMaxRetryAfterSeconds;
 bool isRetryStatus(long httpStatus);
 
 // The wait in seconds before the try after triesDone (1 or 2): 1 s after the first, 3 s after
-// the second, or the Retry-After (-1 when none) of a status that says "later". -1 when the fault
-// is not tried again: the service was not reached, the time ran out, the certificate or the proxy
-// failed, or the answer is complete with a status other than "later"; a stage of kAnswer with a
-// status of retryStatus stands for a complete answer.
+// the second, or the Retry-After (-1 when none) of a status that says "later". A complete answer
+// comes as kHttpStatus with its status. -1 when the fault is not tried again: the service was
+// not reached, the time ran out, the certificate or the proxy failed, or the status is another.
 long retryWaitSeconds(const RequestFailure& failure, int triesDone, long retryAfterSeconds);
 
 #endif  // TIMETABLE_SERVICE_REQUEST_RETRY_H_

@@ -11,6 +11,11 @@
 #include "service/proxy_url.h"
 #include "service/service_request.h"
 
+const char* const kServiceUserAgent = "VELMORAX/1.0.0";
+const size_t kMaxAnswerBytes = 16 * 1024 * 1024;
+const size_t kMaxTimetableAnswerBytes = 4 * 1024 * 1024;
+// Without these a service that accepts the connection but never answers would hold the run
+// forever.
 const long kConnectTimeoutSeconds = 10;
 const long kRequestTimeoutSeconds = 30;
 
@@ -21,6 +26,8 @@ const size_t kFirstRoom = 16 * 1024;
 constexpr bool reachedByDoubling(size_t limit) {
   return (limit & (limit - 1)) == 0 && limit > kFirstRoom;
 }
+static_assert(reachedByDoubling(kMaxAnswerBytes) && reachedByDoubling(kMaxTimetableAnswerBytes),
+              "doubling the first room reaches each limit exactly");
 
 using Clock = std::chrono::steady_clock;
 
@@ -205,8 +212,6 @@ size_t appendToBody(char* data, size_t size, size_t count, void* body) {
 }
 
 void startServiceRequests(const ServiceSettings& settings) {
-  static_assert(reachedByDoubling(16 * 1024 * 1024) && reachedByDoubling(4 * 1024 * 1024),
-                "doubling the first room reaches each limit exactly");
   curl_global_init(CURL_GLOBAL_DEFAULT);
   session.settings = settings;
   session.baseUrl = serviceBaseUrl(settings);

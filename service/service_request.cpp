@@ -8,9 +8,6 @@
 #include "service/request_retry.h"
 #include "service/request_session.h"
 
-const char* const kServiceUserAgent = "VELMORAX/1.0.0";
-const size_t kMaxAnswerBytes = 16 * 1024 * 1024;
-const size_t kMaxTimetableAnswerBytes = 4 * 1024 * 1024;
 const int kMaxRequestTries = 3;
 
 namespace {
