@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "service/request_log.h"
 #include "service/request_session.h"
 #include "service/service_request.h"
 
@@ -39,7 +38,6 @@ ConnectionFacts checkServiceConnection() {
   facts.tlsMilliseconds = transfer.tlsMilliseconds;
   if (transfer.facts.code != 0) {
     facts.failure = sessionFailure(transfer.facts, url);
-    logTry(url + " (connection only)", transfer, &*facts.failure, 1, 1);
     return facts;
   }
   const CertificateFields certificate = sessionCertificate();

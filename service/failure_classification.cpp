@@ -139,8 +139,10 @@ void classifyService(const TransferFacts& facts, RequestFailure& failure, long c
       return;
     case CURLE_PARTIAL_FILE:
     case CURLE_RECV_ERROR:
+      // Before the status line, a connection that broke (as Schannel reports a close) gave no
+      // answer at all.
       failure.stage = FailureStage::kAnswer;
-      failure.kind = FailureKind::kCutOff;
+      failure.kind = facts.httpStatus == 0 ? FailureKind::kNothingAnswered : FailureKind::kCutOff;
       return;
     case CURLE_GOT_NOTHING:
       failure.stage = FailureStage::kAnswer;

@@ -79,10 +79,14 @@ TEST(FailureClassification, TheServiceReachedDirectly) {
   watchdog.deadline = true;
   EXPECT_TRUE(Is(classified(watchdog), FailureStage::kAnswer, FailureKind::kNoAnswerInTime));
   EXPECT_NE(classified(watchdog).detail.find("watchdog"), std::string::npos);
-  EXPECT_TRUE(
-      Is(classified(failed(CURLE_PARTIAL_FILE)), FailureStage::kAnswer, FailureKind::kCutOff));
-  EXPECT_TRUE(
-      Is(classified(failed(CURLE_RECV_ERROR)), FailureStage::kAnswer, FailureKind::kCutOff));
+  TransferFacts cut = failed(CURLE_PARTIAL_FILE);
+  cut.httpStatus = 200;
+  EXPECT_TRUE(Is(classified(cut), FailureStage::kAnswer, FailureKind::kCutOff));
+  cut.code = CURLE_RECV_ERROR;
+  EXPECT_TRUE(Is(classified(cut), FailureStage::kAnswer, FailureKind::kCutOff));
+  // Before any status line, a connection that broke gave no answer (Schannel's close).
+  EXPECT_TRUE(Is(classified(failed(CURLE_RECV_ERROR)), FailureStage::kAnswer,
+                 FailureKind::kNothingAnswered));
   EXPECT_TRUE(
       Is(classified(failed(CURLE_SEND_ERROR)), FailureStage::kRequest, FailureKind::kCutOff));
   EXPECT_TRUE(Is(classified(failed(CURLE_GOT_NOTHING)), FailureStage::kAnswer,
@@ -152,9 +156,10 @@ TEST(FailureClassification, EveryFaultBeforeTheTunnelIsTheProxys) {
   EXPECT_TRUE(Is(classified(forbidden), FailureStage::kProxy, FailureKind::kTunnelRefused));
   EXPECT_EQ(classified(forbidden).status, 403);
   // Once the tunnel is open, what follows is the service's.
-  TransferFacts cut = throughProxy(failed(CURLE_PARTIAL_FILE));
-  cut.secured = true;
-  EXPECT_TRUE(Is(classified(cut), FailureStage::kAnswer, FailureKind::kCutOff));
+  TransferFacts afterTunnel = throughProxy(failed(CURLE_PARTIAL_FILE));
+  afterTunnel.secured = true;
+  afterTunnel.httpStatus = 200;
+  EXPECT_TRUE(Is(classified(afterTunnel), FailureStage::kAnswer, FailureKind::kCutOff));
   TransferFacts opened = throughProxy(failed(CURLE_PEER_FAILED_VERIFICATION));
   opened.connectStatus = 200;
   EXPECT_TRUE(Is(classified(opened), FailureStage::kTls, FailureKind::kNotTrusted));
