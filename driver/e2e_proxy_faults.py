@@ -15,11 +15,6 @@ class ProxyFaults(EndToEnd):
     """A proxy that misbehaves while asked for a tunnel: the run and --check end within the
     request's limit, with one line that names the proxy, and exit 1."""
 
-    def setUp(self):
-        super().setUp()
-        if harness.RUNNER:
-            self.skipTest("the proxy comes from https_proxy, which Windows' build reads as Linux's")
-
     def start_proxy(self, mode):
         process, port = harness.start_proxy(self.path("proxy-%s.log" % mode), mode)
         self.addCleanup(process.stdout.close)
@@ -36,12 +31,13 @@ class ProxyFaults(EndToEnd):
 
     def test_every_fault_ends_in_time_naming_the_proxy(self):
         # What each fault is called; the slow ones run side by side.
-        cases = {"silent": "did not open a connection to %s within " % ADDRESS,
-                 "drip": "did not open a connection to %s within " % ADDRESS,
-                 "hugeheaders": "gave no usable answer when asked for a connection to " + ADDRESS,
-                 "garbage": "gave no usable answer when asked for a connection to " + ADDRESS,
-                 "flood407": "requires sign-in (methods: Basic) and did not accept it",
-                 "chunked407": "requires sign-in (methods: Basic) and did not accept it"}
+        late = "did not open a connection to %s within " % ADDRESS
+        unusable = "gave no usable answer when asked for a connection to " + ADDRESS
+        refused = "requires sign-in (methods: Basic) and did not accept it"
+        # Headers without end are refused at libcurl's limit, which the Windows build's libcurl
+        # does not reach before the watchdog.
+        cases = {"silent": (late,), "drip": (late,), "hugeheaders": (unusable, late),
+                 "garbage": (unusable,), "flood407": (refused,), "chunked407": (refused,)}
         runs = [(mode, check) for mode in cases for check in (False, True)
                 if not check or mode in ("flood407", "chunked407", "silent")]
         with concurrent.futures.ThreadPoolExecutor(len(runs)) as pool:
@@ -49,17 +45,17 @@ class ProxyFaults(EndToEnd):
         for (mode, check), (proxy, run) in zip(runs, results):
             with self.subTest(mode=mode, check=check):
                 self.assertLess(run.elapsed, REQUEST_SECONDS + 5)
-                expected = "the proxy %s (from https_proxy) %s" % (proxy, cases[mode])
                 if check:
                     self.assertEqual(run.returncode, 1, run.stdout + run.stderr)
                     failed = [line for line in run.stdout.splitlines()
                               if line.startswith("[failed] ")]
                     self.assertEqual(len(failed), 1, run.stdout)
-                    self.assertIn(expected, failed[0])
-                    self.assertNotIn("timetable service", failed[0])
+                    line = failed[0]
                 else:
-                    error = self.assertError(run, expected, stdout=TIMETABLE_FAILED)
-                    self.assertNotIn("timetable service", error)
+                    line = self.assertError(run, stdout=TIMETABLE_FAILED)
+                self.assertTrue(any("the proxy %s (from https_proxy) %s" % (proxy, sentence) in line
+                                    for sentence in cases[mode]), line)
+                self.assertNotIn("timetable service", line)
         self.assertEqual(self.new_requests(), [])
 
 

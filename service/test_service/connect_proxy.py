@@ -179,7 +179,8 @@ FAULTS = {"silent": silent, "drip": drip, "hugeheaders": huge_headers, "garbage"
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--log", required=True)
-    parser.add_argument("--mode", default="open", choices=["open", "negotiate", "basic", "refuse", *FAULTS])
+    parser.add_argument("--mode", default="open",
+                        choices=["open", "negotiate", "basic", "refuse", *FAULTS])
     parser.add_argument("--user", default="", help="USER:PASSWORD for --mode basic")
     options = parser.parse_args()
     server = Proxy(("127.0.0.1", 0), Handler)
