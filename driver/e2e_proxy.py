@@ -108,6 +108,10 @@ class Proxy(EndToEnd):
                                  "did not accept it" % (proxy, origin),
                                  stdout=TIMETABLE_FAILED)
         self.assertNotIn("timetable service", error)
+        polish = self.run_program(EXPRESS[1], env=dict(os.environ, LANG="C.UTF-8", LANGUAGE="pl"))
+        self.assertIn("serwer proxy %s " % proxy, polish.stderr)
+        self.assertIn(" wymaga zalogowania (metody: Negotiate, NTLM) i nie przyjął logowania; ",
+                      polish.stderr)
         proxy = self.start_proxy("refuse")
         self.write_config("proxy = %s\n" % proxy)
         error = self.assertError(self.run_express(),
