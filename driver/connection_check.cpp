@@ -125,9 +125,12 @@ void reportConnection(bool& failed, const ServiceSettings& settings, const Conne
            libcurlDetail(*facts.failure));
     return;
   }
+  // Schannel's libcurl may tell the subject and issuer without the end of validity.
   const std::string certificate =
-      facts.subject.empty()
-          ? std::string()
+      facts.subject.empty() ? std::string()
+      : facts.expiry.empty()
+          ? formatMessage(translate("certificate {0}, issued by {1}"),
+                          {facts.subject, facts.issuer})
           : formatMessage(translate("certificate {0}, issued by {1}, valid until {2}"),
                           {facts.subject, facts.issuer, facts.expiry});
   report(failed, StepResult::kPassed,
