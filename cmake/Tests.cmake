@@ -18,8 +18,10 @@ endif()
 
 add_executable(unit_tests
   driver/command_line_test.cpp
+  driver/connection_check_test.cpp
   driver/destination_setting_test.cpp
   driver/form_builder_test.cpp
+  driver/request_failure_text_test.cpp
   form/code_page_test.cpp
   form/form_text_test.cpp
   form/stop_block_test.cpp
@@ -31,12 +33,15 @@ add_executable(unit_tests
   printer/destination_test.cpp
   printer/printer_stream_test.cpp
   printer/spooler_common_test.cpp
-  service/no_proxy_test.cpp
+  service/connection_probe_test.cpp
+  service/failure_classification_test.cpp
   service/json_quote_test.cpp
+  service/no_proxy_test.cpp
   service/online_lookup_test.cpp
   service/proxy_choice_test.cpp
   service/proxy_url_test.cpp
-  service/service_request_test.cpp
+  service/request_retry_test.cpp
+  service/service_message_test.cpp
   service/service_settings_test.cpp
   timetable/service_time_test.cpp
   timetable/stop_table_test.cpp
@@ -110,8 +115,8 @@ if(TIMETABLE_REFERENCE_PREVIEW)
 elseif(NOT CMAKE_CROSSCOMPILING)
   set(E2E_PREVIEW --preview $<TARGET_FILE:timetable-preview>)
 endif()
-foreach(group Dialogue Faults Printing CommandLine Output Spooler Language Settings Log Proxy
-    Check Destination ProxySignIn WindowsSettings WindowsProxy WindowsProxySignIn)
+foreach(group Dialogue Faults Retries Printing CommandLine Output Spooler Language Settings Log
+    Proxy ProxyFaults ProxySignIn Check Destination WindowsSettings WindowsProxy WindowsProxySignIn)
   add_test(NAME e2e.${group}
     COMMAND ${Python3_EXECUTABLE} ${E2E_SCRIPT} ${E2E_RUNNER}
             --program $<TARGET_FILE:timetable-print> ${E2E_PREVIEW} ${group})

@@ -8,6 +8,7 @@
 #include <variant>
 
 #include "driver/destination_setting.h"
+#include "driver/request_failure_text.h"
 #include "platform/console.h"
 #include "platform/messages.h"
 #include "platform/overloaded.h"
@@ -15,8 +16,10 @@
 #include "platform/translation.h"
 #include "preview/rendered_format.h"
 #include "printer/destination.h"
+#include "service/connection_probe.h"
 #include "service/online_lookup.h"
 #include "service/proxy_choice.h"
+#include "service/service_message.h"
 #include "service/service_request.h"
 #include "service/service_settings.h"
 #include "service/settings_display.h"
@@ -50,31 +53,48 @@ void report(bool& failed, StepResult result, const std::string& line,
                    eachLineOneLine(std::string(mark) + " " + line + "\n" + indented(details)));
 }
 
-std::string libcurlDetail() {
-  const std::string detail = lastTransferDetail();
-  return detail.empty() ? detail : formatMessage(translate("libcurl: {0}"), {detail});
+// libcurl's own words for a failure, masked: --check and the log are their only places.
+std::string libcurlDetail(const RequestFailure& failure) {
+  return failure.detail.empty() ? failure.detail
+                                : formatMessage(translate("libcurl: {0}"), {failure.detail});
+}
+
+StartedFrom startedFrom(const CommandLine& line) {
+  return line.startMenu ? StartedFrom::kStartMenu : StartedFrom::kCommandLine;
+}
+
+// The stage a connection stopped at; none when it was set up.
+std::optional<FailureStage> failedStage(const ConnectionFacts& facts) {
+  if (!facts.failure) return std::nullopt;
+  return facts.failure->stage;
 }
 
 // The name and proxy steps: through a proxy the machine resolves the proxy's name, and the
 // proxy the service's.
-void reportNameAndProxy(bool& failed, const ServiceSettings& settings,
-                        const ConnectionFacts& facts) {
+void reportNameAndProxy(bool& failed, const ServiceSettings& settings, const ConnectionFacts& facts,
+                        StartedFrom from) {
   const ProxyChoice& proxy = serviceProxy();
-  const bool nameFailed = facts.failedAt == ConnectionStage::kName;
+  const bool nameFailed = failedStage(facts) == FailureStage::kName;
   if (nameFailed) {
-    report(failed, StepResult::kFailed, facts.error, libcurlDetail());
-  } else if (proxy.url.empty()) {
+    report(failed, StepResult::kFailed, requestFailureText(*facts.failure, from),
+           libcurlDetail(*facts.failure));
+  } else if (proxy.url.empty() && !facts.address.empty()) {
     report(
         failed, StepResult::kPassed,
         formatMessage(translate("the name {0} resolves to {1}"), {settings.host, facts.address}));
+  } else if (proxy.url.empty()) {
+    // A connection that failed may leave no address to tell; the name still resolved.
+    report(failed, StepResult::kPassed,
+           formatMessage(translate("the name {0} resolves"), {settings.host}));
   } else {
     report(failed, StepResult::kPassed,
            formatMessage(translate("the name {0} is resolved by the proxy"), {settings.host}));
   }
   std::string proxyLine = describeProxyChoice(settings, proxy);
   proxyLine.pop_back();  // Its end of line.
-  if (facts.failedAt == ConnectionStage::kProxy) {
-    report(failed, StepResult::kFailed, proxyLine + ": " + facts.error, libcurlDetail());
+  if (failedStage(facts) == FailureStage::kProxy) {
+    report(failed, StepResult::kFailed, proxyLine + ": " + requestFailureText(*facts.failure, from),
+           libcurlDetail(*facts.failure));
   } else if (nameFailed && !proxy.url.empty()) {
     report(failed, StepResult::kSkipped, proxyLine);
   } else {
@@ -83,31 +103,37 @@ void reportNameAndProxy(bool& failed, const ServiceSettings& settings,
 }
 
 // The steps of the TCP connection and of TLS.
-void reportConnection(bool& failed, const ServiceSettings& settings, const ConnectionFacts& facts) {
-  const bool before =
-      facts.failedAt == ConnectionStage::kName || facts.failedAt == ConnectionStage::kProxy;
+void reportConnection(bool& failed, const ServiceSettings& settings, const ConnectionFacts& facts,
+                      StartedFrom from) {
+  const std::optional<FailureStage> stage = failedStage(facts);
+  const bool before = stage == FailureStage::kName || stage == FailureStage::kProxy;
   const std::string connection = translate("the connection");
   if (before) {
     report(failed, StepResult::kSkipped, connection);
-  } else if (facts.failedAt == ConnectionStage::kConnection) {
-    report(failed, StepResult::kFailed, facts.error, libcurlDetail());
+  } else if (stage && stage != FailureStage::kTls) {
+    report(failed, StepResult::kFailed, requestFailureText(*facts.failure, from),
+           libcurlDetail(*facts.failure));
   } else {
     report(failed, StepResult::kPassed,
            formatMessage(translate("connected to {0} port {1} in {2} ms"),
                          {facts.address, std::to_string(facts.port),
                           std::to_string(facts.connectMilliseconds)}));
   }
-  if (facts.failedAt != ConnectionStage::kNone && facts.failedAt != ConnectionStage::kTls) {
+  if (stage && stage != FailureStage::kTls) {
     report(failed, StepResult::kSkipped, translate("the secure connection (TLS)"));
     return;
   }
-  if (facts.failedAt == ConnectionStage::kTls) {
-    report(failed, StepResult::kFailed, facts.error, libcurlDetail());
+  if (stage == FailureStage::kTls) {
+    report(failed, StepResult::kFailed, requestFailureText(*facts.failure, from),
+           libcurlDetail(*facts.failure));
     return;
   }
+  // Schannel's libcurl may tell the subject and issuer without the end of validity.
   const std::string certificate =
-      facts.subject.empty()
-          ? std::string()
+      facts.subject.empty() ? std::string()
+      : facts.expiry.empty()
+          ? formatMessage(translate("certificate {0}, issued by {1}"),
+                          {facts.subject, facts.issuer})
           : formatMessage(translate("certificate {0}, issued by {1}, valid until {2}"),
                           {facts.subject, facts.issuer, facts.expiry});
   report(failed, StepResult::kPassed,
@@ -118,7 +144,7 @@ void reportConnection(bool& failed, const ServiceSettings& settings, const Conne
 }
 
 // The service's answer to the harmless query, through the very requests of a run.
-void reportAnswer(bool& failed) {
+void reportAnswer(bool& failed, StartedFrom from) {
   const auto start = std::chrono::steady_clock::now();
   try {
     const nlohmann::json trains = fetchServiceMessage(kOnlineTrainsQuery);
@@ -130,8 +156,11 @@ void reportAnswer(bool& failed) {
                                          "the service answers: {0} trains online, in {1} ms",
                                          static_cast<unsigned long>(count)),
                          {std::to_string(count), std::to_string(elapsed.count())}));
+  } catch (const RequestFailed& failure) {
+    report(failed, StepResult::kFailed, requestFailureText(failure.failure, from),
+           libcurlDetail(failure.failure));
   } catch (const std::exception& failure) {
-    report(failed, StepResult::kFailed, failure.what(), libcurlDetail());
+    report(failed, StepResult::kFailed, failure.what());
   }
 }
 
@@ -208,10 +237,10 @@ int runConnectionCheck(const CommandLine& line) {
   if (settings) {
     startServiceRequests(*settings);
     const ConnectionFacts facts = checkServiceConnection();
-    reportNameAndProxy(failed, *settings, facts);
-    reportConnection(failed, *settings, facts);
-    if (facts.failedAt == ConnectionStage::kNone) {
-      reportAnswer(failed);
+    reportNameAndProxy(failed, *settings, facts, startedFrom(line));
+    reportConnection(failed, *settings, facts, startedFrom(line));
+    if (!facts.failure) {
+      reportAnswer(failed, startedFrom(line));
     } else {
       report(failed, StepResult::kSkipped, translate("the service's answer"));
     }

@@ -104,10 +104,14 @@ class Proxy(EndToEnd):
         proxy = self.start_proxy("negotiate")
         self.write_config("proxy = %s\n" % proxy)
         error = self.assertError(self.run_express(),
-                                 "the proxy %s %s did not let this user through: it asks for "
-                                 "sign-in by Negotiate, NTLM" % (proxy, origin),
+                                 "the proxy %s %s requires sign-in (methods: Negotiate, NTLM) and "
+                                 "did not accept it" % (proxy, origin),
                                  stdout=TIMETABLE_FAILED)
         self.assertNotIn("timetable service", error)
+        polish = self.run_program(EXPRESS[1], env=dict(os.environ, LANG="C.UTF-8", LANGUAGE="pl"))
+        self.assertIn("serwer proxy %s " % proxy, polish.stderr)
+        self.assertIn(" wymaga zalogowania (metody: Negotiate, NTLM) i nie przyjął logowania; ",
+                      polish.stderr)
         proxy = self.start_proxy("refuse")
         self.write_config("proxy = %s\n" % proxy)
         error = self.assertError(self.run_express(),

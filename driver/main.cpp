@@ -12,6 +12,7 @@
 #include "driver/connection_check.h"
 #include "driver/destination_setting.h"
 #include "driver/print_job.h"
+#include "driver/request_failure_text.h"
 #include "platform/console.h"
 #include "platform/interrupt.h"
 #include "platform/messages.h"
@@ -119,8 +120,12 @@ int run(const CommandLine& line) {
 // Runs what the command line asks for; a failure is reported as one error line.
 int runReporting(const CommandLine& line) {
   int status = 1;
+  setRetryNotifier(showRetryNotice);
   try {
     status = run(line);
+  } catch (const RequestFailed& failed) {
+    error(requestFailureText(failed.failure,
+                             line.startMenu ? StartedFrom::kStartMenu : StartedFrom::kCommandLine));
   } catch (const std::exception& failure) {
     error(failure.what());
   }

@@ -11,9 +11,11 @@
 
 #include "driver/form_builder.h"
 #include "driver/print_job_test_support.h"
+#include "driver/request_failure_text.h"
 #include "platform/console.h"
 #include "platform/messages.h"
 #include "platform/overloaded.h"
+#include "platform/start_menu.h"
 #include "platform/support_log.h"
 #include "platform/translation.h"
 #include "printer/printer_stream.h"
@@ -68,8 +70,18 @@ void gatherJobDetails(PrintJob& job) {
   // The stop table first: it releases the timetable's decoded values, so that they and the list
   // of trains online are never in memory together.
   const std::string tableWarning = buildJobStopTable(job);
-  const std::string lookupNotice = lookUpTrainData(job.trainNumber, job.trainData);
-  if (!lookupNotice.empty()) notice(lookupNotice);
+  const TrainDataLookup lookup = lookUpTrainData(job.trainNumber, job.trainData);
+  if (lookup.failure) {
+    notice(formatMessage(
+        translate("the list of trains online could not be read, so mass and "
+                  "length stay empty on the form: {0}"),
+        {requestFailureText(*lookup.failure, startedFromMenu() ? StartedFrom::kStartMenu
+                                                               : StartedFrom::kCommandLine)}));
+  } else if (!lookup.found) {
+    notice(formatMessage(translate("train {0} is not in the list of trains online, so mass and "
+                                   "length stay empty on the form"),
+                         {job.trainNumber}));
+  }
   if (!tableWarning.empty()) warning(tableWarning);
   job.lok1 = askWideWord("LOK1:");
   job.lok2 = askWideWord("LOK2:");

@@ -11,8 +11,8 @@
 #include "preview/rendering.h"
 #include "printer/printer_stream.h"
 #include "service/online_lookup_test_support.h"
+#include "service/service_message.h"
 #include "service/service_request.h"
-#include "service/service_request_test_support.h"
 
 namespace {
 

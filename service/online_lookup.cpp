@@ -5,8 +5,8 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "platform/translation.h"
 #include "service/json_number.h"
+#include "service/service_message.h"
 
 const char* const kOnlineTrainsQuery = "method=getTrainsOnline";
 
@@ -178,7 +178,7 @@ struct OnlineListReader {
     if (depth == 1 && inList) inList = false;
     return true;
   }
-  bool parse_error(size_t, const std::string&, const nlohmann::detail::exception&) { return false; }
+  bool parse_error(size_t, const std::string&, const json::exception&) { return false; }
 };
 
 }  // namespace
@@ -195,11 +195,17 @@ bool searchOnlineAnswer(const ServiceAnswer& answer, const std::string& trainNum
     conversionError = std::current_exception();
   }
   if (!json::sax_parse(answer.body, &reader, json::input_format_t::json, true, false)) {
-    if (reader.tooDeep) throw answerTooDeepError(answer.url);
-    throw undecodableAnswerError(answer.body, answer.httpStatus, answer.url);
+    if (reader.tooDeep) {
+      throw answerFailure(FailureKind::kTooDeep, answer.url, answer.httpStatus,
+                          static_cast<size_t>(kMaxAnswerDepth));
+    }
+    throw answerFailure(FailureKind::kNotJson, answer.url, answer.httpStatus, 0,
+                        answer.body.size());
   }
   if (reader.answerType == json::value_t::null) return false;
-  if (reader.answerType != json::value_t::object) throw answerNotAnObjectError(answer.url);
+  if (reader.answerType != json::value_t::object) {
+    throw answerFailure(FailureKind::kNotAnObject, answer.url, answer.httpStatus);
+  }
   if (!reader.messageIsList) return false;
   if (conversionError) std::rethrow_exception(conversionError);
   if (!reader.found) return false;
@@ -209,17 +215,14 @@ bool searchOnlineAnswer(const ServiceAnswer& answer, const std::string& trainNum
   return true;
 }
 
-std::string lookUpTrainData(std::string trainNumber, TrainData& trainData) {
-  bool found = false;
+TrainDataLookup lookUpTrainData(std::string trainNumber, TrainData& trainData) {
+  TrainDataLookup lookup;
   try {
-    found = searchOnlineAnswer(fetchServiceAnswer(kOnlineTrainsQuery), trainNumber, trainData);
-  } catch (const std::runtime_error& failure) {
-    return formatMessage(translate("the list of trains online could not be read, so mass and "
-                                   "length stay empty on the form: {0}"),
-                         {failure.what()});
+    lookup.found =
+        searchOnlineAnswer(fetchServiceAnswer(kOnlineTrainsQuery), trainNumber, trainData);
+  } catch (const RequestFailed& failed) {
+    if (failed.failure.kind == FailureKind::kTooLarge) throw;
+    lookup.failure = failed.failure;
   }
-  if (found) return std::string();
-  return formatMessage(translate("train {0} is not in the list of trains online, so mass and "
-                                 "length stay empty on the form"),
-                       {trainNumber});
+  return lookup;
 }

@@ -12,8 +12,8 @@
 
 #include "service/json_number.h"
 #include "service/online_lookup.h"
+#include "service/service_message.h"
 #include "service/service_request.h"
-#include "service/service_request_test_support.h"
 
 // The number of a member as decimal text after dividing it by divisor, or empty when the member
 // is missing or not a number the form can show.

@@ -2,11 +2,10 @@
 #define TIMETABLE_SERVICE_SERVICE_REQUEST_H_
 
 #include <cstddef>
-#include <nlohmann/json.hpp>
-#include <stdexcept>
 #include <string>
 
 #include "service/proxy_choice.h"
+#include "service/request_failure.h"
 #include "service/service_settings.h"
 
 extern const char* const kServiceUserAgent;
@@ -18,9 +17,6 @@ extern const size_t kMaxAnswerBytes;
 // The largest timetable taken. A timetable is a few kilobytes, and its decoded values take up to
 // some forty times the answer's size, so this keeps decoding one well under 256 MB.
 extern const size_t kMaxTimetableAnswerBytes;
-// The deepest nesting of arrays and objects taken in an answer; the service's answers are four
-// deep. A deeper answer is refused while it is read, before it can take the stack or the memory.
-extern const int kMaxAnswerDepth;
 
 // libcurl's global state and the one transfer handle that the requests of a run share, so that
 // the second request goes over the first one's connection. startServiceRequests is called once
@@ -33,29 +29,20 @@ void endServiceRequests();
 // The proxy the requests go through, as startServiceRequests chose it.
 const ProxyChoice& serviceProxy();
 
-// libcurl's own words for the last failed transfer, with its code, for the support log and
-// --check; the error messages give a translated cause instead. Empty before any failure.
-std::string lastTransferDetail();
+// A request is tried at most this many times: a fault that passes (the service was reached and
+// its answer broke off, or it said "later") is tried again after a short wait.
+extern const int kMaxRequestTries;
 
-// Where a connection to the service stopped, for --check.
-enum class ConnectionStage { kNone, kName, kProxy, kConnection, kTls };
-
-// What opening a connection to the service showed, for --check: the name resolved, the proxy,
-// the TCP connection and TLS, with the same options as every request.
-struct ConnectionFacts {
-  ConnectionStage failedAt = ConnectionStage::kNone;
-  std::string error;    // The failure's message, as a request would give it.
-  std::string address;  // The address connected to: the service's, or the proxy's.
-  long port = 0;
-  long connectMilliseconds = 0;  // From the start to the TCP connection.
-  long tlsMilliseconds = 0;      // From the start to the end of the TLS handshake.
-  std::string subject;           // The server certificate's subject, issuer and end of validity, as
-  std::string issuer;            // the TLS library writes them; empty when it tells none.
-  std::string expiry;
+// A try that failed and is about to be made again: why, how long the wait is, and which try
+// comes next, of how many.
+struct RetryNotice {
+  RequestFailure cause;
+  long waitSeconds = 0;
+  int nextTry = 0;
+  int tries = 0;
 };
-
-// Opens a connection to the service as a request does, and goes no further than TLS.
-ConnectionFacts checkServiceConnection();
+// Who tells the user of a retry; none by default. Set once, before the first request.
+void setRetryNotifier(void (*notify)(const RetryNotice& notice));
 
 // An answer as it arrived, not yet decoded.
 struct ServiceAnswer {
@@ -64,27 +51,10 @@ struct ServiceAnswer {
   long httpStatus = 0;
 };
 
-// Performs one HTTPS GET of the service's address + query and returns the answer's body. A failed
-// transfer is thrown as std::runtime_error with its cause and the address; a certificate
-// that the trust does not vouch for names the trust, a failure of the proxy names the proxy. An
-// answer longer than maxBytes (a power of two) ends its transfer as soon as its length is known or
-// its body reaches the limit, and is thrown as std::length_error naming the limit and the address:
-// it is not a runtime_error, so callers that carry on after a failed request let it end the run.
+// Performs an HTTPS GET of the service's address + query and returns the answer's body, tried
+// again as kMaxRequestTries allows. A failed request is thrown as RequestFailed; an answer longer
+// than maxBytes (a power of two) ends its transfer as soon as its length is known or its body
+// reaches the limit, and fails as kTooLarge.
 ServiceAnswer fetchServiceAnswer(const std::string& query, size_t maxBytes = kMaxAnswerBytes);
-
-// The errors for an answer that is not one JSON text (naming an HTTP error status), and for JSON
-// that is neither an object nor null; url says which request the answer belongs to.
-std::runtime_error undecodableAnswerError(const std::string& body, long httpStatus,
-                                          const std::string& url);
-std::runtime_error answerNotAnObjectError(const std::string& url);
-// The error for an answer nested deeper than kMaxAnswerDepth.
-std::runtime_error answerTooDeepError(const std::string& url);
-
-// Performs one HTTPS GET of the service's address + query and returns a copy of the answer's member
-// "message": null when the answer is null or an object without that member. A failed transfer
-// (its cause and the address), an answer that is not JSON (naming an HTTP error status)
-// or JSON that is neither an object nor null is thrown as std::runtime_error; an answer over
-// maxBytes as std::length_error, as above.
-nlohmann::json fetchServiceMessage(const std::string& query, size_t maxBytes = kMaxAnswerBytes);
 
 #endif  // TIMETABLE_SERVICE_SERVICE_REQUEST_H_

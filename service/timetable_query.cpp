@@ -1,6 +1,6 @@
 #include "service/timetable_query.h"
 
-#include "service/service_request.h"
+#include "service/service_message.h"
 
 const char* const kTimetableQueryPrefix = "method=readFromSWDR&value=getTimetable;";
 

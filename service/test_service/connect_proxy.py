@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """A CONNECT proxy for the tests, on a free port of 127.0.0.1.
 
-Usage: connect_proxy.py --log FILE [--mode open|negotiate|basic|refuse] [--user USER:PASSWORD]
+Usage: connect_proxy.py --log FILE [--mode MODE] [--user USER:PASSWORD]
 
 It prints its port on standard output once it listens, and appends the target of each CONNECT
 it is asked for to the log, one "HOST:PORT" a line (with " refused" when it did not open it), and
@@ -10,6 +10,10 @@ Modes: open tunnels every request; negotiate answers every request 407 offering 
 NTLM, as a proxy does to a user it does not accept; basic tunnels only requests that sign in
 with the --user and password by Basic, and answers others 407 offering Basic; refuse answers
 403. It only tunnels to loopback addresses.
+The faulty modes hold a client that trusts the proxy: silent never answers CONNECT; drip answers
+one byte a second; hugeheaders sends header lines without end; garbage answers what is no HTTP;
+flood407 answers 407 with a body of a terabyte that it sends without end; chunked407 the same
+with an endless chunked body.
 """
 
 import argparse
@@ -18,6 +22,7 @@ import select
 import socket
 import socketserver
 import sys
+import time
 
 LOOPBACK = ("localhost", "127.0.0.1", "::1", "[::1]")
 
@@ -78,6 +83,13 @@ class Handler(socketserver.BaseRequestHandler):
                 return
             if "proxy-authorization" in headers and not asked:
                 self.log(target + " signed in unasked")
+            if self.server.mode in FAULTS:
+                self.log(target + " refused")
+                try:
+                    FAULTS[self.server.mode](self.request)
+                except OSError:  # The client gave up, as it should.
+                    pass
+                return
             if not self.admitted(target, headers):
                 asked = True
                 continue
@@ -118,10 +130,62 @@ class Handler(socketserver.BaseRequestHandler):
         return True
 
 
+# How long a faulty mode keeps at it: far longer than any client's time limit.
+FAULT_SECONDS = 120
+
+
+def keep_at(send):
+    deadline = time.time() + FAULT_SECONDS
+    while time.time() < deadline:
+        send()
+
+
+def silent(connection):
+    time.sleep(FAULT_SECONDS)
+
+
+def drip(connection):
+    head = b"HTTP/1.1 200 Connection established\r\nX-Slow: " + b"x" * FAULT_SECONDS
+    for byte in head:
+        connection.sendall(bytes([byte]))
+        time.sleep(1)
+
+
+def huge_headers(connection):
+    connection.sendall(b"HTTP/1.1 200 Connection established\r\n")
+    keep_at(lambda: connection.sendall(b"X-Filler: " + b"y" * 1000 + b"\r\n"))
+
+
+def garbage(connection):
+    connection.sendall(b"\x00\x01 this is no HTTP at all \xff\xfe\r\n\r\n")
+    time.sleep(FAULT_SECONDS)
+
+
+def flood_407(connection):
+    connection.sendall(b"HTTP/1.1 407 Proxy Authentication Required\r\n"
+                       b"Proxy-Authenticate: Basic realm=\"tests\"\r\n"
+                       b"Content-Length: 1000000000000\r\n\r\n")
+    block = b"z" * 65536
+    keep_at(lambda: connection.sendall(block))
+
+
+def chunked_407(connection):
+    connection.sendall(b"HTTP/1.1 407 Proxy Authentication Required\r\n"
+                       b"Proxy-Authenticate: Basic realm=\"tests\"\r\n"
+                       b"Transfer-Encoding: chunked\r\n\r\n")
+    chunk = b"%x\r\n%s\r\n" % (65536, b"z" * 65536)
+    keep_at(lambda: connection.sendall(chunk))
+
+
+FAULTS = {"silent": silent, "drip": drip, "hugeheaders": huge_headers, "garbage": garbage,
+          "flood407": flood_407, "chunked407": chunked_407}
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--log", required=True)
-    parser.add_argument("--mode", default="open", choices=["open", "negotiate", "basic", "refuse"])
+    parser.add_argument("--mode", default="open",
+                        choices=["open", "negotiate", "basic", "refuse", *FAULTS])
     parser.add_argument("--user", default="", help="USER:PASSWORD for --mode basic")
     options = parser.parse_args()
     server = Proxy(("127.0.0.1", 0), Handler)

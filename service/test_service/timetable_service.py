@@ -24,7 +24,13 @@ from service_client import PORT
 
 DATA_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "data")
 MODES = ("normal", "notjson", "html500", "json500", "redirect", "array", "nomessage", "stall",
-         "cut", "empty", "huge", "hugechunked", "deep", "emptystops")
+         "cut", "empty", "huge", "hugechunked", "deep", "emptystops", "unavailable",
+         "json503", "toomany", "reset")
+# The modes of a service that falters for a moment: "unavailable" answers 503 with a page,
+# "json503" 503 with the usual JSON, "toomany" 429 with Retry-After (the control's "retryAfter",
+# 2 s by default), "reset" closes the connection without an answer. With the control's
+# "timetableTimes" or "onlineTimes" N, a query's mode holds for its first N requests, and the
+# service answers normally after them.
 STALL_SECONDS = 120
 # The answer of the modes "huge" (with its Content-Length) and "hugechunked" (without one): one
 # block sent over and over, until the client stops reading.
@@ -94,6 +100,8 @@ class State:
         self.empty_stops = control.get("emptyStops", EMPTY_STOPS)
         self.modes = {"timetable": control.get("timetable", "normal"),
                       "online": control.get("online", "normal")}
+        self.remaining = {query: control.get(query + "Times") for query in self.modes}
+        self.retry_after = control.get("retryAfter", 2)
         for mode in self.modes.values():
             if mode not in MODES:
                 raise ValueError("unknown mode " + mode)
@@ -143,13 +151,25 @@ class Handler(BaseHTTPRequestHandler):
         params = dict(urllib.parse.parse_qsl(query, keep_blank_values=True))
         method = params.get("method")
         if method == "getTrainsOnline":
-            return self.answer(state.modes["online"], state.online)
+            return self.answer(self.mode_now("online"), state.online)
         if method == "readFromSWDR":
             parts = params.get("value", "").split(";")
             if len(parts) == 3 and parts[0] == "getTimetable":
                 payload = state.timetables.get(parts[1].lstrip("0") or "0")
-                return self.answer(state.modes["timetable"], payload)
+                return self.answer(self.mode_now("timetable"), payload)
         self.send_body(200, json.dumps({"success": False, "message": None}))
+
+    def mode_now(self, query):
+        """The query's mode for this request, counting down the requests it holds for."""
+        state = self.server.state
+        with state.lock:
+            remaining = state.remaining[query]
+            if remaining is None:
+                return state.modes[query]
+            if remaining <= 0:
+                return "normal"
+            state.remaining[query] = remaining - 1
+            return state.modes[query]
 
     def answer(self, mode, payload):
         body = answer_body(payload)
@@ -171,6 +191,17 @@ class Handler(BaseHTTPRequestHandler):
             self.send_body(200, json.dumps({"success": True, "data": payload}))
         elif mode == "empty":
             self.send_body(200, "")
+        elif mode == "unavailable":
+            self.send_body(503, "<html><body><h1>503 Service Unavailable</h1></body></html>",
+                           "text/html")
+        elif mode == "json503":
+            self.send_body(503, body)
+        elif mode == "toomany":
+            self.send_body(429, "<html><body>Too many requests</body></html>", "text/html",
+                           [("Retry-After", str(self.server.state.retry_after))])
+        elif mode == "reset":
+            self.close_connection = True
+            self.connection.close()
         elif mode == "stall":
             self.server.state.stopping.wait(STALL_SECONDS)
         elif mode == "deep":

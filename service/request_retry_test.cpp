@@ -1,0 +1,65 @@
+#include "service/request_retry.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+RequestFailure failureOf(FailureStage stage, FailureKind kind, long status = 0) {
+  RequestFailure failure;
+  failure.stage = stage;
+  failure.kind = kind;
+  failure.status = status;
+  return failure;
+}
+
+TEST(RequestRetry, AnAnswerThatBrokeOffIsTriedAgainAfterOneThenThreeSeconds) {
+  for (const RequestFailure& failure :
+       {failureOf(FailureStage::kAnswer, FailureKind::kCutOff),
+        failureOf(FailureStage::kRequest, FailureKind::kCutOff),
+        failureOf(FailureStage::kAnswer, FailureKind::kNothingAnswered)}) {
+    EXPECT_EQ(retryWaitSeconds(failure, 1, -1), 1);
+    EXPECT_EQ(retryWaitSeconds(failure, 2, -1), 3);
+  }
+}
+
+TEST(RequestRetry, AStatusThatSaysLaterIsTriedAgainHonouringRetryAfterUpToTenSeconds) {
+  for (long status : {429L, 502L, 503L, 504L}) {
+    const RequestFailure later = failureOf(FailureStage::kAnswer, FailureKind::kHttpStatus, status);
+    EXPECT_EQ(retryWaitSeconds(later, 1, -1), 1) << status;
+    EXPECT_EQ(retryWaitSeconds(later, 2, -1), 3) << status;
+    EXPECT_EQ(retryWaitSeconds(later, 1, 2), 2) << status;
+    EXPECT_EQ(retryWaitSeconds(later, 1, kMaxRetryAfterSeconds), 10) << status;
+    EXPECT_EQ(retryWaitSeconds(later, 1, kMaxRetryAfterSeconds + 1), -1) << status;
+  }
+  for (long status : {200L, 302L, 404L, 500L, 501L, 505L}) {
+    EXPECT_EQ(
+        retryWaitSeconds(failureOf(FailureStage::kAnswer, FailureKind::kHttpStatus, status), 1, -1),
+        -1)
+        << status;
+  }
+}
+
+TEST(RequestRetry, NeverWhenTheServiceWasNotReachedOrTheTimeRanOut) {
+  const RequestFailure never[] = {
+      failureOf(FailureStage::kConnection, FailureKind::kRefused),
+      failureOf(FailureStage::kName, FailureKind::kNotFound),
+      failureOf(FailureStage::kConnection, FailureKind::kConnectTimedOut),
+      failureOf(FailureStage::kAnswer, FailureKind::kNoAnswerInTime),
+      failureOf(FailureStage::kTls, FailureKind::kNotTrusted),
+      failureOf(FailureStage::kTls, FailureKind::kExpired),
+      failureOf(FailureStage::kTls, FailureKind::kWrongName),
+      failureOf(FailureStage::kTls, FailureKind::kTlsFailed),
+      failureOf(FailureStage::kProxy, FailureKind::kCutOff),
+      failureOf(FailureStage::kProxy, FailureKind::kNothingAnswered),
+      failureOf(FailureStage::kProxy, FailureKind::kProxyGarbled),
+      failureOf(FailureStage::kProxy, FailureKind::kSignInRefused),
+      failureOf(FailureStage::kAnswer, FailureKind::kTooLarge),
+      failureOf(FailureStage::kAnswer, FailureKind::kNotJson, 503),
+  };
+  for (const RequestFailure& failure : never) {
+    EXPECT_EQ(retryWaitSeconds(failure, 1, -1), -1)
+        << static_cast<int>(failure.stage) << " " << static_cast<int>(failure.kind);
+  }
+}
+
+}  // namespace
