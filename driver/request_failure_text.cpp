@@ -1,6 +1,7 @@
 #include "driver/request_failure_text.h"
 
 #include "platform/messages.h"
+#include "platform/start_menu.h"
 #include "platform/translation.h"
 
 namespace {
@@ -11,9 +12,9 @@ enum class Shown { kTrust, kAddress, kIt };
 
 std::string settingsHint(Shown what, StartedFrom startedFrom) {
   if (startedFrom == StartedFrom::kStartMenu) {
-    return translate(
-        "(\"Check the connection\" in the Start menu shows the settings and tests the "
-        "connection)");
+    return formatMessage(translate("(\"{0}\" in the Start menu shows the settings and tests the "
+                                   "connection)"),
+                         {kCheckMenuEntry});
   }
   switch (what) {
     case Shown::kTrust:

@@ -180,7 +180,7 @@ TEST(RequestFailureText, LibcurlsWordsStayOutOfTheMessage) {
 
 TEST(RequestFailureText, AStartMenuRunIsAdvisedWithItsEntryNotAnOption) {
   const std::string menu =
-      "(\"Check the connection\" in the Start menu shows the settings and tests the connection)";
+      "(\"Sprawdź połączenie\" in the Start menu shows the settings and tests the connection)";
   for (const RequestFailure& failure : {failureOf(FailureStage::kConnection, FailureKind::kRefused),
                                         failureOf(FailureStage::kTls, FailureKind::kNotTrusted),
                                         failureOf(FailureStage::kTls, FailureKind::kWrongName),
