@@ -36,7 +36,9 @@ add_executable(unit_tests
   timetable/service_time_test.cpp
   timetable/stop_table_test.cpp
 )
-target_link_libraries(unit_tests PRIVATE timetable_driver timetable_warnings GTest::gtest_main)
+# The tests of the requests and of the drawing read libcurl's and cairo's headers themselves.
+target_link_libraries(unit_tests PRIVATE timetable_driver timetable_warnings GTest::gtest_main
+  CURL::libcurl PkgConfig::CAIRO)
 if(NOT WIN32)
   # Our own UTF-8 decoder, the C library's CP852 converter, and the printer and files as paths in
   # the working directory.

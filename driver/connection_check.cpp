@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <exception>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <variant>

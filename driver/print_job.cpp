@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "driver/form_builder.h"
-#include "driver/print_job_test_support.h"
+#include "driver/print_job_contents.h"
 #include "platform/console.h"
 #include "platform/messages.h"
 #include "platform/overloaded.h"

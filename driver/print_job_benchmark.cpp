@@ -12,7 +12,6 @@
 #include "printer/printer_stream.h"
 #include "service/online_lookup_test_support.h"
 #include "service/service_request.h"
-#include "service/service_request_test_support.h"
 
 namespace {
 

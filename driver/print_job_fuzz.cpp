@@ -10,7 +10,6 @@
 #include "driver/print_job.h"
 #include "driver/print_job_test_support.h"
 #include "service/service_request.h"
-#include "service/service_request_test_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   PrintJob job;

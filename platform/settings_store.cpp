@@ -2,7 +2,6 @@
 
 #include <stdexcept>
 
-#include "platform/settings_store_test_support.h"
 #include "platform/translation.h"
 
 namespace {

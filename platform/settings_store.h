@@ -31,4 +31,11 @@ std::vector<StoredSetting> readStoredSettings();
 // store", "the system's certificate bundle".
 const char* systemCertificateStore();
 
+// The settings of a file's text: "name = value" lines and blank lines; a "#" at the start of a
+// line or after a blank begins a comment. Blanks around the name and the value are dropped; a
+// UTF-8 byte order mark at the start of any line (as files joined together hold) and CR line
+// ends are taken. A NUL character is thrown as an error naming the line. The origin of each is
+// "file, line N".
+std::vector<StoredSetting> settingsOfText(const std::string& text, const std::string& file);
+
 #endif  // TIMETABLE_PLATFORM_SETTINGS_STORE_H_

@@ -12,7 +12,6 @@
 
 #include "platform/file_system.h"
 #include "platform/settings_store.h"
-#include "platform/settings_store_test_support.h"
 #include "platform/translation.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "json/json_number.h"
 #include "platform/translation.h"
-#include "service/json_number.h"
 
 const char* const kOnlineTrainsQuery = "method=getTrainsOnline";
 

@@ -10,10 +10,9 @@
 #include <string>
 #include <typeinfo>
 
-#include "service/json_number.h"
+#include "json/json_number.h"
 #include "service/online_lookup.h"
 #include "service/service_request.h"
-#include "service/service_request_test_support.h"
 
 // The number of a member as decimal text after dividing it by divisor, or empty when the member
 // is missing or not a number the form can show.

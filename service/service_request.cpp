@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <new>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <utility>
 
@@ -11,7 +12,6 @@
 #include "platform/support_log.h"
 #include "platform/translation.h"
 #include "service/proxy_choice.h"
-#include "service/service_request_test_support.h"
 
 const char* const kServiceUserAgent = "VELMORAX/1.0.0";
 const size_t kMaxAnswerBytes = 16 * 1024 * 1024;

@@ -2,7 +2,7 @@
 #define TIMETABLE_SERVICE_SERVICE_REQUEST_H_
 
 #include <cstddef>
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 #include <stdexcept>
 #include <string>
 
@@ -86,5 +86,19 @@ std::runtime_error answerTooDeepError(const std::string& url);
 // or JSON that is neither an object nor null is thrown as std::runtime_error; an answer over
 // maxBytes as std::length_error, as above.
 nlohmann::json fetchServiceMessage(const std::string& query, size_t maxBytes = kMaxAnswerBytes);
+
+// The parts of the requests that the tests, the benchmark and the fuzz targets reach directly.
+// libcurl's write callback: appends the received bytes to the std::string given as write data.
+size_t appendToBody(char* data, size_t size, size_t count, void* body);
+
+// Decodes the body of an answer and returns a copy of its member "message", as
+// fetchServiceMessage does; url and httpStatus only serve the error message. An answer nested
+// deeper than kMaxAnswerDepth is thrown as answerTooDeepError as soon as the reader reaches that
+// depth, and reading takes time linear in the body's length.
+nlohmann::json serviceMessageOf(const std::string& body, long httpStatus, const std::string& url);
+// Why the server's certificate was refused, from the TLS library's verification result and
+// libcurl's text.
+enum class CertificateFault { kNotTrusted, kExpired, kOtherName };
+CertificateFault certificateFaultOf(long verifyResult, const std::string& reason);
 
 #endif  // TIMETABLE_SERVICE_SERVICE_REQUEST_H_

@@ -6,7 +6,6 @@
 #include <stdexcept>
 #include <string>
 
-#include "service/service_request_test_support.h"
 #include "service/timetable_query.h"
 
 namespace {

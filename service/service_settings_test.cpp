@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/settings_store_test_support.h"
+#include "platform/settings_store.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#ifndef TIMETABLE_SERVICE_JSON_QUOTE_H_
-#define TIMETABLE_SERVICE_JSON_QUOTE_H_
+#ifndef TIMETABLE_JSON_JSON_QUOTE_H_
+#define TIMETABLE_JSON_JSON_QUOTE_H_
 
 #include <nlohmann/json.hpp>
 #include <string>
@@ -11,4 +11,4 @@
 extern const size_t kQuotedBytes;
 std::string quotedJson(const nlohmann::json& value);
 
-#endif  // TIMETABLE_SERVICE_JSON_QUOTE_H_
+#endif  // TIMETABLE_JSON_JSON_QUOTE_H_
