@@ -83,8 +83,8 @@ else()
     PROPERTIES ENVIRONMENT "${TEST_ENVIRONMENT}")
 endif()
 
-# The layer check refuses includes outside its map of folders and a map that CMake's links do
-# not match.
+# The layer check's own test: the spellings of an include and the links it must refuse. The
+# test command runs the check itself on the tree, with the release build's flags.
 add_test(NAME layers.check COMMAND ${Python3_EXECUTABLE}
   ${CMAKE_CURRENT_SOURCE_DIR}/scripts/check_layers_test.py)
 
