@@ -44,7 +44,7 @@ if(NOT WIN32)
   # the working directory.
   target_sources(unit_tests PRIVATE form/code_page_iconv_test.cpp platform/utf8_posix_test.cpp
     platform/file_system_posix_test.cpp platform/output_file_posix_test.cpp
-    printer/printer_stream_posix_test.cpp)
+    printer/printer_stream_posix_test.cpp platform/xdg_base_posix_test.cpp)
 endif()
 if(WIN32)
   # Drive-relative paths, the console's interrupt and the spooler's status bits.

@@ -13,6 +13,7 @@
 #include "platform/file_system.h"
 #include "platform/settings_store.h"
 #include "platform/translation.h"
+#include "platform/xdg_base_posix.h"
 
 namespace {
 
@@ -27,19 +28,10 @@ std::string machineSettingsFile() {
   return file != nullptr && file[0] != '\0' ? file : kMachineSettingsFile;
 }
 
-// $XDG_CONFIG_HOME/timetable-print/config, where $XDG_CONFIG_HOME is ~/.config when it is not
-// set or not an absolute path; empty without a home folder.
+// $XDG_CONFIG_HOME/timetable-print/config; empty without a home folder.
 std::string userSettingsFile() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  std::string folder;
-  if (config != nullptr && config[0] == '/') {
-    folder = config;
-  } else {
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || home[0] == '\0') return std::string();
-    folder = std::string(home) + "/.config";
-  }
-  return folder + "/timetable-print/config";
+  const std::string folder = xdgProgramFolder("XDG_CONFIG_HOME", ".config");
+  return folder.empty() ? folder : folder + "/config";
 }
 
 // A settings file holds a few lines; a larger one is no settings file, and is not read on.

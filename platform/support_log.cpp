@@ -32,11 +32,6 @@ LogState state;
 // a line: the state and the C library's time conversion serve one at a time.
 std::mutex stateLock;
 
-std::string folderOf(const std::string& path) {
-  const size_t end = path.find_last_of("/\\");
-  return end == std::string::npos ? std::string() : path.substr(0, end);
-}
-
 // Every folder of the path that is not there yet, from the top down: $XDG_STATE_HOME or
 // ~/.local/state may not exist before the first run.
 void createFolders(const std::string& folder) {
