@@ -14,6 +14,7 @@ the text, so that no spelling hides an edge:
   PUBLIC, PRIVATE or INTERFACE, exactly the folders' libraries USES names.
 - the libraries' headers that weigh on every file reading them stay in the folders, and out of
   the files, named in KEPT_IN and KEPT_OUT.
+- no production file reads a *_test_support.h, which holds what only the tests use.
 
 Usage: check-layers.py [--build DIR] [ROOT]
   ROOT: the repository (by default the one this script is in); DIR: its configured build
@@ -201,7 +202,9 @@ def include_faults(root, build, paths, commands):
                 continue
             seen.add((includer, header))
             mine, theirs = folder_of(includer), folder_of(header)
-            if theirs not in USES:
+            if "_test_support." in header and not is_test(includer):
+                faults.append("%s includes %s, which is for the tests only" % (includer, header))
+            elif theirs not in USES:
                 faults.append("%s includes %s, which lies outside the folders" % (includer, header))
             elif mine in USES and theirs != mine and theirs not in USES[mine] and not (
                     is_test(includer) and theirs in TESTS_ALSO_USE):

@@ -89,6 +89,14 @@ class Includes(unittest.TestCase):
         self.assertEqual(self.faults(), ["form/a.cpp includes platform/messages.h: form does not "
                                          "use platform"])
 
+    def test_only_tests_read_test_support(self):
+        self.write("service/a_test_support.h", "#pragma once\n")
+        self.write("service/a_test.cpp", '#include "service/a_test_support.h"\n')
+        self.write("service/a_fuzz.cpp", '#include "service/a_test_support.h"\n')
+        self.write("service/a.cpp", '#include "service/a_test_support.h"\n')
+        self.assertEqual(self.faults(), ["service/a.cpp includes service/a_test_support.h, "
+                                         "which is for the tests only"])
+
     def test_a_file_outside_the_folders_fails(self):
         self.write("scripts/tool.cpp", "int main() {}\n")
         self.assertEqual(len(list(check_layers.folder_faults(
