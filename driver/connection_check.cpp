@@ -162,7 +162,7 @@ std::string destinationText(const Destination& destination) {
 // The destination a run with the same options would use, prepared as the run prepares it.
 void reportDestination(bool& failed, const CommandLine& line) {
   try {
-    Destination destination = chooseDestination({line.output, line.printer, line.drawn, line.view});
+    Destination destination = chooseDestination(destinationRequestOf(line));
     prepareDestination(destination);
     report(failed, StepResult::kPassed, destinationText(destination));
   } catch (const std::exception& failure) {
@@ -186,10 +186,7 @@ int runConnectionCheck(const CommandLine& line) {
   } catch (const std::exception& failure) {
     report(failed, StepResult::kFailed, failure.what());
   }
-  const std::string log = supportLogPath();
-  if (!log.empty()) {
-    report(failed, StepResult::kPassed, formatMessage(translate("the support log is {0}"), {log}));
-  }
+  if (!supportLogPath().empty()) report(failed, StepResult::kPassed, supportLogText());
   if (settings) {
     startServiceRequests(*settings);
     const ConnectionFacts facts = checkServiceConnection();

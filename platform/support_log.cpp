@@ -9,6 +9,7 @@
 
 #include "platform/file_system.h"
 #include "platform/messages.h"
+#include "platform/translation.h"
 
 // Past this size the log starts anew, its old lines kept in one older file: the two never hold
 // much more than twice this, however long the program is used.
@@ -129,6 +130,13 @@ void writeLogLine(const std::string& text) {
 std::string supportLogPath() {
   const std::lock_guard<std::mutex> hold(stateLock);
   return placeOfLog();
+}
+
+std::string supportLogText() {
+  const std::string path = supportLogPath();
+  return path.empty() ? std::string(translate(
+                            "there is no support log, as the system names no folder for it"))
+                      : formatMessage(translate("the support log is {0}"), {path});
 }
 
 void logLine(const std::string& text) {
