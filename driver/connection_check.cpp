@@ -6,11 +6,9 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
-#include <variant>
 
 #include "platform/console.h"
 #include "platform/messages.h"
-#include "platform/overloaded.h"
 #include "platform/support_log.h"
 #include "platform/translation.h"
 #include "printer/destination.h"
@@ -133,38 +131,13 @@ void reportAnswer(bool& failed) {
   }
 }
 
-// Where a run's form would go, in the user's words.
-std::string destinationText(const Destination& destination) {
-  return std::visit(
-      Overloaded{
-          [](const DeviceDestination& device) {
-            return formatMessage(translate("the printer {0}"), {device.device});
-          },
-          [](const BytesFileDestination& file) {
-            return formatMessage(translate("the file {0} can be written"), {file.path});
-          },
-          [](const RenderedFileDestination& file) {
-            return file.path.empty()
-                       ? formatMessage(translate("the folder {0} can be written"),
-                                       {file.screenFolder})
-                       : formatMessage(translate("the file {0} can be written"), {file.path});
-          },
-          [](const SpoolDestination& spool) {
-            return formatMessage(translate("the spooler has the printer {0}"), {spool.printer});
-          },
-          [](const DrawnDestination& drawn) {
-            return formatMessage(translate("the spooler has the printer {0}"), {drawn.printer});
-          },
-      },
-      destination);
-}
-
 // The destination a run with the same options would use, prepared as the run prepares it.
 void reportDestination(bool& failed, const CommandLine& line) {
   try {
     Destination destination = chooseDestination(destinationRequestOf(line));
     prepareDestination(destination);
-    report(failed, StepResult::kPassed, destinationText(destination));
+    report(failed, StepResult::kPassed,
+           formatMessage(translate("where the form goes: {0}"), {destinationText(destination)}));
   } catch (const std::exception& failure) {
     report(failed, StepResult::kFailed, failure.what());
   }

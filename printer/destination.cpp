@@ -76,6 +76,32 @@ Destination chooseDestination(const DestinationRequest& request) {
   return BytesFileDestination{file, request.view, std::string()};
 }
 
+std::string destinationText(const Destination& destination) {
+  return std::visit(
+      Overloaded{
+          [](const DeviceDestination& device) {
+            return formatMessage(translate("the printer {0}"), {device.device});
+          },
+          [](const BytesFileDestination& file) {
+            return formatMessage(translate("the printer's bytes in the file {0}"), {file.path});
+          },
+          [](const RenderedFileDestination& file) {
+            return file.path.empty()
+                       ? formatMessage(
+                             translate("the drawn form for the screen, in the folder {0}"),
+                             {file.screenFolder})
+                       : formatMessage(translate("the drawn form in the file {0}"), {file.path});
+          },
+          [](const SpoolDestination& spool) {
+            return formatMessage(translate("a raw job on the printer {0}"), {spool.printer});
+          },
+          [](const DrawnDestination& drawn) {
+            return formatMessage(translate("drawn pages on the printer {0}"), {drawn.printer});
+          },
+      },
+      destination);
+}
+
 std::runtime_error deviceOpenError(const DeviceDestination& device, const std::string& reason) {
   if (device.advice.empty()) {
     return std::runtime_error(formatMessage(
