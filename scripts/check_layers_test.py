@@ -137,7 +137,9 @@ class Links(unittest.TestCase):
         scratch = os.path.realpath(tempfile.mkdtemp(prefix="layers-"))
         self.addCleanup(shutil.rmtree, scratch)
         tree = os.path.join(scratch, "tree")
-        shutil.copytree(ROOT, tree, ignore=shutil.ignore_patterns("build*", ".git", "demo"))
+        shutil.copytree(ROOT, tree, ignore=lambda folder, names: [
+            name for name in names if name.startswith(".") or (
+                folder == ROOT and (name.startswith("build") or name == "demo"))])
         with open(os.path.join(tree, "CMakeLists.txt"), "a", encoding="utf-8") as cmake:
             cmake.write("\ntarget_link_libraries(timetable_service PRIVATE timetable_driver)\n")
         build = os.path.join(scratch, "build")
