@@ -75,12 +75,14 @@ DROPPED_FLAGS = {"-c", "-MD", "-MMD", "-M", "-MM", "-MG", "-MP"}
 
 
 def source_files(root, build):
-    """Every C++ source file under root, outside builds and hidden folders, relative to root."""
+    """Every C++ source file under root, relative to root, but for the builds and the hidden
+    folders (.git) at the top."""
     found = []
     for folder, subfolders, files in os.walk(root):
+        top = folder == root
         subfolders[:] = sorted(
             name for name in subfolders
-            if not name.startswith(".") and not name.startswith("build")
+            if not (top and (name.startswith(".") or name.startswith("build")))
             and os.path.realpath(os.path.join(folder, name)) != build)
         for name in files:
             if name.endswith(SOURCE_EXTENSIONS):
@@ -265,10 +267,11 @@ def main(arguments):
     options = parser.parse_args(arguments)
     root = os.path.realpath(options.root)
     build = os.path.realpath(options.build or os.path.join(root, "build", "release"))
-    paths = source_files(root, build)
+    commands = compile_commands(root, build)
+    paths = sorted(set(source_files(root, build)) | set(commands))
     faults = list(folder_faults(paths))
     faults += list(map_faults(cmake_links(build)))
-    faults += include_faults(root, build, paths, compile_commands(root, build))
+    faults += include_faults(root, build, paths, commands)
     for fault in faults:
         print(fault)
     print("layers: %d files, %d faults" % (len(paths), len(faults)))

@@ -63,6 +63,8 @@ class Includes(unittest.TestCase):
                 ("service/parts.hpp", '#include "%s"\n' % FORBIDDEN),
                 ("service/untracked.cpp", '#include "%s"\n' % FORBIDDEN),
                 ("service/untracked.cc", '#include "../%s"\n' % FORBIDDEN),
+                ("service/build_parts/a.h", '#include "%s"\n' % FORBIDDEN),
+                ("service/.hidden/a.h", '#include "%s"\n' % FORBIDDEN),
                 ("platform/a.cpp", '#include "platform/../%s"\n' % FORBIDDEN)):
             with self.subTest(path=path, text=text):
                 self.setUp()
