@@ -1,6 +1,4 @@
 #include "platform/system_proxy.h"
 
-const int kAutomaticProxySeconds = 5;
-
 // On Linux the variables are the system's proxy settings, and libcurl reads them itself.
 SystemProxy systemProxyFor(const std::string&) { return SystemProxy(); }

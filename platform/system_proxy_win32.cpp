@@ -10,9 +10,11 @@
 #include "platform/translation.h"
 #include "platform/wide_text_win32.h"
 
-const int kAutomaticProxySeconds = 5;
-
 namespace {
+
+// The longest automatic detection or a configuration script may take; past it the run goes on
+// without the system's proxy.
+const int kAutomaticProxySeconds = 5;
 
 // Takes a text that WinHTTP allocated, and frees it.
 std::string takeGlobalText(LPWSTR text) {
