@@ -24,5 +24,6 @@ endforeach()
 # The printer-byte interpreter is the part of the renderer that needs no cairo.
 add_executable(printed_page_fuzz preview/printed_page_fuzz.cpp preview/printed_page.cpp
   preview/terminal_text.cpp)
-target_link_libraries(printed_page_fuzz PRIVATE timetable_form timetable_warnings)
+target_link_libraries(printed_page_fuzz PRIVATE timetable_form timetable_platform
+  timetable_warnings)
 add_fuzz_test(printed_page preview)

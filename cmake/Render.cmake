@@ -34,8 +34,9 @@ add_folder_library(timetable_render
   preview/printer_font.cpp
   preview/rendering.cpp
   preview/sheet_drawing.cpp
+  preview/sheet_layout.cpp
   preview/terminal_text.cpp
   ${embedded_fonts}
 )
-target_link_libraries(timetable_render PUBLIC timetable_form timetable_platform PkgConfig::CAIRO
-  PRIVATE PkgConfig::FREETYPE)
+target_link_libraries(timetable_render PUBLIC timetable_form timetable_platform
+  PRIVATE PkgConfig::CAIRO PkgConfig::FREETYPE)

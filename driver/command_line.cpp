@@ -162,3 +162,7 @@ std::string parseCommandLine(const std::vector<std::string>& arguments, CommandL
     return formatMessage(translate("unexpected argument {0}"), {quoted(operands.front())});
   return conflictOf(line);
 }
+
+DestinationRequest destinationRequestOf(const CommandLine& line) {
+  return {line.output, line.printer, line.drawn, line.view};
+}

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "printer/destination.h"
+
 // What the command line asks for. With no arguments the form goes to the printer at LPT1.
 struct CommandLine {
   std::string output;     // -o FILE: a file (or a device) instead of the printer.
@@ -18,6 +20,9 @@ struct CommandLine {
   bool version = false;
   bool startMenu = false;  // --start-menu: started from a Start-menu entry; not in --help.
 };
+
+// Where the command line sends the form: -o, --printer, --drawn, --view.
+DestinationRequest destinationRequestOf(const CommandLine& line);
 
 // The text of --help, in the user's language.
 std::string usageText();

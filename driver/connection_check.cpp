@@ -3,15 +3,14 @@
 #include <chrono>
 #include <cstdio>
 #include <exception>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
-#include <variant>
 
 #include "driver/destination_setting.h"
 #include "driver/request_failure_text.h"
 #include "platform/console.h"
 #include "platform/messages.h"
-#include "platform/overloaded.h"
 #include "platform/support_log.h"
 #include "platform/translation.h"
 #include "preview/rendered_format.h"
@@ -164,48 +163,14 @@ void reportAnswer(bool& failed, StartedFrom from) {
   }
 }
 
-// Where a run's form would go, in the user's words.
-std::string destinationText(const Destination& destination) {
-  return std::visit(
-      Overloaded{
-          [](const DeviceDestination& device) {
-            return formatMessage(translate("the printer {0}"), {device.device});
-          },
-          [](const BytesFileDestination& file) {
-            return formatMessage(translate("the file {0} can be written"), {file.path});
-          },
-          [](const RenderedFileDestination& file) {
-            if (file.path.empty()) {
-              return formatMessage(translate("the folder {0} can be written"), {file.screenFolder});
-            }
-            // A name holding %d is no file's name: the pages' files are.
-            const std::string first = renderedFilePath(file.path, file.format, 1);
-            if (first == file.path) {
-              return formatMessage(translate("the file {0} can be written"), {file.path});
-            }
-            return formatMessage(
-                translate("the files {0}, {1} and so on, one for each page, can be written"),
-                {first, renderedFilePath(file.path, file.format, 2)});
-          },
-          [](const SpoolDestination& spool) {
-            return formatMessage(translate("the print spooler has the printer {0}"),
-                                 {quoted(spool.printer)});
-          },
-          [](const DrawnDestination& drawn) {
-            return formatMessage(translate("the print spooler has the printer {0}"),
-                                 {quoted(drawn.printer)});
-          },
-      },
-      destination);
-}
-
 // The destination a run with the same options and settings would use, prepared as the run
 // prepares it.
 void reportDestination(bool& failed, const DestinationRequest& request) {
   try {
     Destination destination = chooseDestination(request);
     prepareDestination(destination);
-    report(failed, StepResult::kPassed, destinationText(destination));
+    report(failed, StepResult::kPassed,
+           formatMessage(translate("where the form goes: {0}"), {destinationText(destination)}));
   } catch (const std::exception& failure) {
     report(failed, StepResult::kFailed, failure.what());
   }
@@ -230,10 +195,7 @@ int runConnectionCheck(const CommandLine& line) {
   } catch (const std::exception& failure) {
     report(failed, StepResult::kFailed, failure.what());
   }
-  const std::string log = supportLogPath();
-  if (!log.empty()) {
-    report(failed, StepResult::kPassed, formatMessage(translate("the support log is {0}"), {log}));
-  }
+  if (!supportLogPath().empty()) report(failed, StepResult::kPassed, supportLogText());
   if (settings) {
     startServiceRequests(*settings);
     const ConnectionFacts facts = checkServiceConnection();

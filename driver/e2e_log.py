@@ -51,7 +51,7 @@ class Log(EndToEnd):
         self.assertTrue(requests[1].startswith("request " + BASE + ONLINE_QUERY), requests[1])
         # Every message as it was shown, and the outcome last.
         self.assertIn(SAMPLE_STDERR["5410"].rstrip("\n"), lines)
-        printer = "the device LPT1" if harness.RUNNER else "the printer's bytes in LPT1"
+        printer = "the printer LPT1" if harness.RUNNER else "the printer's bytes in the file LPT1"
         self.assertEqual(lines[-2:], ["printed rows 0 to 14 to " + printer,
                                       "ended with exit status 0"])
         # Never an answer: not even the names of its members.

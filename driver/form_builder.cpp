@@ -8,9 +8,9 @@
 #include "form/printer_code.h"
 #include "form/stop_block.h"
 #include "form/stop_cells.h"
+#include "json/json_quote.h"
 #include "platform/translation.h"
 #include "platform/utf8.h"
-#include "service/json_quote.h"
 #include "timetable/stop_table.h"
 
 namespace {

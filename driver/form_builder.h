@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/print_job.h"
+#include "driver/print_job_contents.h"
 
 // The row of the form's opening and foot, which belong to no row of the stop table.
 const int32_t kNoRow = -1;

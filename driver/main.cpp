@@ -52,15 +52,6 @@ void logServiceSettings(const ServiceSettings& settings) {
   }
 }
 
-// The line after the settings: where to find what the runs did.
-std::string supportLogText() {
-  const std::string path = supportLogPath();
-  return (path.empty() ? std::string(translate("there is no support log, as the system names no "
-                                               "folder for it"))
-                       : formatMessage(translate("the support log is {0}"), {path})) +
-         "\n";
-}
-
 // Standard output only shows the dialogue, so a reader of it that went away (as head does) does
 // not stop the form: the writes to it fail and the run goes on. Once the form is done, this is
 // said where it can still be read.
@@ -99,7 +90,7 @@ int run(const CommandLine& line) {
         writeConsoleText(stdout,
                          eachLineOneLine(describeProxyChoice(settings, chooseProxy(settings))));
       }
-      writeConsoleText(stdout, eachLineOneLine(supportLogText()));
+      writeConsoleText(stdout, eachLineOneLine(supportLogText() + "\n"));
       if (settings.errors.empty() && settings.unknownSettings.empty()) return 0;
       error(
           translate("some of the settings above cannot be used; correct the ones marked "

@@ -6,11 +6,10 @@
 #include <stdexcept>
 #include <string>
 #include <utility>
-#include <variant>
 #include <vector>
 
 #include "driver/form_builder.h"
-#include "driver/print_job_test_support.h"
+#include "driver/print_job_contents.h"
 #include "driver/request_failure_text.h"
 #include "platform/console.h"
 #include "platform/messages.h"
@@ -19,7 +18,7 @@
 #include "platform/support_log.h"
 #include "platform/translation.h"
 #include "printer/printer_stream.h"
-#include "service/json_quote.h"
+#include "json/json_quote.h"
 #include "service/online_lookup.h"
 #include "service/timetable_query.h"
 #include "timetable/stop_table.h"
@@ -89,23 +88,6 @@ void gatherJobDetails(PrintJob& job) {
   job.vmax = askWideWord("Vmax(km/h)=");
   std::cout << job.lastRow;
   endLine();
-}
-
-// Where the form went, in the support log's words.
-std::string destinationText(const Destination& destination) {
-  return std::visit(
-      Overloaded{
-          [](const DeviceDestination& device) { return "the device " + device.device; },
-          [](const BytesFileDestination& file) { return "the printer's bytes in " + file.path; },
-          [](const RenderedFileDestination& file) {
-            return "the drawn form in " + (file.path.empty() ? file.screenFolder : file.path);
-          },
-          [](const SpoolDestination& spool) { return "a raw job on the printer " + spool.printer; },
-          [](const DrawnDestination& drawn) {
-            return "drawn pages on the printer " + drawn.printer;
-          },
-      },
-      destination);
 }
 
 // Phase 3: the route line, the head, one block per stop, the foot.

@@ -1,26 +1,7 @@
 #ifndef TIMETABLE_DRIVER_PRINT_JOB_H_
 #define TIMETABLE_DRIVER_PRINT_JOB_H_
 
-#include <cstdint>
-#include <nlohmann/json.hpp>
-#include <string>
-
 #include "printer/destination.h"
-#include "service/online_lookup.h"
-#include "timetable/stop_table.h"
-
-// Everything one job gathers before it prints.
-struct PrintJob {
-  std::string trainNumber;
-  nlohmann::json trainInfo;
-  nlohmann::json stopPoints;
-  TrainData trainData;
-  StopTable table;
-  std::string trainLabel;
-  std::string routeText;
-  int32_t lastRow = 0;
-  std::wstring lok1, lok2, lok3, vmax;
-};
 
 // Runs one print job: prepares the destination, asks for the train number and fetches the
 // timetable, looks up the train's mass and length and asks for the locomotives and the speed,

@@ -7,17 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "driver/print_job.h"
-
-// Takes the train's description and stop points from the timetable query's "message". Without a
-// non-empty list of stop points the service has no timetable for the train, which is thrown as
-// std::runtime_error. An absent description reads as an empty one.
-void takeTimetable(nlohmann::json answer, PrintJob& job);
-
-// Builds the job's stop table, train label and route text from the timetable it took, which is
-// not needed afterwards and is moved from. Returns a warning when the table could not hold every
-// stop, otherwise an empty text.
-std::string buildJobStopTable(PrintJob& job);
+#include "driver/print_job_contents.h"
 
 // The job of train 5410 with the timetable of answer, its stop table built, and sample mass,
 // length, locomotives and speed. An answer without a timetable is thrown as a run throws it;

@@ -1,6 +1,5 @@
 #include "form/box_strokes.h"
 
-#include "form/box_strokes_test_support.h"
 #include "form/code_page.h"
 #include "form/printer_code.h"
 
@@ -26,17 +25,6 @@ char32_t unicodeOf(wchar_t printerCode) {
 }
 
 }  // namespace
-
-bool boxStrokesOf(wchar_t printerCode, BoxStrokes& strokes) {
-  for (const BoxCharacter& box : kBoxCharacters) {
-    if (box.printerCode == printerCode) {
-      strokes = box.strokes;
-      return true;
-    }
-  }
-  strokes = BoxStrokes();
-  return false;
-}
 
 bool boxStrokesOfUnicode(char32_t character, BoxStrokes& strokes) {
   for (const BoxCharacter& box : kBoxCharacters) {

@@ -38,6 +38,11 @@ bool isPlantedLink(const std::string& path, std::string& reason);
 
 bool isFolder(const std::string& path);
 
+// The folder part of the path, with the separator that ends it ("/var/log/" for
+// "/var/log/x.log"; Windows takes a backslash as well), so that a name appended to it lies beside
+// the path's file. Empty for a bare name, which lies in the working folder.
+std::string folderOf(const std::string& path);
+
 // Whether anything exists at the path.
 bool fileExists(const std::string& path);
 

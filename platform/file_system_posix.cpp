@@ -16,11 +16,6 @@
 
 namespace {
 
-std::string folderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 // CAP_FOWNER lets a process act as the owner of any file, root's usual way past the rule of
 // folders such as /tmp. Where the capability cannot be asked for, root is taken to have it.
 bool actsAsAnyOwner() {
@@ -62,6 +57,11 @@ int descriptorOfName(const std::string& path) {
 }
 
 }  // namespace
+
+std::string folderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
 
 bool isDeviceOrPipe(const std::string& path) {
   if (descriptorNamedBy(path) >= 0) return true;

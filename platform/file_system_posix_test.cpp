@@ -37,4 +37,11 @@ TEST_F(FileSystemTest, AWholeFileIsReadUpToOneBytePastTheLimitAndOnlyAPlainOneWh
   EXPECT_FALSE(missing.reason.empty());
 }
 
+TEST(FolderOf, KeepsTheFolderWithItsSlashAndTakesABackslashAsPartOfAName) {
+  EXPECT_EQ(folderOf("/var/log/x.log"), "/var/log/");
+  EXPECT_EQ(folderOf("/x"), "/");
+  EXPECT_EQ(folderOf("x.log"), "");
+  EXPECT_EQ(folderOf("a\\b.log"), "");
+}
+
 }  // namespace

@@ -113,6 +113,11 @@ bool isUnchangedDevicePath(const std::string& path) {
 
 }  // namespace
 
+std::string folderOf(const std::string& path) {
+  const size_t end = path.find_last_of("/\\");
+  return end == std::string::npos ? std::string() : path.substr(0, end + 1);
+}
+
 bool isDeviceOrPipe(const std::string& path) {
   if (path.compare(0, 4, "\\\\?\\") == 0) return isUnchangedDevicePath(path);
   return isDosDeviceName(path.substr(lastPartStart(path))) || isSharedPrinterPath(path);

@@ -34,4 +34,10 @@ TEST_F(FileSystemTest, ADriveRelativePathIsResolvedBeforeNamesAreDerivedFromIt) 
   EXPECT_FALSE(isDeviceOrPipe(drive + "form.prn"));
 }
 
+TEST(FolderOf, TakesEitherSeparator) {
+  EXPECT_EQ(folderOf("C:\\Program Files\\x\\x.exe"), "C:\\Program Files\\x\\");
+  EXPECT_EQ(folderOf("C:/x/y.log"), "C:/x/");
+  EXPECT_EQ(folderOf("y.log"), "");
+}
+
 }  // namespace

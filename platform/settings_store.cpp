@@ -1,7 +1,6 @@
 #include "platform/settings_store.h"
 
 #include "platform/messages.h"
-#include "platform/settings_store_test_support.h"
 #include "platform/translation.h"
 
 namespace {

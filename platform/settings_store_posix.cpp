@@ -13,9 +13,8 @@
 
 #include "platform/file_system.h"
 #include "platform/settings_store.h"
-#include "platform/settings_store_test_support.h"
 #include "platform/translation.h"
-#include "platform/xdg_folder_posix.h"
+#include "platform/xdg_base_posix.h"
 
 namespace {
 
@@ -32,8 +31,8 @@ std::string machineSettingsFile() {
 
 // $XDG_CONFIG_HOME/timetable-print/config; empty without a home folder.
 std::string userSettingsFile() {
-  const std::string folder = xdgFolder("XDG_CONFIG_HOME", ".config");
-  return folder.empty() ? folder : folder + "/timetable-print/config";
+  const std::string folder = xdgProgramFolder("XDG_CONFIG_HOME", ".config");
+  return folder.empty() ? folder : folder + "/config";
 }
 
 // A settings file holds a few lines; a larger one is no settings file, and is not read on.

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "platform/setting_names.h"
-#include "platform/settings_store_test_support.h"
 
 namespace {
 

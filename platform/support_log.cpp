@@ -9,6 +9,7 @@
 
 #include "platform/file_system.h"
 #include "platform/messages.h"
+#include "platform/translation.h"
 
 // Past this size the log starts anew, its old lines kept in one older file: the two never hold
 // much more than twice this, however long the program is used.
@@ -31,11 +32,6 @@ LogState state;
 // The interrupt's thread logs the end of an interrupted run while the main thread may be writing
 // a line: the state and the C library's time conversion serve one at a time.
 std::mutex stateLock;
-
-std::string folderOf(const std::string& path) {
-  const size_t end = path.find_last_of("/\\");
-  return end == std::string::npos ? std::string() : path.substr(0, end);
-}
 
 // Every folder of the path that is not there yet, from the top down: $XDG_STATE_HOME or
 // ~/.local/state may not exist before the first run.
@@ -134,6 +130,13 @@ void writeLogLine(const std::string& text) {
 std::string supportLogPath() {
   const std::lock_guard<std::mutex> hold(stateLock);
   return placeOfLog();
+}
+
+std::string supportLogText() {
+  const std::string path = supportLogPath();
+  return path.empty() ? std::string(translate(
+                            "there is no support log, as the system names no folder for it"))
+                      : formatMessage(translate("the support log is {0}"), {path});
 }
 
 void logLine(const std::string& text) {

@@ -19,6 +19,9 @@ extern const int64_t kSupportLogLimit;
 // The log's full path in UTF-8; empty when the system gives no folder for it (no home folder).
 std::string supportLogPath();
 
+// Where the log is, or that there is none, in the user's words: for --settings and --check.
+std::string supportLogText();
+
 // Appends one line to the log: the local time with its UTC offset, the process's number, and text
 // made one line as messages are (oneLine). Two runs at once never mix inside a line. Callable from
 // anywhere, at any time; it never throws and leaves errno as it was.

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "platform/support_log.h"
+#include "platform/xdg_base_posix.h"
 
 namespace {
 
@@ -23,15 +24,7 @@ bool mayGrowBy(int descriptor, size_t bytes) {
 
 }  // namespace
 
-// $XDG_STATE_HOME/timetable-print, where $XDG_STATE_HOME is ~/.local/state when it is not set or
-// not an absolute path.
-std::string supportLogFolder() {
-  const char* state = std::getenv("XDG_STATE_HOME");
-  if (state != nullptr && state[0] == '/') return std::string(state) + "/timetable-print";
-  const char* home = std::getenv("HOME");
-  if (home == nullptr || home[0] == '\0') return std::string();
-  return std::string(home) + "/.local/state/timetable-print";
-}
+std::string supportLogFolder() { return xdgProgramFolder("XDG_STATE_HOME", ".local/state"); }
 
 // As the XDG base directories ask: the user's alone.
 void createFolder(const std::string& folder) { mkdir(folder.c_str(), 0700); }

@@ -14,9 +14,8 @@ struct SystemProxy {
   std::string note;        // Why automatic detection gave nothing, for the user; else empty.
 };
 
-// Asks the system for the proxy of url (https://host:port/...). Where the system detects the
-// proxy automatically (Windows), it is asked for a few seconds at most, so that a network
-// without an answer cannot hold the run.
+// Asks the system for the proxy of url (https://host:port/...). Automatic detection, where the
+// system has it, is bounded, so that a network without an answer cannot hold the run.
 SystemProxy systemProxyFor(const std::string& url);
 
 #endif  // TIMETABLE_PLATFORM_SYSTEM_PROXY_H_

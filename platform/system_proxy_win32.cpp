@@ -12,7 +12,8 @@
 
 namespace {
 
-// The bound on automatic detection and the configuration script.
+// The longest automatic detection or a configuration script may take; past it the run goes on
+// without the system's proxy.
 const int kAutomaticProxySeconds = 5;
 
 // Takes a text that WinHTTP allocated, and frees it.

@@ -12,18 +12,13 @@ namespace {
 // One catalogue serves both programs: share/locale/LANGUAGE/LC_MESSAGES/timetable-print.mo.
 const char kDomain[] = "timetable-print";
 
-std::string folderOf(const std::string& path) {
-  const size_t end = path.find_last_of("/\\");
-  return end == std::string::npos ? std::string() : path.substr(0, end);
-}
-
 // The catalogues lie in share/locale beside the program (the build tree, the Windows zip and
 // installer) or in ../share/locale (installed in /usr/bin, they are in /usr/share/locale). Never
 // in the working folder, which is the user's.
 std::string catalogueFolder() {
   const std::string programFolder = folderOf(programPath());
   if (programFolder.empty()) return std::string();
-  for (const char* relative : {"/share/locale", "/../share/locale"}) {
+  for (const char* relative : {"share/locale", "../share/locale"}) {
     const std::string folder = programFolder + relative;
     if (isFolder(folder)) return folder;
   }

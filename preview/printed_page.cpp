@@ -6,7 +6,6 @@
 
 #include "form/code_page.h"
 #include "platform/translation.h"
-#include "preview/printed_page_test_support.h"
 
 namespace {
 
@@ -315,15 +314,4 @@ bool interpretPrinterPages(const PrinterByteReader& read, size_t lineLimit,
   // A form feed at the very end leaves no page after it.
   if (state.anyPageDone && state.page.lines.empty()) return true;
   return onPage(state.page);
-}
-
-std::vector<PrintedPage> interpretPrinterBytes(const std::string& bytes,
-                                               std::vector<std::string>& warnings) {
-  std::vector<PrintedPage> pages;
-  interpretPrinterPages(printerBytesOf(bytes)(), kNoLineLimit, warnings,
-                        [&pages](const PrintedPage& page) {
-                          pages.push_back(page);
-                          return true;
-                        });
-  return pages;
 }

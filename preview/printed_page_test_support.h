@@ -7,8 +7,16 @@
 
 #include "preview/printed_page.h"
 
-// The pages of the whole stream, interpreted as above.
-std::vector<PrintedPage> interpretPrinterBytes(const std::string& bytes,
-                                               std::vector<std::string>& warnings);
+// The pages of the whole stream, interpreted as interpretPrinterPages does.
+inline std::vector<PrintedPage> interpretPrinterBytes(const std::string& bytes,
+                                                      std::vector<std::string>& warnings) {
+  std::vector<PrintedPage> pages;
+  interpretPrinterPages(printerBytesOf(bytes)(), kNoLineLimit, warnings,
+                        [&pages](const PrintedPage& page) {
+                          pages.push_back(page);
+                          return true;
+                        });
+  return pages;
+}
 
 #endif  // TIMETABLE_PREVIEW_PRINTED_PAGE_TEST_SUPPORT_H_

@@ -8,7 +8,7 @@
 
 #include "preview/printed_page.h"
 #include "preview/rendered_format.h"
-#include "preview/sheet_drawing.h"
+#include "preview/sheet_layout.h"
 
 // The resolution of PNG previews.
 const double kPngDotsPerInch = 150;

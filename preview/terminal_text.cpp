@@ -1,7 +1,5 @@
 #include "preview/terminal_text.h"
 
-#include "preview/terminal_text_test_support.h"
-
 namespace {
 
 const char kBoldOn[] = "\x1b[1m";
@@ -44,11 +42,5 @@ std::string terminalTextOfPage(const PrintedPage& page, bool bold) {
     if (page.endsInFormFeed && line + 1 == page.lines.size()) text += '\f';
     text += '\n';
   }
-  return text;
-}
-
-std::string terminalText(const std::vector<PrintedPage>& pages, bool bold) {
-  std::string text;
-  for (const PrintedPage& page : pages) text += terminalTextOfPage(page, bold);
   return text;
 }

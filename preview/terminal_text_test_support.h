@@ -6,8 +6,13 @@
 #include <vector>
 
 #include "preview/printed_page.h"
+#include "preview/terminal_text.h"
 
 // The pages' texts one after the other, each as terminalTextOfPage gives it.
-std::string terminalText(const std::vector<PrintedPage>& pages, bool bold);
+inline std::string terminalText(const std::vector<PrintedPage>& pages, bool bold) {
+  std::string text;
+  for (const PrintedPage& page : pages) text += terminalTextOfPage(page, bold);
+  return text;
+}
 
 #endif  // TIMETABLE_PREVIEW_TERMINAL_TEXT_TEST_SUPPORT_H_

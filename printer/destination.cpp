@@ -7,11 +7,13 @@
 #include <utility>
 
 #include "platform/desktop.h"
+#include "platform/messages.h"
 #include "platform/file_system.h"
 #include "platform/output_file.h"
 #include "platform/overloaded.h"
 #include "platform/start_menu.h"
 #include "platform/translation.h"
+#include "preview/rendered_format.h"
 #include "printer/spooler.h"
 
 const char* const kPrinterDevice = "LPT1";
@@ -77,6 +79,39 @@ Destination chooseDestination(const DestinationRequest& request) {
     return RenderedFileDestination{file, format, request.view, std::string()};
   }
   return BytesFileDestination{file, request.view, std::string()};
+}
+
+std::string destinationText(const Destination& destination) {
+  return std::visit(
+      Overloaded{
+          [](const DeviceDestination& device) {
+            return formatMessage(translate("the printer {0}"), {device.device});
+          },
+          [](const BytesFileDestination& file) {
+            return formatMessage(translate("the printer's bytes in the file {0}"), {file.path});
+          },
+          [](const RenderedFileDestination& file) {
+            if (file.path.empty()) {
+              return formatMessage(translate("the drawn form for the screen, in the folder {0}"),
+                                   {file.screenFolder});
+            }
+            // A name holding %d is no file's name: the pages' files are.
+            const std::string first = renderedFilePath(file.path, file.format, 1);
+            if (first == file.path) {
+              return formatMessage(translate("the drawn form in the file {0}"), {file.path});
+            }
+            return formatMessage(
+                translate("the drawn form in the files {0}, {1} and so on, one for each page"),
+                {first, renderedFilePath(file.path, file.format, 2)});
+          },
+          [](const SpoolDestination& spool) {
+            return formatMessage(translate("a raw job on the printer {0}"), {quoted(spool.printer)});
+          },
+          [](const DrawnDestination& drawn) {
+            return formatMessage(translate("drawn pages on the printer {0}"), {quoted(drawn.printer)});
+          },
+      },
+      destination);
 }
 
 std::runtime_error deviceOpenError(const DeviceDestination& device, const std::string& reason) {

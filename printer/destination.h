@@ -78,6 +78,10 @@ struct DestinationRequest {
 // --view alone asks for a PDF in the temporary folder.
 Destination chooseDestination(const DestinationRequest& request);
 
+// Where the form goes, in the user's words ("the printer LPT1", "drawn pages on the printer
+// Office"), for --check and the support log.
+std::string destinationText(const Destination& destination);
+
 // The error text what, as the reason inside the advice when there is one.
 std::string withAdvice(const std::string& what, const std::string& advice);
 

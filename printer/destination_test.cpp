@@ -50,4 +50,16 @@ TEST_F(DestinationTest, TheScreenFileIsNamedForTheDocumentAndNeverTakesAnExistin
   EXPECT_FALSE(std::filesystem::exists(second));
 }
 
+TEST(DestinationText, NamesEachKindOfDestinationOnce) {
+  EXPECT_EQ(destinationText(DeviceDestination{"LPT1", "", nullptr}), "the printer LPT1");
+  EXPECT_EQ(destinationText(BytesFileDestination{"form.prn", false, ""}),
+            "the printer's bytes in the file form.prn");
+  EXPECT_EQ(destinationText(RenderedFileDestination{"form.pdf", RenderedFormat::kPdf, false, ""}),
+            "the drawn form in the file form.pdf");
+  EXPECT_EQ(destinationText(RenderedFileDestination{"", RenderedFormat::kPdf, true, "/tmp"}),
+            "the drawn form for the screen, in the folder /tmp");
+  EXPECT_EQ(destinationText(SpoolDestination{"LQ"}), "a raw job on the printer LQ");
+  EXPECT_EQ(destinationText(DrawnDestination{"Office"}), "drawn pages on the printer Office");
+}
+
 }  // namespace

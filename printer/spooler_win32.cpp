@@ -23,7 +23,6 @@
 #include "platform/wide_text_win32.h"
 #include "printer/spooler.h"
 #include "printer/spooler_common.h"
-#include "printer/spooler_win32_test_support.h"
 
 struct SpoolJob {
   HANDLE printer = nullptr;

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <chrono>
+#include <functional>
 #include <string>
 
 // Windows only: deletes the job of the printer through a handle of its own, for an interrupt of
@@ -23,5 +25,19 @@ std::string watchHandedOverJob(const std::string& printer, DWORD id);
 // stops the job: it is printing, waiting its turn or done.
 std::string spoolStateWarning(const std::string& printer, DWORD id, DWORD printerStatus,
                               DWORD jobStatus);
+
+// What one look at the queue finds: the printer's status bits, and whether the job is still in
+// the queue, with its status bits then.
+struct QueueState {
+  DWORD printerStatus = 0;
+  bool queued = false;
+  DWORD jobStatus = 0;
+};
+using QueueReader = std::function<QueueState()>;
+
+// watchHandedOverJob's loop: looks at the queue through read at once and then every poll, until
+// a look finds a warning (spoolStateWarning) or the job done or gone, or watch has passed.
+std::string watchQueueStates(const std::string& printer, DWORD id, const QueueReader& read,
+                             std::chrono::milliseconds watch, std::chrono::milliseconds poll);
 
 #endif  // TIMETABLE_PRINTER_SPOOLER_WIN32_H_

@@ -12,8 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "printer/spooler_win32_test_support.h"
-
 namespace {
 
 TEST(SpoolStateWarning, AJobThatPrintsOrWaitsItsTurnSaysNothing) {

@@ -1,95 +1,282 @@
 #!/usr/bin/env python3
-"""Fails when a source file includes from a folder its own folder may not use.
+"""Fails when a source file reads a header from a folder its own folder may not use, or when a
+folder's library links one it may not.
 
-USES is the one list of which folder uses which: each folder's library links exactly these
-folders' libraries in CMakeLists.txt (target_link_libraries), and this script fails when the two
-differ. A file may include from its own folder and from the folders its folder uses; any other
-include between the folders fails, even of a folder that a used one uses (a new edge is made
-here and in CMakeLists.txt, on purpose), and so does an include that climbs out of the folders
-with "..", which would pass for an include of the folder it starts in.
+USES is the one list of which folder uses which. Both sides are read from the tools, not from
+the text, so that no spelling hides an edge:
+- the includes are the compiler's. Every source file under the repository (tracked or not, of
+  any C++ extension) is preprocessed with the flags its build gives its folder
+  (compile_commands.json of a configured build), and gcc's -H names each header read, nested as
+  read. A file may include from its own folder and from the folders its folder uses; even a
+  folder that a used one uses is refused (a new edge is made here and in CMakeLists.txt, on
+  purpose).
+- the links are CMake's (cmake --graphviz of the same build): each folder's library links, as
+  PUBLIC, PRIVATE or INTERFACE, exactly the folders' libraries USES names.
+- the libraries' headers that weigh on every file reading them stay in the folders, and out of
+  the files, named in KEPT_IN and KEPT_OUT.
+- no production file reads a *_test_support.h, which holds what only the tests use.
 
-Usage: check-layers.py [ROOT]   (the repository's root; by default the one this script is in)
+Usage: check-layers.py [--build DIR] [ROOT]
+  ROOT: the repository (by default the one this script is in); DIR: its configured build
+  (by default ROOT/build/release, which scripts/configure-release.sh configures).
 """
 
+import argparse
+import concurrent.futures
+import json
 import os
 import re
+import shlex
 import subprocess
 import sys
+import tempfile
 
 # Each folder and the folders its library links, platform/ at the bottom and driver/ on top.
 USES = {
     "platform": [],
-    "form": ["platform"],
-    "service": ["platform"],
-    "timetable": ["service", "platform"],
+    "json": [],
+    "form": [],
+    "service": ["json", "platform"],
+    "timetable": ["json", "platform"],
     "preview": ["form", "platform"],
     "printer": ["preview", "platform"],
-    "driver": ["printer", "preview", "timetable", "service", "form", "platform"],
+    "driver": ["printer", "preview", "timetable", "service", "json", "form", "platform"],
 }
+# The tests, fuzz targets and benchmarks of a folder may also use these: they link the whole
+# program, and text and files come from platform/.
+TESTS_ALSO_USE = ["platform"]
 
 # The library of each folder, as CMake names it.
 LIBRARY = {folder: "timetable_" + folder for folder in USES}
 LIBRARY["preview"] = "timetable_render"
 FOLDER_OF_LIBRARY = {library: folder for folder, library in LIBRARY.items()}
 
-INCLUDE = re.compile(r'^[ \t]*#[ \t]*include[ \t]+"([^"]+)"', re.MULTILINE)
-LINKS = re.compile(r"target_link_libraries\(\s*(\w+)\s+PUBLIC([^)]*)\)")
+# Third-party headers and the folders whose files may read them, directly or not: each is large
+# or drags its library's link in, so it stays in the files that use it.
+KEPT_IN = {
+    "nlohmann/json.hpp": ["json", "service", "timetable", "driver"],
+    "curl/curl.h": ["service"],
+    "cairo.h": ["preview", "printer"],
+    "cups/cups.h": ["printer"],
+}
+# Files that must not read one of those although their folder may.
+KEPT_OUT = {
+    "driver/main.cpp": ["nlohmann/json.hpp"],
+    "printer/printer_stream.cpp": ["cairo.h"],
+}
+
+SOURCE_EXTENSIONS = (".c", ".cc", ".cpp", ".cxx", ".c++", ".h", ".hh", ".hpp", ".hxx", ".inc",
+                     ".ipp", ".tpp")
+# gcc -H: one line per header read, as many dots as it is deep.
+HEADER_LINE = re.compile(r"^(\.+) (.+)$")
+# Flags of a compile command that name or make its output rather than read its input.
+OUTPUT_FLAGS = {"-o", "-MF", "-MT", "-MQ"}
+DROPPED_FLAGS = {"-c", "-MD", "-MMD", "-M", "-MM", "-MG", "-MP"}
 
 
-def cmake_links(root):
-    """Each folder's library and the folders' libraries it links, as the CMake files say."""
+def source_files(root, build):
+    """Every C++ source file under root, relative to root, but for the builds and the hidden
+    folders (.git) at the top."""
+    found = []
+    for folder, subfolders, files in os.walk(root):
+        top = folder == root
+        subfolders[:] = sorted(
+            name for name in subfolders
+            if not (top and (name.startswith(".") or name.startswith("build")))
+            and os.path.realpath(os.path.join(folder, name)) != build)
+        for name in files:
+            if name.endswith(SOURCE_EXTENSIONS):
+                found.append(os.path.relpath(os.path.join(folder, name), root).replace(os.sep, "/"))
+    return sorted(found)
+
+
+def ours(root, build, path):
+    """path relative to root when it is a file of the repository's own, otherwise None."""
+    real = os.path.realpath(path)
+    if real == build or real.startswith(build + os.sep):
+        return None
+    relative = os.path.relpath(real, root)
+    if relative.startswith(".." + os.sep) or relative == "..":
+        return None
+    relative = relative.replace(os.sep, "/")
+    return None if relative.split("/")[0].startswith("build") else relative
+
+
+def compile_commands(root, build):
+    """The build's compile commands: each source file (relative to root), its folder, and its
+    arguments without its input, output and dependency files."""
+    path = os.path.join(build, "compile_commands.json")
+    if not os.path.exists(path):
+        raise SystemExit("%s is missing: configure the build first (scripts/configure-release.sh)"
+                         % path)
+    with open(path, encoding="utf-8") as file:
+        entries = json.load(file)
+    commands = {}
+    for entry in entries:
+        arguments = entry.get("arguments") or shlex.split(entry["command"])
+        source = os.path.join(entry["directory"], entry["file"])
+        kept = [arguments[0]]
+        skip = False
+        for argument in arguments[1:]:
+            if skip:
+                skip = False
+            elif argument in OUTPUT_FLAGS:
+                skip = True
+            elif argument in DROPPED_FLAGS or any(
+                    argument.startswith(flag) and len(argument) > len(flag)
+                    for flag in OUTPUT_FLAGS):
+                pass
+            elif os.path.realpath(os.path.join(entry["directory"], argument)) == \
+                    os.path.realpath(source):
+                pass
+            else:
+                kept.append(argument)
+        relative = ours(root, build, source)
+        if relative:
+            commands[relative] = (entry["directory"], kept)
+    return commands
+
+
+def flags_for(path, commands):
+    """The compile command of path, or of another file of its folder (a test's for a test, a
+    library file's otherwise), for a file the build does not compile here."""
+    if path in commands:
+        return commands[path]
+    folder = path.split("/")[0]
+    candidates = sorted(other for other in commands if other.split("/")[0] == folder) or \
+        sorted(commands)
+    candidates.sort(key=lambda other: is_test(other) != is_test(path))
+    return commands[candidates[0]]
+
+
+def read_headers(root, build, path, command):
+    """Runs the preprocessor on path: (the include edges it read, as (includer, header) pairs of
+    which the includer is ours; every header read; the compiler's error, if it failed)."""
+    directory, arguments = command
+    run = subprocess.run(arguments + ["-MM", "-MG", "-H", "-x", "c++",
+                                      os.path.join(root, path)],
+                         cwd=directory, capture_output=True, text=True)
+    edges = []
+    read = set()
+    chain = [path]
+    errors = []
+    for line in run.stderr.splitlines():
+        match = HEADER_LINE.match(line)
+        if not match:
+            if run.returncode != 0:
+                errors.append(line)
+            continue
+        depth = len(match.group(1))
+        header = os.path.normpath(os.path.join(directory, match.group(2)))
+        del chain[depth:]
+        entry = ours(root, build, header) or header  # Ours relative, others absolute.
+        read.add(header)
+        if not chain[-1].startswith("/"):
+            edges.append((chain[-1], entry))
+        chain.append(entry)
+    return edges, read, "\n".join(errors) if run.returncode != 0 else ""
+
+
+def is_test(path):
+    return re.search(r"_(test|fuzz|benchmark)\.[a-z+]+$|_test_support\.", path) is not None
+
+
+def folder_of(path):
+    parts = path.split("/")
+    return parts[0] if len(parts) > 1 else ""
+
+
+def include_faults(root, build, paths, commands):
+    """The edges that the map does not allow and the third-party headers read where they may
+    not be, for every file in paths; each fault once."""
+    def run(path):
+        return path, read_headers(root, build, path, flags_for(path, commands))
+
+    faults = []
+    with concurrent.futures.ThreadPoolExecutor(max_workers=os.cpu_count() or 2) as pool:
+        results = list(pool.map(run, paths))
+    seen = set()
+    for path, (edges, read, error) in results:
+        if error:
+            faults.append("%s: the compiler could not read it:\n%s" % (path, error))
+        for includer, header in edges:
+            if header.startswith("/") or (includer, header) in seen:
+                continue
+            seen.add((includer, header))
+            mine, theirs = folder_of(includer), folder_of(header)
+            if "_test_support." in header and not is_test(includer):
+                faults.append("%s includes %s, which is for the tests only" % (includer, header))
+            elif theirs not in USES:
+                faults.append("%s includes %s, which lies outside the folders" % (includer, header))
+            elif mine in USES and theirs != mine and theirs not in USES[mine] and not (
+                    is_test(includer) and theirs in TESTS_ALSO_USE):
+                faults.append("%s includes %s: %s does not use %s" % (includer, header, mine,
+                                                                      theirs))
+        folder = folder_of(path)
+        for kept, folders in KEPT_IN.items():
+            if any(header.endswith("/" + kept) for header in read):
+                if folder not in folders:
+                    faults.append("%s reads %s, which only %s may" % (path, kept,
+                                                                      ", ".join(folders)))
+                elif kept in KEPT_OUT.get(path, []):
+                    faults.append("%s reads %s, which it must not" % (path, kept))
+    return faults
+
+
+def cmake_links(build):
+    """Each folder's library and the folders' libraries it links, PUBLIC, PRIVATE or INTERFACE,
+    as CMake's own graph of the configured build shows them."""
+    with tempfile.TemporaryDirectory(prefix="layers-") as folder:
+        graph = os.path.join(folder, "links.dot")
+        run = subprocess.run(["cmake", "--graphviz=" + graph, build], capture_output=True,
+                             text=True)
+        if run.returncode != 0:
+            raise SystemExit("cmake could not draw the links:\n" + run.stdout + run.stderr)
+        with open(graph, encoding="utf-8") as file:
+            return links_of_graph(file.read())
+
+
+def links_of_graph(text):
+    names = dict(re.findall(r'^\s*"(\w+)" \[ label = "([^"]*)"', text, re.MULTILINE))
     links = {folder: set() for folder in USES}
-    for name in ("CMakeLists.txt", os.path.join("cmake", "Render.cmake")):
-        with open(os.path.join(root, name), encoding="utf-8") as cmake:
-            for library, linked in LINKS.findall(cmake.read()):
-                if library in FOLDER_OF_LIBRARY:
-                    links[FOLDER_OF_LIBRARY[library]] |= {
-                        FOLDER_OF_LIBRARY[word] for word in linked.split()
-                        if word in FOLDER_OF_LIBRARY}
+    for user, used in re.findall(r'^\s*"(\w+)" -> "(\w+)"', text, re.MULTILINE):
+        user, used = names.get(user), names.get(used)
+        if user in FOLDER_OF_LIBRARY and used in FOLDER_OF_LIBRARY:
+            links[FOLDER_OF_LIBRARY[user]].add(FOLDER_OF_LIBRARY[used])
     return links
 
 
-def map_faults(root):
-    links = cmake_links(root)
+def map_faults(links):
     for folder in USES:
         if links[folder] != set(USES[folder]):
-            yield ("%s: CMakeLists.txt links %s, the list in check-layers.py %s" % (
+            yield ("%s: CMake links %s, the list in check-layers.py %s" % (
                 folder, sorted(links[folder]) or "nothing", sorted(USES[folder]) or "nothing"))
 
 
-def include_faults(root, paths):
-    for path in paths:
-        folder = path.split("/")[0]
-        if folder not in USES:
-            continue
-        with open(os.path.join(root, path), encoding="utf-8") as source:
-            text = source.read()
-        allowed = {folder, *USES[folder]}
-        for match in INCLUDE.finditer(text):
-            included = match.group(1)
-            line = text.count("\n", 0, match.start(1)) + 1
-            parts = included.split("/")
-            if ".." in parts or included.startswith("/"):
-                yield "%s:%d: includes %s, a path out of the folders" % (path, line, included)
-            elif len(parts) > 1 and parts[0] in USES and parts[0] not in allowed:
-                yield "%s:%d: %s includes from %s/, which %s does not use" % (
-                    path, line, folder, parts[0], folder)
-
-
-def main(root):
-    files = subprocess.run(["git", "ls-files", "*.cpp", "*.h"], cwd=root, capture_output=True,
-                           text=True, check=True).stdout.split()
-    unknown = sorted({path.split("/")[0] for path in files if "/" in path} - set(USES))
+def folder_faults(paths):
+    unknown = sorted({folder_of(path) or path for path in paths} - set(USES))
     if unknown:
-        print("folders of source files missing from the layers: " + ", ".join(unknown))
-        return 1
-    faults = list(map_faults(root)) + list(include_faults(root, files))
+        yield "source files outside the folders of the layers: " + ", ".join(unknown)
+
+
+def main(arguments):
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    here = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    parser.add_argument("root", nargs="?", default=here)
+    parser.add_argument("--build")
+    options = parser.parse_args(arguments)
+    root = os.path.realpath(options.root)
+    build = os.path.realpath(options.build or os.path.join(root, "build", "release"))
+    commands = compile_commands(root, build)
+    paths = sorted(set(source_files(root, build)) | set(commands))
+    faults = list(folder_faults(paths))
+    faults += list(map_faults(cmake_links(build)))
+    faults += include_faults(root, build, paths, commands)
     for fault in faults:
         print(fault)
-    print("layers: %d faults" % len(faults))
+    print("layers: %d files, %d faults" % (len(paths), len(faults)))
     return 1 if faults else 0
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1] if len(sys.argv) > 1 else
-                  os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
+    sys.exit(main(sys.argv[1:]))

@@ -26,15 +26,17 @@ trap 'kill -- -"$libraries" 2>/dev/null || true' EXIT
 echo "== Formatting"
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 
-echo "== Layers"
-python3 scripts/check-layers.py
-
 echo "== Messages and their translations"
 scripts/update-po.sh --check
 
 echo "== Release build and tests"
 scripts/configure-release.sh
 cmake --build build/release -j "$jobs"
+
+# The layer check reads each file with the flags of this configured build.
+echo "== Layers"
+python3 scripts/check-layers.py --build build/release
+
 ctest --test-dir build/release --output-on-failure -j "$jobs"
 
 echo "== Debian package"

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "service/json_number.h"
+#include "json/json_number.h"
 #include "service/service_message.h"
 
 const char* const kOnlineTrainsQuery = "method=getTrainsOnline";

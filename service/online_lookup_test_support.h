@@ -10,7 +10,7 @@
 #include <string>
 #include <typeinfo>
 
-#include "service/json_number.h"
+#include "json/json_number.h"
 #include "service/online_lookup.h"
 #include "service/service_message.h"
 #include "service/service_request.h"

@@ -6,6 +6,7 @@
 
 #include "service/proxy_url.h"
 #include "service/settings_display.h"
+#include "platform/settings_store.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "json/json_number.h"
+#include "json/json_quote.h"
 #include "platform/translation.h"
-#include "service/json_number.h"
-#include "service/json_quote.h"
 #include "timetable/service_time.h"
 
 const double kMissingDistance = std::numeric_limits<double>::quiet_NaN();

@@ -1,5 +1,5 @@
-#ifndef TIMETABLE_SERVICE_JSON_NUMBER_H_
-#define TIMETABLE_SERVICE_JSON_NUMBER_H_
+#ifndef TIMETABLE_JSON_JSON_NUMBER_H_
+#define TIMETABLE_JSON_JSON_NUMBER_H_
 
 #include <cstdint>
 #include <nlohmann/json.hpp>
@@ -8,4 +8,4 @@
 // not a number, or a number outside the 32-bit range, gives false and leaves result unchanged.
 bool readInt32(const nlohmann::json& value, int32_t& result);
 
-#endif  // TIMETABLE_SERVICE_JSON_NUMBER_H_
+#endif  // TIMETABLE_JSON_JSON_NUMBER_H_

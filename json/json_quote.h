@@ -1,5 +1,5 @@
-#ifndef TIMETABLE_SERVICE_JSON_QUOTE_H_
-#define TIMETABLE_SERVICE_JSON_QUOTE_H_
+#ifndef TIMETABLE_JSON_JSON_QUOTE_H_
+#define TIMETABLE_JSON_JSON_QUOTE_H_
 
 #include <nlohmann/json.hpp>
 #include <string>
@@ -15,4 +15,4 @@ std::string quotedJson(const nlohmann::json& value);
 // escaped and cut short as quotedJson does, between the quotation marks of the user's language.
 std::string quotedInMessage(const std::string& text);
 
-#endif  // TIMETABLE_SERVICE_JSON_QUOTE_H_
+#endif  // TIMETABLE_JSON_JSON_QUOTE_H_

@@ -1,4 +1,4 @@
-#include "service/json_quote.h"
+#include "json/json_quote.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "service/json_number.h"
+#include "json/json_number.h"
 
 #include <cmath>
 #include <limits>
