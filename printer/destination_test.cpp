@@ -58,8 +58,10 @@ TEST(DestinationText, NamesEachKindOfDestinationOnce) {
             "the drawn form in the file form.pdf");
   EXPECT_EQ(destinationText(RenderedFileDestination{"", RenderedFormat::kPdf, true, "/tmp"}),
             "the drawn form for the screen, in the folder /tmp");
-  EXPECT_EQ(destinationText(SpoolDestination{"LQ"}), "a raw job on the printer LQ");
-  EXPECT_EQ(destinationText(DrawnDestination{"Office"}), "drawn pages on the printer Office");
+  EXPECT_EQ(destinationText(RenderedFileDestination{"f-%d.png", RenderedFormat::kPng, false, ""}),
+            "the drawn form in the files f-1.png, f-2.png and so on, one for each page");
+  EXPECT_EQ(destinationText(SpoolDestination{"LQ"}), "a raw job on the printer \"LQ\"");
+  EXPECT_EQ(destinationText(DrawnDestination{"Office"}), "drawn pages on the printer \"Office\"");
 }
 
 }  // namespace

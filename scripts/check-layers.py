@@ -34,7 +34,7 @@ import tempfile
 # Each folder and the folders its library links, platform/ at the bottom and driver/ on top.
 USES = {
     "platform": [],
-    "json": [],
+    "json": ["platform"],
     "form": [],
     "service": ["json", "platform"],
     "timetable": ["json", "platform"],
