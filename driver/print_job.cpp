@@ -12,6 +12,7 @@
 #include "driver/form_builder.h"
 #include "driver/print_job_test_support.h"
 #include "platform/console.h"
+#include "platform/file_system.h"
 #include "platform/messages.h"
 #include "platform/overloaded.h"
 #include "platform/support_log.h"
@@ -82,10 +83,13 @@ void gatherJobDetails(PrintJob& job) {
 std::string destinationText(const Destination& destination) {
   return std::visit(
       Overloaded{
-          [](const DeviceDestination& device) { return "the device " + device.device; },
-          [](const BytesFileDestination& file) { return "the printer's bytes in " + file.path; },
+          [](const DeviceDestination& device) { return "the device " + fullPathOf(device.device); },
+          [](const BytesFileDestination& file) {
+            return "the printer's bytes in " + fullPathOf(file.path);
+          },
           [](const RenderedFileDestination& file) {
-            return "the drawn form in " + (file.path.empty() ? file.screenFolder : file.path);
+            return "the drawn form in " +
+                   fullPathOf(file.path.empty() ? file.screenFolder : file.path);
           },
           [](const SpoolDestination& spool) { return "a raw job on the printer " + spool.printer; },
           [](const DrawnDestination& drawn) {
