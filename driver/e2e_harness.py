@@ -124,6 +124,11 @@ def point_wine_printer_at(path):
     os.symlink(path, link)
 
 
+def group_of(user):
+    """The group to run as user with: a name's own group, or a number taken for both."""
+    return pwd.getpwnam(user).pw_gid if isinstance(user, str) else user
+
+
 def ca_file():
     return os.path.join(WORK, "service", "cacert.pem")
 
@@ -206,7 +211,7 @@ class EndToEnd(unittest.TestCase):
         options = dict(cwd=self.folder, env=env,
                        preexec_fn=limit_file_size if file_size_limit else None)
         if user:
-            options.update(user=user, group=pwd.getpwnam(user).pw_gid, extra_groups=[])
+            options.update(user=user, group=group_of(user), extra_groups=[])
         peak_memory = None
         if measure_memory:
             returncode, stdout, stderr, peak_memory = run_measuring_memory(
@@ -257,6 +262,22 @@ class EndToEnd(unittest.TestCase):
         with os.fdopen(reader, "rb") as pipe:
             stdout = pipe.read().lstrip(b".").decode("utf-8")
         return Run(process.returncode, stdout, stderr, 0, self.folder)
+
+    def program_for(self, user):
+        """A copy of the program that user (a name or a number) may run, in the tests' work
+        folder: the program's own folder may be closed to other users, as a checkout in a home
+        folder is. The program needs nothing else of the build at run time. Skips the test where
+        user cannot run it."""
+        folder = os.path.join(WORK, "program-for-%s" % user)
+        os.makedirs(folder, exist_ok=True)
+        os.chmod(folder, 0o755)  # Whatever the umask.
+        program = shutil.copy(PROGRAM, folder)
+        try:
+            subprocess.run([program, "--version"], cwd="/", user=user, group=group_of(user),
+                           extra_groups=[], check=True, capture_output=True, timeout=30)
+        except (OSError, subprocess.SubprocessError) as failure:
+            self.skipTest("%s cannot run the program from %s: %s" % (user, folder, failure))
+        return program
 
     def support_log_path(self):
         """Where this test's runs keep their support log: in the folder XDG_STATE_HOME names, or
