@@ -178,6 +178,12 @@ class Run:
         self.folder = folder
         self.peak_memory = peak_memory  # In bytes, for a run that measured it.
 
+    def __str__(self):
+        """The whole outcome, for a failure's message: a run that fails only on a busy machine
+        then says what it did."""
+        return "exit status %d\n--- standard output ---\n%s\n--- standard error ---\n%s" % (
+            self.returncode, self.stdout, self.stderr)
+
     def printed(self):
         path = os.path.join(self.folder, "LPT1")
         with open(path, "rb") as f:
@@ -306,27 +312,35 @@ class EndToEnd(unittest.TestCase):
     def new_requests(self):
         return request_log()[self.log_start:]
 
+    def explained(self, run):
+        """The run's outcome and what the service received since the test began, for a failure's
+        message."""
+        return "%s\n--- requests since the test began ---\n%s" % (
+            run, "\n".join(self.new_requests()))
+
     def assertError(self, run, *fragments, stdout=None):
         """A failed run: exit status 1 and one "error: " line naming the cause."""
-        self.assertEqual(run.returncode, 1, run.stderr)
+        explained = self.explained(run)
+        self.assertEqual(run.returncode, 1, explained)
         lines = run.stderr.splitlines()
         errors = [line for line in lines if line.startswith("error: ")]
-        self.assertEqual(len(errors), 1, run.stderr)
-        self.assertEqual(lines[-1], errors[0])
+        self.assertEqual(len(errors), 1, explained)
+        self.assertEqual(lines[-1], errors[0], explained)
         for fragment in fragments:
-            self.assertIn(fragment, errors[0])
+            self.assertIn(fragment, errors[0], explained)
         if stdout is not None:
-            self.assertEqual(run.stdout, stdout)
+            self.assertEqual(run.stdout, stdout, explained)
         return errors[0]
 
     def assertUsageError(self, run, *fragments):
         """A command line that is not understood: exit status 2 and one "error: " line, before
         any prompt or request."""
-        self.assertEqual(run.returncode, 2, run.stderr)
-        self.assertEqual(run.stdout, "")
-        self.assertRegex(run.stderr, r"\Aerror: [^\n]*--help[^\n]*\n\Z")
+        explained = self.explained(run)
+        self.assertEqual(run.returncode, 2, explained)
+        self.assertEqual(run.stdout, "", explained)
+        self.assertRegex(run.stderr, r"\Aerror: [^\n]*--help[^\n]*\n\Z", explained)
         for fragment in fragments:
-            self.assertIn(fragment, run.stderr)
+            self.assertIn(fragment, run.stderr, explained)
         self.assertEqual(self.new_requests(), [])
 
     def assertSamePixels(self, path, expected_path):
