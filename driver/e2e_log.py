@@ -6,6 +6,7 @@ import re
 import shutil
 import signal
 import stat
+import subprocess
 import tempfile
 
 import e2e_harness as harness
@@ -195,6 +196,31 @@ class Log(EndToEnd):
                                  ["[failed] " + said])
                 for name in (path, path + ".1"):
                     self.assertEqual(harness.read_text(name), "a line before\n")
+
+    def test_a_line_that_does_not_fit_leaves_no_part_of_itself(self):
+        if harness.RUNNER or os.geteuid() != 0:
+            self.skipTest("needs Linux and root, for a full file system of the test's own")
+        # On a full tmpfs of its own, the log's last page has room for a part of the next line
+        # only: the write is cut short there.
+        script = """
+            mount -t tmpfs -o size=64k tmpfs "$1" || exit 77
+            mkdir -m 700 "$1/timetable-print"
+            log="$1/timetable-print/timetable-print.log"
+            printf '%04050d\\n' 0 > "$log"
+            head -c 1000000 /dev/zero > "$1/filler" 2>/dev/null
+            XDG_STATE_HOME="$1" "$2" --version > /dev/null || exit
+            cat "$log"
+        """
+        state = tempfile.mkdtemp(prefix="full-state-", dir=harness.WORK)
+        try:
+            run = subprocess.run(["unshare", "-m", "--propagation", "private", "sh", "-c", script,
+                                  "sh", state, harness.PROGRAM], capture_output=True, timeout=60)
+        except OSError as failure:
+            self.skipTest("unshare cannot be run: %s" % failure)
+        if run.returncode == 77 or b"unshare" in run.stderr:
+            self.skipTest("no tmpfs of the test's own here: %s" % run.stderr)
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual(run.stdout, b"0" * 4050 + b"\n")
 
     def test_an_interrupted_run_logs_how_it_ended(self):
         if harness.RUNNER:
