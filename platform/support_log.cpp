@@ -136,6 +136,9 @@ void writeLogLine(const std::string& text) {
   // than the write of its lines.
   std::string folderReason;
   createFolders(folderOf(path), folderReason);
+  // Another user may have made the folder first, where the folder above is theirs.
+  state.failure = refusalOf(path);
+  if (!state.failure.empty()) return;
   reason.clear();
   if (appendToFile(path, line, reason)) return;
   state.failure = folderReason.empty() ? reason : folderReason;
