@@ -100,8 +100,10 @@ std::string takeOption(int option, const std::string& argument, CommandLine& lin
       line.listPrinters = true;
       break;
     case kServiceOption:
-      // Checked with the settings, as the service setting is, in one place.
+      // Checked with the settings, as the service setting is, in one place; but an empty value
+      // would silently mean the setting's own, which the user did not ask for.
       line.service = argument;
+      if (argument.empty()) return translate("the option --service needs a host");
       break;
     case kSettingsOption:
       line.settings = true;
@@ -148,6 +150,10 @@ std::string conflictOf(const CommandLine& line) {
 }
 
 }  // namespace
+
+std::string usageErrorText(const std::string& error) {
+  return formatMessage(translate("{0} (timetable-print --help shows the usage)"), {error});
+}
 
 std::string parseCommandLine(const std::vector<std::string>& arguments, CommandLine& line) {
   std::vector<std::string> operands;

@@ -32,4 +32,7 @@ extern const char kVersionText[];
 // line naming the word at fault, or an empty text when the line was understood.
 std::string parseCommandLine(const std::vector<std::string>& arguments, CommandLine& line);
 
+// The line that reports a usage error (exit status 2): the error and where the usage is shown.
+std::string usageErrorText(const std::string& error);
+
 #endif  // TIMETABLE_DRIVER_COMMAND_LINE_H_

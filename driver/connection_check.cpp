@@ -1,5 +1,6 @@
 #include "driver/connection_check.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <exception>
@@ -41,15 +42,28 @@ std::string indented(const std::string& lines) {
 }
 
 // Writes one step's line at once, so that a slow step shows which one it is; details, such as
-// libcurl's own words for a failure, follow indented. Remembers a failure for the exit status.
+// libcurl's own words for a failure, follow indented. The support log gets the same lines, so
+// that the help desk reads there what the user saw. Remembers a failure for the exit status.
 void report(bool& failed, StepResult result, const std::string& line,
             const std::string& details = std::string()) {
   const char* mark = result == StepResult::kPassed   ? translate("[ok]")
                      : result == StepResult::kFailed ? translate("[failed]")
                                                      : translate("[skipped]");
   if (result == StepResult::kFailed) failed = true;
-  writeConsoleText(stdout,
-                   eachLineOneLine(std::string(mark) + " " + line + "\n" + indented(details)));
+  const std::string text =
+      eachLineOneLine(std::string(mark) + " " + line + "\n" + indented(details));
+  writeConsoleText(stdout, text);
+  for (size_t at = 0, end = 0; at < text.size(); at = end + 1) {
+    end = std::min(text.find('\n', at), text.size());
+    logLine("check: " + text.substr(at, end - at));
+  }
+}
+
+// The log's step: this run's lines reached it, or why they did not.
+void reportSupportLog(bool& failed) {
+  logLine("check: the support log");
+  const bool written = !supportLogPath().empty() && supportLogFailure().empty();
+  report(failed, written ? StepResult::kPassed : StepResult::kFailed, supportLogText());
 }
 
 // libcurl's own words for a failure, masked: --check and the log are their only places.
@@ -181,21 +195,30 @@ void reportDestination(bool& failed, const DestinationRequest& request) {
 int runConnectionCheck(const CommandLine& line) {
   bool failed = false;
   std::optional<ServiceSettings> settings;
+  std::string unread;
   // Without settings that can be read, the options alone.
   DestinationRequest request = destinationOptionsOf(line);
   try {
     settings = readServiceSettings(line.service);
     request = chooseDestinationRequest(line, *settings);
-    // A value that cannot be used is marked in the lines below; the run would end at it.
-    const bool usable = settings->errors.empty() && settings->usageError.empty();
-    report(failed, usable ? StepResult::kPassed : StepResult::kFailed, translate("the settings"),
-           describeServiceSettings(*settings) +
-               (settings->usageError.empty() ? std::string() : settings->usageError + "\n"));
-    if (!usable) settings.reset();
   } catch (const std::exception& failure) {
-    report(failed, StepResult::kFailed, failure.what());
+    unread = failure.what();
   }
-  if (!supportLogPath().empty()) report(failed, StepResult::kPassed, supportLogText());
+  // A --service that cannot be used is the command line's fault, as in a run.
+  if (settings && !settings->usageError.empty()) {
+    error(usageErrorText(settings->usageError));
+    return 2;
+  }
+  if (settings) {
+    // A value that cannot be used is marked in the lines below; the run would end at it.
+    const bool usable = settings->errors.empty();
+    report(failed, usable ? StepResult::kPassed : StepResult::kFailed, translate("the settings"),
+           describeServiceSettings(*settings));
+    if (!usable) settings.reset();
+  } else {
+    report(failed, StepResult::kFailed, unread);
+  }
+  reportSupportLog(failed);
   if (settings) {
     startServiceRequests(*settings);
     const ConnectionFacts facts = checkServiceConnection();

@@ -1,5 +1,6 @@
 """End-to-end tests: Check."""
 
+import os
 import sys
 import subprocess
 
@@ -73,6 +74,31 @@ class Check(EndToEnd):
         # Only the check of -o, whose service steps passed, reached the service.
         self.assertEqual([line.split("\t")[0] for line in self.new_requests()],
                          [BASE + ONLINE_QUERY])
+
+    def test_the_support_log_holds_every_line_of_the_check(self):
+        dead = harness.free_port()
+        run = self.check("--service", "localhost:%d" % dead)
+        failed = self.assertFailedStep(run, "cannot reach the timetable service")
+        # Under wine every test's runs share the prefix's log: this run's lines are the last.
+        lines = self.support_log().splitlines()
+        starts = [at for at, line in enumerate(lines) if " started timetable-print " in line]
+        logged = [line.split(" check: ", 1)[1] for line in lines[starts[-1]:]
+                  if " check: " in line]
+        self.assertIn(failed, logged)
+        self.assertTrue(any(line.startswith("    libcurl: ") for line in logged), logged)
+        self.assertEqual([line for line in logged if line != "the support log"],
+                         run.stdout.splitlines())
+
+    def test_a_log_that_cannot_be_written_fails_its_step(self):
+        if harness.RUNNER:
+            self.skipTest("XDG_STATE_HOME is Linux's")
+        unwritable = os.path.join(self.folder, "state-file")
+        open(unwritable, "w").close()
+        run = self.check(XDG_STATE_HOME=unwritable)
+        self.assertEqual(run.returncode, 1, run.stdout)
+        self.assertIn("[failed] this run keeps no support log: %s/timetable-print: Not a directory"
+                      % unwritable, run.stdout.splitlines())
+        self.assertNotIn("[ok] the support log", run.stdout)
 
 
 if __name__ == "__main__":

@@ -2,8 +2,6 @@
 
 import sys
 import os
-import pwd
-import shutil
 import subprocess
 
 import e2e_harness as harness
@@ -45,6 +43,34 @@ class CommandLine(EndToEnd):
         self.assertEqual(sorted(os.listdir(self.folder)),
                          sorted(["cacert.pem"] + (["LPT1"] if harness.RUNNER else [])))
 
+    def test_empty_values_and_a_check_with_a_service_that_cannot_be_used_are_usage_errors(self):
+        for args, named in ((["--service="], "--service"), (["--service", ""], "--service"),
+                            (["-o", ""], "-o"), (["--printer="], "--printer"),
+                            (["--check", "--service", "a_b"], '"a_b"'),
+                            (["--check", "--service="], "--service"),
+                            (["--settings", "--service", "a_b"], '"a_b"')):
+            with self.subTest(args=args):
+                self.assertUsageError(self.run_program(EXPRESS[1], args=args), named)
+
+    def test_an_answer_that_cannot_be_written_is_an_error(self):
+        if harness.RUNNER:
+            self.skipTest("Linux's /dev/full and a closed descriptor stand for a full disk")
+        for args, reason in ((["--settings"], "No space left on device"),
+                             (["--help"], "No space left on device"),
+                             (["--check"], "No space left on device"),
+                             (["--version"], "Bad file descriptor")):
+            with self.subTest(args=args):
+                closed = args == ["--version"]
+                with open("/dev/full", "wb") as full:
+                    run = subprocess.run([harness.PROGRAM, *args], cwd=self.folder,
+                                         stdin=subprocess.DEVNULL, capture_output=False,
+                                         stdout=None if closed else full,
+                                         stderr=subprocess.PIPE, timeout=60,
+                                         preexec_fn=(lambda: os.close(1)) if closed else None)
+                stderr = run.stderr.decode("utf-8")
+                self.assertEqual(run.returncode, 1, stderr)
+                self.assertEqual(stderr, "error: cannot write to standard output: %s\n" % reason)
+
     def test_an_output_folder_that_cannot_be_written_fails_before_any_prompt(self):
         names = ["missing/form.pdf", "missing/form.prn", "."]
         if harness.RUNNER:  # A path in the \\?\ form is a file too, not a device.
@@ -80,23 +106,6 @@ class CommandLine(EndToEnd):
         self.assertEqual(self.new_requests(), [])
         with open(target, "rb") as f:
             self.assertEqual(f.read(), b"earlier form")
-
-
-    def program_for(self, user):
-        """A copy of the program that user may run, in the tests' work folder: the program's
-        own folder may be closed to other users, as a checkout in a home folder is. The program
-        needs nothing else of the build at run time. Skips the test where user cannot run it."""
-        folder = os.path.join(harness.WORK, "program-for-" + user)
-        os.makedirs(folder, exist_ok=True)
-        os.chmod(folder, 0o755)  # Whatever the umask.
-        program = shutil.copy(harness.PROGRAM, folder)
-        try:
-            subprocess.run([program, "--version"], cwd="/", user=user,
-                           group=pwd.getpwnam(user).pw_gid, extra_groups=[], check=True,
-                           capture_output=True, timeout=30)
-        except (OSError, subprocess.SubprocessError) as failure:
-            self.skipTest("%s cannot run the program from %s: %s" % (user, folder, failure))
-        return program
 
 
 if __name__ == "__main__":

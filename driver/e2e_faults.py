@@ -235,6 +235,39 @@ class Faults(EndToEnd):
         with open(victim, "rb") as f:
             self.assertEqual(f.read(), b"root's file")
 
+    def test_a_folder_link_another_user_planted_in_a_shared_folder_is_not_followed(self):
+        if harness.RUNNER or os.geteuid() != 0:
+            self.skipTest("needs Linux and root, to give a link to another user")
+        # shared/dirlink, put by another user in a folder as /tmp is, leads to a folder of root's:
+        # the file named through it is root's, which that user could not write.
+        shared, private = self.path("shared"), self.path("private")
+        os.mkdir(shared)
+        os.chmod(shared, 0o1777)
+        os.mkdir(private)
+        os.symlink(private, os.path.join(shared, "dirlink"))
+        os.lchown(os.path.join(shared, "dirlink"), 12345, 12345)
+        for name in ("victim-target", "victim-target.pdf"):
+            with self.subTest(name=name):
+                with open(os.path.join(private, name), "wb") as f:
+                    f.write(b"root's file")
+                path = "shared/dirlink/" + name
+                run = self.run_program(EXPRESS[1], args=["-o", path])
+                self.assertError(run, "cannot write %s: Operation not permitted: " % path,
+                                 "symbolic link that another user put in a folder", stdout="")
+                self.assertEqual(self.new_requests(), [])
+                with open(os.path.join(private, name), "rb") as f:
+                    self.assertEqual(f.read(), b"root's file")
+        self.assertEqual(sorted(os.listdir(private)), ["victim-target", "victim-target.pdf"])
+
+    def test_a_printer_link_into_a_missing_folder_is_reported_before_the_first_prompt(self):
+        if harness.RUNNER:
+            self.skipTest("wine's LPT1 is a device")
+        os.symlink("/nonexistent/dir/lp", self.path("LPT1"))
+        run = self.run_program(EXPRESS[1])
+        self.assertError(run, "cannot open the printer LPT1" + LPT1_ADVICE +
+                         "No such file or directory", stdout="")
+        self.assertEqual(self.new_requests(), [])
+
     def test_a_run_from_the_start_menu_is_advised_with_its_entries(self):
         os.mkdir(os.path.join(self.folder, "LPT1"))
         run = self.run_program(EXPRESS[1], args=["--start-menu"])

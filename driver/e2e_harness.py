@@ -124,6 +124,11 @@ def point_wine_printer_at(path):
     os.symlink(path, link)
 
 
+def group_of(user):
+    """The group to run as user with: a name's own group, or a number taken for both."""
+    return pwd.getpwnam(user).pw_gid if isinstance(user, str) else user
+
+
 def ca_file():
     return os.path.join(WORK, "service", "cacert.pem")
 
@@ -173,6 +178,12 @@ class Run:
         self.folder = folder
         self.peak_memory = peak_memory  # In bytes, for a run that measured it.
 
+    def __str__(self):
+        """The whole outcome, for a failure's message: a run that fails only on a busy machine
+        then says what it did."""
+        return "exit status %d\n--- standard output ---\n%s\n--- standard error ---\n%s" % (
+            self.returncode, self.stdout, self.stderr)
+
     def printed(self):
         path = os.path.join(self.folder, "LPT1")
         with open(path, "rb") as f:
@@ -206,7 +217,7 @@ class EndToEnd(unittest.TestCase):
         options = dict(cwd=self.folder, env=env,
                        preexec_fn=limit_file_size if file_size_limit else None)
         if user:
-            options.update(user=user, group=pwd.getpwnam(user).pw_gid, extra_groups=[])
+            options.update(user=user, group=group_of(user), extra_groups=[])
         peak_memory = None
         if measure_memory:
             returncode, stdout, stderr, peak_memory = run_measuring_memory(
@@ -258,6 +269,22 @@ class EndToEnd(unittest.TestCase):
             stdout = pipe.read().lstrip(b".").decode("utf-8")
         return Run(process.returncode, stdout, stderr, 0, self.folder)
 
+    def program_for(self, user):
+        """A copy of the program that user (a name or a number) may run, in the tests' work
+        folder: the program's own folder may be closed to other users, as a checkout in a home
+        folder is. The program needs nothing else of the build at run time. Skips the test where
+        user cannot run it."""
+        folder = os.path.join(WORK, "program-for-%s" % user)
+        os.makedirs(folder, exist_ok=True)
+        os.chmod(folder, 0o755)  # Whatever the umask.
+        program = shutil.copy(PROGRAM, folder)
+        try:
+            subprocess.run([program, "--version"], cwd="/", user=user, group=group_of(user),
+                           extra_groups=[], check=True, capture_output=True, timeout=30)
+        except (OSError, subprocess.SubprocessError) as failure:
+            self.skipTest("%s cannot run the program from %s: %s" % (user, folder, failure))
+        return program
+
     def support_log_path(self):
         """Where this test's runs keep their support log: in the folder XDG_STATE_HOME names, or
         under wine in the prefix's local application data."""
@@ -285,27 +312,35 @@ class EndToEnd(unittest.TestCase):
     def new_requests(self):
         return request_log()[self.log_start:]
 
+    def explained(self, run):
+        """The run's outcome and what the service received since the test began, for a failure's
+        message."""
+        return "%s\n--- requests since the test began ---\n%s" % (
+            run, "\n".join(self.new_requests()))
+
     def assertError(self, run, *fragments, stdout=None):
         """A failed run: exit status 1 and one "error: " line naming the cause."""
-        self.assertEqual(run.returncode, 1, run.stderr)
+        explained = self.explained(run)
+        self.assertEqual(run.returncode, 1, explained)
         lines = run.stderr.splitlines()
         errors = [line for line in lines if line.startswith("error: ")]
-        self.assertEqual(len(errors), 1, run.stderr)
-        self.assertEqual(lines[-1], errors[0])
+        self.assertEqual(len(errors), 1, explained)
+        self.assertEqual(lines[-1], errors[0], explained)
         for fragment in fragments:
-            self.assertIn(fragment, errors[0])
+            self.assertIn(fragment, errors[0], explained)
         if stdout is not None:
-            self.assertEqual(run.stdout, stdout)
+            self.assertEqual(run.stdout, stdout, explained)
         return errors[0]
 
     def assertUsageError(self, run, *fragments):
         """A command line that is not understood: exit status 2 and one "error: " line, before
         any prompt or request."""
-        self.assertEqual(run.returncode, 2, run.stderr)
-        self.assertEqual(run.stdout, "")
-        self.assertRegex(run.stderr, r"\Aerror: [^\n]*--help[^\n]*\n\Z")
+        explained = self.explained(run)
+        self.assertEqual(run.returncode, 2, explained)
+        self.assertEqual(run.stdout, "", explained)
+        self.assertRegex(run.stderr, r"\Aerror: [^\n]*--help[^\n]*\n\Z", explained)
         for fragment in fragments:
-            self.assertIn(fragment, run.stderr)
+            self.assertIn(fragment, run.stderr, explained)
         self.assertEqual(self.new_requests(), [])
 
     def assertSamePixels(self, path, expected_path):

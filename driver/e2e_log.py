@@ -5,6 +5,9 @@ import os
 import re
 import shutil
 import signal
+import stat
+import subprocess
+import tempfile
 
 import e2e_harness as harness
 from e2e_harness import DIALOGUE_HEAD, EndToEnd, ok_lines  # noqa: E402
@@ -37,9 +40,10 @@ class Log(EndToEnd):
         run = self.run_program(EXPRESS[1], args=["--service", ADDRESS])
         self.assertEqual(run.returncode, 0, run.stderr)
         lines = self.log_lines()
-        self.assertEqual(lines[:2], ["started %s, options: --version" % version,
-                                     "ended with exit status 0"])
-        self.assertEqual(lines[2], "started %s, options: --service %s" % (version, ADDRESS))
+        folder = "Z:" + self.folder.replace("/", "\\") if harness.RUNNER else self.folder
+        self.assertEqual(lines[:3], ["started %s, options: --version" % version,
+                                     "working folder: " + folder, "ended with exit status 0"])
+        self.assertEqual(lines[3], "started %s, options: --service %s" % (version, ADDRESS))
         self.assertIn("setting: service = %s (from the option --service)" % ADDRESS, lines)
         self.assertIn("train number: 5410", lines)
         self.assertTrue(any(line.startswith("proxy for %s: direct" % ADDRESS) for line in lines),
@@ -51,7 +55,8 @@ class Log(EndToEnd):
         self.assertTrue(requests[1].startswith("request " + BASE + ONLINE_QUERY), requests[1])
         # Every message as it was shown, and the outcome last.
         self.assertIn(SAMPLE_STDERR["5410"].rstrip("\n"), lines)
-        printer = "the printer LPT1" if harness.RUNNER else "the printer's bytes in the file LPT1"
+        printer = ("the printer LPT1" if harness.RUNNER
+                   else "the printer's bytes in the file " + os.path.join(self.folder, "LPT1"))
         self.assertEqual(lines[-2:], ["printed rows 0 to 14 to " + printer,
                                       "ended with exit status 0"])
         # Never an answer: not even the names of its members.
@@ -99,6 +104,123 @@ class Log(EndToEnd):
                 lines = self.log_lines()
                 self.assertTrue(lines[0].startswith("started "), lines[0])
                 self.assertEqual(lines[-1], "ended with exit status 0")
+
+    def test_a_trimmed_log_stays_the_users_alone(self):
+        path = self.support_log_path()
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        old_line = "2026-12-01T10:00:00+01:00 1 an old run's line\n"
+        with open(os.open(path, os.O_WRONLY | os.O_CREAT, 0o600), "w") as log:
+            log.write(old_line * (3 * 1024 * 1024 // len(old_line)))
+        run = self.run_program(EXPRESS[1])
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertLessEqual(os.path.getsize(path + ".1"), 1024 * 1024)
+        if not harness.RUNNER:  # Windows has no such modes.
+            for name in (path, path + ".1"):
+                self.assertEqual(stat.S_IMODE(os.stat(name).st_mode), 0o600, name)
+
+    def test_a_log_another_user_links_to_a_victims_file_is_refused(self):
+        if harness.RUNNER or os.geteuid() != 0:
+            self.skipTest("needs Linux and root, to run as other users")
+        attacker, victim = 12345, 23456
+        for folder in (harness.WORK, self.folder):
+            os.chmod(folder, 0o711)
+        program = self.program_for(victim)
+        os.chown(self.folder, victim, victim)  # The run writes its LPT1 there.
+        # The state folder is the attacker's, shared (a kept XDG_STATE_HOME after su); the
+        # victim's own files lie in a folder of the victim's.
+        state = tempfile.mkdtemp(prefix="shared-state-", dir=harness.WORK)
+        folder = os.path.join(state, "timetable-print")
+        os.mkdir(folder)
+        for each in (state, folder):
+            os.chmod(each, 0o755)
+            os.chown(each, attacker, attacker)
+        home = tempfile.mkdtemp(prefix="victim-", dir=harness.WORK)
+        os.chown(home, victim, victim)
+        log = os.path.join(folder, "timetable-print.log")
+        for name, size in (("private", 3 * 1024 * 1024), ("notes.txt", 100)):
+            with self.subTest(target=name):
+                target = os.path.join(home, name)
+                content = (b"the victim's own line\n" * size)[:size]
+                with open(target, "wb") as f:
+                    f.write(content)
+                os.chown(target, victim, victim)
+                os.chmod(target, 0o600)
+                if os.path.lexists(log):
+                    os.remove(log)
+                os.symlink(target, log)
+                os.lchown(log, attacker, attacker)
+                run = self.run_program(EXPRESS[1], program=program, user=victim,
+                                       env=harness.environment_with(XDG_STATE_HOME=state))
+                self.assertEqual(run.returncode, 0, run.stderr)
+                self.assertEqual(run.stderr, SAMPLE_STDERR["5410"])
+                with open(target, "rb") as f:
+                    self.assertEqual(f.read(), content)
+                self.assertEqual(sorted(os.listdir(folder)), ["timetable-print.log"])
+                # The refusal is said where the log is asked about.
+                run = self.run_program("", args=["--settings"], program=program, user=victim,
+                                       env=harness.environment_with(XDG_STATE_HOME=state))
+                self.assertEqual(run.returncode, 0, run.stderr)
+                self.assertEqual(run.stdout.splitlines()[-1],
+                                 "this run keeps no support log: %s: another user owns it"
+                                 % folder)
+
+    def test_a_log_place_that_is_not_the_users_alone_is_said_and_left_as_it_is(self):
+        if harness.RUNNER or os.geteuid() != 0:
+            self.skipTest("needs Linux and root, to give the log's folder to another user")
+        path = self.support_log_path()
+        folder = os.path.dirname(path)
+        os.makedirs(folder)
+        for case, make, fault in (
+                ("folder of another user", lambda: os.chown(folder, 12345, 12345),
+                 folder + ": another user owns it"),
+                ("log others may write", lambda: os.chmod(path, 0o666),
+                 path + ": others may write it"),
+                ("older log of another user", lambda: os.chown(path + ".1", 12345, 12345),
+                 path + ".1: another user owns it")):
+            with self.subTest(case=case):
+                os.chown(folder, 0, 0)
+                for name in (path, path + ".1"):
+                    with open(os.open(name, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o600),
+                              "w") as f:
+                        f.write("a line before\n")
+                    os.chmod(name, 0o600)
+                    os.chown(name, 0, 0)
+                make()
+                said = "this run keeps no support log: " + fault
+                run = self.run_program("", args=["--settings"])
+                self.assertEqual((run.returncode, run.stdout.splitlines()[-1]), (0, said),
+                                 run.stderr)
+                run = self.run_program("", args=["--check"])
+                self.assertEqual(run.returncode, 1, run.stdout)
+                self.assertEqual([line for line in run.stdout.splitlines() if "log" in line],
+                                 ["[failed] " + said])
+                for name in (path, path + ".1"):
+                    self.assertEqual(harness.read_text(name), "a line before\n")
+
+    def test_a_line_that_does_not_fit_leaves_no_part_of_itself(self):
+        if harness.RUNNER or os.geteuid() != 0:
+            self.skipTest("needs Linux and root, for a full file system of the test's own")
+        # On a full tmpfs of its own, the log's last page has room for a part of the next line
+        # only: the write is cut short there.
+        script = """
+            mount -t tmpfs -o size=64k tmpfs "$1" || exit 77
+            mkdir -m 700 "$1/timetable-print"
+            log="$1/timetable-print/timetable-print.log"
+            printf '%04050d\\n' 0 > "$log"
+            head -c 1000000 /dev/zero > "$1/filler" 2>/dev/null
+            XDG_STATE_HOME="$1" "$2" --version > /dev/null || exit
+            cat "$log"
+        """
+        state = tempfile.mkdtemp(prefix="full-state-", dir=harness.WORK)
+        try:
+            run = subprocess.run(["unshare", "-m", "--propagation", "private", "sh", "-c", script,
+                                  "sh", state, harness.PROGRAM], capture_output=True, timeout=60)
+        except OSError as failure:
+            self.skipTest("unshare cannot be run: %s" % failure)
+        if run.returncode == 77 or b"unshare" in run.stderr:
+            self.skipTest("no tmpfs of the test's own here: %s" % run.stderr)
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual(run.stdout, b"0" * 4050 + b"\n")
 
     def test_an_interrupted_run_logs_how_it_ended(self):
         if harness.RUNNER:

@@ -1,6 +1,7 @@
 """End-to-end tests: Spooler."""
 
 import os
+import re
 import signal
 import subprocess
 import sys
@@ -38,6 +39,9 @@ class Spooler(EndToEnd):
                 with open(os.path.join(harness.GOLDEN, number + ".prn"), "rb") as golden:
                     self.assertEqual(self.spooler.wait_for_output(), golden.read())
         self.assertNothingPrinted(run)
+        # The help desk can find each job in the spooler's own records.
+        self.assertEqual(len(re.findall(r" spooler job \d+ on the (queue|printer) ",
+                                        self.support_log())), 3, self.support_log())
 
     def add_office_queue(self):
         """An office printer: a queue with a driver, here one that takes PDF as it is."""

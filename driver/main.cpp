@@ -1,7 +1,9 @@
 // timetable-print: prints a train driver's timetable form on the printer at LPT1, or where the
 // command line says.
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <iostream>
 #include <stdexcept>
@@ -13,7 +15,9 @@
 #include "driver/destination_setting.h"
 #include "driver/print_job.h"
 #include "driver/request_failure_text.h"
+#include "driver/settings_report.h"
 #include "platform/console.h"
+#include "platform/file_system.h"
 #include "platform/interrupt.h"
 #include "platform/messages.h"
 #include "platform/start_menu.h"
@@ -41,6 +45,8 @@ void logRunStart(const std::vector<std::string>& arguments) {
     line += plain ? " " + argument : " \"" + argument + "\"";
   }
   logLine(arguments.empty() ? line + " none" : line);
+  // Where LPT1, cacert.pem and the files named without a folder are.
+  logLine("working folder: " + fullPathOf(std::string()));
 }
 
 // Each setting with where it came from, and the trust, as --settings shows them.
@@ -50,6 +56,18 @@ void logServiceSettings(const ServiceSettings& settings) {
     end = std::min(text.find('\n', at), text.size());
     logLine("setting: " + text.substr(at, end - at));
   }
+}
+
+// A mode whose output is its answer fails when the answer cannot be written (a full disk, a
+// closed standard output), as any tool's must: a script would take the silence for success.
+int withAnswerWritten(int status) {
+  errno = 0;
+  const bool flushed = std::fflush(stdout) == 0 && !std::ferror(stdout);
+  const int failure = standardOutputError() != 0 ? standardOutputError() : errno;
+  if (flushed && failure == 0) return status;
+  error(formatMessage(translate("cannot write to standard output: {0}"),
+                      {std::strerror(failure != 0 ? failure : EIO)}));
+  return 1;
 }
 
 // Standard output only shows the dialogue, so a reader of it that went away (as head does) does
@@ -79,24 +97,10 @@ int run(const CommandLine& line) {
     const DestinationRequest request = chooseDestinationRequest(line, settings);
     logServiceSettings(settings);
     if (!settings.usageError.empty()) {
-      error(formatMessage(translate("{0} (timetable-print --help shows the usage)"),
-                          {settings.usageError}));
+      error(usageErrorText(settings.usageError));
       return 2;
     }
-    if (line.settings) {
-      // Everything is shown, what cannot be used marked, so that one look finds every fault.
-      writeConsoleText(stdout, eachLineOneLine(describeServiceSettings(settings)));
-      if (settings.errors.empty()) {
-        writeConsoleText(stdout,
-                         eachLineOneLine(describeProxyChoice(settings, chooseProxy(settings))));
-      }
-      writeConsoleText(stdout, eachLineOneLine(supportLogText() + "\n"));
-      if (settings.errors.empty() && settings.unknownSettings.empty()) return 0;
-      error(
-          translate("some of the settings above cannot be used; correct the ones marked "
-                    "wrong, or ask the IT department"));
-      return 1;
-    }
+    if (line.settings) return runSettingsReport(settings);
     if (!settings.errors.empty()) throw std::runtime_error(settings.errors.front());
     const Destination destination = chooseDestination(request);
     startServiceRequests(settings);
@@ -114,6 +118,9 @@ int runReporting(const CommandLine& line) {
   setRetryNotifier(showRetryNotice);
   try {
     status = run(line);
+    const bool dialogue =
+        !(line.help || line.version || line.listPrinters || line.check || line.settings);
+    if (!dialogue) status = withAnswerWritten(status);
   } catch (const RequestFailed& failed) {
     error(requestFailureText(failed.failure,
                              line.startMenu ? StartedFrom::kStartMenu : StartedFrom::kCommandLine));
@@ -140,7 +147,7 @@ int main(int argc, char** argv) {
   if (usageError.empty()) {
     status = runReporting(line);
   } else {
-    error(formatMessage(translate("{0} (timetable-print --help shows the usage)"), {usageError}));
+    error(usageErrorText(usageError));
   }
   logLine("ended with exit status " + std::to_string(status));
   // A window opened for the program alone (a shortcut, a double click) waits for Enter after a

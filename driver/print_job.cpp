@@ -12,6 +12,7 @@
 #include "driver/print_job_contents.h"
 #include "driver/request_failure_text.h"
 #include "platform/console.h"
+#include "platform/file_system.h"
 #include "platform/messages.h"
 #include "platform/overloaded.h"
 #include "platform/start_menu.h"

@@ -21,6 +21,10 @@ std::wstring readWideWord();
 // file or a pipe gets the UTF-8 bytes. False when not all of it could be written.
 bool writeConsoleText(std::FILE* stream, const std::string& text);
 
+// The system's error (errno) of the first write to standard output by writeConsoleText that
+// failed, or 0 when none did.
+int standardOutputError();
+
 // Where the program's console window was opened for it alone (started by a double click), keeps
 // it open until Enter is pressed, so that the last lines can be read. Elsewhere returns at once.
 void holdOwnConsoleWindow();

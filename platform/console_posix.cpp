@@ -1,6 +1,7 @@
 // glibc fixes a stream's orientation at its first use, so a wide read from standard input after
 // the narrow read of the train number would fail. The word is read narrow and decoded instead.
 
+#include <cerrno>
 #include <iostream>
 
 #include "platform/console.h"
@@ -19,8 +20,19 @@ std::wstring readWideWord() {
 void holdOwnConsoleWindow() {}
 
 // A terminal takes UTF-8 as it is.
+namespace {
+
+int outputError = 0;
+
+}  // namespace
+
 bool writeConsoleText(std::FILE* stream, const std::string& text) {
   std::cout.flush();
+  errno = 0;
   const bool written = std::fwrite(text.data(), 1, text.size(), stream) == text.size();
-  return std::fflush(stream) == 0 && written;
+  const bool whole = std::fflush(stream) == 0 && written;
+  if (!whole && stream == stdout && outputError == 0) outputError = errno != 0 ? errno : EIO;
+  return whole;
 }
+
+int standardOutputError() { return outputError; }

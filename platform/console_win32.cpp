@@ -6,6 +6,7 @@
 // shellapi.h needs windows.h first.
 #include <shellapi.h>
 
+#include <cerrno>
 #include <iostream>
 
 #include "platform/console.h"
@@ -74,8 +75,19 @@ bool writeTextTo(HANDLE handle, std::FILE* file, const std::string& text) {
   return true;
 }
 
+namespace {
+
+int outputError = 0;
+
+}  // namespace
+
 bool writeConsoleText(std::FILE* stream, const std::string& text) {
   std::cout.flush();
-  return writeTextTo(GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE), stream,
-                     text);
+  errno = 0;
+  const bool whole = writeTextTo(
+      GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE), stream, text);
+  if (!whole && stream == stdout && outputError == 0) outputError = errno != 0 ? errno : EIO;
+  return whole;
 }
+
+int standardOutputError() { return outputError; }

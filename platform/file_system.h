@@ -27,13 +27,13 @@ bool isWritableFileInWritableFolder(const std::string& path);
 // a link's target and never the link; the path itself when it is no link.
 std::string linkTargetOf(const std::string& path);
 
-// Whether a symbolic link on the way from path to what it names, itself or a link its target
-// leads to, may have been planted by another user: a link in a folder that anyone may write but
-// where only owners may remove their entries (the sticky bit, as /tmp), whose owner is neither
-// this user nor the folder's owner. Following it would let that user choose which file this
-// program writes; the reason then says so. The system's own protection (Linux's
-// protected_symlinks) refuses such a link in the same way, where it is on. Windows has no such
-// folders: false.
+// Whether a symbolic link on the way from path to what it names may have been planted by another
+// user: a link in any place of the path, or of a path a link leads to, that lies in a folder
+// anyone may write but where only owners may remove their entries (the sticky bit, as /tmp), and
+// whose owner is neither this user nor the folder's owner. Following it would let that user
+// choose which file this program writes; the reason then says so. The system's own protection
+// (Linux's protected_symlinks) refuses such a link in the last place alone, where it is on.
+// Windows has no such folders: false.
 bool isPlantedLink(const std::string& path, std::string& reason);
 
 bool isFolder(const std::string& path);
@@ -42,6 +42,10 @@ bool isFolder(const std::string& path);
 // "/var/log/x.log"; Windows takes a backslash as well), so that a name appended to it lies beside
 // the path's file. Empty for a bare name, which lies in the working folder.
 std::string folderOf(const std::string& path);
+
+// The path with its folder spelt out from the working folder, as the system resolves it now, for
+// the support log; a device's name (Windows' LPT1) stays as it is.
+std::string fullPathOf(const std::string& path);
 
 // Whether anything exists at the path.
 bool fileExists(const std::string& path);

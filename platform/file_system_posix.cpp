@@ -39,6 +39,19 @@ bool followLink(std::string& path) {
   return true;
 }
 
+// The names a path is made of, the last one first; empty names and "." left out.
+std::vector<std::string> namesOf(const std::string& path) {
+  std::vector<std::string> names;
+  for (size_t end = path.size(); end > 0;) {
+    const size_t slash = path.rfind('/', end - 1);
+    const size_t start = slash == std::string::npos ? 0 : slash + 1;
+    const std::string name = path.substr(start, end - start);
+    if (!name.empty() && name != ".") names.push_back(name);
+    end = slash == std::string::npos ? 0 : slash;
+  }
+  return names;
+}
+
 // The descriptor a name stands for by itself, or -1.
 int descriptorOfName(const std::string& path) {
   if (path == "/dev/stdin") return 0;
@@ -98,13 +111,23 @@ std::string linkTargetOf(const std::string& path) {
 }
 
 bool isPlantedLink(const std::string& path, std::string& reason) {
-  std::string step = path;
-  for (int links = 0; links <= kMaxLinks; ++links) {
+  // Walked one name at a time, as the system resolves it: a link to a folder, anywhere on the
+  // way, leads there as surely as a link in the last place does.
+  std::string reached = !path.empty() && path.front() == '/' ? "/" : "";
+  std::vector<std::string> ahead = namesOf(path);  // In reverse order: the next one last.
+  for (int links = 0; !ahead.empty();) {
+    const std::string name = ahead.back();
+    ahead.pop_back();
+    const std::string step =
+        reached.empty() || reached.back() == '/' ? reached + name : reached + "/" + name;
     struct stat link;
-    if (lstat(step.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return false;
-    const std::string folder = folderOf(step);
+    if (lstat(step.c_str(), &link) != 0) return false;
+    if (!S_ISLNK(link.st_mode)) {
+      reached = step;
+      continue;
+    }
     struct stat shared;
-    const bool planted = stat(folder.empty() ? "." : folder.c_str(), &shared) == 0 &&
+    const bool planted = stat(reached.empty() ? "." : reached.c_str(), &shared) == 0 &&
                          (shared.st_mode & (S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH) &&
                          link.st_uid != geteuid() && link.st_uid != shared.st_uid;
     if (planted) {
@@ -113,9 +136,23 @@ bool isPlantedLink(const std::string& path, std::string& reason) {
                              {std::strerror(EPERM)});
       return true;
     }
-    if (!followLink(step)) return false;
+    std::string target = step;
+    if (++links > kMaxLinks || !followLink(target)) return false;
+    // The target's names come next, from the root or from the link's own folder.
+    if (target.front() == '/') reached = "/";
+    const std::vector<std::string> names =
+        namesOf(target.substr(target.front() == '/' ? 0 : folderOf(step).size()));
+    ahead.insert(ahead.end(), names.begin(), names.end());
   }
   return false;
+}
+
+std::string fullPathOf(const std::string& path) {
+  if (!path.empty() && path.front() == '/') return path;
+  std::vector<char> folder(PATH_MAX);
+  if (getcwd(folder.data(), folder.size()) == nullptr) return path;
+  const std::string start(folder.data());
+  return path.empty() ? start : start + (start == "/" ? "" : "/") + path;
 }
 
 bool isFolder(const std::string& path) {

@@ -137,6 +137,12 @@ bool isWritableFileInWritableFolder(const std::string& path) {
 
 std::string linkTargetOf(const std::string& path) { return path; }
 
+std::string fullPathOf(const std::string& path) {
+  const std::string name = upperAscii(path.substr(lastPartStart(path)));
+  if (!path.empty() && isDosDeviceName(name)) return path;
+  return fullPath(path.empty() ? "." : path);
+}
+
 bool isPlantedLink(const std::string&, std::string&) { return false; }
 
 bool isFolder(const std::string& path) {

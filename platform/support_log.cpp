@@ -20,12 +20,13 @@ namespace {
 const char kLogName[] = "timetable-print.log";
 const char kOlderSuffix[] = ".1";
 
-// Where the log is, found once; and whether it has failed to be written, after which a run does
-// not try again for each line.
+// Where the log is, found once; whether its place was checked; and why the run's lines could not
+// be written, after which a run does not try again for each line.
 struct LogState {
   bool placeKnown = false;
   std::string path;
-  bool unwritable = false;
+  bool placeChecked = false;
+  std::string failure;
 };
 
 LogState state;
@@ -34,13 +35,25 @@ LogState state;
 std::mutex stateLock;
 
 // Every folder of the path that is not there yet, from the top down: $XDG_STATE_HOME or
-// ~/.local/state may not exist before the first run.
-void createFolders(const std::string& folder) {
+// ~/.local/state may not exist before the first run. Says why the last one that failed could not
+// be made.
+void createFolders(const std::string& folder, std::string& reason) {
   for (size_t at = folder.find_first_of("/\\", 1); at != std::string::npos;
        at = folder.find_first_of("/\\", at + 1)) {
-    createFolder(folder.substr(0, at));
+    createFolder(folder.substr(0, at), reason);
   }
-  createFolder(folder);
+  createFolder(folder, reason);
+}
+
+// Why the log's place is not the user's alone: a link planted on the way to it, or its folder, the
+// log or the older log of another user's or open to others' writes. Empty when it is.
+std::string refusalOf(const std::string& path) {
+  std::string reason;
+  if (isPlantedLink(path, reason)) return formatMessage("{0}: {1}", {path, reason});
+  reason = logPlaceRefusal(folderOf(path), true);
+  if (reason.empty()) reason = logPlaceRefusal(path, false);
+  if (reason.empty()) reason = logPlaceRefusal(path + kOlderSuffix, false);
+  return reason;
 }
 
 // The local time with its offset from UTC, as ISO 8601 writes it: 2026-12-09T15:30:01+01:00.
@@ -69,22 +82,10 @@ std::string localTimeText() {
 // Keeps only the last kSupportLogLimit bytes of the file, from a line's start: a log grown far
 // past the limit (by an earlier version, or by hand) is cut down when it is set aside.
 void keepOnlyTail(const std::string& path) {
-  std::FILE* file = openFileForReading(path);
-  if (file == nullptr) return;
-  std::vector<char> tail(static_cast<size_t>(kSupportLogLimit));
-  const bool positioned = std::fseek(file, -static_cast<long>(kSupportLogLimit), SEEK_END) == 0;
-  const size_t count = positioned ? std::fread(tail.data(), 1, tail.size(), file) : 0;
-  std::fclose(file);
-  if (count == 0) return;
-  std::string text(tail.data(), count);
+  std::string text = tailOfFile(path, kSupportLogLimit);
+  if (text.empty()) return;
   text.erase(0, text.find('\n') == std::string::npos ? 0 : text.find('\n') + 1);
-  std::string created;
-  std::string reason;
-  std::FILE* copy = createFileBeside(path, created, reason);
-  if (copy == nullptr) return;
-  const bool written = std::fwrite(text.data(), 1, text.size(), copy) == text.size();
-  if (std::fclose(copy) == 0 && written && replaceFile(created, path, reason)) return;
-  removeFile(created);
+  replaceWithPrivateFile(path, text);
 }
 
 // A full log becomes the older one, and the line about to be written starts a new one. Lines of
@@ -94,7 +95,7 @@ void setAsideWhenFull(const std::string& path) {
   if (size <= kSupportLogLimit) return;
   const std::string older = path + kOlderSuffix;
   std::string reason;
-  if (!replaceFile(path, older, reason)) return;
+  if (!renameFile(path, older, reason)) return;
   if (size > 2 * kSupportLogLimit) keepOnlyTail(older);
 }
 
@@ -112,17 +113,30 @@ std::string placeOfLog() {
 }
 
 void writeLogLine(const std::string& text) {
-  if (state.unwritable) return;
+  if (!state.failure.empty()) return;
   const std::string path = placeOfLog();
   if (path.empty()) return;
+  // Checked once: only the user can change the place once it is the user's alone.
+  if (!state.placeChecked) {
+    state.placeChecked = true;
+    state.failure = refusalOf(path);
+    if (!state.failure.empty()) return;
+  }
   const std::string line =
       localTimeText() + " " + std::to_string(processNumber()) + " " + oneLine(text) + "\n";
   setAsideWhenFull(path);
-  if (appendToFile(path, line)) return;
+  std::string reason;
+  if (appendToFile(path, line, reason)) return;
   // The folders are made only when the log cannot be written, so that a run usually adds no more
   // than the write of its lines.
-  createFolders(folderOf(path));
-  state.unwritable = !appendToFile(path, line);
+  std::string folderReason;
+  createFolders(folderOf(path), folderReason);
+  // Another user may have made the folder first, where the folder above is theirs.
+  state.failure = refusalOf(path);
+  if (!state.failure.empty()) return;
+  reason.clear();
+  if (appendToFile(path, line, reason)) return;
+  state.failure = folderReason.empty() ? reason : folderReason;
 }
 
 }  // namespace
@@ -132,11 +146,22 @@ std::string supportLogPath() {
   return placeOfLog();
 }
 
+std::string supportLogFailure() {
+  const std::lock_guard<std::mutex> hold(stateLock);
+  return state.failure;
+}
+
 std::string supportLogText() {
   const std::string path = supportLogPath();
-  return path.empty() ? std::string(translate(
-                            "there is no support log, as the system names no folder for it"))
-                      : formatMessage(translate("the support log is {0}"), {path});
+  if (path.empty()) {
+    return translate("there is no support log, as the system names no folder for it");
+  }
+  const std::string failure = supportLogFailure();
+  if (!failure.empty()) {
+    // The failure names the file or folder at fault.
+    return formatMessage(translate("this run keeps no support log: {0}"), {failure});
+  }
+  return formatMessage(translate("the support log is {0}"), {path});
 }
 
 void logLine(const std::string& text) {

@@ -11,6 +11,10 @@
 // Windows %LOCALAPPDATA%\timetable-print\timetable-print.log. Past kSupportLogLimit it is renamed
 // to timetable-print.log.1, replacing an older one, and a new one starts.
 //
+// The log is the user's alone: a folder or file of another user's, one that others may write, or
+// a symbolic link in the log's place is never written, read or renamed. Such a log is refused for
+// the whole run, which keeps no log then; --check and --settings say so (supportLogText).
+//
 // The log never changes a run: a log that cannot be written is left out without a word, since the
 // run's own output (standard error, the dialogue, the printer's bytes) must stay as it always was.
 
@@ -19,25 +23,42 @@ extern const int64_t kSupportLogLimit;
 // The log's full path in UTF-8; empty when the system gives no folder for it (no home folder).
 std::string supportLogPath();
 
-// Where the log is, or that there is none, in the user's words: for --settings and --check.
+// Why this run's lines could not be written to the log, in the user's words; empty while they
+// could.
+std::string supportLogFailure();
+
+// One line that tells where the log is, or why this run keeps none.
 std::string supportLogText();
 
 // Appends one line to the log: the local time with its UTC offset, the process's number, and text
-// made one line as messages are (oneLine). Two runs at once never mix inside a line. Callable from
-// anywhere, at any time; it never throws and leaves errno as it was.
+// made one line as messages are (oneLine). Two runs at once never mix inside a line, and a line
+// that cannot be written whole leaves nothing of itself. Callable from anywhere, at any time; it
+// never throws and leaves errno as it was.
 void logLine(const std::string& text);
 
-// Each platform supplies these.
+// Each platform supplies these. Each one that reads or changes a file takes it as it stands in
+// its folder, never through a symbolic link in its place, and gives in reason why it failed.
 
 // The folder of the log, in UTF-8, not yet created; empty when the system gives none.
 std::string supportLogFolder();
-// Creates the folder when it is not there; its parent must exist.
-void createFolder(const std::string& folder);
-// The size of the file in bytes, or -1 when there is none or it cannot be asked.
+// Creates the folder, the user's alone, when it is not there; its parent must exist. Sets reason,
+// naming the folder, when it is not there and cannot be made.
+void createFolder(const std::string& folder, std::string& reason);
+// Why the folder, or a file in it (nothing there is no fault), cannot be trusted as the user's
+// alone: another user owns it, others may write it, or a file is no plain file. Empty when it can.
+std::string logPlaceRefusal(const std::string& path, bool folder);
+// The size of the plain file in bytes, or -1 when there is none or it cannot be asked.
 int64_t sizeOfFile(const std::string& path);
-// Appends the bytes to the file, creating it, with one write to a file opened for appending only,
-// so that the writes of two processes never interleave. False when it cannot be written.
-bool appendToFile(const std::string& path, const std::string& bytes);
+// Appends the bytes to the file, creating it for the user alone, with one write to a file opened
+// for appending only, so that the writes of two processes never interleave. A write that is cut
+// short is taken back. False when it cannot be written whole.
+bool appendToFile(const std::string& path, const std::string& bytes, std::string& reason);
+// The bytes at the end of the file, at most limit of them; empty when it cannot be read.
+std::string tailOfFile(const std::string& path, int64_t limit);
+// Puts a new file holding bytes, the user's alone, in the place of the file at path.
+bool replaceWithPrivateFile(const std::string& path, const std::string& bytes);
+// Renames the file at from to to, replacing any file there; a link is renamed itself.
+bool renameFile(const std::string& from, const std::string& to, std::string& reason);
 // The number the system gives this process, which tells apart the lines of two runs at once.
 unsigned long processNumber();
 // The system's own error code beside errno (Windows' last error; nothing elsewhere), which

@@ -88,7 +88,8 @@ std::string destinationText(const Destination& destination) {
             return formatMessage(translate("the printer {0}"), {device.device});
           },
           [](const BytesFileDestination& file) {
-            return formatMessage(translate("the printer's bytes in the file {0}"), {file.path});
+            return formatMessage(translate("the printer's bytes in the file {0}"),
+                                 {fullPathOf(file.path)});
           },
           [](const RenderedFileDestination& file) {
             if (file.path.empty()) {
@@ -98,11 +99,12 @@ std::string destinationText(const Destination& destination) {
             // A name holding %d is no file's name: the pages' files are.
             const std::string first = renderedFilePath(file.path, file.format, 1);
             if (first == file.path) {
-              return formatMessage(translate("the drawn form in the file {0}"), {file.path});
+              return formatMessage(translate("the drawn form in the file {0}"),
+                                   {fullPathOf(file.path)});
             }
             return formatMessage(
                 translate("the drawn form in the files {0}, {1} and so on, one for each page"),
-                {first, renderedFilePath(file.path, file.format, 2)});
+                {fullPathOf(first), fullPathOf(renderedFilePath(file.path, file.format, 2))});
           },
           [](const SpoolDestination& spool) {
             return formatMessage(translate("a raw job on the printer {0}"), {quoted(spool.printer)});

@@ -7,6 +7,7 @@
 #include <string>
 #include <variant>
 
+#include "platform/file_system.h"
 #include "platform/scratch_folder_test_support.h"
 
 namespace {
@@ -53,13 +54,14 @@ TEST_F(DestinationTest, TheScreenFileIsNamedForTheDocumentAndNeverTakesAnExistin
 TEST(DestinationText, NamesEachKindOfDestinationOnce) {
   EXPECT_EQ(destinationText(DeviceDestination{"LPT1", "", nullptr}), "the printer LPT1");
   EXPECT_EQ(destinationText(BytesFileDestination{"form.prn", false, ""}),
-            "the printer's bytes in the file form.prn");
+            "the printer's bytes in the file " + fullPathOf("form.prn"));
   EXPECT_EQ(destinationText(RenderedFileDestination{"form.pdf", RenderedFormat::kPdf, false, ""}),
-            "the drawn form in the file form.pdf");
+            "the drawn form in the file " + fullPathOf("form.pdf"));
   EXPECT_EQ(destinationText(RenderedFileDestination{"", RenderedFormat::kPdf, true, "/tmp"}),
             "the drawn form for the screen, in the folder /tmp");
   EXPECT_EQ(destinationText(RenderedFileDestination{"f-%d.png", RenderedFormat::kPng, false, ""}),
-            "the drawn form in the files f-1.png, f-2.png and so on, one for each page");
+            "the drawn form in the files " + fullPathOf("f-1.png") + ", " + fullPathOf("f-2.png") +
+                " and so on, one for each page");
   EXPECT_EQ(destinationText(SpoolDestination{"LQ"}), "a raw job on the printer \"LQ\"");
   EXPECT_EQ(destinationText(DrawnDestination{"Office"}), "drawn pages on the printer \"Office\"");
 }

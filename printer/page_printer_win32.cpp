@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "platform/interrupt.h"
+#include "platform/support_log.h"
 #include "platform/translation.h"
 #include "platform/utf8.h"
 #include "platform/wide_text_win32.h"
@@ -110,6 +111,7 @@ OpenDocument startDocument(HDC context, const std::string& documentName,
   holdInterrupts([&] {
     job = StartDocW(context, &info);
     if (job <= 0) return;
+    logLine("spooler job " + std::to_string(job) + " on the printer " + printer);
     document.reset(new DrawnDocument{context, 0, DWORD(job)});
     document->interruptCleanup =
         addInterruptCleanup([printer, job] { deleteJobOnOwnHandle(printer, DWORD(job)); });

@@ -25,10 +25,12 @@ std::FILE* openPrinterDevice(const std::string& deviceName) {
 
 namespace {
 
-// Whether a file of that name could be created, as printing creates a device that is not there.
+// Whether a file of that name could be created, as printing creates a device that is not there:
+// in the folder of what a link leads to, which must exist. errno says why not.
 bool mayCreate(const std::string& deviceName) {
-  const size_t slash = deviceName.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : deviceName.substr(0, slash + 1);
+  const std::string target = linkTargetOf(deviceName);
+  const size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
   return access(folder.c_str(), W_OK | X_OK) == 0;
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/interrupt.h"
+#include "platform/support_log.h"
 #include "platform/translation.h"
 #include "printer/spooler.h"
 #include "printer/spooler_common.h"
@@ -354,6 +355,7 @@ int createJob(SpoolJob& job, const std::string& documentName) {
     job.id =
         cupsCreateJob(job.connection.get(), job.queue.c_str(), documentName.c_str(), 0, nullptr);
     if (job.id == 0) return;
+    logLine("spooler job " + std::to_string(job.id) + " on the queue " + job.queue);
     job.open = true;
     job.interruptCleanup = addInterruptCleanup([id = job.id] { cancelJobOnOwnConnection(id); });
   });

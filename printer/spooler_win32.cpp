@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/interrupt.h"
+#include "platform/support_log.h"
 #include "platform/translation.h"
 #include "platform/utf8.h"
 #include "platform/wide_text_win32.h"
@@ -354,6 +355,7 @@ SpoolJobHandle startSpoolJob(const std::string& printer, const std::string& docu
       error = GetLastError();
       return;
     }
+    logLine("spooler job " + std::to_string(job->id) + " on the printer " + job->printerName);
     job->open = true;
     job->interruptCleanup = addInterruptCleanup(
         [name = job->printerName, id = job->id] { deleteJobOnOwnHandle(name, id); });
