@@ -104,7 +104,7 @@ if(TIMETABLE_REFERENCE_PREVIEW)
 elseif(NOT CMAKE_CROSSCOMPILING)
   set(E2E_PREVIEW --preview $<TARGET_FILE:timetable-preview>)
 endif()
-foreach(group Dialogue Faults Printing CommandLine Output Spooler Language Settings Log Proxy
+foreach(group Dialogue Faults Printing CommandLine Output Spooler Language Settings Log Proxy Reprint
     Check WindowsSettings WindowsProxy)
   add_test(NAME e2e.${group}
     COMMAND ${Python3_EXECUTABLE} ${E2E_SCRIPT} ${E2E_RUNNER}

@@ -12,6 +12,8 @@ std::string usageText() {
       "       timetable-print --settings [--service HOST[:PORT]]\n"
       "       timetable-print --check [-o FILE | -p PRINTER | --drawn [-p PRINTER]]\n"
       "                       [--service HOST[:PORT]]\n"
+      "       timetable-print --reprint [N] [-o FILE | -p PRINTER | --drawn | --view]\n"
+      "       timetable-print --reprint --list\n"
       "Asks for a train number, fetches the train's timetable, asks for the locomotives and the\n"
       "maximum speed, and prints the timetable form on the printer at LPT1.\n"
       "\n"
@@ -37,6 +39,10 @@ std::string usageText() {
       "                        printing anything: the settings, the service's name, the proxy,\n"
       "                        the connection, its certificate, an answer of the service, and\n"
       "                        the printer or file that -o, --printer or --drawn name\n"
+      "      --reprint [N]     print the last form printed whole again, or the N-th from the\n"
+      "                        last, as it was, without asking or fetching anything; a form\n"
+      "                        fetched more than 12 hours ago is refused\n"
+      "      --list            with --reprint: list the kept forms\n"
       "  -h, --help            show this text\n"
       "      --version         show the program's version\n");
 }
@@ -53,7 +59,9 @@ enum LongOnlyOption {
   kServiceOption,
   kSettingsOption,
   kCheckOption,
-  kStartMenuOption
+  kStartMenuOption,
+  kReprintOption,
+  kListOption
 };
 
 const option kOptions[] = {
@@ -65,6 +73,8 @@ const option kOptions[] = {
     {"service", required_argument, nullptr, kServiceOption},
     {"settings", no_argument, nullptr, kSettingsOption},
     {"check", no_argument, nullptr, kCheckOption},
+    {"reprint", no_argument, nullptr, kReprintOption},
+    {"list", no_argument, nullptr, kListOption},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, kVersionOption},
     // Undocumented: every Start-menu shortcut passes it.
@@ -111,6 +121,12 @@ std::string takeOption(int option, const std::string& argument, CommandLine& lin
     case kStartMenuOption:
       line.startMenu = true;
       break;
+    case kReprintOption:
+      line.reprint = true;
+      break;
+    case kListOption:
+      line.list = true;
+      break;
   }
   return std::string();
 }
@@ -119,6 +135,15 @@ std::string takeOption(int option, const std::string& argument, CommandLine& lin
 std::string conflictOf(const CommandLine& line) {
   const bool file = !line.output.empty();
   const bool spooler = !line.printer.empty();
+  if (line.list && !line.reprint) return translate("the option --list needs --reprint");
+  if (line.reprint && (line.check || line.settings || line.listPrinters || !line.service.empty())) {
+    return translate(
+        "the option --reprint cannot be used with --check, --settings, --list-printers or "
+        "--service");
+  }
+  if (line.list && (file || spooler || line.drawn || line.view)) {
+    return translate("the option --list cannot be used with -o, --printer, --drawn or --view");
+  }
   if (line.listPrinters && (file || spooler || line.drawn || line.view)) {
     return translate(
         "the option --list-printers cannot be used with -o, --printer, --drawn or --view");
@@ -151,6 +176,17 @@ std::string parseCommandLine(const std::vector<std::string>& arguments, CommandL
       },
       operands);
   if (!error.empty()) return error;
+  // --reprint's number: one word of digits, from 1 to the forms kept.
+  if (line.reprint && !line.list && operands.size() == 1) {
+    const std::string& word = operands.front();
+    if (word.size() != 1 || word[0] < '1' || word[0] > '9') {
+      return formatMessage(translate("\"{0}\" is not the number of a kept form, such as 1 for the "
+                                     "last one"),
+                           {word});
+    }
+    line.reprintNumber = word[0] - '0';
+    operands.clear();
+  }
   if (!operands.empty())
     return formatMessage(translate("unexpected argument \"{0}\""), {operands.front()});
   return conflictOf(line);

@@ -16,6 +16,9 @@ struct CommandLine {
   bool listPrinters = false;
   bool help = false;
   bool version = false;
+  bool reprint = false;  // --reprint [N]: a kept form again, N-th from the last (1).
+  int reprintNumber = 1;
+  bool list = false;       // --list, with --reprint: show the kept forms.
   bool startMenu = false;  // --start-menu: started from a Start-menu entry; not in --help.
 };
 

@@ -7,12 +7,14 @@
 #include <string>
 #include <variant>
 
+#include "driver/destination_request.h"
 #include "platform/console.h"
 #include "platform/messages.h"
 #include "platform/overloaded.h"
 #include "platform/support_log.h"
 #include "platform/translation.h"
 #include "printer/destination.h"
+#include "printer/spooler.h"
 #include "service/online_lookup.h"
 #include "service/proxy_choice.h"
 #include "service/service_request.h"
@@ -158,11 +160,32 @@ std::string destinationText(const Destination& destination) {
       destination);
 }
 
+// The spooler's printer the destination prints on, or empty for a device or a file.
+std::string spoolerPrinterOf(const Destination& destination) {
+  if (const auto* spool = std::get_if<SpoolDestination>(&destination)) return spool->printer;
+  if (const auto* drawn = std::get_if<DrawnDestination>(&destination)) return drawn->printer;
+  return std::string();
+}
+
 // The destination a run with the same options would use, prepared as the run prepares it.
 void reportDestination(bool& failed, const CommandLine& line) {
   try {
-    Destination destination = chooseDestination({line.output, line.printer, line.drawn, line.view});
+    Destination destination = chooseDestination(destinationRequestOf(line));
     prepareDestination(destination);
+    // A printer the spooler has but that cannot print now would pass a run's checks, and then
+    // hold the form: the check names what stops it.
+    const std::string spooled = spoolerPrinterOf(destination);
+    if (!spooled.empty()) {
+      const SpoolPrinterState state = spoolPrinterState(spooled);
+      if (!state.ready) {
+        report(failed, StepResult::kFailed,
+               formatMessage(translate("the spooler has the printer {0}, but it cannot print now "
+                                       "({1}); make it ready in the system's printer settings, or "
+                                       "ask the IT department"),
+                             {spooled, state.words}));
+        return;
+      }
+    }
     report(failed, StepResult::kPassed, destinationText(destination));
   } catch (const std::exception& failure) {
     report(failed, StepResult::kFailed, failure.what());

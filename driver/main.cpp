@@ -10,7 +10,9 @@
 
 #include "driver/command_line.h"
 #include "driver/connection_check.h"
+#include "driver/destination_request.h"
 #include "driver/print_job.h"
+#include "driver/reprint.h"
 #include "platform/console.h"
 #include "platform/interrupt.h"
 #include "platform/messages.h"
@@ -79,6 +81,8 @@ int run(const CommandLine& line) {
     listPrinters();
   } else if (line.check) {
     return runConnectionCheck(line);
+  } else if (line.reprint) {
+    return runReprint(line);
   } else {
     // Read once, before anything is asked: a bad setting ends the run before the first prompt.
     const ServiceSettings settings = readServiceSettings(line.service);
@@ -103,8 +107,7 @@ int run(const CommandLine& line) {
       return 1;
     }
     if (!settings.errors.empty()) throw std::runtime_error(settings.errors.front());
-    const Destination destination =
-        chooseDestination({line.output, line.printer, line.drawn, line.view});
+    const Destination destination = chooseDestination(destinationRequestOf(line));
     startServiceRequests(settings);
     const std::string proxy = describeProxyChoice(settings, serviceProxy());
     logLine(proxy.substr(0, proxy.find('\n')));

@@ -19,6 +19,8 @@ struct PrintJob {
   std::string trainLabel;
   std::string routeText;
   int32_t lastRow = 0;
+  int64_t fetchedAt = 0;     // When the timetable came: seconds since 1970, UTC.
+  std::string tableWarning;  // The stop table's warning of rows left out, or empty.
   std::wstring lok1, lok2, lok3, vmax;
 };
 
@@ -27,5 +29,8 @@ struct PrintJob {
 // then prints the form at the destination. Any failure that ends the job is thrown as an
 // exception whose text says what went wrong.
 void runPrintJob(Destination destination);
+
+// Where the form went, in the support log's words.
+std::string destinationText(const Destination& destination);
 
 #endif  // TIMETABLE_DRIVER_PRINT_JOB_H_

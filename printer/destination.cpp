@@ -10,29 +10,12 @@
 #include "platform/file_system.h"
 #include "platform/output_file.h"
 #include "platform/overloaded.h"
-#include "platform/start_menu.h"
 #include "platform/translation.h"
 #include "printer/spooler.h"
 
 const char* const kPrinterDevice = "LPT1";
 
 namespace {
-
-// Most users have no dot-matrix printer at LPT1: when the printer they did not choose cannot be
-// opened, the error shows the way to one they have, as they can take it: the Start-menu entry
-// that prints on the default printer, or the option that does. {0} is the printer, {1} the
-// reason.
-std::string printerDeviceAdvice() {
-  if (startedFromMenu()) {
-    return translate(
-        "cannot open the printer {0}; without a dot-matrix printer on LPT1, use \"Timetable "
-        "form\" in the Start menu, which prints on the default printer: {1}");
-  }
-  return translate(
-      "cannot open the printer {0}; without a dot-matrix printer on LPT1, start the program with "
-      "its option --drawn to print on the default printer (timetable-print --help lists the "
-      "options): {1}");
-}
 
 // Room for a date and time such as 20261208-131600.
 const size_t kTimeTextSize = 32;
@@ -52,7 +35,7 @@ std::string localTimeText(const char* format) {
 
 Destination chooseDestination(const DestinationRequest& request) {
   const std::string& file = request.outputFile;
-  if (request.drawn) return DrawnDestination{request.printer};
+  if (request.drawn) return DrawnDestination{request.printer, request.noDefaultPrinterError};
   if (!request.printer.empty()) return SpoolDestination{request.printer};
   if (file.empty()) {
     if (request.view) {
@@ -63,9 +46,9 @@ Destination chooseDestination(const DestinationRequest& request) {
     std::string reason;
     if (isWritableFileInWritableFolder(kPrinterDevice) &&
         mayReplaceFile(linkTargetOf(kPrinterDevice), reason)) {
-      return BytesFileDestination{kPrinterDevice, false, printerDeviceAdvice()};
+      return BytesFileDestination{kPrinterDevice, false, request.printerDeviceAdvice};
     }
-    return DeviceDestination{kPrinterDevice, printerDeviceAdvice(), nullptr};
+    return DeviceDestination{kPrinterDevice, request.printerDeviceAdvice, nullptr};
   }
   // A device or a pipe cannot be replaced by a file.
   if (isDeviceOrPipe(file)) return DeviceDestination{file, std::string(), nullptr};
@@ -79,7 +62,7 @@ Destination chooseDestination(const DestinationRequest& request) {
 std::runtime_error deviceOpenError(const DeviceDestination& device, const std::string& reason) {
   if (device.advice.empty()) {
     return std::runtime_error(formatMessage(
-        translate("cannot open the printer {0}; check that it is connected and switched on: {1}"),
+        translate("cannot open the printer {0} ({1}); check that it is connected and switched on"),
         {device.device, reason}));
   }
   return std::runtime_error(formatMessage(device.advice, {device.device, reason}));
@@ -137,7 +120,7 @@ void prepareDestination(Destination& destination) {
                  [](const SpoolDestination& spool) { requireSpoolPrinter(spool.printer); },
                  [](DrawnDestination& drawn) {
                    if (drawn.printer.empty()) {
-                     drawn.printer = requireDefaultSpoolPrinter();
+                     drawn.printer = requireDefaultSpoolPrinter(drawn.noDefaultPrinterError);
                    } else {
                      requireSpoolPrinter(drawn.printer);
                    }

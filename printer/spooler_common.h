@@ -12,7 +12,8 @@
 [[noreturn]] void failNoPrinter(const std::string& printer);
 
 // The texts both spoolers give in the same words, for formatMessage: {0} names the printer or the
-// print job and {1} is the spooler's reason; the list's text takes the reason alone, as {0}.
+// print job and {1} is the spooler's reason, beside it; the list's text takes the reason alone,
+// as {0}.
 const char* cannotListPrintersText();
 const char* jobNotTakenText();
 const char* jobStartNotTakenText();

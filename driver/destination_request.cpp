@@ -1,0 +1,25 @@
+#include "driver/destination_request.h"
+
+#include "platform/translation.h"
+
+DestinationRequest destinationRequestOf(const CommandLine& line) {
+  DestinationRequest request{line.output, line.printer, line.drawn, line.view, "", ""};
+  // Most users have no dot-matrix printer at LPT1: when the printer they did not choose cannot
+  // be opened, the error shows the way to one they have. {0} is the printer, {1} the reason.
+  if (line.startMenu) {
+    request.printerDeviceAdvice = translate(
+        "cannot open the printer {0} ({1}); without a dot-matrix printer on LPT1, use "
+        "\"Timetable form\" in the Start menu, which prints on the default printer");
+    // There is no command line to name a printer on: the spooler's own words suffice.
+  } else {
+    request.printerDeviceAdvice = translate(
+        "cannot open the printer {0} ({1}); without a dot-matrix printer on LPT1, start the "
+        "program with its option --drawn to print on the default printer (timetable-print --help "
+        "lists the options)");
+    request.noDefaultPrinterError = translate(
+        "the print spooler has no default printer; choose a default printer in the system's "
+        "printer settings, or name one with the program's option --printer (--list-printers "
+        "shows the printers)");
+  }
+  return request;
+}
