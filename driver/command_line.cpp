@@ -39,9 +39,10 @@ std::string usageText() {
       "                        printing anything: the settings, the service's name, the proxy,\n"
       "                        the connection, its certificate, an answer of the service, and\n"
       "                        the printer or file that -o, --printer or --drawn name\n"
-      "      --reprint [N]     print the last form printed whole again, or the N-th from the\n"
-      "                        last, as it was, without asking or fetching anything; a form\n"
-      "                        fetched more than 12 hours ago is refused\n"
+      "      --reprint [N]     print the last form printed whole again, or the\n"
+      "                        N-th from the last, as it was, without asking or\n"
+      "                        fetching anything; a form fetched over 12 hours ago\n"
+      "                        is refused\n"
       "      --list            with --reprint: list the kept forms\n"
       "  -h, --help            show this text\n"
       "      --version         show the program's version\n");

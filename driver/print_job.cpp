@@ -141,9 +141,9 @@ void printForm(const PrintJob& job, const Destination& destination) {
       });
   for (const std::string& text : tooWide) warning(text);
   const StreamEnd end = closePrinterStream(printer);
+  keepPrintedForm(job, std::move(kept));
   logLine("printed rows 0 to " + std::to_string(job.lastRow) + " to " +
           destinationText(destination));
-  keepPrintedForm(job, std::move(kept));
   for (const std::string& text : end.warnings) warning(text);
   for (const std::string& text : end.notices) notice(text);
   // An incomplete form is said again last, so that it is what the window shows at the end.

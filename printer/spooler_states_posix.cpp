@@ -117,8 +117,8 @@ SpoolPrinterState spoolPrinterState(const std::string& printer) {
     // A printer found on the network has no queue, and so no state, until a job makes one.
     if (cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND) return state;
     throw std::runtime_error(
-        formatMessage(translate("the print spooler cannot tell the state of the printer \"{0}\"; "
-                                "ask the IT department: {1}"),
+        formatMessage(translate("the print spooler cannot tell the state of the printer \"{0}\" "
+                                "({1}); ask the IT department"),
                       {printer, lastErrorText()}));
   }
   state.raw = describe(response, kPrinterStateAttributes);
