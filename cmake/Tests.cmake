@@ -42,6 +42,7 @@ if(NOT WIN32)
   # the working directory.
   target_sources(unit_tests PRIVATE form/code_page_iconv_test.cpp platform/utf8_posix_test.cpp
     platform/file_system_posix_test.cpp platform/output_file_posix_test.cpp
+    platform/private_file_posix_test.cpp driver/kept_forms_test.cpp
     printer/printer_stream_posix_test.cpp)
 endif()
 if(WIN32)
