@@ -12,6 +12,16 @@ from e2e_common import EXPRESS, pdf_pages_and_text, stop, timetable  # noqa: E40
 class Reprint(EndToEnd):
     """--reprint: the last form printed whole, again, without the network and without questions."""
 
+    def setUp(self):
+        super().setUp()
+        # Under wine the forms are kept in the prefix, which every test shares: each starts
+        # with none.
+        folder = os.path.dirname(self.kept_form_path())
+        if os.path.isdir(folder):
+            for name in os.listdir(folder):
+                if name.endswith(".kept"):
+                    os.remove(os.path.join(folder, name))
+
     def kept_form_path(self, number=1):
         return os.path.join(os.path.dirname(self.support_log_path()), "form-%d.kept" % number)
 
@@ -36,7 +46,8 @@ class Reprint(EndToEnd):
                                      r"\d{4}-\d\d-\d\d \d\d:\d\d, 15 rows, to the file b\.prn\n\Z")
         self.assertEqual(run.stderr, "")
         self.assertIn("reprinted kept form 1 of train 5410", self.support_log())
-        self.assertEqual(os.stat(self.kept_form_path()).st_mode & 0o777, 0o600)
+        if not harness.RUNNER:  # Windows keeps the profile's own permissions.
+            self.assertEqual(os.stat(self.kept_form_path()).st_mode & 0o777, 0o600)
 
     def test_reprint_goes_to_lpt1_by_default(self):
         first = self.print_express()
@@ -102,6 +113,8 @@ class Reprint(EndToEnd):
         self.assertEqual(self.run_program("", args=["--reprint", "-o", "b.prn"]).returncode, 0)
 
     def test_a_planted_link_in_place_of_a_kept_form_is_refused_and_not_written_through(self):
+        if harness.RUNNER:
+            self.skipTest("a Linux link is no reparse point to a program under wine")
         self.print_express("-o", "a.prn")
         path = self.kept_form_path()
         target = self.path("elsewhere.txt")
