@@ -193,6 +193,8 @@ class Spooler(EndToEnd):
                                              r"printer-state stopped")
 
     def test_the_check_fails_its_printer_step_for_a_paused_queue_naming_the_state(self):
+        if harness.RUNNER:
+            self.skipTest("wine's spooler tells no printer state of a CUPS queue")
         self.add_paused_queue()
         run = self.run_program("", args=["--check", "--printer", "tractor"],
                                env=self.spooler.env())
