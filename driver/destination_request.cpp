@@ -3,7 +3,7 @@
 #include "platform/translation.h"
 
 DestinationRequest destinationRequestOf(const CommandLine& line) {
-  DestinationRequest request{line.output, line.printer, line.drawn, line.view, "", ""};
+  DestinationRequest request{line.output, line.printer, line.drawn, line.view, "", "", ""};
   // Most users have no dot-matrix printer at LPT1: when the printer they did not choose cannot
   // be opened, the error shows the way to one they have. {0} is the printer, {1} the reason.
   if (line.startMenu) {
@@ -16,6 +16,9 @@ DestinationRequest destinationRequestOf(const CommandLine& line) {
         "cannot open the printer {0} ({1}); without a dot-matrix printer on LPT1, start the "
         "program with its option --drawn to print on the default printer (timetable-print --help "
         "lists the options)");
+    request.unknownPrinterError = translate(
+        "there is no printer \"{0}\" at the print spooler; the program's option --list-printers "
+        "shows the printers");
     request.noDefaultPrinterError = translate(
         "the print spooler has no default printer; choose a default printer in the system's "
         "printer settings, or name one with the program's option --printer (--list-printers "

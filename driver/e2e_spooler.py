@@ -88,6 +88,9 @@ class Spooler(EndToEnd):
                 run = self.print_through_spooler(EXPRESS[1], *args)
                 self.assertError(run, '"nosuch"', "--list-printers", stdout="")
                 self.assertEqual(self.new_requests(), [])
+        # From the Start menu there is no option to add: the error names none.
+        run = self.print_through_spooler(EXPRESS[1], "--printer", "nosuch", "--start-menu")
+        self.assertNotIn("--", self.assertError(run, '"nosuch"', "printer settings", stdout=""))
 
     def drawn_pages(self, job):
         """The features of each page of a drawn job, as ghostscript renders it at 150 dpi with

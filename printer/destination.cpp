@@ -12,6 +12,7 @@
 #include "platform/overloaded.h"
 #include "platform/translation.h"
 #include "printer/spooler.h"
+#include "printer/spooler_common.h"
 
 const char* const kPrinterDevice = "LPT1";
 
@@ -35,8 +36,13 @@ std::string localTimeText(const char* format) {
 
 Destination chooseDestination(const DestinationRequest& request) {
   const std::string& file = request.outputFile;
-  if (request.drawn) return DrawnDestination{request.printer, request.noDefaultPrinterError};
-  if (!request.printer.empty()) return SpoolDestination{request.printer};
+  if (request.drawn) {
+    return DrawnDestination{request.printer, request.noDefaultPrinterError,
+                            request.unknownPrinterError};
+  }
+  if (!request.printer.empty()) {
+    return SpoolDestination{request.printer, request.unknownPrinterError};
+  }
   if (file.empty()) {
     if (request.view) {
       return RenderedFileDestination{std::string(), RenderedFormat::kPdf, true, temporaryFolder()};
@@ -73,6 +79,14 @@ std::string withAdvice(const std::string& what, const std::string& advice) {
 }
 
 namespace {
+
+// The spooler must have the printer; the error of one it does not have is the caller's when it
+// gave one.
+void requireSpoolPrinter(const std::string& printer, const std::string& unknownPrinterError) {
+  if (hasSpoolPrinter(printer)) return;
+  if (unknownPrinterError.empty()) failNoPrinter(printer);
+  throw std::runtime_error(formatMessage(unknownPrinterError, {printer}));
+}
 
 // Opens the device now, or learns why it cannot be, keeping it open when it must stay so.
 void probeDevice(DeviceDestination& device) {
@@ -117,12 +131,14 @@ void prepareDestination(Destination& destination) {
                      requireUnplantedSheetFiles(file);
                    }
                  },
-                 [](const SpoolDestination& spool) { requireSpoolPrinter(spool.printer); },
+                 [](const SpoolDestination& spool) {
+                   requireSpoolPrinter(spool.printer, spool.unknownPrinterError);
+                 },
                  [](DrawnDestination& drawn) {
                    if (drawn.printer.empty()) {
                      drawn.printer = requireDefaultSpoolPrinter(drawn.noDefaultPrinterError);
                    } else {
-                     requireSpoolPrinter(drawn.printer);
+                     requireSpoolPrinter(drawn.printer, drawn.unknownPrinterError);
                    }
                  },
              },

@@ -44,9 +44,11 @@ struct RenderedFileDestination {
 };
 
 // One raw job of the printer's bytes on a printer of the system's spooler, for a dot-matrix
-// printer.
+// printer. unknownPrinterError, when there is one, is the whole error when the spooler has no
+// such printer, {0} for its name.
 struct SpoolDestination {
   std::string printer;
+  std::string unknownPrinterError;
 };
 
 // One job of the form drawn as pages, as the PDF shows it, on a printer of the system's spooler
@@ -56,6 +58,7 @@ struct SpoolDestination {
 struct DrawnDestination {
   std::string printer;
   std::string noDefaultPrinterError;
+  std::string unknownPrinterError;  // As a SpoolDestination's.
 };
 
 // Where the printed form goes.
@@ -65,7 +68,8 @@ using Destination = std::variant<DeviceDestination, BytesFileDestination, Render
 // What the command line asks for: -o FILE, --printer NAME, --drawn, --view. The advice, which
 // the caller words as the user can take it (an option, a Start-menu entry), is the error of the
 // printer the user did not choose: printerDeviceAdvice for kPrinterDevice, {0} for its name and
-// {1} for the reason; noDefaultPrinterError for --drawn when the spooler has no default printer.
+// {1} for the reason; noDefaultPrinterError for --drawn when the spooler has no default printer;
+// unknownPrinterError for a printer the spooler does not have, {0} for its name.
 // Without them the errors say only what failed.
 struct DestinationRequest {
   std::string outputFile;
@@ -74,6 +78,7 @@ struct DestinationRequest {
   bool view = false;
   std::string printerDeviceAdvice;
   std::string noDefaultPrinterError;
+  std::string unknownPrinterError;
 };
 
 // The destination the command line asks for; kPrinterDevice when it names none, with the

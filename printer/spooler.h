@@ -26,10 +26,9 @@ using SpoolJobHandle = std::unique_ptr<SpoolJob, void (*)(SpoolJob*)>;
 // std::runtime_error.
 std::vector<SpoolPrinter> listSpoolPrinters();
 
-// Throws std::runtime_error unless the spooler has the printer, as a queue or as one that
-// listSpoolPrinters shows: the text names it and suggests --list-printers; a spooler that cannot
-// be asked is named as such.
-void requireSpoolPrinter(const std::string& printer);
+// Whether the spooler has the printer, as a queue or as one that listSpoolPrinters shows; a
+// spooler that cannot be asked is thrown as std::runtime_error naming it as such.
+bool hasSpoolPrinter(const std::string& printer);
 
 // The name of the printer the spooler prints on when none is named, or empty when it has none.
 // A spooler that cannot be asked is thrown as std::runtime_error.

@@ -8,8 +8,8 @@
 
 void failNoPrinter(const std::string& printer) {
   throw std::runtime_error(
-      formatMessage(translate("there is no printer \"{0}\" at the print spooler; the program's "
-                              "option --list-printers shows the printers"),
+      formatMessage(translate("there is no printer \"{0}\" at the print spooler; check its name "
+                              "in the system's printer settings"),
                     {printer}));
 }
 

@@ -8,7 +8,7 @@
 
 // What both platforms' spoolers share: what they say in the same words.
 
-// Throws std::runtime_error: the spooler has no printer of that name; --list-printers helps.
+// Throws std::runtime_error: the spooler has no printer of that name.
 [[noreturn]] void failNoPrinter(const std::string& printer);
 
 // The texts both spoolers give in the same words, for formatMessage: {0} names the printer or the

@@ -157,12 +157,12 @@ std::vector<SpoolPrinter> listSpoolPrinters() {
   return printers;
 }
 
-void requireSpoolPrinter(const std::string& printer) {
+bool hasSpoolPrinter(const std::string& printer) {
   Connection connection = connectToSpooler();
-  if (hasPrinter(connection.get(), printer)) return;
+  if (hasPrinter(connection.get(), printer)) return true;
   int count = 0;
   const DestList dests = listDests(connection.get(), count);
-  if (!findNetworkPrinter(dests, count, printer)) failNoPrinter(printer);
+  return findNetworkPrinter(dests, count, printer) != nullptr;
 }
 
 std::string defaultSpoolPrinter() {

@@ -37,4 +37,14 @@ std::vector<SpoolPrinter> listSpoolPrinters() {
 
 std::string defaultSpoolPrinter() { return utf8FromWide(defaultPrinterName()); }
 
-void requireSpoolPrinter(const std::string& printer) { ClosePrinter(openPrinter(printer)); }
+bool hasSpoolPrinter(const std::string& printer) {
+  std::wstring name = utf8ToWide(printer);
+  HANDLE handle = nullptr;
+  if (OpenPrinterW(&name[0], &handle, nullptr)) {
+    ClosePrinter(handle);
+    return true;
+  }
+  const DWORD error = GetLastError();
+  if (error == ERROR_INVALID_PRINTER_NAME) return false;
+  failSpooler(cannotOpenPrinterText(), {printer}, error);
+}

@@ -13,6 +13,12 @@
 #include "printer/spooler_common.h"
 #include "printer/spooler_win32.h"
 
+const char* cannotOpenPrinterText() {
+  return translate(
+      "the print spooler cannot open the printer \"{0}\" ({1}); print again, or check the "
+      "printer in the system's printer settings");
+}
+
 // A failure of the spooler's service itself is told as such. what holds the arguments' places,
 // then one more for the system's message.
 [[noreturn]] void failSpooler(const char* what, std::vector<std::string> arguments, DWORD error) {
@@ -33,9 +39,7 @@ HANDLE openPrinter(const std::string& printer) {
   if (!OpenPrinterW(&name[0], &handle, nullptr)) {
     const DWORD error = GetLastError();
     if (error == ERROR_INVALID_PRINTER_NAME) failNoPrinter(printer);
-    failSpooler(translate("the print spooler cannot open the printer \"{0}\"; print again, or "
-                          "check the printer in the system\'s printer settings: {1}"),
-                {printer}, error);
+    failSpooler(cannotOpenPrinterText(), {printer}, error);
   }
   return handle;
 }

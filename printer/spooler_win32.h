@@ -12,6 +12,9 @@
 // then one more for the system's message.
 [[noreturn]] void failSpooler(const char* what, std::vector<std::string> arguments, DWORD error);
 
+// The error of a printer that cannot be opened: {0} the printer, {1} the system's reason.
+const char* cannotOpenPrinterText();
+
 // Opens the printer for printing; a missing one is told as such (failNoPrinter).
 HANDLE openPrinter(const std::string& printer);
 
