@@ -54,6 +54,7 @@ if(NOT WIN32)
   # the working directory.
   target_sources(unit_tests PRIVATE form/code_page_iconv_test.cpp platform/utf8_posix_test.cpp
     platform/file_system_posix_test.cpp platform/output_file_posix_test.cpp
+    platform/private_file_posix_test.cpp driver/kept_forms_test.cpp
     printer/printer_stream_posix_test.cpp platform/xdg_base_posix_test.cpp)
 endif()
 if(WIN32)
@@ -119,7 +120,8 @@ elseif(NOT CMAKE_CROSSCOMPILING)
   set(E2E_PREVIEW --preview $<TARGET_FILE:timetable-preview>)
 endif()
 foreach(group Dialogue Faults Retries Printing CommandLine Output Spooler Language Settings Log
-    Proxy ProxyFaults ProxySignIn Check Destination WindowsSettings WindowsProxy WindowsProxySignIn)
+    Proxy ProxyFaults ProxySignIn Check Destination Reprint WindowsSettings WindowsProxy
+    WindowsProxySignIn)
   add_test(NAME e2e.${group}
     COMMAND ${Python3_EXECUTABLE} ${E2E_SCRIPT} ${E2E_RUNNER}
             --program $<TARGET_FILE:timetable-print> ${E2E_PREVIEW} ${group})

@@ -1,5 +1,6 @@
 #include "driver/command_line.h"
 
+#include "driver/kept_forms.h"
 #include "platform/command_options.h"
 #include "platform/messages.h"
 #include "platform/translation.h"
@@ -13,9 +14,11 @@ std::string usageText() {
       "       timetable-print --settings [--service HOST[:PORT]]\n"
       "       timetable-print --check [-o FILE | -p PRINTER | --drawn [-p PRINTER]]\n"
       "                       [--service HOST[:PORT]]\n"
+      "       timetable-print --reprint [N] [-o FILE | -p PRINTER | --drawn | --view]\n"
+      "       timetable-print --reprint --list\n"
       "Asks for a train number, fetches the train's timetable, asks for the\n"
       "locomotives and the maximum speed, and prints the timetable form on the\n"
-      "printer at LPT1.\n"
+      "printer at LPT1, or where the destination setting says.\n"
       "\n"
       "  -o, --output FILE     write the form to FILE instead of LPT1: FILE.pdf,\n"
       "                        FILE.png or FILE.svg shows it as the printer prints\n"
@@ -35,17 +38,24 @@ std::string usageText() {
       "      --service HOST[:PORT]\n"
       "                        use the timetable service at HOST (port {0} unless\n"
       "                        given) for this run, instead of the service setting\n"
-      "      --settings        show the settings (service, ca-file, proxy), where\n"
-      "                        each came from, what the service's certificate is\n"
-      "                        checked against, and the proxy for the service\n"
+      "      --settings        show the settings (service, ca-file, proxy,\n"
+      "                        destination), where each came from, what the\n"
+      "                        service's certificate is checked against, and the\n"
+      "                        proxy for the service\n"
       "      --check           check what a run needs, step by step, without asking\n"
       "                        or printing anything: the settings, the service's\n"
       "                        name, the proxy, the connection, its certificate, an\n"
       "                        answer of the service, and the printer or file that\n"
-      "                        -o, --printer or --drawn name\n"
+      "                        -o, --printer or --drawn name, else the destination\n"
+      "                        setting's\n"
+      "      --reprint [N]     print the last form printed whole again, or the\n"
+      "                        N-th from the last, as it was, without asking or\n"
+      "                        fetching anything; a form fetched over {1} hours ago\n"
+      "                        is refused\n"
+      "      --list            with --reprint: list the kept forms\n"
       "  -h, --help            show this text\n"
       "      --version         show the program's version\n");
-  return formatMessage(text, {std::to_string(kDefaultServicePort)});
+  return formatMessage(text, {std::to_string(kDefaultServicePort), std::to_string(kKeptFormHours)});
 }
 
 const char kVersionText[] = "timetable-print " TIMETABLE_VERSION "\n";
@@ -60,7 +70,9 @@ enum LongOnlyOption {
   kServiceOption,
   kSettingsOption,
   kCheckOption,
-  kStartMenuOption
+  kStartMenuOption,
+  kReprintOption,
+  kListOption
 };
 
 const option kOptions[] = {
@@ -72,6 +84,8 @@ const option kOptions[] = {
     {"service", required_argument, nullptr, kServiceOption},
     {"settings", no_argument, nullptr, kSettingsOption},
     {"check", no_argument, nullptr, kCheckOption},
+    {"reprint", no_argument, nullptr, kReprintOption},
+    {"list", no_argument, nullptr, kListOption},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, kVersionOption},
     // Undocumented: every Start-menu shortcut passes it.
@@ -120,6 +134,12 @@ std::string takeOption(int option, const std::string& argument, CommandLine& lin
     case kStartMenuOption:
       line.startMenu = true;
       break;
+    case kReprintOption:
+      line.reprint = true;
+      break;
+    case kListOption:
+      line.list = true;
+      break;
   }
   return std::string();
 }
@@ -128,6 +148,15 @@ std::string takeOption(int option, const std::string& argument, CommandLine& lin
 std::string conflictOf(const CommandLine& line) {
   const bool file = !line.output.empty();
   const bool spooler = !line.printer.empty();
+  if (line.list && !line.reprint) return translate("the option --list needs --reprint");
+  if (line.reprint && (line.check || line.settings || line.listPrinters || !line.service.empty())) {
+    return translate(
+        "the option --reprint cannot be used with --check, --settings, --list-printers or "
+        "--service");
+  }
+  if (line.list && (file || spooler || line.drawn || line.view)) {
+    return translate("the option --list cannot be used with -o, --printer, --drawn or --view");
+  }
   if (line.listPrinters && (file || spooler || line.drawn || line.view)) {
     return translate(
         "the option --list-printers cannot be used with -o, --printer, --drawn or --view");
@@ -164,11 +193,18 @@ std::string parseCommandLine(const std::vector<std::string>& arguments, CommandL
       },
       operands);
   if (!error.empty()) return error;
+  // --reprint's number: one word of digits, from 1 to the forms kept.
+  if (line.reprint && !line.list && operands.size() == 1) {
+    const std::string& word = operands.front();
+    if (word.size() != 1 || word[0] < '1' || word[0] > '9') {
+      return formatMessage(
+          translate("{0} is not the number of a kept form, such as 1 for the last one"),
+          {quoted(word)});
+    }
+    line.reprintNumber = word[0] - '0';
+    operands.clear();
+  }
   if (!operands.empty())
     return formatMessage(translate("unexpected argument {0}"), {quoted(operands.front())});
   return conflictOf(line);
-}
-
-DestinationRequest destinationRequestOf(const CommandLine& line) {
-  return {line.output, line.printer, line.drawn, line.view};
 }

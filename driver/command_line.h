@@ -18,11 +18,11 @@ struct CommandLine {
   bool listPrinters = false;
   bool help = false;
   bool version = false;
+  bool reprint = false;  // --reprint [N]: a kept form again, N-th from the last (1).
+  int reprintNumber = 1;
+  bool list = false;       // --list, with --reprint: show the kept forms.
   bool startMenu = false;  // --start-menu: started from a Start-menu entry; not in --help.
 };
-
-// Where the command line sends the form: -o, --printer, --drawn, --view.
-DestinationRequest destinationRequestOf(const CommandLine& line);
 
 // The text of --help, in the user's language.
 std::string usageText();

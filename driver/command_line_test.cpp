@@ -32,6 +32,35 @@ TEST(CommandLine, TheStartMenuOptionGoesWithAnyOtherAndIsNotInTheHelp) {
   EXPECT_EQ(usageText().find("start-menu"), std::string::npos);
 }
 
+TEST(CommandLine, ReprintTakesTheNumberOfAKeptFormAndADestination) {
+  CommandLine line;
+  EXPECT_EQ(parseCommandLine({"--reprint", "-o", "b.prn"}, line), "");
+  EXPECT_TRUE(line.reprint);
+  EXPECT_EQ(line.reprintNumber, 1);
+  EXPECT_EQ(line.output, "b.prn");
+  line = CommandLine();
+  EXPECT_EQ(parseCommandLine({"--reprint", "3", "--drawn", "--start-menu"}, line), "");
+  EXPECT_EQ(line.reprintNumber, 3);
+  EXPECT_TRUE(line.drawn);
+  line = CommandLine();
+  EXPECT_EQ(parseCommandLine({"--reprint", "--list"}, line), "");
+  EXPECT_TRUE(line.list);
+  EXPECT_EQ(usageErrorOf({"--reprint", "0"}),
+            "\"0\" is not the number of a kept form, such as 1 for the last one");
+  EXPECT_EQ(usageErrorOf({"--reprint", "12"}),
+            "\"12\" is not the number of a kept form, such as 1 for the last one");
+  EXPECT_EQ(usageErrorOf({"--reprint", "1", "2"}), "unexpected argument \"1\"");
+  EXPECT_EQ(usageErrorOf({"--list"}), "the option --list needs --reprint");
+  EXPECT_EQ(usageErrorOf({"--reprint", "--list", "-o", "a.prn"}),
+            "the option --list cannot be used with -o, --printer, --drawn or --view");
+  EXPECT_EQ(usageErrorOf({"--reprint", "--check"}),
+            "the option --reprint cannot be used with --check, --settings, --list-printers or "
+            "--service");
+  EXPECT_EQ(usageErrorOf({"--reprint", "--service", "x"}),
+            "the option --reprint cannot be used with --check, --settings, --list-printers or "
+            "--service");
+}
+
 TEST(CommandLine, AWordAtFaultIsNamedAsTyped) {
   EXPECT_EQ(usageErrorOf({"-hx"}), "unknown option -x");
   EXPECT_EQ(usageErrorOf({"-xh"}), "unknown option -x");

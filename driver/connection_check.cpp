@@ -7,7 +7,9 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
+#include <variant>
 
+#include "driver/destination_request.h"
 #include "driver/destination_setting.h"
 #include "driver/request_failure_text.h"
 #include "platform/console.h"
@@ -16,6 +18,7 @@
 #include "platform/translation.h"
 #include "preview/rendered_format.h"
 #include "printer/destination.h"
+#include "printer/spooler.h"
 #include "service/connection_probe.h"
 #include "service/online_lookup.h"
 #include "service/proxy_choice.h"
@@ -177,12 +180,33 @@ void reportAnswer(bool& failed, StartedFrom from) {
   }
 }
 
+// The spooler's printer the destination prints on, or empty for a device or a file.
+std::string spoolerPrinterOf(const Destination& destination) {
+  if (const auto* spool = std::get_if<SpoolDestination>(&destination)) return spool->printer;
+  if (const auto* drawn = std::get_if<DrawnDestination>(&destination)) return drawn->printer;
+  return std::string();
+}
+
 // The destination a run with the same options and settings would use, prepared as the run
 // prepares it.
 void reportDestination(bool& failed, const DestinationRequest& request) {
   try {
     Destination destination = chooseDestination(request);
     prepareDestination(destination);
+    // A printer the spooler has but that cannot print now would pass a run's checks, and then
+    // hold the form: the check names what stops it.
+    const std::string spooled = spoolerPrinterOf(destination);
+    if (!spooled.empty()) {
+      const SpoolPrinterState state = spoolPrinterState(spooled);
+      if (!state.ready) {
+        report(failed, StepResult::kFailed,
+               formatMessage(translate("the print spooler has the printer {0}, but it cannot "
+                                       "print now ({1}); make it ready in the system's printer "
+                                       "settings, or ask the IT department"),
+                             {quoted(spooled), state.words}));
+        return;
+      }
+    }
     report(failed, StepResult::kPassed,
            formatMessage(translate("where the form goes: {0}"), {destinationText(destination)}));
   } catch (const std::exception& failure) {
@@ -197,7 +221,7 @@ int runConnectionCheck(const CommandLine& line) {
   std::optional<ServiceSettings> settings;
   std::string unread;
   // Without settings that can be read, the options alone.
-  DestinationRequest request = destinationOptionsOf(line);
+  DestinationRequest request = destinationRequestOf(line);
   try {
     settings = readServiceSettings(line.service);
     request = chooseDestinationRequest(line, *settings);

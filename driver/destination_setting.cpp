@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "driver/destination_request.h"
 #include "platform/translation.h"
 
 namespace {
@@ -65,29 +66,29 @@ std::string readDestinationSetting(const std::string& value, DestinationRequest&
   return std::string();
 }
 
-DestinationRequest destinationOptionsOf(const CommandLine& line) {
-  return {line.output, line.printer, line.drawn, line.view};
-}
-
 DestinationRequest chooseDestinationRequest(const CommandLine& line, ServiceSettings& settings) {
-  const DestinationRequest options = destinationOptionsOf(line);
+  const DestinationRequest options = destinationRequestOf(line);
   Setting& setting = settings.destination;
   DestinationRequest chosen;
   setting.problem = readDestinationSetting(setting.value, chosen);
+  // The setting's destination gets the advice the command line's would.
+  chosen.printerDeviceAdvice = options.printerDeviceAdvice;
+  chosen.noDefaultPrinterError = options.noDefaultPrinterError;
+  chosen.unknownPrinterError = options.unknownPrinterError;
   const bool optionsChoose = namesDestination(options) && !setting.policy;
   if (!setting.problem.empty() && !optionsChoose) {
     settings.errors.push_back(formatMessage(
-        translate("the setting destination = \"{0}\" ({1}) {2}; write LPT1, a printer's name, "
+        translate("the setting destination = {0} ({1}) {2}; write LPT1, a printer's name, "
                   "drawn, drawn:PRINTER or view"),
-        {setting.value, originText(setting), setting.problem}));
+        {quoted(setting.value), originText(setting), setting.problem}));
   }
   if (!namesDestination(options)) return chosen;
   if (!setting.policy) return options;
   if (setting.problem.empty() && !sameRequest(options, chosen) && settings.usageError.empty()) {
     settings.usageError = formatMessage(
-        translate("the options \"{0}\" cannot be used, as the site's policy sets the destination "
+        translate("the options {0} cannot be used, as the site's policy sets the destination "
                   "{1}; leave them out: the policy is {2}"),
-        {optionsText(line), setting.value, setting.origin});
+        {quoted(optionsText(line)), quoted(setting.value), setting.origin});
   }
   return chosen;
 }

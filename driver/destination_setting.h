@@ -17,9 +17,6 @@
 // such as "names no printer after drawn:", or an empty text.
 std::string readDestinationSetting(const std::string& value, DestinationRequest& request);
 
-// The destination options of the command line as a request.
-DestinationRequest destinationOptionsOf(const CommandLine& line);
-
 // The request of a run: the command line's when it names a destination, else the setting's. A
 // policy's setting admits only options that ask for the same destination; another is the
 // settings' usage error (unless they have one already). A value that cannot be used is marked

@@ -29,13 +29,20 @@ UNREACHABLE = ("cannot reach the timetable service at %s; check the network conn
 UNREADABLE = ("the timetable service sent an answer that cannot be read; try again later, or ask "
               "the IT department to check the service: ")
 LPT1_ADVICE = ("; without a dot-matrix printer on LPT1, start the program with its option --drawn "
-               "to print on the default printer (timetable-print --help lists the options): ")
+               "to print on the default printer (timetable-print --help lists the options)")
 # The same advice and the service's, for a run started from a Start-menu entry (--start-menu):
 # the entries to use, not the options.
 # The entries by their installed, Polish, names in every language.
 MENU_LPT1_ADVICE = ('; without a dot-matrix printer on LPT1, use "Rozkład jazdy na ekranie" in the '
                     "Start menu to see the form on screen, and ask the IT department to set the "
-                    "destination to drawn, the default printer: ")
+                    "destination to drawn, the default printer")
+
+
+def printer_not_opened(name, reason, advice="; check that it is connected and switched on"):
+    """The error of a printer that cannot be opened: the reason beside it, then the advice."""
+    return "cannot open the printer %s (%s)%s" % (name, reason, advice)
+
+
 MENU_UNREACHABLE = ("cannot reach the timetable service at %s; check the network connection, or "
                     'ask the IT department to check the service address ("Sprawdź połączenie" '
                     "in the Start menu shows the settings and tests the connection): " % ADDRESS)
@@ -43,8 +50,9 @@ MENU_UNREACHABLE = ("cannot reach the timetable service at %s; check the network
 
 def too_wide(text, field, columns):
     """The warning for a text that prints wider than its field."""
-    return ('warning: "%s" is wider than the %s field (%d columns); it prints whole and moves the '
-            'rules to its right\n' % (text, field, columns))
+    return ('warning: "%s" does not fit in the field "%s" (field width in characters: %d); it '
+            "prints whole, and the table's vertical rules to its right move\n"
+            % (text, field, columns))
 
 
 # What the sample trains' runs say on standard error: the express's LOK2 is too wide.

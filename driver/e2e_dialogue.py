@@ -67,9 +67,42 @@ class Dialogue(EndToEnd):
         run = self.run_program("777 x x x 1\n")
         self.assertEqual(run.returncode, 0, run.stderr)
         self.assertEqual(run.stdout, DIALOGUE_HEAD + "98\n" + ok_lines(98))
-        self.assertIn("warning: the form has room for 99 stops; 51 further stops are left out\n",
+        self.assertIn('warning: the form is INCOMPLETE: it has room for at most 99 stops; printed '
+                      'up to "S98" (row 98), 51 further stops are left out, the last being "E"\n',
                       run.stderr)
 
+    def test_incomplete_form_says_so_last_on_the_console_and_on_the_paper(self):
+        # 102 stops: 99 printed, 3 left out.
+        stops = ([stop("Kraków Płaszów", None, "10:00")] +
+                 [stop("S%d" % i, "10:00", "10:01") for i in range(1, 98)] +
+                 [stop("Gdynia Główna", "10:30", "10:31"), stop("Gdynia Orłowo", "10:40", "10:41"),
+                  stop("Jastarnia", "10:50", "10:51"), stop("Hel", "11:00", None)])
+        control(timetables={"777": timetable(*stops)})
+        run = self.run_program("777 x x x 1\n")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        warning = ('warning: the form is INCOMPLETE: it has room for at most 99 stops; printed up '
+                   'to "Gdynia Główna" (row 98), 3 further stops are left out, the last being '
+                   '"Hel"')
+        # Said when the table is built, and again last.
+        self.assertEqual(run.stderr.splitlines().count(warning), 2, run.stderr)
+        self.assertEqual(run.stderr.splitlines()[-1], warning)
+        foot = b"\xc0" + b"\xc4" * 3  # The foot's line begins so.
+        note = ("UWAGA: FORMULARZ NIEPEŁNY. Brak dalszych punktów trasy: 3 "
+                "(od Gdynia Orłowo do Hel)").encode("cp852")
+        printed = run.printed()
+        self.assertTrue(printed.endswith(b"\xd9\r\n\x1bE" + note + b"\x1bF\r\n\x0c"),
+                        printed[-200:])
+        self.assertEqual(printed.rfind(foot), printed.rfind(b"\r\n", 0, printed.rfind(foot)) + 2)
+
+    def test_one_stop_left_out_is_named_alone_on_the_paper(self):
+        stops = [stop("S%d" % i, "10:00", "10:01") for i in range(99)] + [stop("Hel", "11:00", None)]
+        control(timetables={"777": timetable(*stops)})
+        run = self.run_program("777 x x x 1\n")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertIn('1 further stop is left out: "Hel"', run.stderr.splitlines()[-1])
+        self.assertTrue(run.printed().endswith(
+            b"\x1bEUWAGA: FORMULARZ NIEPE\x9dNY. Brak dalszych punkt\xa2w trasy: 1 (Hel)"
+            b"\x1bF\r\n\x0c"))
 
 if __name__ == "__main__":
     sys.exit(harness.main(sys.modules[__name__]))

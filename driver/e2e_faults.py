@@ -12,6 +12,7 @@ import e2e_harness as harness
 from e2e_harness import DIALOGUE_HEAD, EndToEnd, control, ok_lines  # noqa: E402
 from service_client import BASE, TIMETABLE_QUERY  # noqa: E402
 from e2e_common import (ADDRESS, EXPRESS, LPT1_ADVICE, MENU_LPT1_ADVICE, MENU_UNREACHABLE,
+                        printer_not_opened,
                         SAMPLE_STDERR, TIMETABLE_FAILED, UNREACHABLE, UNREADABLE,
                         stop, timetable)  # noqa: E402
 
@@ -179,7 +180,7 @@ class Faults(EndToEnd):
         os.mkdir(os.path.join(self.folder, "LPT1"))
         run = self.run_program(EXPRESS[1])
         reason = "Permission denied" if harness.RUNNER else "Is a directory"
-        self.assertError(run, "cannot open the printer LPT1" + LPT1_ADVICE + reason, stdout="")
+        self.assertError(run, printer_not_opened("LPT1", reason, LPT1_ADVICE), stdout="")
         self.assertEqual(self.new_requests(), [])
 
     def test_a_pipe_as_printer_is_checked_before_the_first_prompt(self):
@@ -188,12 +189,12 @@ class Faults(EndToEnd):
         # Nobody reads it: the run ends at once instead of waiting for a reader.
         for args, name, advice in (((), "LPT1", LPT1_ADVICE),
                                    (("-o", "queue"), "queue",
-                                    "; check that it is connected and switched on: ")):
+                                    "; check that it is connected and switched on")):
             with self.subTest(printer=name):
                 os.mkfifo(self.path(name))
                 run = self.run_program(EXPRESS[1], args=args, timeout=30)
-                self.assertError(run, "cannot open the printer " + name + advice +
-                                 "No such device or address", stdout="")
+                self.assertError(run, printer_not_opened(name, "No such device or address",
+                                                         advice), stdout="")
                 self.assertEqual(self.new_requests(), [])
         # A reader, as a raw print queue has, gets the form's exact bytes and its end.
         received = []
@@ -222,7 +223,7 @@ class Faults(EndToEnd):
         planted = ("; it is a symbolic link that another user put in a folder everyone may "
                    "write, so it is not followed")
         for link, args, error in (
-                ("LPT1", (), "cannot write LPT1: "),
+                ("LPT1", (), "cannot open the printer LPT1 (cannot write LPT1: "),
                 ("form.prn", ("-o", "form.prn"), "cannot write form.prn: "),
                 ("form-2.png", ("-o", "form-%d.png"), "cannot write form-2.png: ")):
             with self.subTest(link=link):
@@ -272,7 +273,7 @@ class Faults(EndToEnd):
         os.mkdir(os.path.join(self.folder, "LPT1"))
         run = self.run_program(EXPRESS[1], args=["--start-menu"])
         # Before the first prompt, as every printer that cannot be opened.
-        message = self.assertError(run, "cannot open the printer LPT1" + MENU_LPT1_ADVICE,
+        message = self.assertError(run, "cannot open the printer LPT1 (", MENU_LPT1_ADVICE,
                                    stdout="")
         self.assertNotIn("--", message)
         os.rmdir(os.path.join(self.folder, "LPT1"))
@@ -298,7 +299,7 @@ class Faults(EndToEnd):
         open(path, "wb").close()
         os.chmod(path, stat.S_IRUSR)
         run = self.run_program(EXPRESS[1])
-        self.assertError(run, "cannot open the printer LPT1" + LPT1_ADVICE + "Permission denied")
+        self.assertError(run, printer_not_opened("LPT1", "Permission denied", LPT1_ADVICE))
 
 
 if __name__ == "__main__":

@@ -5,8 +5,9 @@ import subprocess
 import sys
 
 import e2e_harness as harness
-from e2e_harness import DIALOGUE_HEAD, EndToEnd, ok_lines  # noqa: E402
-from e2e_common import (ADDRESS, EXPRESS, TIMETABLE_FAILED, polish)  # noqa: E402
+from e2e_harness import DIALOGUE_HEAD, EndToEnd, control, ok_lines  # noqa: E402
+from e2e_common import (ADDRESS, EXPRESS, TIMETABLE_FAILED, polish, stop,
+                        timetable)  # noqa: E402
 
 
 def locale_exists(name):
@@ -35,9 +36,9 @@ class Language(EndToEnd):
         with open(os.path.join(harness.GOLDEN, "5410.prn"), "rb") as f:
             self.assertEqual(polish.printed(), f.read())
         self.assertEqual(polish.stderr,
-                         'ostrzeżenie: tekst „EU07-123” jest szerszy niż pole „LOK2” (szerokość: '
-                         "6); zostanie wydrukowany w całości, a linie na prawo od niego "
-                         "przesuną się\n")
+                         "ostrzeżenie: „EU07-123” nie mieści się w polu „LOK2” (szerokość pola "
+                         "w znakach: 6); zostanie wydrukowany w całości, a pionowe linie tabeli "
+                         "na prawo od niego przesuną się\n")
 
     def test_a_language_named_as_a_path_finds_no_catalogue_outside_the_program(self):
         # A catalogue whose "error: " would set the terminal's title, named by a path from the
@@ -144,15 +145,29 @@ class Language(EndToEnd):
         self.assertIn(run.stderr.rstrip("\n").rsplit(": ", 1)[1], texts, run.stderr)
         self.assertNotIn("?", run.stderr)
 
+    def test_the_incomplete_form_warning_is_polish(self):
+        stops = ([stop("S%d" % i, "10:00", "10:01") for i in range(98)] +
+                 [stop("Gdynia Główna", "10:30", "10:31"), stop("Gdynia Orłowo", "10:40", "10:41"),
+                  stop("Jastarnia", "10:50", "10:51"), stop("Hel", "11:00", None)])
+        control(timetables={"777": timetable(*stops)})
+        run = self.run_program("777 x x x 1\n", env=self.polish())
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual(run.stderr.splitlines()[-1],
+                         "ostrzeżenie: formularz jest NIEPEŁNY: mieści najwyżej 99 punktów trasy; "
+                         "wydrukowano do „Gdynia Główna” (wiersz 98), pominięto 3 dalsze punkty, "
+                         "ostatni to „Hel”")
+
     def test_the_start_menu_advice_is_polish(self):
         os.mkdir(os.path.join(self.folder, "LPT1"))
         run = self.run_program(EXPRESS[1], args=["--start-menu"], env=self.polish())
         self.assertEqual((run.returncode, run.stdout), (1, ""))
-        self.assertTrue(run.stderr.startswith(
-            "błąd: nie można otworzyć drukarki LPT1; jeśli do LPT1 nie jest podłączona drukarka "
-            "igłowa, wybierz w menu Start pozycję „Rozkład jazdy na ekranie”, aby zobaczyć "
-            "formularz na ekranie, i poproś dział informatyki o ustawienie miejsca wydruku "
-            "(destination) na drawn, czyli drukarkę domyślną: "), run.stderr)
+        # The system's reason beside the printer it is about, the advice after it.
+        self.assertRegex(run.stderr, r"\Abłąd: nie można otworzyć drukarki LPT1 \([^)]+\); jeśli "
+                                     r"do LPT1 nie jest podłączona drukarka igłowa, wybierz w menu "
+                                     r"Start pozycję „Rozkład jazdy na ekranie”, aby zobaczyć "
+                                     r"formularz na ekranie, i poproś dział informatyki o "
+                                     r"ustawienie miejsca wydruku \(destination\) na drawn, czyli "
+                                     r"drukarkę domyślną\n\Z")
 
 
 if __name__ == "__main__":

@@ -49,7 +49,7 @@ class Printing(EndToEnd):
         # "B|C" fits its field until its "|" prints as three columns.
         self.assertEqual(run.stderr, "notice: train 777 is not in the list of trains online, so "
                                      "mass and length stay empty on the form\n" +
-                         too_wide("B|C", "station name", 32))
+                         too_wide("B|C", "Stacja", 32))
 
     def test_bidirectional_marks_in_a_served_name_do_not_reach_the_terminal(self):
         marks = "\u200e\u200f\u061c\u202a\u202b\u202c\u202d\u202e\u2066\u2067\u2068\u2069"
@@ -60,7 +60,7 @@ class Printing(EndToEnd):
         shown = name.replace("\u200e", " ")
         for mark in marks:
             shown = shown.replace(mark, " ")
-        self.assertIn(too_wide(shown, "station name", 32), run.stderr)
+        self.assertIn(too_wide(shown, "Stacja", 32), run.stderr)
         for mark in marks:
             self.assertNotIn(mark, run.stderr)
 

@@ -92,6 +92,9 @@ class Spooler(EndToEnd):
                 run = self.print_through_spooler(EXPRESS[1], *args)
                 self.assertError(run, '"nosuch"', "--list-printers", stdout="")
                 self.assertEqual(self.new_requests(), [])
+        # From the Start menu there is no option to add: the error names none.
+        run = self.print_through_spooler(EXPRESS[1], "--printer", "nosuch", "--start-menu")
+        self.assertNotIn("--", self.assertError(run, '"nosuch"', "printer settings", stdout=""))
 
     def drawn_pages(self, job):
         """The features of each page of a drawn job, as ghostscript renders it at 150 dpi with
@@ -169,10 +172,51 @@ class Spooler(EndToEnd):
         self.addCleanup(self.spooler.run, "lpadmin", "-x", "broken")
         run = self.print_through_spooler(REGIONAL[1], "--printer", "broken")
         self.assertEqual(run.returncode, 0, run.stderr)
-        self.assertRegex(run.stderr, r"\Awarning: print job broken-\d+ is not completed; check "
-                                     r"that the printer is switched on and has paper, and look at "
-                                     r"its queue in the system's printer settings: "
-                                     r"job-state aborted[^\n]*\n\Z")
+        self.assertRegex(run.stderr, r"\Awarning: print job broken-\d+ is not completed \(the job "
+                                     r"was aborted[^\n]*\); check that the printer is switched on "
+                                     r"and has paper, and look at its queue in the system's "
+                                     r"printer settings\n\Z")
+        self.assertNotIn("job-state", run.stderr)
+        self.assertRegex(self.support_log(), r"print job broken-\d+: job-state aborted")
+
+    def add_paused_queue(self):
+        """A queue stopped as an administrator stops one, with the printer's own words."""
+        self.spooler.add_queue("tractor", os.path.join(self.folder, "tractor.prn"))
+        self.addCleanup(self.spooler.run, "lpadmin", "-x", "tractor")
+        self.spooler.run("cupsdisable", "-r", "Brak papieru", "tractor")
+
+    def test_a_paused_queue_is_told_in_words_and_logged_in_the_spooler_s_names(self):
+        if harness.RUNNER:
+            self.skipTest("wine's spooler hands the job to CUPS and tells no printer state")
+        self.add_paused_queue()
+        run = self.print_through_spooler(REGIONAL[1], "--printer", "tractor")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertRegex(run.stderr, r'\Awarning: print job tractor-\d+ is not completed \(the job '
+                                     r'waits; the printer is stopped; the printer says "Brak '
+                                     r'papieru"\); check that')
+        for raw in ("job-state", "printer-state", "pending", "paused"):
+            self.assertNotIn(raw, run.stderr)
+        self.assertRegex(self.support_log(), r"print job tractor-\d+: job-state pending[^\n]*; "
+                                             r"printer-state stopped")
+
+    def test_the_check_fails_its_printer_step_for_a_paused_queue_naming_the_state(self):
+        if harness.RUNNER:
+            self.skipTest("wine's spooler tells no printer state of a CUPS queue")
+        self.add_paused_queue()
+        run = self.run_program("", args=["--check", "--printer", "tractor"],
+                               env=self.spooler.env())
+        self.assertEqual(run.returncode, 1, run.stdout + run.stderr)
+        failed = [line for line in run.stdout.splitlines() if line.startswith("[failed] ")]
+        self.assertEqual(failed, ['[failed] the spooler has the printer tractor, but it cannot '
+                                  'print now (the printer is stopped; the printer says "Brak '
+                                  'papieru"); make it ready in the system\'s printer settings, or '
+                                  'ask the IT department'], run.stdout)
+        # Once resumed, the step passes.
+        self.spooler.run("cupsenable", "tractor")
+        run = self.run_program("", args=["--check", "--printer", "tractor"],
+                               env=self.spooler.env())
+        self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+        self.assertIn("[ok] the spooler has the printer tractor", run.stdout)
 
     def add_slow_queue(self):
         """A queue whose printer takes 20 s for each job, as a dot-matrix printer takes a

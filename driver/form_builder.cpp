@@ -46,7 +46,8 @@ std::wstring stopBlock(const PrintJob& job, int32_t row, StopCells& cells) {
   return buildStopBlock(cells, row);
 }
 
-// What a field of a row's block shows, as the service sent it or as it was typed.
+// What a field of a row's block shows, as the service sent it or as it was typed, and the field
+// as its heading names it on the form, so that the driver finds it there.
 struct FieldText {
   const char* field;
   std::string text;
@@ -57,20 +58,19 @@ FieldText fieldText(const PrintJob& job, int32_t row, StopCellIndex cell) {
   const auto i = static_cast<size_t>(row);
   switch (cell) {
     case nameCell:
-      return {translate("station name"), table.stationName[i]};
+      return {"Stacja", table.stationName[i]};
     case distanceCell: {
       const std::string distance = distanceDigits(table.distance[i]);
-      return {translate("distance and stop type"),
-              distance + (distance.empty() ? "" : " ") + table.stopType[i]};
+      return {"Stacja", distance + (distance.empty() ? "" : " ") + table.stopType[i]};
     }
     case arrivalCell:
-      return {translate("arrival"), table.arrivalText[i]};
+      return {"Godzina", table.arrivalText[i]};
     case departureCell:
-      return {translate("departure"), table.departureText[i]};
+      return {"Godzina", table.departureText[i]};
     case runCell:
-      return {translate("running minutes"), std::to_string(table.runMinutes[i])};
+      return {"Godzina", std::to_string(table.runMinutes[i])};
     case dwellCell:
-      return {translate("dwell minutes"), std::to_string(table.dwellMinutes[i])};
+      return {"Godzina", std::to_string(table.dwellMinutes[i])};
     case lok1Cell:
       return {"LOK1", wideToUtf8(job.lok1)};
     case lok2Cell:
@@ -78,9 +78,9 @@ FieldText fieldText(const PrintJob& job, int32_t row, StopCellIndex cell) {
     case lok3Cell:
       return {"LOK3", wideToUtf8(job.lok3)};
     case massCell:
-      return {translate("mass"), job.trainData[1]};
+      return {"Brutto", job.trainData[1]};
     case lengthCell:
-      return {translate("length"), job.trainData[2]};
+      return {"D\u0142.Poc.", job.trainData[2]};
     case vmaxCell:
       return {"Vmax", wideToUtf8(job.vmax)};
   }
@@ -89,10 +89,9 @@ FieldText fieldText(const PrintJob& job, int32_t row, StopCellIndex cell) {
 
 std::string tooWideWarning(const FieldText& shown, StopCellIndex cell) {
   return formatMessage(
-      translate(
-          "{0} is wider than the {1} field ({2} columns); it prints whole and moves the rules "
-          "to its right"),
-      {quotedInMessage(shown.text), shown.field, std::to_string(stopFieldWidth(cell))});
+      translate("{0} does not fit in the field {1} (field width in characters: {2}); it prints "
+                "whole, and the table's vertical rules to its right move"),
+      {quoted(shown.text), quoted(shown.field), std::to_string(stopFieldWidth(cell))});
 }
 
 }  // namespace
@@ -110,6 +109,10 @@ std::vector<std::string> buildForm(const PrintJob& job, const FormPieceWriter& w
     }
     write(block, row);
   }
-  write(formFoot, kNoRow);
+  const RowsLeftOut& left = job.table.leftOut;
+  write(left.count == 0
+            ? formFoot
+            : incompleteFormFoot(left.count, utf8ToWide(left.firstName), utf8ToWide(left.lastName)),
+        kNoRow);
   return warnings;
 }

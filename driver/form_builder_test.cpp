@@ -69,8 +69,8 @@ TEST(FormBuilder, ATextTooWideForItsFieldIsNamedOnceForEveryRowThatShowsIt) {
   piecesOf(job, warnings);
   ASSERT_EQ(warnings.size(), 1u);
   EXPECT_EQ(warnings[0],
-            "\"ST44-1220\" is wider than the LOK1 field (6 columns); it prints whole and moves "
-            "the rules to its right");
+            "\"ST44-1220\" does not fit in the field \"LOK1\" (field width in characters: 6); it "
+            "prints whole, and the table's vertical rules to its right move");
 }
 
 }  // namespace

@@ -12,8 +12,10 @@
 
 #include "driver/command_line.h"
 #include "driver/connection_check.h"
+#include "driver/destination_request.h"
 #include "driver/destination_setting.h"
 #include "driver/print_job.h"
+#include "driver/reprint.h"
 #include "driver/request_failure_text.h"
 #include "driver/settings_report.h"
 #include "platform/console.h"
@@ -91,6 +93,8 @@ int run(const CommandLine& line) {
     listPrinters();
   } else if (line.check) {
     return runConnectionCheck(line);
+  } else if (line.reprint) {
+    return runReprint(line);
   } else {
     // Read once, before anything is asked: a bad setting ends the run before the first prompt.
     ServiceSettings settings = readServiceSettings(line.service);

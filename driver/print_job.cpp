@@ -1,6 +1,7 @@
 #include "driver/print_job.h"
 
 #include <cstdint>
+#include <ctime>
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "driver/form_builder.h"
+#include "driver/kept_forms.h"
 #include "driver/print_job_contents.h"
 #include "driver/request_failure_text.h"
 #include "platform/console.h"
@@ -57,6 +59,7 @@ void fetchTrainTimetable(PrintJob& job) {
   requireTrainNumber(job.trainNumber);
 
   takeTimetable(fetchTimetable(job.trainNumber, kRegionCode), job);
+  job.fetchedAt = static_cast<int64_t>(std::time(nullptr));
 }
 
 std::wstring askWideWord(const char* prompt) {
@@ -69,7 +72,7 @@ std::wstring askWideWord(const char* prompt) {
 void gatherJobDetails(PrintJob& job) {
   // The stop table first: it releases the timetable's decoded values, so that they and the list
   // of trains online are never in memory together.
-  const std::string tableWarning = buildJobStopTable(job);
+  job.tableWarning = buildJobStopTable(job);
   const TrainDataLookup lookup = lookUpTrainData(job.trainNumber, job.trainData);
   if (lookup.failure) {
     notice(formatMessage(
@@ -82,7 +85,7 @@ void gatherJobDetails(PrintJob& job) {
                                    "length stay empty on the form"),
                          {job.trainNumber}));
   }
-  if (!tableWarning.empty()) warning(tableWarning);
+  if (!job.tableWarning.empty()) warning(job.tableWarning);
   job.lok1 = askWideWord("LOK1:");
   job.lok2 = askWideWord("LOK2:");
   job.lok3 = askWideWord("LOK3:");
@@ -91,11 +94,33 @@ void gatherJobDetails(PrintJob& job) {
   endLine();
 }
 
+// A form printed whole is kept for a reprint; one that cannot be kept leaves the run as it is,
+// and the log says why.
+void keepPrintedForm(const PrintJob& job, std::string bytes) {
+  KeptForm form;
+  form.trainNumber = job.trainNumber;
+  form.trainLabel = job.trainLabel;
+  form.fetchedAt = job.fetchedAt;
+  form.rows = job.lastRow + 1;
+  form.version = TIMETABLE_VERSION;
+  form.warning = job.tableWarning;
+  form.bytes = std::move(bytes);
+  std::string reason;
+  if (keepForm(form, reason)) {
+    logLine("kept the form for a reprint in " + keptFormPath(1));
+  } else {
+    logLine("could not keep the form for a reprint: " + reason);
+  }
+}
+
 // Phase 3: the route line, the head, one block per stop, the foot.
 void printForm(const PrintJob& job, const Destination& destination) {
   PrinterStream printer = openPrinterStream(destination, "timetable " + job.trainNumber);
+  // The printer's bytes as a file of them holds them, whatever the destination.
+  std::string kept;
   const std::vector<std::string> tooWide =
-      buildForm(job, [&printer](const std::wstring& piece, int32_t row) {
+      buildForm(job, [&printer, &kept](const std::wstring& piece, int32_t row) {
+        kept += printerBytes(piece, false);
         if (row == kNoRow) {
           writeToPrinter(printer, piece);
           return;
@@ -109,10 +134,13 @@ void printForm(const PrintJob& job, const Destination& destination) {
       });
   for (const std::string& text : tooWide) warning(text);
   const StreamEnd end = closePrinterStream(printer);
+  keepPrintedForm(job, std::move(kept));
   logLine("printed rows 0 to " + std::to_string(job.lastRow) + " to " +
           destinationText(destination));
   for (const std::string& text : end.warnings) warning(text);
   for (const std::string& text : end.notices) notice(text);
+  // An incomplete form is said again last, so that it is what the window shows at the end.
+  if (!job.tableWarning.empty()) warning(job.tableWarning);
 }
 
 }  // namespace

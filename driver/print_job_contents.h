@@ -20,6 +20,8 @@ struct PrintJob {
   std::string trainLabel;
   std::string routeText;
   int32_t lastRow = 0;
+  int64_t fetchedAt = 0;     // When the timetable came: seconds since 1970, UTC.
+  std::string tableWarning;  // The stop table's warning of rows left out, or empty.
   std::wstring lok1, lok2, lok3, vmax;
 };
 

@@ -1,5 +1,6 @@
 #include "form/form_text.h"
 
+#include "form/code_page.h"
 #include "form/form_grid.h"
 #include "form/printer_code.h"
 
@@ -59,3 +60,12 @@ std::wstring buildFormFoot() {
 
 const std::wstring formHead = buildFormHead();
 const std::wstring formFoot = buildFormFoot();
+
+std::wstring incompleteFormFoot(int rowsLeftOut, const std::wstring& firstName,
+                                const std::wstring& lastName) {
+  const std::wstring span = rowsLeftOut == 1 ? firstName : L"od " + firstName + L" do " + lastName;
+  const std::wstring note = L"UWAGA: FORMULARZ NIEPE\u0141NY. Brak dalszych punkt\u00F3w trasy: " +
+                            std::to_wstring(rowsLeftOut) + L" (" + span + L")";
+  std::wstring foot = formFoot.substr(0, formFoot.size() - 1);
+  return foot + L'\n' + kBoldOn + toPrinterCodePage(note) + kBoldOff + L'\n' + kFormFeed;
+}

@@ -9,4 +9,11 @@ extern const std::wstring formHead;
 // The closing rule of the last stop block and a form feed, 86 characters.
 extern const std::wstring formFoot;
 
+// The foot of a form whose stop table left rows out, which must not look whole: the closing rule,
+// then on a line of its own, in bold, that the form is incomplete and which stops it lacks (the
+// one name, or the first and the last), then the form feed. In Polish, as the rest of the form;
+// the names are given in Unicode and come out in printer code, as in the rows.
+std::wstring incompleteFormFoot(int rowsLeftOut, const std::wstring& firstName,
+                                const std::wstring& lastName);
+
 #endif  // TIMETABLE_FORM_FORM_TEXT_H_

@@ -79,3 +79,31 @@ TEST(FormText, FootClosesTheBlockGrid) {
 }
 
 }  // namespace
+
+namespace {
+
+// Text in printer code as bytes, for comparison with what the printer receives.
+std::string bytesOf(const std::wstring& text) {
+  std::string bytes;
+  for (wchar_t c : text) bytes += static_cast<char>(c);
+  return bytes;
+}
+
+TEST(FormText, IncompleteFootSaysWhatIsMissingBetweenTheRuleAndTheFormFeed) {
+  const std::wstring rule = formFoot.substr(0, formFoot.size() - 1);
+  EXPECT_EQ(incompleteFormFoot(3, L"Gdynia Orłowo", L"Hel"),
+            rule + L"\n" +
+                std::wstring(L"\x1b"
+                             L"E") +
+                std::wstring(L"UWAGA: FORMULARZ NIEPE") + wchar_t{0x9D} +
+                L"NY. Brak dalszych punkt" + wchar_t{0xA2} + L"w trasy: 3 (od Gdynia Or" +
+                wchar_t{0x88} + L"owo do Hel)" +
+                L"\x1b"
+                L"F\n\f");
+  EXPECT_EQ(bytesOf(incompleteFormFoot(1, L"Hel", L"Hel")).substr(rule.size()),
+            "\n\x1b"
+            "EUWAGA: FORMULARZ NIEPE\x9dNY. Brak dalszych punkt\xa2w trasy: 1 (Hel)\x1b"
+            "F\n\f");
+}
+
+}  // namespace

@@ -11,33 +11,14 @@
 #include "platform/file_system.h"
 #include "platform/output_file.h"
 #include "platform/overloaded.h"
-#include "platform/start_menu.h"
 #include "platform/translation.h"
 #include "preview/rendered_format.h"
 #include "printer/spooler.h"
+#include "printer/spooler_common.h"
 
 const char* const kPrinterDevice = "LPT1";
 
 namespace {
-
-// Most users have no dot-matrix printer at LPT1: when the printer they did not choose cannot be
-// opened, the error shows the way to one they have, as they can take it. From the Start menu,
-// the entry that prints without options is the one that came here (its destination setting is
-// LPT1), so the way is the screen's entry and the setting; on the command line, the option that
-// prints on the default printer. {0} is the printer, {1} the reason.
-std::string printerDeviceAdvice() {
-  if (startedFromMenu()) {
-    return formatMessage(
-        translate("cannot open the printer {0}; without a dot-matrix printer on LPT1, use \"{2}\" "
-                  "in the Start menu to see the form on screen, and ask the IT department to set "
-                  "the destination to drawn, the default printer: {1}"),
-        {"{0}", "{1}", kScreenMenuEntry});
-  }
-  return translate(
-      "cannot open the printer {0}; without a dot-matrix printer on LPT1, start the program with "
-      "its option --drawn to print on the default printer (timetable-print --help lists the "
-      "options): {1}");
-}
 
 // Room for a date and time such as 20261208-131600.
 const size_t kTimeTextSize = 32;
@@ -57,8 +38,13 @@ std::string localTimeText(const char* format) {
 
 Destination chooseDestination(const DestinationRequest& request) {
   const std::string& file = request.outputFile;
-  if (request.drawn) return DrawnDestination{request.printer};
-  if (!request.printer.empty()) return SpoolDestination{request.printer};
+  if (request.drawn) {
+    return DrawnDestination{request.printer, request.noDefaultPrinterError,
+                            request.unknownPrinterError};
+  }
+  if (!request.printer.empty()) {
+    return SpoolDestination{request.printer, request.unknownPrinterError};
+  }
   if (file.empty()) {
     if (request.view) {
       return RenderedFileDestination{std::string(), RenderedFormat::kPdf, true, temporaryFolder()};
@@ -68,9 +54,9 @@ Destination chooseDestination(const DestinationRequest& request) {
     std::string reason;
     if (isWritableFileInWritableFolder(kPrinterDevice) &&
         mayReplaceFile(linkTargetOf(kPrinterDevice), reason)) {
-      return BytesFileDestination{kPrinterDevice, false, printerDeviceAdvice()};
+      return BytesFileDestination{kPrinterDevice, false, request.printerDeviceAdvice};
     }
-    return DeviceDestination{kPrinterDevice, printerDeviceAdvice(), nullptr};
+    return DeviceDestination{kPrinterDevice, request.printerDeviceAdvice, nullptr};
   }
   // A device or a pipe cannot be replaced by a file.
   if (isDeviceOrPipe(file)) return DeviceDestination{file, std::string(), nullptr};
@@ -119,7 +105,7 @@ std::string destinationText(const Destination& destination) {
 std::runtime_error deviceOpenError(const DeviceDestination& device, const std::string& reason) {
   if (device.advice.empty()) {
     return std::runtime_error(formatMessage(
-        translate("cannot open the printer {0}; check that it is connected and switched on: {1}"),
+        translate("cannot open the printer {0} ({1}); check that it is connected and switched on"),
         {device.device, reason}));
   }
   return std::runtime_error(formatMessage(device.advice, {device.device, reason}));
@@ -130,6 +116,14 @@ std::string withAdvice(const std::string& what, const std::string& advice) {
 }
 
 namespace {
+
+// The spooler must have the printer; the error of one it does not have is the caller's when it
+// gave one.
+void requireSpoolPrinter(const std::string& printer, const std::string& unknownPrinterError) {
+  if (hasSpoolPrinter(printer)) return;
+  if (unknownPrinterError.empty()) failNoPrinter(printer);
+  throw std::runtime_error(formatMessage(unknownPrinterError, {quoted(printer)}));
+}
 
 // Opens the device now, or learns why it cannot be, keeping it open when it must stay so.
 void probeDevice(DeviceDestination& device) {
@@ -174,12 +168,14 @@ void prepareDestination(Destination& destination) {
                      requireUnplantedSheetFiles(file);
                    }
                  },
-                 [](const SpoolDestination& spool) { requireSpoolPrinter(spool.printer); },
+                 [](const SpoolDestination& spool) {
+                   requireSpoolPrinter(spool.printer, spool.unknownPrinterError);
+                 },
                  [](DrawnDestination& drawn) {
                    if (drawn.printer.empty()) {
-                     drawn.printer = requireDefaultSpoolPrinter();
+                     drawn.printer = requireDefaultSpoolPrinter(drawn.noDefaultPrinterError);
                    } else {
-                     requireSpoolPrinter(drawn.printer);
+                     requireSpoolPrinter(drawn.printer, drawn.unknownPrinterError);
                    }
                  },
              },

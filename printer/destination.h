@@ -44,32 +44,45 @@ struct RenderedFileDestination {
 };
 
 // One raw job of the printer's bytes on a printer of the system's spooler, for a dot-matrix
-// printer.
+// printer. unknownPrinterError, when there is one, is the whole error when the spooler has no
+// such printer, {0} for its name.
 struct SpoolDestination {
   std::string printer;
+  std::string unknownPrinterError;
 };
 
 // One job of the form drawn as pages, as the PDF shows it, on a printer of the system's spooler
 // of any kind; an empty name stands for the spooler's default printer until prepareDestination
-// puts that printer's name in its place.
+// puts that printer's name in its place. noDefaultPrinterError, when there is one, is the whole
+// error when the spooler has no default printer.
 struct DrawnDestination {
   std::string printer;
+  std::string noDefaultPrinterError;
+  std::string unknownPrinterError;  // As a SpoolDestination's.
 };
 
 // Where the printed form goes.
 using Destination = std::variant<DeviceDestination, BytesFileDestination, RenderedFileDestination,
                                  SpoolDestination, DrawnDestination>;
 
-// What the command line asks for: -o FILE, --printer NAME, --drawn, --view.
+// What the command line asks for: -o FILE, --printer NAME, --drawn, --view. The advice, which
+// the caller words as the user can take it (an option, a Start-menu entry), is the error of the
+// printer the user did not choose: printerDeviceAdvice for kPrinterDevice, {0} for its name and
+// {1} for the reason; noDefaultPrinterError for --drawn when the spooler has no default printer;
+// unknownPrinterError for a printer the spooler does not have, {0} for its name.
+// Without them the errors say only what failed.
 struct DestinationRequest {
   std::string outputFile;
   std::string printer;
   bool drawn = false;
   bool view = false;
+  std::string printerDeviceAdvice;
+  std::string noDefaultPrinterError;
+  std::string unknownPrinterError;
 };
 
-// The destination the command line asks for; kPrinterDevice when it names none, with the advice
-// to print drawn pages instead: a device, or where kPrinterDevice is a plain file (or nothing
+// The destination the command line asks for; kPrinterDevice when it names none, with the
+// request's advice: a device, or where kPrinterDevice is a plain file (or nothing
 // yet) that a new file beside it may replace, a file of printer bytes, put in place complete.
 // A device or a pipe
 // named with -o, or a path of an open descriptor such as /dev/stdout, is written directly, as

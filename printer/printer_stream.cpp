@@ -113,11 +113,9 @@ PrinterStream openPrinterStream(const Destination& destination, const std::strin
   return std::visit(open, destination);
 }
 
-void writeToPrinter(PrinterStream& stream, const std::wstring& text) {
-  // The device adds the carriage returns only where the runtime's text mode does it; files, the
-  // spooler and the drawing get them from the stream.
-  const bool device = std::holds_alternative<OpenDevice>(stream);
-  const std::string bytes = printerBytes(text, device && printerDeviceAddsCarriageReturns());
+namespace {
+
+void writeBytes(PrinterStream& stream, const std::string& bytes) {
   stopIfInterrupted();
   std::visit(Overloaded{
                  [&bytes](OpenDevice& open) { writeToDevice(open, bytes); },
@@ -127,6 +125,30 @@ void writeToPrinter(PrinterStream& stream, const std::wstring& text) {
                  [&bytes](FormToDraw& form) { form.bytes += bytes; },
              },
              stream);
+}
+
+}  // namespace
+
+void writeToPrinter(PrinterStream& stream, const std::wstring& text) {
+  // The device adds the carriage returns only where the runtime's text mode does it; files, the
+  // spooler and the drawing get them from the stream.
+  const bool device = std::holds_alternative<OpenDevice>(stream);
+  writeBytes(stream, printerBytes(text, device && printerDeviceAddsCarriageReturns()));
+}
+
+void writeBytesToPrinter(PrinterStream& stream, const std::string& bytes) {
+  if (!std::holds_alternative<OpenDevice>(stream) || !printerDeviceAddsCarriageReturns()) {
+    writeBytes(stream, bytes);
+    return;
+  }
+  // The device's text mode puts back each carriage return taken out here.
+  std::string text;
+  text.reserve(bytes.size());
+  for (size_t at = 0; at < bytes.size(); ++at) {
+    if (bytes[at] == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n') continue;
+    text += bytes[at];
+  }
+  writeBytes(stream, text);
 }
 
 StreamEnd closePrinterStream(PrinterStream& stream) {

@@ -68,6 +68,11 @@ PrinterStream openPrinterStream(const Destination& destination, const std::strin
 // write error is thrown as std::runtime_error.
 void writeToPrinter(PrinterStream& stream, const std::wstring& text);
 
+// Writes the printer's bytes as printerBytes makes them for a device that adds no carriage
+// returns, so that the printer receives exactly these bytes, whatever the destination: a form
+// kept from an earlier run.
+void writeBytesToPrinter(PrinterStream& stream, const std::string& bytes);
+
 // Closes the stream: the device is closed, the file put in place, the job ended, the form drawn
 // into its files or printed as pages; a file to view is then opened with the desktop's viewer.
 // An error is thrown as std::runtime_error.

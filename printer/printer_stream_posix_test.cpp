@@ -40,12 +40,9 @@ TEST_F(PrinterStreamTest, ADeviceThatCannotBeOpenedIsNamed) {
     openPrinterStream(chooseDestination({}), "test");
     FAIL() << "opened a directory as the printer";
   } catch (const std::runtime_error& error) {
-    EXPECT_EQ(
-        std::string(error.what()),
-        std::string("cannot open the printer LPT1; without a dot-matrix printer on LPT1, start "
-                    "the program with its option --drawn to print on the default printer "
-                    "(timetable-print --help lists the options): ") +
-            std::strerror(EISDIR));
+    EXPECT_EQ(std::string(error.what()), "cannot open the printer LPT1 (" +
+                                             std::string(std::strerror(EISDIR)) +
+                                             "); check that it is connected and switched on");
   }
 }
 
@@ -56,20 +53,26 @@ TEST_F(PrinterStreamTest, AWriteErrorIsReported) {
   EXPECT_THROW(writeToPrinter(stream, L"form"), std::runtime_error);
 }
 
-// Without options the printer is LPT1, and its errors show the way to --drawn: a plain file
+// Without options the printer is LPT1, and its errors carry the caller's advice: a plain file
 // there (or none yet) is put in place complete; anything else is opened as a device.
 TEST_F(PrinterStreamTest, Lpt1IsAFilePutInPlaceWhenItIsAPlainFileOrNothing) {
-  const Destination none = chooseDestination({});
+  DestinationRequest request;
+  request.printerDeviceAdvice = "advice {0} ({1})";
+  const Destination none = chooseDestination(request);
   ASSERT_TRUE(std::holds_alternative<BytesFileDestination>(none));
   EXPECT_EQ(std::get<BytesFileDestination>(none).path, "LPT1");
-  EXPECT_NE(std::get<BytesFileDestination>(none).advice.find("--drawn"), std::string::npos);
+  EXPECT_EQ(std::get<BytesFileDestination>(none).advice, "advice {0} ({1})");
   std::ofstream("LPT1") << "an earlier form";
   EXPECT_TRUE(std::holds_alternative<BytesFileDestination>(chooseDestination({})));
   std::filesystem::remove("LPT1");
   std::filesystem::create_directory("LPT1");
-  const Destination folder = chooseDestination({});
+  const Destination folder = chooseDestination(request);
   ASSERT_TRUE(std::holds_alternative<DeviceDestination>(folder));
-  EXPECT_NE(std::get<DeviceDestination>(folder).advice.find("--drawn"), std::string::npos);
+  EXPECT_EQ(deviceOpenError(std::get<DeviceDestination>(folder), "why").what(),
+            std::string("advice LPT1 (why)"));
+  EXPECT_EQ(deviceOpenError(DeviceDestination{"PRN", "", nullptr}, "why").what(),
+            std::string("cannot open the printer PRN (why); check that it is connected and "
+                        "switched on"));
 }
 
 void print(const Destination& destination, const std::wstring& text) {
@@ -86,7 +89,7 @@ TEST_F(PrinterStreamTest, ADescriptorsPathIsWrittenDirectlyAndALinkStaysALink) {
   std::fputs("dialogue\n", out);
   std::fflush(out);
   const Destination descriptor =
-      chooseDestination({"/dev/fd/" + std::to_string(fileno(out)), "", false, false});
+      chooseDestination({"/dev/fd/" + std::to_string(fileno(out)), "", false, false, "", "", ""});
   ASSERT_TRUE(std::holds_alternative<DeviceDestination>(descriptor));
   print(descriptor, L"form\n");
   std::fclose(out);
@@ -94,7 +97,7 @@ TEST_F(PrinterStreamTest, ADescriptorsPathIsWrittenDirectlyAndALinkStaysALink) {
 
   std::ofstream("target.prn") << "an earlier form";
   fs::create_symlink("target.prn", "link.prn");
-  Destination linked = chooseDestination({"link.prn", "", false, false});
+  Destination linked = chooseDestination({"link.prn", "", false, false, "", "", ""});
   prepareDestination(linked);
   print(linked, L"form\n");
   EXPECT_TRUE(fs::is_symlink("link.prn"));

@@ -26,18 +26,30 @@ using SpoolJobHandle = std::unique_ptr<SpoolJob, void (*)(SpoolJob*)>;
 // std::runtime_error.
 std::vector<SpoolPrinter> listSpoolPrinters();
 
-// Throws std::runtime_error unless the spooler has the printer, as a queue or as one that
-// listSpoolPrinters shows: the text names it and suggests --list-printers; a spooler that cannot
-// be asked is named as such.
-void requireSpoolPrinter(const std::string& printer);
+// Whether the spooler has the printer, as a queue or as one that listSpoolPrinters shows; a
+// spooler that cannot be asked is thrown as std::runtime_error naming it as such.
+bool hasSpoolPrinter(const std::string& printer);
 
 // The name of the printer the spooler prints on when none is named, or empty when it has none.
 // A spooler that cannot be asked is thrown as std::runtime_error.
 std::string defaultSpoolPrinter();
 
-// The name of the spooler's default printer; when it has none, std::runtime_error naming
-// --printer is thrown.
-std::string requireDefaultSpoolPrinter();
+// The name of the spooler's default printer; when it has none, std::runtime_error is thrown with
+// noneError, or when that is empty a text that says so.
+std::string requireDefaultSpoolPrinter(const std::string& noneError);
+
+// What the spooler says of a printer: whether it can print now, and if not why, in the user's
+// words ("the printer is stopped; out of paper ("...")"). The spooler's own names of the state
+// go to the support log, and into raw.
+struct SpoolPrinterState {
+  bool ready = true;
+  std::string words;
+  std::string raw;
+};
+
+// The printer's state; a printer the spooler has not made a queue for yet (CUPS: one found on the
+// network) is taken as ready. A spooler that cannot be asked is thrown as std::runtime_error.
+SpoolPrinterState spoolPrinterState(const std::string& printer);
 
 // Starts a raw job with the document name given, on any printer that listSpoolPrinters shows:
 // CUPS first makes a temporary queue for a printer found on the network. Failure is thrown as

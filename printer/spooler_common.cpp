@@ -3,14 +3,13 @@
 #include <stdexcept>
 
 #include "platform/messages.h"
-#include "platform/start_menu.h"
 #include "platform/translation.h"
 #include "printer/spooler.h"
 
 void failNoPrinter(const std::string& printer) {
   throw std::runtime_error(
-      formatMessage(translate("the print spooler has no printer {0}; the program's option "
-                              "--list-printers shows the printers"),
+      formatMessage(translate("the print spooler has no printer {0}; check its name in the "
+                              "system's printer settings"),
                     {quoted(printer)}));
 }
 
@@ -24,49 +23,45 @@ std::string printerListText(const std::vector<SpoolPrinter>& printers) {
 
 const char* cannotListPrintersText() {
   return translate(
-      "the print spooler cannot list its printers; try again, or ask the IT "
-      "department: {0}");
+      "the print spooler cannot list its printers ({0}); try again, or ask the IT "
+      "department");
 }
 
 const char* jobNotTakenText() {
   return translate(
-      "the print spooler did not take a job for the printer \"{0}\"; print again, or check the "
-      "printer in the system's printer settings: {1}");
+      "the print spooler did not take a job for the printer \"{0}\" ({1}); print again, or check "
+      "the printer in the system's printer settings");
 }
 
 const char* jobStartNotTakenText() {
   return translate(
-      "the print spooler did not take the start of print job {0}; print again, or check the "
-      "printer in the system's printer settings: {1}");
+      "the print spooler did not take the start of print job {0} ({1}); print again, or check "
+      "the printer in the system's printer settings");
 }
 
 const char* formNotTakenText() {
   return translate(
-      "the print spooler did not take the form of print job {0}; print again, or check the "
-      "printer in the system's printer settings: {1}");
+      "the print spooler did not take the form of print job {0} ({1}); print again, or check the "
+      "printer in the system's printer settings");
 }
 
 const char* jobNotFinishedText() {
   return translate(
-      "the print spooler could not finish print job {0}; print again, or check the printer in "
-      "the system's printer settings: {1}");
+      "the print spooler could not finish print job {0} ({1}); print again, or check the "
+      "printer in the system's printer settings");
 }
 
 std::string spoolJobName(const std::string& printer, long long id) {
   return printer + "-" + std::to_string(id);
 }
 
-std::string requireDefaultSpoolPrinter() {
+std::string requireDefaultSpoolPrinter(const std::string& noneError) {
   std::string printer = defaultSpoolPrinter();
   if (printer.empty()) {
-    // From the Start menu there is no command line to name a printer on.
     throw std::runtime_error(
-        startedFromMenu()
-            ? translate("the print spooler has no default printer; choose a default printer in "
-                        "the system's printer settings, then print again")
-            : translate("the print spooler has no default printer; choose a default printer in "
-                        "the system's printer settings, or name one with the program's option "
-                        "--printer (--list-printers shows the printers)"));
+        noneError.empty() ? translate("the print spooler has no default printer; choose a default "
+                                      "printer in the system's printer settings, then print again")
+                          : noneError);
   }
   return printer;
 }

@@ -8,11 +8,12 @@
 
 // What both platforms' spoolers share: what they say in the same words.
 
-// Throws std::runtime_error: the spooler has no printer of that name; --list-printers helps.
+// Throws std::runtime_error: the spooler has no printer of that name.
 [[noreturn]] void failNoPrinter(const std::string& printer);
 
 // The texts both spoolers give in the same words, for formatMessage: {0} names the printer or the
-// print job and {1} is the spooler's reason; the list's text takes the reason alone, as {0}.
+// print job and {1} is the spooler's reason, beside it; the list's text takes the reason alone,
+// as {0}.
 const char* cannotListPrintersText();
 const char* jobNotTakenText();
 const char* jobStartNotTakenText();

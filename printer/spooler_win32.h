@@ -6,6 +6,22 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <vector>
+
+// What the jobs, states and listings of Windows' spooler share (spooler_requests_win32.cpp).
+
+// A failure of the spooler's service itself is told as such. what holds the arguments' places,
+// then one more for the system's message.
+[[noreturn]] void failSpooler(const char* what, std::vector<std::string> arguments, DWORD error);
+
+// The error of a printer that cannot be opened: {0} the printer, {1} the system's reason.
+const char* cannotOpenPrinterText();
+
+// Opens the printer for printing; a missing one is told as such (failNoPrinter).
+HANDLE openPrinter(const std::string& printer);
+
+// The spooler's default printer, or empty when it has none.
+std::wstring defaultPrinterName();
 
 // Windows only: deletes the job of the printer through a handle of its own, for an interrupt of
 // the run, whose handler runs on a thread of its own while the job's own handle or device

@@ -106,23 +106,36 @@ bool hasNoDeparture(const nlohmann::json& stop) {
   return member == stop.end() || member->is_null();
 }
 
-// The rows a timetable would have had after the table's capacity ran out.
-int countRowsLeftOut(const nlohmann::json& stopPoints, size_t from) {
-  int count = 0;
+// The rows a timetable would have had after the table's capacity ran out, with their names.
+RowsLeftOut rowsLeftOut(const nlohmann::json& stopPoints, size_t from) {
+  RowsLeftOut left;
   for (size_t j = from; j < stopPoints.size(); ++j) {
     const nlohmann::json& stop = stopPoints[j];
-    if (!stop.is_object()) {
-      ++count;
-      continue;
+    std::string name;
+    if (stop.is_object()) {
+      auto member = stop.find("pointNameRAW");
+      if (member != stop.end() && member->is_string()) name = member->get<std::string>();
+      if (isBlockSignal(name)) continue;
     }
-    auto name = stop.find("pointNameRAW");
-    if (name != stop.end() && name->is_string() && isBlockSignal(name->get<std::string>())) {
-      continue;
-    }
-    ++count;
-    if (hasNoDeparture(stop)) break;
+    if (++left.count == 1) left.firstName = name;
+    left.lastName = name;
+    if (stop.is_object() && hasNoDeparture(stop)) break;
   }
-  return count;
+  return left;
+}
+
+// The form cannot look whole to a driver when it is not: the warning names where it stops and
+// what is missing.
+std::string incompleteFormWarning(const StopTable& table, int32_t lastRow) {
+  const RowsLeftOut& left = table.leftOut;
+  return formatMessage(
+      translatePlural("the form is INCOMPLETE: it has room for at most {0} stops; printed up to "
+                      "\"{1}\" (row {2}), {3} further stop is left out: \"{4}\"",
+                      "the form is INCOMPLETE: it has room for at most {0} stops; printed up to "
+                      "\"{1}\" (row {2}), {3} further stops are left out, the last being \"{4}\"",
+                      static_cast<unsigned long>(left.count)),
+      {std::to_string(kStopTableCapacity), table.stationName[static_cast<size_t>(lastRow)],
+       std::to_string(lastRow), std::to_string(left.count), left.lastName});
 }
 
 }  // namespace
@@ -130,6 +143,7 @@ int countRowsLeftOut(const nlohmann::json& stopPoints, size_t from) {
 int32_t buildStopTable(nlohmann::json trainInfo, nlohmann::json stopPoints, StopTable& table,
                        std::string& trainLabel, std::string& routeText, std::string& warning) {
   warning.clear();
+  table.leftOut = RowsLeftOut();
   if (trainInfo.is_null()) trainInfo = nlohmann::json::object();
   if (!trainInfo.is_object()) {
     failAnswer(translate("description of the train"), memberText("trainInfo", trainInfo));
@@ -152,14 +166,8 @@ int32_t buildStopTable(nlohmann::json trainInfo, nlohmann::json stopPoints, Stop
                                 formatMessage(translate("stop {0}"), {std::to_string(j + 1)}));
     if (isBlockSignal(name)) continue;
     if (row + 1 == kStopTableCapacity) {
-      const int left = countRowsLeftOut(stopPoints, j);
-      warning =
-          formatMessage(translatePlural("the form has room for {0} stops; {1} further stop is "
-                                        "left out",
-                                        "the form has room for {0} stops; {1} further stops "
-                                        "are left out",
-                                        static_cast<unsigned long>(left)),
-                        {std::to_string(kStopTableCapacity), std::to_string(left)});
+      table.leftOut = rowsLeftOut(stopPoints, j);
+      warning = incompleteFormWarning(table, row);
       break;
     }
     const size_t i = static_cast<size_t>(++row);

@@ -149,7 +149,12 @@ TEST(StopTable, KeepsTheFirst99Rows) {
   Built b = build(points);
   EXPECT_EQ(b.lastRow, 98);
   EXPECT_EQ(b.table.stationName[98], "S98");
-  EXPECT_EQ(b.warning, "the form has room for 99 stops; 51 further stops are left out");
+  EXPECT_EQ(b.warning,
+            "the form is INCOMPLETE: it has room for at most 99 stops; printed up to \"S98\" (row "
+            "98), 51 further stops are left out, the last being \"S149\"");
+  EXPECT_EQ(b.table.leftOut.count, 51);
+  EXPECT_EQ(b.table.leftOut.firstName, "S99");
+  EXPECT_EQ(b.table.leftOut.lastName, "S149");
 }
 
 TEST(StopTable, UnreadableDataNamesTheStopPoint) {

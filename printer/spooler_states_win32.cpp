@@ -1,42 +1,26 @@
-// The print spooler is Windows' own, through winspool. Printer and document names are UTF-8
-// in the rest of the program and UTF-16 here. A job handed over is watched for a moment through
-// the status bits the spooler keeps of it and of its printer.
-#include "printer/spooler_win32.h"
-
+// The states Windows' spooler keeps of a printer and of a job (PRINTER_INFO_2's and JOB_INFO_1's
+// status bits), in the user's words, and the watch of a job handed over. The bits themselves go
+// to the support log.
 #include <windows.h>
 #include <winspool.h>
 
 #include <algorithm>
 #include <chrono>
-#include <climits>
-#include <iterator>
+#include <cstdio>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
-#include "platform/interrupt.h"
 #include "platform/support_log.h"
 #include "platform/translation.h"
 #include "platform/utf8.h"
 #include "platform/wide_text_win32.h"
 #include "printer/spooler.h"
 #include "printer/spooler_common.h"
-
-struct SpoolJob {
-  HANDLE printer = nullptr;
-  std::string printerName;
-  DWORD id = 0;
-  bool open = false;         // the document is started, and neither ended nor aborted
-  int interruptCleanup = 0;  // deletes the job on an interrupt while it is open
-};
+#include "printer/spooler_win32.h"
 
 namespace {
-
-// The largest piece handed to WritePrinter at once, well within its DWORD count.
-const size_t kLargestWrite = 1 << 20;
 
 // How long a job handed over is watched, and how often it is asked about meanwhile.
 const auto kJobWatch = std::chrono::milliseconds(2000);
@@ -127,70 +111,12 @@ std::string joinWords(const std::vector<std::string>& words) {
   return text;
 }
 
-// A failure of the spooler's service itself is told as such. what holds the arguments' places,
-// then one more for the system's message.
-[[noreturn]] void failSpooler(const char* what, std::vector<std::string> arguments, DWORD error) {
-  if (error == RPC_S_SERVER_UNAVAILABLE) {
-    throw std::runtime_error(
-        formatMessage(translate("the print spooler cannot be reached; check that the Print Spooler "
-                                "service is running, or ask the IT department: {0}"),
-                      {systemMessage(error)}));
-  }
-  arguments.push_back(systemMessage(error));
-  throw std::runtime_error(formatMessage(what, arguments));
-}
-
-// Opens the printer for printing; a missing one is told as such.
-HANDLE openPrinter(const std::string& printer) {
-  std::wstring name = utf8ToWide(printer);
-  HANDLE handle = nullptr;
-  if (!OpenPrinterW(&name[0], &handle, nullptr)) {
-    const DWORD error = GetLastError();
-    if (error == ERROR_INVALID_PRINTER_NAME) failNoPrinter(printer);
-    failSpooler(translate("the print spooler cannot open the printer \"{0}\"; print again, or "
-                          "check the printer in the system\'s printer settings: {1}"),
-                {printer}, error);
-  }
-  return handle;
-}
-
-std::string jobName(const SpoolJob& job) { return spoolJobName(job.printerName, job.id); }
-
-void forgetInterruptCleanup(SpoolJob& job) {
-  if (job.interruptCleanup != 0) removeInterruptCleanup(job.interruptCleanup);
-  job.interruptCleanup = 0;
-}
-
-// Aborts the job. Its printer handle is then left open: wine's AbortPrinter does nothing and its
-// ClosePrinter prints what was spooled, while Windows drops the handle when the process ends.
-void abortJob(SpoolJob& job) {
-  if (job.open) {
-    AbortPrinter(job.printer);
-  } else if (job.printer) {
-    ClosePrinter(job.printer);
-  }
-  job.open = false;
-  job.printer = nullptr;
-  forgetInterruptCleanup(job);
-}
-
-// Aborts the job and throws the error with what failed.
-// what holds {0} for the job's name and {1} for the system's message.
-[[noreturn]] void failJob(SpoolJob& job, const char* what) {
-  const DWORD error = GetLastError();
-  const std::string name = jobName(job);
-  abortJob(job);
-  failSpooler(what, {name}, error);
-}
-
-std::wstring defaultPrinterName() {
-  DWORD size = 0;
-  GetDefaultPrinterW(nullptr, &size);
-  if (size == 0) return std::wstring();  // no default printer
-  std::wstring name(size, L'\0');
-  if (!GetDefaultPrinterW(&name[0], &size)) return std::wstring();
-  name.resize(wcsnlen(name.c_str(), name.size()));
-  return name;
+// The status bits as the spooler names them, for the log.
+std::string statusBits(DWORD printerStatus, DWORD jobStatus) {
+  char text[64];
+  std::snprintf(text, sizeof text, "printer status 0x%08lx, job status 0x%08lx",
+                static_cast<unsigned long>(printerStatus), static_cast<unsigned long>(jobStatus));
+  return text;
 }
 
 }  // namespace
@@ -288,7 +214,11 @@ std::string watchQueueStates(const std::string& printer, DWORD id, const QueueRe
     const QueueState state = read();
     const std::string warning =
         spoolStateWarning(printer, id, state.printerStatus, state.queued ? state.jobStatus : 0);
-    if (!warning.empty()) return warning;
+    if (!warning.empty()) {
+      logLine("print job " + spoolJobName(printer, id) + ": " +
+              statusBits(state.printerStatus, state.jobStatus));
+      return warning;
+    }
     if (!state.queued || (state.jobStatus & (JOB_STATUS_PRINTED | JOB_STATUS_COMPLETE)) != 0) {
       return std::string();
     }
@@ -297,112 +227,18 @@ std::string watchQueueStates(const std::string& printer, DWORD id, const QueueRe
   }
 }
 
-void deleteJobOnOwnHandle(const std::string& printer, DWORD id) {
-  std::wstring name = utf8ToWide(printer);
-  HANDLE handle = nullptr;
-  if (!OpenPrinterW(&name[0], &handle, nullptr)) return;
-  SetJobW(handle, id, 0, nullptr, JOB_CONTROL_DELETE);
-  ClosePrinter(handle);
-}
-
-void cancelUnfinishedSpoolJob(SpoolJob* job) {
-  abortJob(*job);
-  delete job;
-}
-
-std::vector<SpoolPrinter> listSpoolPrinters() {
-  const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
-  std::vector<BYTE> buffer;
-  DWORD needed = 0;
-  DWORD count = 0;
-  // The list may grow between asking for its size and fetching it.
-  while (!EnumPrintersW(flags, nullptr, 4, buffer.data(), static_cast<DWORD>(buffer.size()),
-                        &needed, &count)) {
-    const DWORD error = GetLastError();
-    if (error != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size()) {
-      failSpooler(cannotListPrintersText(), {}, error);
-    }
-    buffer.resize(needed);
+SpoolPrinterState spoolPrinterState(const std::string& printer) {
+  const std::unique_ptr<void, decltype(&ClosePrinter)> handle(openPrinter(printer), ClosePrinter);
+  const DWORD status = printerStatusOf(handle.get());
+  SpoolPrinterState state;
+  std::vector<std::string> words;
+  addWords(kPrinterStops, printerStateWords, status, words);
+  state.ready = words.empty();
+  if (!words.empty()) {
+    state.words =
+        formatMessage(translateInContext("printer state", "the printer {0}"), {joinWords(words)});
   }
-  const std::wstring defaultName = defaultPrinterName();
-  const auto* infos = reinterpret_cast<const PRINTER_INFO_4W*>(buffer.data());
-  std::vector<SpoolPrinter> printers;
-  for (DWORD index = 0; index < count; ++index) {
-    const std::wstring name = infos[index].pPrinterName ? infos[index].pPrinterName : L"";
-    printers.push_back(SpoolPrinter{utf8FromWide(name), name == defaultName});
-  }
-  return printers;
-}
-
-std::string defaultSpoolPrinter() { return utf8FromWide(defaultPrinterName()); }
-
-void requireSpoolPrinter(const std::string& printer) { ClosePrinter(openPrinter(printer)); }
-
-SpoolJobHandle startSpoolJob(const std::string& printer, const std::string& documentName) {
-  SpoolJobHandle job(new SpoolJob, cancelUnfinishedSpoolJob);
-  job->printerName = printer;
-  job->printer = openPrinter(printer);
-  std::wstring document = utf8ToWide(documentName);
-  std::wstring datatype = L"RAW";
-  DOC_INFO_1W info = {};
-  info.pDocName = &document[0];
-  info.pDatatype = &datatype[0];
-  // The job and its deletion on an interrupt start together.
-  DWORD error = ERROR_SUCCESS;
-  holdInterrupts([&job, &info, &error] {
-    job->id = StartDocPrinterW(job->printer, 1, reinterpret_cast<BYTE*>(&info));
-    if (job->id == 0) {
-      error = GetLastError();
-      return;
-    }
-    logLine("spooler job " + std::to_string(job->id) + " on the printer " + job->printerName);
-    job->open = true;
-    job->interruptCleanup = addInterruptCleanup(
-        [name = job->printerName, id = job->id] { deleteJobOnOwnHandle(name, id); });
-  });
-  if (job->id == 0) {
-    abortJob(*job);
-    failSpooler(jobNotTakenText(), {printer}, error);
-  }
-  if (!StartPagePrinter(job->printer)) failJob(*job, jobStartNotTakenText());
-  return job;
-}
-
-void writeSpoolJob(SpoolJob& job, const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const auto count = static_cast<DWORD>(std::min(bytes.size() - done, kLargestWrite));
-    DWORD written = 0;
-    // WritePrinter only reads the bytes, though its buffer is not declared const.
-    if (!WritePrinter(job.printer, const_cast<char*>(bytes.data() + done), count, &written)) {
-      failJob(job, formNotTakenText());
-    }
-    if (written == 0) {
-      SetLastError(ERROR_WRITE_FAULT);
-      failJob(job, formNotTakenText());
-    }
-    done += written;
-  }
-}
-
-std::string finishSpoolJob(SpoolJob& job) {
-  if (!EndPagePrinter(job.printer)) {
-    failJob(job, jobNotFinishedText());
-  }
-  // Handed over together with the removal of its deletion: an interrupt that comes meanwhile
-  // waits, and then leaves the job to print. The handle is closed then too, since wine's spooler
-  // prints a job only once its handle is closed.
-  bool ended = false;
-  holdInterrupts([&job, &ended] {
-    ended = EndDocPrinter(job.printer) != 0;
-    if (!ended) return;
-    job.open = false;
-    forgetInterruptCleanup(job);
-    ClosePrinter(job.printer);
-    job.printer = nullptr;
-  });
-  if (!ended) {
-    failJob(job, jobNotFinishedText());
-  }
-  return watchHandedOverJob(job.printerName, job.id);
+  state.raw = statusBits(status, 0);
+  logLine("printer " + printer + ": " + state.raw);
+  return state;
 }
