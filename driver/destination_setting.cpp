@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "driver/destination_request.h"
+#include "platform/messages.h"
 #include "platform/translation.h"
 
 namespace {
@@ -88,7 +89,7 @@ DestinationRequest chooseDestinationRequest(const CommandLine& line, ServiceSett
     settings.usageError = formatMessage(
         translate("the options {0} cannot be used, as the site's policy sets the destination "
                   "{1}; leave them out: the policy is {2}"),
-        {quoted(optionsText(line)), quoted(setting.value), setting.origin});
+        {quoted(optionsText(line)), setting.value, setting.origin});
   }
   return chosen;
 }

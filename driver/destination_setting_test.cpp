@@ -4,6 +4,16 @@
 
 namespace {
 
+DestinationRequest requestWith(const std::string& output, const std::string& printer, bool drawn,
+                               bool view) {
+  DestinationRequest request;
+  request.outputFile = output;
+  request.printer = printer;
+  request.drawn = drawn;
+  request.view = view;
+  return request;
+}
+
 DestinationRequest requestOf(const std::string& value) {
   DestinationRequest request;
   EXPECT_EQ(readDestinationSetting(value, request), "") << value;
@@ -25,13 +35,12 @@ TEST(DestinationSetting, EachValueIsTheRequestOfItsOptions) {
   EXPECT_TRUE(sameRequest(requestOf(""), DestinationRequest()));
   EXPECT_TRUE(sameRequest(requestOf("LPT1"), DestinationRequest()));
   EXPECT_TRUE(sameRequest(requestOf("lpt1"), DestinationRequest()));
+  EXPECT_TRUE(sameRequest(requestOf("dotmatrix"), requestWith("", "dotmatrix", false, false)));
+  EXPECT_TRUE(sameRequest(requestOf("drawn"), requestWith("", "", true, false)));
+  EXPECT_TRUE(sameRequest(requestOf("Drawn"), requestWith("", "", true, false)));
   EXPECT_TRUE(
-      sameRequest(requestOf("dotmatrix"), DestinationRequest{"", "dotmatrix", false, false}));
-  EXPECT_TRUE(sameRequest(requestOf("drawn"), DestinationRequest{"", "", true, false}));
-  EXPECT_TRUE(sameRequest(requestOf("Drawn"), DestinationRequest{"", "", true, false}));
-  EXPECT_TRUE(sameRequest(requestOf("drawn:Office Laser"),
-                          DestinationRequest{"", "Office Laser", true, false}));
-  EXPECT_TRUE(sameRequest(requestOf("view"), DestinationRequest{"", "", false, true}));
+      sameRequest(requestOf("drawn:Office Laser"), requestWith("", "Office Laser", true, false)));
+  EXPECT_TRUE(sameRequest(requestOf("view"), requestWith("", "", false, true)));
   DestinationRequest request;
   EXPECT_EQ(readDestinationSetting("drawn:", request), "names no printer after drawn:");
 }
@@ -41,11 +50,11 @@ TEST(DestinationSetting, OptionsWinUnlessThePolicySetsIt) {
   line.printer = "other";
   ServiceSettings settings = withDestination("drawn", false);
   EXPECT_TRUE(sameRequest(chooseDestinationRequest(line, settings),
-                          DestinationRequest{"", "other", false, false}));
+                          requestWith("", "other", false, false)));
   EXPECT_EQ(settings.usageError, "");
   settings = withDestination("drawn", true);
-  EXPECT_TRUE(sameRequest(chooseDestinationRequest(line, settings),
-                          DestinationRequest{"", "", true, false}));
+  EXPECT_TRUE(
+      sameRequest(chooseDestinationRequest(line, settings), requestWith("", "", true, false)));
   EXPECT_EQ(settings.usageError,
             "the options \"--printer other\" cannot be used, as the site's policy sets the "
             "destination drawn; leave them out: the policy is /etc/site.conf, line 1");
@@ -59,7 +68,7 @@ TEST(DestinationSetting, OptionsWinUnlessThePolicySetsIt) {
   // Without options, the setting.
   settings = withDestination("view", false);
   EXPECT_TRUE(sameRequest(chooseDestinationRequest(CommandLine(), settings),
-                          DestinationRequest{"", "", false, true}));
+                          requestWith("", "", false, true)));
 }
 
 TEST(DestinationSetting, AValueThatCannotBeUsedIsAnErrorOnlyWhereItCounts) {

@@ -9,6 +9,7 @@
 #include "form/stop_block.h"
 #include "form/stop_cells.h"
 #include "json/json_quote.h"
+#include "platform/messages.h"
 #include "platform/translation.h"
 #include "platform/utf8.h"
 #include "timetable/stop_table.h"

@@ -65,8 +65,9 @@ TEST(DestinationText, NamesEachKindOfDestinationOnce) {
   EXPECT_EQ(destinationText(RenderedFileDestination{"f-%d.png", RenderedFormat::kPng, false, ""}),
             "the drawn form in the files " + fullPathOf("f-1.png") + ", " + fullPathOf("f-2.png") +
                 " and so on, one for each page");
-  EXPECT_EQ(destinationText(SpoolDestination{"LQ"}), "a raw job on the printer \"LQ\"");
-  EXPECT_EQ(destinationText(DrawnDestination{"Office"}), "drawn pages on the printer \"Office\"");
+  EXPECT_EQ(destinationText(SpoolDestination{"LQ", ""}), "a raw job on the printer \"LQ\"");
+  EXPECT_EQ(destinationText(DrawnDestination{"Office", "", ""}),
+            "drawn pages on the printer \"Office\"");
 }
 
 }  // namespace
