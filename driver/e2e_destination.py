@@ -93,13 +93,15 @@ class Destination(EndToEnd):
         self.write_config("destination = drawn\n")
         run = self.run_program("", args=["--check"], env=self.spooler.env())
         self.assertEqual((run.returncode, run.stderr), (0, ""), run.stdout)
-        self.assertEqual(run.stdout.splitlines()[-1], '[ok] the print spooler has the printer "dotmatrix"')
+        self.assertEqual(run.stdout.splitlines()[-1],
+                         '[ok] where the form goes: drawn pages on the printer "dotmatrix"')
         self.assertNotIn("LPT1", run.stdout.replace("destination = drawn", ""))
         self.assertNothingPrinted(run)
         # Without the setting, the check is of LPT1, as a run's would be.
         os.remove(self.config)
         run = self.run_program("", args=["--check"], env=self.spooler.env())
-        self.assertEqual(run.stdout.splitlines()[-1].split(" ")[:2], ["[ok]", "the"])
+        self.assertTrue(run.stdout.splitlines()[-1].startswith("[ok] where the form goes: the "),
+                        run.stdout)
         self.assertIn("LPT1", run.stdout.splitlines()[-1])
 
 

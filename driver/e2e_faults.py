@@ -265,8 +265,8 @@ class Faults(EndToEnd):
             self.skipTest("wine's LPT1 is a device")
         os.symlink("/nonexistent/dir/lp", self.path("LPT1"))
         run = self.run_program(EXPRESS[1])
-        self.assertError(run, "cannot open the printer LPT1" + LPT1_ADVICE +
-                         "No such file or directory", stdout="")
+        self.assertError(run, printer_not_opened("LPT1", "No such file or directory", LPT1_ADVICE),
+                         stdout="")
         self.assertEqual(self.new_requests(), [])
 
     def test_a_run_from_the_start_menu_is_advised_with_its_entries(self):

@@ -207,8 +207,8 @@ class Spooler(EndToEnd):
                                env=self.spooler.env())
         self.assertEqual(run.returncode, 1, run.stdout + run.stderr)
         failed = [line for line in run.stdout.splitlines() if line.startswith("[failed] ")]
-        self.assertEqual(failed, ['[failed] the spooler has the printer tractor, but it cannot '
-                                  'print now (the printer is stopped; the printer says "Brak '
+        self.assertEqual(failed, ['[failed] the print spooler has the printer "tractor", but '
+                                  'it cannot print now (the printer is stopped; the printer says "Brak '
                                   'papieru"); make it ready in the system\'s printer settings, or '
                                   'ask the IT department'], run.stdout)
         # Once resumed, the step passes.
@@ -216,7 +216,7 @@ class Spooler(EndToEnd):
         run = self.run_program("", args=["--check", "--printer", "tractor"],
                                env=self.spooler.env())
         self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
-        self.assertIn("[ok] the spooler has the printer tractor", run.stdout)
+        self.assertIn('[ok] where the form goes: a raw job on the printer "tractor"', run.stdout)
 
     def add_slow_queue(self):
         """A queue whose printer takes 20 s for each job, as a dot-matrix printer takes a

@@ -212,7 +212,9 @@ class WindowsInstaller(EndToEnd):
             "Rozkład jazdy na ekranie.lnk": (program, "--view --start-menu", self.INSTALLED),
             "Sprawdź połączenie.lnk": (program, "--check --start-menu", self.INSTALLED),
             "Drukuj ponownie ostatni formularz.lnk": (program, "--reprint --start-menu",
-                                                      self.INSTALLED)})
+                                                      self.INSTALLED),
+            "Drukuj ponownie ostatni formularz na LPT1.lnk": (
+                program, "--reprint -o LPT1 --start-menu", self.INSTALLED)})
         for name, link in shortcuts.items():
             self.assertTrue(link.get("icon", "").endswith("timetable_print.ico"), link)
             self.assertEqual(icon_images(self.drive_path(link["icon"])), icon, name)

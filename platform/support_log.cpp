@@ -45,12 +45,19 @@ void createFolders(const std::string& folder, std::string& reason) {
   createFolder(folder, reason);
 }
 
+// The log's folder as it is named, without the separator that ends folderOf's.
+std::string logFolderOf(const std::string& path) {
+  std::string folder = folderOf(path);
+  if (folder.size() > 1) folder.pop_back();
+  return folder;
+}
+
 // Why the log's place is not the user's alone: a link planted on the way to it, or its folder, the
 // log or the older log of another user's or open to others' writes. Empty when it is.
 std::string refusalOf(const std::string& path) {
   std::string reason;
   if (isPlantedLink(path, reason)) return formatMessage("{0}: {1}", {path, reason});
-  reason = logPlaceRefusal(folderOf(path), true);
+  reason = logPlaceRefusal(logFolderOf(path), true);
   if (reason.empty()) reason = logPlaceRefusal(path, false);
   if (reason.empty()) reason = logPlaceRefusal(path + kOlderSuffix, false);
   return reason;
@@ -130,7 +137,7 @@ void writeLogLine(const std::string& text) {
   // The folders are made only when the log cannot be written, so that a run usually adds no more
   // than the write of its lines.
   std::string folderReason;
-  createFolders(folderOf(path), folderReason);
+  createFolders(logFolderOf(path), folderReason);
   // Another user may have made the folder first, where the folder above is theirs.
   state.failure = refusalOf(path);
   if (!state.failure.empty()) return;

@@ -80,6 +80,8 @@ POLISH = {
                         "Sprawdza, czy program może połączyć się z usługą rozkładu jazdy"),
     "Reprint": ("Drukuj ponownie ostatni formularz",
                 "Drukuje ponownie ostatni rozkład jazdy"),
+    "ReprintLpt1": ("Drukuj ponownie ostatni formularz na LPT1",
+                    "Drukuje ponownie ostatni rozkład jazdy na drukarce igłowej LPT1"),
 }
 
 path = sys.argv[1]
