@@ -105,6 +105,25 @@ class Log(EndToEnd):
                 self.assertTrue(lines[0].startswith("started "), lines[0])
                 self.assertEqual(lines[-1], "ended with exit status 0")
 
+    def test_a_log_is_set_aside_only_once_it_is_past_1_mb(self):
+        path = self.support_log_path()
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        # A run writes several lines, and the log is looked at before each: a log of exactly 1 MB
+        # takes the run's first line, and is set aside before the second.
+        for size, set_aside_at_once in ((1024 * 1024, False), (1024 * 1024 + 1, True)):
+            with self.subTest(size=size):
+                for old in (path, path + ".1"):
+                    if os.path.exists(old):
+                        os.remove(old)
+                with open(path, "w") as log:
+                    log.write(("x" * 99 + "\n") * (size // 100) + "y" * (size % 100 - 1) + "\n")
+                self.assertEqual(os.path.getsize(path), size)
+                self.assertEqual(self.run_program("", args=["--version"]).returncode, 0)
+                with open(path + ".1") as older:
+                    last = older.read().splitlines()[-1]
+                self.assertEqual(last.startswith("y"), set_aside_at_once, last)
+                self.assertNotIn("y" * (size % 100 - 1), self.support_log())
+
     def test_a_trimmed_log_stays_the_users_alone(self):
         path = self.support_log_path()
         os.makedirs(os.path.dirname(path), exist_ok=True)

@@ -212,6 +212,10 @@ class Settings(EndToEnd):
         self.assertIn("the option --service \"localhost:%d\" cannot be used, as the site's "
                       "policy sets the service localhost:%d; leave the option out: the policy "
                       "is %s, line 1" % (PORT, self.OTHER_PORT, policy), run.stderr)
+        # The check takes the command line as a run does: a usage error, before any step.
+        check = self.run_under_policy("", text, ["--check", "--service", "localhost:%d" % PORT])
+        self.assertEqual((check.returncode, check.stdout), (2, ""), check.stderr)
+        self.assertIn("cannot be used, as the site's policy sets the service", check.stderr)
         self.assertEqual(self.new_requests(), [])
 
     def test_settings_shows_every_fault_cleaned_and_exits_1(self):

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "platform/support_log.h"
-#include "platform/xdg_base_posix.h"
 #include "platform/translation.h"
+#include "platform/xdg_base_posix.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "platform/desktop.h"
-#include "platform/messages.h"
 #include "platform/file_system.h"
+#include "platform/messages.h"
 #include "platform/output_file.h"
 #include "platform/overloaded.h"
 #include "platform/translation.h"
@@ -93,10 +93,12 @@ std::string destinationText(const Destination& destination) {
                 {fullPathOf(first), fullPathOf(renderedFilePath(file.path, file.format, 2))});
           },
           [](const SpoolDestination& spool) {
-            return formatMessage(translate("a raw job on the printer {0}"), {quoted(spool.printer)});
+            return formatMessage(translate("a raw job on the printer {0}"),
+                                 {quoted(spool.printer)});
           },
           [](const DrawnDestination& drawn) {
-            return formatMessage(translate("drawn pages on the printer {0}"), {quoted(drawn.printer)});
+            return formatMessage(translate("drawn pages on the printer {0}"),
+                                 {quoted(drawn.printer)});
           },
       },
       destination);
