@@ -4,9 +4,9 @@
 
 #include <string>
 
+#include "platform/settings_store.h"
 #include "service/proxy_url.h"
 #include "service/settings_display.h"
-#include "platform/settings_store.h"
 
 namespace {
 
