@@ -1,7 +1,6 @@
 """End-to-end tests: Destination."""
 
 import os
-import shutil
 import sys
 
 import e2e_harness as harness
@@ -32,16 +31,7 @@ class Destination(EndToEnd):
 
     def setUp(self):
         super().setUp()
-        if harness.RUNNER:
-            self.skipTest("Windows keeps its settings in the registry: see WindowsInstaller")
-        folder = os.path.join(os.environ["XDG_CONFIG_HOME"], "timetable-print")
-        os.makedirs(folder)
-        self.addCleanup(shutil.rmtree, os.environ["XDG_CONFIG_HOME"])
-        self.config = os.path.join(folder, "config")
-
-    def write_config(self, text):
-        with open(self.config, "w", encoding="utf-8") as f:
-            f.write(text)
+        self.use_user_settings_file("WindowsInstaller")
 
     def test_the_setting_sends_a_run_without_options_to_the_raw_queue_byte_exact(self):
         self.write_config("# the depot's printer\ndestination = dotmatrix\n")

@@ -6,7 +6,6 @@ the user's are read.
 """
 
 import fcntl
-import json
 import os
 import pwd
 import resource
@@ -284,6 +283,20 @@ class EndToEnd(unittest.TestCase):
         except (OSError, subprocess.SubprocessError) as failure:
             self.skipTest("%s cannot run the program from %s: %s" % (user, folder, failure))
         return program
+
+    def use_user_settings_file(self, windows_tests):
+        """Gives this test a user's settings file of its own, self.config, which write_config
+        writes; a Windows run keeps its settings in the registry, which windows_tests test."""
+        if RUNNER:
+            self.skipTest("Windows keeps its settings in the registry: see " + windows_tests)
+        folder = os.path.join(os.environ["XDG_CONFIG_HOME"], "timetable-print")
+        os.makedirs(folder)
+        self.addCleanup(shutil.rmtree, os.environ["XDG_CONFIG_HOME"])
+        self.config = os.path.join(folder, "config")
+
+    def write_config(self, text):
+        with open(self.config, "w", encoding="utf-8") as f:
+            f.write(text)
 
     def support_log_path(self):
         """Where this test's runs keep their support log: in the folder XDG_STATE_HOME names, or

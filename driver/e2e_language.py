@@ -6,8 +6,7 @@ import sys
 
 import e2e_harness as harness
 from e2e_harness import DIALOGUE_HEAD, EndToEnd, control, ok_lines  # noqa: E402
-from e2e_common import (ADDRESS, EXPRESS, TIMETABLE_FAILED, polish, stop,
-                        timetable)  # noqa: E402
+from e2e_common import ADDRESS, EXPRESS, TIMETABLE_FAILED, stop, timetable  # noqa: E402
 
 
 def locale_exists(name):

@@ -2,7 +2,6 @@
 
 import sys
 import os
-import shutil
 
 import e2e_harness as harness
 from e2e_harness import DIALOGUE_HEAD, EndToEnd, ok_lines  # noqa: E402
@@ -16,12 +15,7 @@ class Proxy(EndToEnd):
 
     def setUp(self):
         super().setUp()
-        if harness.RUNNER:
-            self.skipTest("Windows keeps its settings in the registry: see WindowsProxy")
-        folder = os.path.join(os.environ["XDG_CONFIG_HOME"], "timetable-print")
-        os.makedirs(folder)
-        self.addCleanup(shutil.rmtree, os.environ["XDG_CONFIG_HOME"])
-        self.config = os.path.join(folder, "config")
+        self.use_user_settings_file("WindowsProxy")
         self.proxy_log = self.path("proxy.log")
 
     def start_proxy(self, mode="open", user=""):
@@ -33,10 +27,6 @@ class Proxy(EndToEnd):
 
     def tunnels(self):
         return harness.read_text(self.proxy_log).splitlines()
-
-    def write_config(self, text):
-        with open(self.config, "w", encoding="utf-8") as f:
-            f.write(text)
 
     def run_express(self, **variables):
         return self.run_program(EXPRESS[1], env=harness.environment_with(**variables))

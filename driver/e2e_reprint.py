@@ -2,10 +2,9 @@
 
 import os
 import sys
-import time
 
 import e2e_harness as harness
-from e2e_harness import DIALOGUE_HEAD, EndToEnd, control, ok_lines  # noqa: E402
+from e2e_harness import EndToEnd, control  # noqa: E402
 from e2e_common import EXPRESS, pdf_pages_and_text, stop, timetable  # noqa: E402
 
 

@@ -30,19 +30,10 @@ class Settings(EndToEnd):
 
     def setUp(self):
         super().setUp()
-        if harness.RUNNER:
-            self.skipTest("Windows keeps its settings in the registry: see WindowsInstaller")
-        folder = os.path.join(os.environ["XDG_CONFIG_HOME"], "timetable-print")
-        os.makedirs(folder)
-        self.addCleanup(shutil.rmtree, os.environ["XDG_CONFIG_HOME"])
-        self.config = os.path.join(folder, "config")
+        self.use_user_settings_file("WindowsInstaller")
         # The service on the usual port fails every timetable, so that a printed form shows that
         # the run went to the other one.
         control(timetable="html500")
-
-    def write_config(self, text):
-        with open(self.config, "w", encoding="utf-8") as f:
-            f.write(text)
 
     def assertGoldenExpress(self, run, stderr=SAMPLE_STDERR["5410"]):
         self.assertEqual((run.returncode, run.stderr), (0, stderr))
