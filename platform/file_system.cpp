@@ -56,10 +56,14 @@ FileBytes readStreamUpTo(std::FILE* file, size_t limit) {
   return read;
 }
 
-FileBytes readFileUpTo(const std::string& path, size_t limit, bool regularOnly) {
-  FileBytes read;
+namespace {
+
+using OpenFile = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+// Opens the file for readFileUpTo; null, with why in read, when it cannot be read.
+OpenFile openForReadingUpTo(const std::string& path, bool regularOnly, FileBytes& read) {
   errno = 0;
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+  OpenFile file(
       regularOnly ? openRegularFileForReading(path, read.notRegular) : openFileForReading(path),
       std::fclose);
   if (read.notRegular) {
@@ -68,6 +72,23 @@ FileBytes readFileUpTo(const std::string& path, size_t limit, bool regularOnly) 
     read.error = errno != 0 ? errno : EIO;
     read.reason = fileErrorText(read.error);
   }
+  return file;
+}
+
+}  // namespace
+
+FileBytes readFileUpTo(const std::string& path, size_t limit, bool regularOnly) {
+  FileBytes read;
+  const OpenFile file = openForReadingUpTo(path, regularOnly, read);
   if (!file) return read;
   return readStreamUpTo(file.get(), limit);
+}
+
+GuardedFileBytes readGuardedFileUpTo(const std::string& path, size_t limit) {
+  GuardedFileBytes guarded;
+  const OpenFile file = openForReadingUpTo(path, true, guarded.read);
+  if (!file) return guarded;
+  guarded.guard = guardOfOpenFile(path, file.get());
+  guarded.read = readStreamUpTo(file.get(), limit);
+  return guarded;
 }

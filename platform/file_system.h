@@ -78,10 +78,30 @@ FileBytes readStreamUpTo(std::FILE* file, size_t limit);
 
 // Who else may change a file that vouches for something, such as a bundle of certificate
 // authorities: a file of another user than the one running the program or the system's
-// administrator, or one that the owner's group or others may write, could be changed behind the
-// user's back. Windows is not checked and gives kGuarded.
-enum class FileGuard { kGuarded, kOwnedByAnother, kWritableByOthers };
-FileGuard fileGuardOf(const std::string& path);
+// administrator, or one that the owner's group or others may write; a symbolic link in its place
+// that another user made; or a folder that others may write, where they could put another file
+// in its place (a sticky folder, as /tmp, lets them remove only their own). Windows is not
+// checked and gives kGuarded.
+enum class FileGuard {
+  kGuarded,
+  kOwnedByAnother,
+  kWritableByOthers,
+  kLinkOfAnother,
+  kInFolderOthersMayWrite
+};
+
+// A file that vouches for something, read once as readFileUpTo reads a plain file, with the
+// guard of the very file that was read, so that no one can change it between the look and the
+// read.
+struct GuardedFileBytes {
+  FileBytes read;
+  FileGuard guard = FileGuard::kGuarded;
+};
+GuardedFileBytes readGuardedFileUpTo(const std::string& path, size_t limit);
+
+// The guard of the file open as file, which was opened by the name path. Each platform supplies
+// it.
+FileGuard guardOfOpenFile(const std::string& path, std::FILE* file);
 
 // Standard input, set to give its bytes unchanged (Windows would otherwise turn carriage return
 // and line feed into line feed).

@@ -187,11 +187,24 @@ std::FILE* openRegularFileForReading(const std::string& path, bool& notRegular) 
   return file;
 }
 
-FileGuard fileGuardOf(const std::string& path) {
+FileGuard guardOfOpenFile(const std::string& path, std::FILE* file) {
+  const auto trusted = [](uid_t owner) { return owner == geteuid() || owner == 0; };
   struct stat status;
-  if (stat(path.c_str(), &status) != 0) return FileGuard::kGuarded;
-  if (status.st_uid != geteuid() && status.st_uid != 0) return FileGuard::kOwnedByAnother;
+  // The file that was opened, not whatever the name leads to now.
+  if (fstat(fileno(file), &status) != 0) return FileGuard::kOwnedByAnother;
+  if (!trusted(status.st_uid)) return FileGuard::kOwnedByAnother;
   if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) return FileGuard::kWritableByOthers;
+  struct stat link;
+  if (lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode) && !trusted(link.st_uid)) {
+    return FileGuard::kLinkOfAnother;
+  }
+  struct stat folder;
+  const std::string name = folderOf(path);
+  if (stat(name.empty() ? "." : name.c_str(), &folder) != 0) return FileGuard::kGuarded;
+  const bool othersMayWrite =
+      (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0 || !trusted(folder.st_uid);
+  // In a sticky folder, others may remove only their own entries: the user's file and link stay.
+  if (othersMayWrite && (folder.st_mode & S_ISVTX) == 0) return FileGuard::kInFolderOthersMayWrite;
   return FileGuard::kGuarded;
 }
 

@@ -172,7 +172,7 @@ std::FILE* openRegularFileForReading(const std::string& path, bool& notRegular) 
 }
 
 // The files' access control lists are not checked: a user's folders are their own by default.
-FileGuard fileGuardOf(const std::string&) { return FileGuard::kGuarded; }
+FileGuard guardOfOpenFile(const std::string&, std::FILE*) { return FileGuard::kGuarded; }
 
 std::FILE* standardInputForReading() {
   _setmode(_fileno(stdin), _O_BINARY);

@@ -133,7 +133,9 @@ int watchTransfer(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
 void setTrustOptions(CURL* h) {
   const Trust& trust = session.settings.trust;
   if (trust.kind != TrustKind::kSystemStore) {
-    setOption(h, CURLOPT_CAINFO, trust.file.c_str());
+    // The bytes read once before the first prompt, never the file again, which may have changed.
+    curl_blob bundle{const_cast<char*>(trust.bytes.data()), trust.bytes.size(), CURL_BLOB_COPY};
+    setOption(h, CURLOPT_CAINFO_BLOB, &bundle);
     // Only the bundle's authorities count: without this, OpenSSL would also take those of the
     // system's folder (/etc/ssl/certs). A TLS library without such a folder, as Schannel,
     // refuses the option, and has nothing to clear.

@@ -7,17 +7,22 @@
 #include "platform/translation.h"
 
 const char* const kWorkingFolderBundle = "cacert.pem";
+const size_t kMaxTrustBundleBytes = 4 * 1024 * 1024;
 
 namespace {
 
 // cacert.pem vouches for the service only when no one but the user and root could have put it
 // there or changed it, as ssh does for its keys.
-std::string guardProblem(const std::string& path) {
-  switch (fileGuardOf(path)) {
+std::string guardProblem(FileGuard guard) {
+  switch (guard) {
     case FileGuard::kOwnedByAnother:
       return translate("belongs to another user than you or root");
     case FileGuard::kWritableByOthers:
       return translate("may be changed by others than its owner");
+    case FileGuard::kLinkOfAnother:
+      return translate("is a link that another user than you or root made");
+    case FileGuard::kInFolderOthersMayWrite:
+      return translate("lies in a folder where others could put another file in its place");
     case FileGuard::kGuarded:
       break;
   }
@@ -49,7 +54,13 @@ Trust trustOf(const std::string& caFile, bool caFilePolicy, bool workingFolderBu
 std::string checkTrustBundle(Trust& trust, const std::string& caFileOrigin) {
   if (trust.kind == TrustKind::kSystemStore) return std::string();
   const bool workingFolder = trust.kind == TrustKind::kWorkingFolder;
-  const FileBytes read = readFileUpTo(trust.file, 0, true);
+  const GuardedFileBytes guarded = readGuardedFileUpTo(trust.file, kMaxTrustBundleBytes);
+  FileBytes read = guarded.read;
+  if (read.reason.empty() && read.bytes.size() > kMaxTrustBundleBytes) {
+    read.reason = formatMessage(translate("it is larger than {0} MB, which no bundle of "
+                                          "authorities is"),
+                                {std::to_string(kMaxTrustBundleBytes / (1024 * 1024))});
+  }
   if (!read.reason.empty()) {
     trust.problem = formatMessage(translate("cannot be read: {0}"), {read.reason});
     return workingFolder
@@ -60,8 +71,11 @@ std::string checkTrustBundle(Trust& trust, const std::string& caFileOrigin) {
                                          "setting or make the file readable: {2}"),
                                {trust.file, caFileOrigin, read.reason});
   }
-  if (workingFolder) trust.problem = guardProblem(trust.file);
-  if (trust.problem.empty()) return std::string();
+  if (workingFolder) trust.problem = guardProblem(guarded.guard);
+  if (trust.problem.empty()) {
+    trust.bytes = read.bytes;
+    return std::string();
+  }
   return formatMessage(
       translate("the CA bundle cacert.pem in the working folder is refused, as it {0}, who "
                 "could make the program trust another service; make it yours or root's and "
