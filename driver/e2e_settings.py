@@ -3,6 +3,7 @@
 import sys
 import os
 import pwd
+import select
 import shutil
 import subprocess
 import tempfile
@@ -303,6 +304,49 @@ class Settings(EndToEnd):
                          "folder is refused, as it belongs to another user than you or root",
                          stdout="")
         self.assertEqual(self.new_requests(), [])
+
+    def test_cacert_pem_is_read_once_before_the_first_prompt(self):
+        # Another CA's bundle when the run starts; the service's own, put in its place at the
+        # prompt, comes too late: the trust was read before it.
+        self.make_other_ca("cacert.pem")
+        program = subprocess.Popen(harness.RUNNER + [harness.PROGRAM, "--service",
+                                                     "localhost:%d" % self.OTHER_PORT],
+                                   cwd=self.folder, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                   stderr=subprocess.PIPE)
+        shown = b""
+        while not shown.endswith(b"TRAIN NUMBER: "):
+            ready, _, _ = select.select([program.stdout], [], [], 30)
+            self.assertTrue(ready, shown)
+            byte = os.read(program.stdout.fileno(), 1)
+            self.assertTrue(byte, shown)
+            shown += byte
+        shutil.copy(harness.ca_file(), self.path("swapped.pem"))
+        os.chmod(self.path("swapped.pem"), 0o644)
+        os.replace(self.path("swapped.pem"), self.path("cacert.pem"))
+        _, errors = program.communicate(EXPRESS[1].encode(), timeout=60)
+        self.assertEqual(program.returncode, 1, errors)
+        self.assertIn("is not trusted by cacert.pem in the working folder", errors.decode())
+        self.assertFalse(os.path.exists(self.path("LPT1")))
+
+    def test_a_cacert_pem_that_others_could_put_in_place_is_refused(self):
+        if os.geteuid() != 0:
+            self.skipTest("a link of another user's needs root to make")
+        refused = ("the CA bundle cacert.pem in the working folder is refused, as it %s")
+        os.rename(self.path("cacert.pem"), self.path("authorities.pem"))
+        os.symlink("authorities.pem", self.path("cacert.pem"))
+        os.lchown(self.path("cacert.pem"), pwd.getpwnam("nobody").pw_uid, -1)
+        self.assertError(self.run_program(EXPRESS[1]),
+                         refused % "is a link that another user than you or root made", stdout="")
+        os.remove(self.path("cacert.pem"))
+        os.rename(self.path("authorities.pem"), self.path("cacert.pem"))
+        os.chmod(self.folder, 0o777)
+        self.assertError(self.run_program(EXPRESS[1]), refused % "lies in a folder where others "
+                         "could put another file in its place", stdout="")
+        self.assertEqual(self.new_requests(), [])
+        # A sticky folder, as /tmp, lets others remove only their own files.
+        os.chmod(self.folder, 0o1777)
+        run = self.run_program(EXPRESS[1], args=["--service", "localhost:%d" % self.OTHER_PORT])
+        self.assertEqual(run.returncode, 0, run.stderr)
 
     def test_a_fifo_as_a_settings_file_or_bundle_is_refused_at_once(self):
         os.mkfifo(self.config)
