@@ -44,8 +44,8 @@ std::optional<Address> ipv6Of(const std::string& text) {
     if (end == text.size() && group.find('.') != std::string::npos) {
       const std::optional<Address> v4 = ipv4Of(group);
       if (!v4) return std::nullopt;
-      groups->push_back((*v4)[0] << 8 | (*v4)[1]);
-      groups->push_back((*v4)[2] << 8 | (*v4)[3]);
+      groups->push_back(static_cast<unsigned>((*v4)[0] << 8 | (*v4)[1]));
+      groups->push_back(static_cast<unsigned>((*v4)[2] << 8 | (*v4)[3]));
     } else {
       if (group.empty() || group.size() > 4 ||
           group.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
@@ -82,7 +82,7 @@ bool sameNetwork(const Address& host, const Address& network, size_t bits) {
   if (host.size() != network.size() || bits > host.size() * 8) return false;
   if (bits == 0) bits = host.size() * 8;
   for (size_t i = 0; i < host.size() && bits > 0; ++i, bits -= bits < 8 ? bits : 8) {
-    const unsigned mask = bits >= 8 ? 0xff : (0xff << (8 - bits)) & 0xff;
+    const unsigned mask = bits >= 8 ? 0xffu : (0xffu << (8 - bits)) & 0xffu;
     if (((host[i] ^ network[i]) & mask) != 0) return false;
   }
   return true;
