@@ -1,7 +1,6 @@
 """End-to-end tests: ProxySignIn."""
 
 import os
-import shutil
 import sys
 import time
 import unittest
@@ -17,9 +16,10 @@ SIGNED_IN_TUNNEL = "CONNECT localhost:%d %s@%s" % (PORT, kerberos_proxy.USER,
                                                    kerberos_proxy.REALM)
 
 
-class SignInProxyCase(EndToEnd):
+class SignInProxyCase:
     """The service reached through squid, which lets only a user signed in by Kerberos through
-    (Negotiate); the realm and squid are the tests' own, started once for the group."""
+    (Negotiate); the realm and squid are the tests' own, started once for the group. Each
+    platform's group mixes it into EndToEnd and gives the program the proxy its own way."""
 
     @classmethod
     def setUpClass(cls):
@@ -63,8 +63,19 @@ class SignInProxyCase(EndToEnd):
         self.assertNothingPrinted(run)
         self.assertEqual(self.new_requests(), [])
 
+    def test_a_user_with_a_ticket_signs_in_and_the_form_prints(self):
+        self.assertExpressPrinted(self.run_express(ticket=True))
+        # Both requests of the run share one tunnel, opened by the user of the ticket.
+        self.assertEqual(len(self.tunnels(signed_in=True)), 1, self.proxy.access_log())
 
-class ProxySignIn(SignInProxyCase):
+    def test_without_a_ticket_the_run_ends_naming_the_proxy_and_its_sign_in(self):
+        self.assertRefusedForSignIn(self.run_express(ticket=False))
+        self.assertTrue(self.tunnels(signed_in=False), self.proxy.access_log())
+        self.assertNotIn(SIGNED_IN_TUNNEL,
+                         "\n".join(self.proxy.access_log()[self.access_start:]))
+
+
+class ProxySignIn(SignInProxyCase, EndToEnd):
     """Sign-in at the proxy with the user's Kerberos ticket through GSS-API (Linux); the proxy
     is the proxy setting of the user's settings file."""
 
@@ -76,22 +87,8 @@ class ProxySignIn(SignInProxyCase):
 
     def setUp(self):
         super().setUp()
-        folder = os.path.join(os.environ["XDG_CONFIG_HOME"], "timetable-print")
-        os.makedirs(folder)
-        self.addCleanup(shutil.rmtree, os.environ["XDG_CONFIG_HOME"])
-        with open(os.path.join(folder, "config"), "w", encoding="utf-8") as config:
-            config.write("proxy = %s\n" % self.proxy.url)
-
-    def test_a_user_with_a_ticket_signs_in_and_the_form_prints(self):
-        self.assertExpressPrinted(self.run_express(ticket=True))
-        # Both requests of the run share one tunnel, opened by the user of the ticket.
-        self.assertEqual(len(self.tunnels(signed_in=True)), 1, self.proxy.access_log())
-
-    def test_without_a_ticket_the_run_ends_naming_the_proxy_and_its_sign_in(self):
-        self.assertRefusedForSignIn(self.run_express(ticket=False))
-        self.assertTrue(self.tunnels(signed_in=False), self.proxy.access_log())
-        self.assertNotIn(SIGNED_IN_TUNNEL,
-                         "\n".join(self.proxy.access_log()[self.access_start:]))
+        self.use_user_settings_file("WindowsProxySignIn")
+        self.write_config("proxy = %s\n" % self.proxy.url)
 
 
 if __name__ == "__main__":
