@@ -118,9 +118,10 @@ def point_wine_printer_at(path):
     if not os.path.lexists(path):
         open(path, "wb").close()
     link = os.path.join(os.environ["WINEPREFIX"], "dosdevices", "lpt1")
-    if os.path.lexists(link):
-        os.remove(link)
-    os.symlink(path, link)
+    # Put in place at once, as runs started side by side (ProxyFaults) each point it.
+    made = "%s.%d.%d" % (link, os.getpid(), threading.get_ident())
+    os.symlink(path, made)
+    os.replace(made, link)
 
 
 def group_of(user):
