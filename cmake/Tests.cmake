@@ -40,6 +40,7 @@ add_executable(unit_tests
   service/online_lookup_test.cpp
   service/proxy_choice_test.cpp
   service/proxy_url_test.cpp
+  service/request_failure_test.cpp
   service/request_retry_test.cpp
   service/service_message_test.cpp
   service/service_settings_test.cpp
@@ -55,7 +56,8 @@ if(NOT WIN32)
   target_sources(unit_tests PRIVATE form/code_page_iconv_test.cpp platform/utf8_posix_test.cpp
     platform/file_system_posix_test.cpp platform/output_file_posix_test.cpp
     platform/private_file_posix_test.cpp driver/kept_forms_test.cpp
-    printer/printer_stream_posix_test.cpp platform/xdg_base_posix_test.cpp)
+    printer/printer_stream_posix_test.cpp printer/spooler_requests_posix_test.cpp
+    platform/xdg_base_posix_test.cpp)
 endif()
 if(WIN32)
   # Drive-relative paths, the console's interrupt and the spooler's status bits.

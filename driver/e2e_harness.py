@@ -368,6 +368,16 @@ class EndToEnd(unittest.TestCase):
                         for a, b in zip(row, other))
         self.assertEqual(differing, 0, "%d pixel bytes differ" % differing)
 
+    def assertFailedAs(self, run, kind, *values, stdout=None):
+        """A failed request: the error line carries the values, and the support log's last
+        failure is of the kind, by its key."""
+        line = self.assertError(run, *values, stdout=stdout)
+        failures = [entry for entry in self.support_log().splitlines()
+                    if " request failed: " in entry]
+        self.assertTrue(failures, self.explained(run))
+        self.assertTrue(failures[-1].endswith(" stage, %s]" % kind), failures[-1])
+        return line
+
     def assertNothingPrinted(self, run):
         path = os.path.join(run.folder, "LPT1")
         if RUNNER:  # Wine's printer device needs the file it writes to in place beforehand.

@@ -10,8 +10,8 @@ import time
 import e2e_harness as harness
 from e2e_harness import DIALOGUE_HEAD, EndToEnd, control, ok_lines  # noqa: E402
 from service_client import BASE, ONLINE_QUERY, TIMETABLE_QUERY  # noqa: E402
-from e2e_common import (ADDRESS, EXPRESS, SAMPLE_STDERR, TIMETABLE_FAILED, UNREACHABLE,
-                        UNREADABLE)  # noqa: E402
+from e2e_common import (ADDRESS, EXPRESS, SAMPLE_STDERR, TIMETABLE_FAILED,
+                        UNREACHABLE)  # noqa: E402
 
 TIMETABLE_URL = BASE + TIMETABLE_QUERY % ("5410", "eu")
 
@@ -89,12 +89,26 @@ class Retries(EndToEnd):
         self.assertGoldenExpress(run, notice(UNAVAILABLE, 1, 2) + notice(UNAVAILABLE, 3, 3) +
                                  SAMPLE_STDERR["5410"])
         self.assertEqual(len(self.tried(TIMETABLE_URL)), 3)
-        # Without JSON, the last answer is one that cannot be read, with its status.
+        # Without JSON, the last line says what the notices said, after how many tries.
         control(timetable="unavailable")
         run = self.run_program(EXPRESS[1])
-        self.assertError(run, UNREADABLE + "not JSON, HTTP status 503, " + TIMETABLE_URL,
-                         stdout=TIMETABLE_FAILED)
+        self.assertFailedAs(run, "not-available", "503", "3", TIMETABLE_URL,
+                            stdout=TIMETABLE_FAILED)
         self.assertEqual(run.stderr.count("notice: "), 2)
+
+    def test_a_429_to_the_last_try_or_one_asking_too_long_ends_as_not_available(self):
+        control(timetable="toomany", retryAfter=1)
+        run = self.run_program(EXPRESS[1])
+        self.assertFailedAs(run, "not-available", "429", "3", TIMETABLE_URL,
+                            stdout=TIMETABLE_FAILED)
+        self.assertEqual(run.stderr.count("notice: "), 2)
+        # A wait too long even for a number is not waited for.
+        control(timetable="toomany", retryAfter=10 ** 30)
+        run = self.run_program(EXPRESS[1])
+        self.assertFailedAs(run, "not-available", "429", "1", TIMETABLE_URL,
+                            stdout=TIMETABLE_FAILED)
+        self.assertNotIn("notice: ", run.stderr)
+        self.assertEqual(len(self.tried(TIMETABLE_URL)), 3 + 1)
 
     def test_a_429_waits_as_its_retry_after_asks(self):
         control(timetable="toomany", timetableTimes=1, retryAfter=2)

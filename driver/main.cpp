@@ -126,6 +126,7 @@ int runReporting(const CommandLine& line) {
         !(line.help || line.version || line.listPrinters || line.check || line.settings);
     if (!dialogue) status = withAnswerWritten(status);
   } catch (const RequestFailed& failed) {
+    logLine("request failed: " + failed.failure.url + " " + failureLogKey(failed.failure));
     error(requestFailureText(failed.failure,
                              line.startMenu ? StartedFrom::kStartMenu : StartedFrom::kCommandLine));
   } catch (const std::exception& failure) {

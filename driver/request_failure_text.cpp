@@ -59,6 +59,12 @@ std::string proxyFailureText(const RequestFailure& f, StartedFrom from) {
           {proxyName(f),
            f.signInMethods.empty() ? std::string(translate("none offered")) : f.signInMethods,
            f.url});
+    case FailureKind::kTlsFailed:
+      return formatMessage(
+          translate("the proxy {0} opened a connection to {1}, but no secure connection (TLS) "
+                    "could be set up through it; ask the IT department to check the proxy {2}: "
+                    "{3}"),
+          {proxyName(f), f.service, it, f.url});
     case FailureKind::kTunnelRefused:
       return formatMessage(
           translate("the proxy {0} refused to open a connection to {1} (status {2}); ask the IT "
@@ -111,7 +117,7 @@ std::string unusableAnswerText(const std::string& what, const RequestFailure& f)
       {details + ", " + f.url});
 }
 
-std::string answerFailureText(const RequestFailure& f) {
+std::string answerFailureText(const RequestFailure& f, StartedFrom from) {
   switch (f.kind) {
     case FailureKind::kTooLarge:
       return formatMessage(
@@ -128,8 +134,24 @@ std::string answerFailureText(const RequestFailure& f) {
           {std::to_string(f.limit), f.url});
     case FailureKind::kNotAnObject:
       return unusableAnswerText(translate("JSON that is not an object"), f);
-    case FailureKind::kHttpStatus:
-      return unusableAnswerText(translate("not JSON"), f);
+    case FailureKind::kNotAvailable:
+      return formatMessage(
+          translatePlural("the timetable service is still not available after {0} try (HTTP "
+                          "status {1}); try again in a few minutes: {2}",
+                          "the timetable service is still not available after {0} tries (HTTP "
+                          "status {1}); try again in a few minutes: {2}",
+                          static_cast<unsigned long>(f.tries)),
+          {std::to_string(f.tries), std::to_string(f.status), f.url});
+    case FailureKind::kNoService:
+      return formatMessage(
+          translate("there is no timetable service at this address (HTTP status {0}); ask the IT "
+                    "department to check the service address {1}: {2}"),
+          {std::to_string(f.status), settingsHint(Shown::kIt, from), f.url});
+    case FailureKind::kServiceError:
+      return formatMessage(
+          translate("the timetable service reported an error (HTTP status {0}); try again "
+                    "later, or ask the IT department to check the service: {1}"),
+          {std::to_string(f.status), f.url});
     default:
       // TRANSLATORS: what the timetable service's answer was, in a list of details.
       return unusableAnswerText(f.answerBytes == 0 ? translate("empty") : translate("not JSON"), f);
@@ -202,8 +224,10 @@ std::string requestFailureText(const RequestFailure& f, StartedFrom from) {
     case FailureKind::kNotJson:
     case FailureKind::kNotAnObject:
     case FailureKind::kTooDeep:
-    case FailureKind::kHttpStatus:
-      return answerFailureText(f);
+    case FailureKind::kNotAvailable:
+    case FailureKind::kNoService:
+    case FailureKind::kServiceError:
+      return answerFailureText(f, from);
     default:
       return unreachableText(translate("an unexpected fault, whose details are in the support log"),
                              f, from);
@@ -213,9 +237,9 @@ std::string requestFailureText(const RequestFailure& f, StartedFrom from) {
 std::string retryNoticeText(const RetryNotice& notice) {
   const RequestFailure& f = notice.cause;
   std::string cause;
-  if (f.kind == FailureKind::kHttpStatus && f.status == 429) {
+  if (f.kind == FailureKind::kNotAvailable && f.status == 429) {
     cause = translate("the timetable service asks to wait (HTTP status 429)");
-  } else if (f.kind == FailureKind::kHttpStatus) {
+  } else if (f.kind == FailureKind::kNotAvailable) {
     cause = formatMessage(translate("the timetable service is not available just now (HTTP status "
                                     "{0})"),
                           {std::to_string(f.status)});

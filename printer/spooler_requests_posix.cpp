@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/support_log.h"
 #include "platform/translation.h"
 #include "printer/spooler_requests_cups.h"
 
@@ -40,10 +41,13 @@ Connection connectToSpooler() {
                                      1, kConnectMilliseconds, nullptr),
                         httpClose);
   if (!connection) {
-    throw std::runtime_error(formatMessage(
-        translate("the print spooler cannot be reached at {0}; check that the "
-                  "printing service (CUPS) is running, or ask the IT department: {1}"),
-        {spoolerAddress(), lastErrorText()}));
+    // The system's words ("Host is down" for a scheduler that is not running) would send the
+    // user to the printer's power switch: they go to the log only.
+    logLine("no connection to CUPS at " + spoolerAddress() + ": " + lastErrorText());
+    throw std::runtime_error(
+        formatMessage(translate("the print spooler (CUPS) at {0} does not answer; check that it "
+                                "is running, or ask the IT department"),
+                      {spoolerAddress()}));
   }
   // Without a time-out a spooler that accepts the connection but never answers would hold the
   // run forever.

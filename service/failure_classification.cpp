@@ -48,9 +48,10 @@ bool isTlsFault(int code) {
 }
 
 // Through a proxy, everything before the secure connection through the tunnel is set up is the
-// proxy's: its name, the connection to it, and its answer to CONNECT, however that answer fails
-// (a status of 200 may still be followed by headers without end). Only a fault of TLS itself,
-// after the proxy said yes, is the service's.
+// proxy's: its name, the connection to it, its answer to CONNECT, however that answer fails (a
+// status of 200 may still be followed by headers without end), and what came through the tunnel
+// instead of TLS (a close, or junk). Only a verdict on the service's certificate, which a TLS
+// server sent, is the service's.
 bool classifyProxy(const TransferFacts& facts, RequestFailure& failure, long connectSeconds,
                    long requestSeconds) {
   if (facts.code == CURLE_COULDNT_RESOLVE_PROXY) {
@@ -72,6 +73,9 @@ bool classifyProxy(const TransferFacts& facts, RequestFailure& failure, long con
     // the whole request's.
     failure.kind = FailureKind::kNoAnswerInTime;
     failure.seconds = facts.deadline ? requestSeconds : connectSeconds;
+  } else if (facts.connectStatus >= 200 && facts.connectStatus <= 299 &&
+             facts.code == CURLE_SSL_CONNECT_ERROR) {
+    failure.kind = FailureKind::kTlsFailed;
   } else if (facts.connectStatus >= 200 && facts.connectStatus <= 299 && isTlsFault(facts.code)) {
     return false;
   } else {

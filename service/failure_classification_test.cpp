@@ -163,6 +163,10 @@ TEST(FailureClassification, EveryFaultBeforeTheTunnelIsTheProxys) {
   TransferFacts opened = throughProxy(failed(CURLE_PEER_FAILED_VERIFICATION));
   opened.connectStatus = 200;
   EXPECT_TRUE(Is(classified(opened), FailureStage::kTls, FailureKind::kNotTrusted));
+  // A yes followed by a close or by junk where TLS should come: no TLS server spoke.
+  TransferFacts noTls = throughProxy(failed(CURLE_SSL_CONNECT_ERROR));
+  noTls.connectStatus = 200;
+  EXPECT_TRUE(Is(classified(noTls), FailureStage::kProxy, FailureKind::kTlsFailed));
 }
 
 TEST(FailureClassification, LibcurlsWordsAreKeptMasked) {

@@ -199,12 +199,13 @@ bool searchOnlineAnswer(const ServiceAnswer& answer, const std::string& trainNum
       throw answerFailure(FailureKind::kTooDeep, answer.url, answer.httpStatus,
                           static_cast<size_t>(kMaxAnswerDepth));
     }
-    throw answerFailure(FailureKind::kNotJson, answer.url, answer.httpStatus, 0,
-                        answer.body.size());
+    throw answerFailure(FailureKind::kNotJson, answer.url, answer.httpStatus, 0, answer.body.size(),
+                        answer.tries);
   }
   if (reader.answerType == json::value_t::null) return false;
   if (reader.answerType != json::value_t::object) {
-    throw answerFailure(FailureKind::kNotAnObject, answer.url, answer.httpStatus);
+    throw answerFailure(FailureKind::kNotAnObject, answer.url, answer.httpStatus, 0, 0,
+                        answer.tries);
   }
   if (!reader.messageIsList) return false;
   if (conversionError) std::rethrow_exception(conversionError);

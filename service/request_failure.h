@@ -9,29 +9,35 @@
 // connection, the secure connection, sending the request, or its answer.
 enum class FailureStage { kName, kProxy, kConnection, kTls, kRequest, kAnswer };
 
-// What went wrong, as a fact; the driver words each kind once, with the advice that fits.
+// What went wrong, as a fact; the driver words each kind once, with the advice that fits. Each
+// kind has a stable English name, given after it: lower-case words joined by dashes, returned
+// by failureKindName. It is the key the support log and whatever decides by the kind go by, so
+// a name once released is never changed nor given to another kind.
 enum class FailureKind {
-  kRefused,          // The connection was refused, or the address cannot be reached.
-  kNotFound,         // The name is not known on the network.
-  kConnectTimedOut,  // No connection could be made before the connection's time limit.
-  kNoAnswerInTime,   // Connected, but the answer did not come within the request's time limit.
-  kCutOff,           // The answer, or the connection, broke off midway.
-  kNothingAnswered,  // The server closed the connection without an answer.
-  kSignInRefused,    // The proxy asks for sign-in and did not take ours.
-  kTunnelRefused,    // The proxy refused to open a connection to the service.
-  kProxyGarbled,     // The proxy's answer to the request for a tunnel cannot be read.
-  kNotTrusted,       // The trust does not vouch for the service's certificate.
-  kWrongName,        // The certificate was made out to another name.
-  kExpired,          // The certificate has expired or is not valid yet.
-  kTrustUnusable,    // The trust's bundle cannot be used.
-  kTlsFailed,        // The secure connection could not be set up otherwise.
-  kTooLarge,         // The answer is larger than the request's limit.
-  kNotJson,          // The answer is not one JSON text (or is empty).
-  kNotAnObject,      // JSON, but neither an object nor null.
-  kTooDeep,          // JSON nested deeper than kMaxAnswerDepth.
-  kHttpStatus,       // The service answered with a status that says "not now" (a retry's cause).
-  kOutOfMemory,      // There is no memory for the answer.
-  kOther,            // Anything else libcurl reports; its own text says what.
+  kRefused,          // refused: the connection was refused, or the address cannot be reached.
+  kNotFound,         // name-not-found: the name is not known on the network.
+  kConnectTimedOut,  // connect-timed-out: no connection within the connection's time limit.
+  kNoAnswerInTime,   // no-answer-in-time: connected, but the next step did not come in time.
+  kCutOff,           // cut-off: the answer, or the connection, broke off midway.
+  kNothingAnswered,  // nothing-answered: the server closed the connection without an answer.
+  kSignInRefused,    // sign-in-refused: the proxy asks for sign-in and did not take ours.
+  kTunnelRefused,    // tunnel-refused: the proxy refused to open a connection to the service.
+  kProxyGarbled,     // proxy-answer-unusable: the proxy's answer to CONNECT cannot be read.
+  kNotTrusted,       // certificate-not-trusted: the trust does not vouch for the certificate.
+  kWrongName,        // certificate-wrong-name: the certificate was made out to another name.
+  kExpired,          // certificate-expired: expired, or not valid yet.
+  kTrustUnusable,    // trust-unusable: the trust's bundle cannot be used.
+  kTlsFailed,        // tls-failed: the secure connection could not be set up otherwise.
+  kTooLarge,         // too-large: the answer is larger than the request's limit.
+  kNotJson,          // not-json: the answer is not one JSON text (or is empty).
+  kNotAnObject,      // not-an-object: JSON, but neither an object nor null.
+  kTooDeep,          // too-deep: JSON nested deeper than kMaxAnswerDepth.
+  kNotAvailable,     // not-available: the service's status says "later" (429, 502, 503, 504),
+                     // after every try that was made.
+  kNoService,        // no-service: the status 404; no timetable service at that address.
+  kServiceError,     // service-error: another status 5xx; the service reported an error.
+  kOutOfMemory,      // out-of-memory: there is no memory for the answer.
+  kOther,            // other: anything else libcurl reports; its own text says what.
 };
 
 // The kind and the stage in English words, for the support log, which is the IT department's.
@@ -55,6 +61,7 @@ struct RequestFailure {
   long seconds = 0;           // The time limit that ran out.
   size_t limit = 0;           // The size in bytes, or the depth, that the answer went past.
   size_t answerBytes = 0;     // The size of an answer that cannot be used.
+  int tries = 1;              // The tries made of the request.
   std::string detail;
 };
 
@@ -65,8 +72,17 @@ struct RequestFailed : std::runtime_error {
   RequestFailure failure;
 };
 
-// The failure of an answer that arrived but cannot be used: only its address and status count.
-RequestFailed answerFailure(FailureKind kind, const std::string& url, long httpStatus = 0,
-                            size_t limit = 0, size_t answerBytes = 0);
+// The stage and the kind as the support log records them: "[answer stage, not-available]".
+std::string failureLogKey(const RequestFailure& failure);
+
+// The kind of an answer that arrived whole but cannot be used: what its HTTP status says, when
+// it says more than the body (kNotAvailable, kNoService, kServiceError), else contentKind, what
+// is wrong with the body. The retries and the final failure both go by it, so that they agree.
+FailureKind answerFailureKind(long httpStatus, FailureKind contentKind);
+
+// The failure of an answer that arrived but cannot be used, its kind by answerFailureKind: only
+// its address, status and the tries made count.
+RequestFailed answerFailure(FailureKind contentKind, const std::string& url, long httpStatus = 0,
+                            size_t limit = 0, size_t answerBytes = 0, int tries = 1);
 
 #endif  // TIMETABLE_SERVICE_REQUEST_FAILURE_H_

@@ -12,8 +12,8 @@ void logTry(const std::string& url, const Transfer& transfer, const RequestFailu
           std::to_string(transfer.body.size()) + " bytes, " +
           std::to_string(transfer.totalMilliseconds) + " ms";
   if (failure != nullptr) {
-    line += ", failed: " + (failure->detail.empty() ? std::string("-") : failure->detail) + " [" +
-            failureStageName(failure->stage) + " stage, " + failureKindName(failure->kind) + "]";
+    line += ", failed: " + (failure->detail.empty() ? std::string("-") : failure->detail) + " " +
+            failureLogKey(*failure);
   }
   logLine(line);
 }

@@ -24,7 +24,7 @@ TEST(RequestRetry, AnAnswerThatBrokeOffIsTriedAgainAfterOneThenThreeSeconds) {
 
 TEST(RequestRetry, AStatusThatSaysLaterIsTriedAgainHonouringRetryAfterUpToTenSeconds) {
   for (long status : {429L, 502L, 503L, 504L}) {
-    const RequestFailure later = failureOf(FailureStage::kAnswer, FailureKind::kHttpStatus, status);
+    const RequestFailure later = answerFailure(FailureKind::kNotJson, "u", status).failure;
     EXPECT_EQ(retryWaitSeconds(later, 1, -1), 1) << status;
     EXPECT_EQ(retryWaitSeconds(later, 2, -1), 3) << status;
     EXPECT_EQ(retryWaitSeconds(later, 1, 2), 2) << status;
@@ -32,11 +32,22 @@ TEST(RequestRetry, AStatusThatSaysLaterIsTriedAgainHonouringRetryAfterUpToTenSec
     EXPECT_EQ(retryWaitSeconds(later, 1, kMaxRetryAfterSeconds + 1), -1) << status;
   }
   for (long status : {200L, 302L, 404L, 500L, 501L, 505L}) {
-    EXPECT_EQ(
-        retryWaitSeconds(failureOf(FailureStage::kAnswer, FailureKind::kHttpStatus, status), 1, -1),
-        -1)
+    EXPECT_EQ(retryWaitSeconds(answerFailure(FailureKind::kNotJson, "u", status).failure, 1, -1),
+              -1)
         << status;
   }
+}
+
+TEST(RequestRetry, RetryAfterIsReadAsSecondsOrAsTheDateLibcurlRead) {
+  EXPECT_EQ(retryAfterSeconds(" 7 ", 0), 7);
+  EXPECT_EQ(retryAfterSeconds("", 0), -1);
+  EXPECT_EQ(retryAfterSeconds("0", 0), -1);
+  EXPECT_EQ(retryAfterSeconds("Wed, 21 Oct 2015 07:28:00 GMT", 0), -1);
+  EXPECT_EQ(retryAfterSeconds("Wed, 21 Oct 2035 07:28:00 GMT", 5), 5);
+  // libcurl reads a number too large for it as "now": it asks for longer than any wait.
+  const long huge = retryAfterSeconds("99999999999999999999999999", 0);
+  EXPECT_GT(huge, kMaxRetryAfterSeconds);
+  EXPECT_EQ(retryWaitSeconds(answerFailure(FailureKind::kNotJson, "u", 503).failure, 1, huge), -1);
 }
 
 TEST(RequestRetry, NeverWhenTheServiceWasNotReachedOrTheTimeRanOut) {

@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <new>
 #include <stdexcept>
 
 #include "platform/translation.h"
 #include "service/proxy_url.h"
+#include "service/request_retry.h"
 #include "service/service_request.h"
 
 const char* const kServiceUserAgent = "VELMORAX/1.0.0";
@@ -255,14 +257,20 @@ Transfer performTransfer(const std::string& url, size_t maxBytes, bool connectOn
   // A connection kept from the request before made no new one: its tunnel was open.
   const bool reused = longInfo(CURLINFO_NUM_CONNECTS) == 0 && code != CURLE_COULDNT_CONNECT &&
                       code != CURLE_COULDNT_RESOLVE_HOST && code != CURLE_COULDNT_RESOLVE_PROXY;
-  // In microseconds: a connection on the machine itself takes less than a millisecond.
-  facts.connected = microseconds(CURLINFO_CONNECT_TIME_T) > 0 || reused;
+  // libcurl 7.88 times the connection only once TLS is set up too, so a handshake that stalls
+  // shows no connection time; the local port is known as soon as TCP connected.
+  facts.connected = longInfo(CURLINFO_LOCAL_PORT) != 0 || reused;
   facts.secured = microseconds(CURLINFO_APPCONNECT_TIME_T) > 0 || reused;
   facts.tooLarge = session.answerTooLarge;
   facts.deadline = session.deadlinePassed;
-  curl_off_t retryAfter = -1;
-  if (curl_easy_getinfo(h, CURLINFO_RETRY_AFTER, &retryAfter) == CURLE_OK && retryAfter > 0) {
-    transfer.retryAfterSeconds = static_cast<long>(retryAfter);
+  // libcurl reads the header's date; its number, which libcurl reads as 0 when it is too large,
+  // is read here.
+  curl_off_t dateSeconds = 0;
+  curl_easy_getinfo(h, CURLINFO_RETRY_AFTER, &dateSeconds);
+  curl_header* retryAfter = nullptr;
+  if (curl_easy_header(h, "Retry-After", 0, CURLH_HEADER, -1, &retryAfter) == CURLHE_OK) {
+    transfer.retryAfterSeconds = retryAfterSeconds(
+        retryAfter->value, dateSeconds > LONG_MAX ? LONG_MAX : static_cast<long>(dateSeconds));
   }
   char* address = nullptr;
   if (curl_easy_getinfo(h, CURLINFO_PRIMARY_IP, &address) == CURLE_OK && address != nullptr) {

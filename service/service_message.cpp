@@ -92,7 +92,7 @@ struct BoundedReader : json::json_sax_t {
 
 }  // namespace
 
-json serviceMessageOf(const std::string& body, long httpStatus, const std::string& url) {
+json serviceMessageOf(const std::string& body, long httpStatus, const std::string& url, int tries) {
   json answer;
   BoundedReader reader(answer);
   const bool read = json::sax_parse(body, &reader, json::input_format_t::json, true, false);
@@ -100,14 +100,16 @@ json serviceMessageOf(const std::string& body, long httpStatus, const std::strin
     throw answerFailure(FailureKind::kTooDeep, url, httpStatus,
                         static_cast<size_t>(kMaxAnswerDepth));
   }
-  if (!read) throw answerFailure(FailureKind::kNotJson, url, httpStatus, 0, body.size());
+  if (!read) throw answerFailure(FailureKind::kNotJson, url, httpStatus, 0, body.size(), tries);
   if (answer.is_null()) return nullptr;
-  if (!answer.is_object()) throw answerFailure(FailureKind::kNotAnObject, url, httpStatus);
+  if (!answer.is_object()) {
+    throw answerFailure(FailureKind::kNotAnObject, url, httpStatus, 0, 0, tries);
+  }
   auto message = answer.find("message");
   return message == answer.end() ? json() : std::move(*message);
 }
 
 json fetchServiceMessage(const std::string& query, size_t maxBytes) {
   ServiceAnswer answer = fetchServiceAnswer(query, maxBytes);
-  return serviceMessageOf(answer.body, answer.httpStatus, answer.url);
+  return serviceMessageOf(answer.body, answer.httpStatus, answer.url, answer.tries);
 }

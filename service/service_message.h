@@ -16,9 +16,10 @@ extern const int kMaxAnswerDepth;
 // is null or an object without that member. An answer that is not one JSON text (kNotJson, with
 // its HTTP status), JSON that is neither an object nor null (kNotAnObject), or JSON nested deeper
 // than kMaxAnswerDepth (kTooDeep, as soon as the reader reaches that depth) is thrown as
-// RequestFailed; url and httpStatus only serve that failure. Reading takes time linear in the
-// body's length.
-nlohmann::json serviceMessageOf(const std::string& body, long httpStatus, const std::string& url);
+// RequestFailed, of the kind answerFailureKind gives the status; url, httpStatus and tries only
+// serve that failure. Reading takes time linear in the body's length.
+nlohmann::json serviceMessageOf(const std::string& body, long httpStatus, const std::string& url,
+                                int tries = 1);
 
 // fetchServiceAnswer, then serviceMessageOf its answer.
 nlohmann::json fetchServiceMessage(const std::string& query, size_t maxBytes = kMaxAnswerBytes);

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "service/request_session.h"
 #include "service/timetable_query.h"
@@ -51,12 +52,12 @@ TEST(ServiceMessage, AnswersAreDecodedUpToTheDepthLimitAndRefusedAtIt) {
   EXPECT_TRUE(serviceMessageOf(R"({"other":1})", 200, "u").is_null());
   for (const char* body : {"", "{}x", "[", "{\"message\":1,}"}) {
     try {
-      serviceMessageOf(body, 503, "u");
+      serviceMessageOf(body, 403, "u");
       ADD_FAILURE() << "not refused: " << body;
     } catch (const RequestFailed& failed) {
       EXPECT_EQ(failed.failure.kind, FailureKind::kNotJson) << body;
       EXPECT_EQ(failed.failure.stage, FailureStage::kAnswer) << body;
-      EXPECT_EQ(failed.failure.status, 503) << body;
+      EXPECT_EQ(failed.failure.status, 403) << body;
       EXPECT_EQ(failed.failure.answerBytes, std::string(body).size()) << body;
     }
   }
@@ -74,6 +75,27 @@ TEST(ServiceMessage, ValuesOfEveryTypeAreBuiltAsTheLibraryBuildsThem) {
   EXPECT_EQ(serviceMessageOf(body, 200, "u"), nlohmann::json::parse(body)["message"]);
   // The last of several members with one key counts, as in the library's own reading.
   EXPECT_EQ(serviceMessageOf(R"({"message":1,"message":2})", 200, "u"), 2);
+}
+
+// The last answer after the last try: what its status says, when its body cannot be used.
+TEST(ServiceMessage, AnErrorPageFailsByItsStatusAndJsonIsUsedWhateverTheStatus) {
+  const std::pair<long, FailureKind> cases[] = {{503, FailureKind::kNotAvailable},
+                                                {429, FailureKind::kNotAvailable},
+                                                {404, FailureKind::kNoService},
+                                                {500, FailureKind::kServiceError}};
+  for (const auto& [status, kind] : cases) {
+    for (const char* body : {"<html>busy</html>", "[1]"}) {
+      try {
+        serviceMessageOf(body, status, "u", 3);
+        ADD_FAILURE() << status << " not refused";
+      } catch (const RequestFailed& failed) {
+        EXPECT_EQ(failed.failure.kind, kind) << status;
+        EXPECT_EQ(failed.failure.status, status);
+        EXPECT_EQ(failed.failure.tries, 3);
+      }
+    }
+    EXPECT_EQ(serviceMessageOf(R"({"message":5})", status, "u", 3), 5) << status;
+  }
 }
 
 }  // namespace

@@ -36,9 +36,10 @@ ServiceAnswer fetchServiceAnswer(const std::string& query, size_t maxBytes) {
       failure = sessionFailure(transfer.facts, answer.url);
     } else {
       // A complete answer whose status says "later": tried again while tries are left, else
-      // decoded as any other answer.
-      failure =
-          answerFailure(FailureKind::kHttpStatus, answer.url, transfer.facts.httpStatus).failure;
+      // decoded as any other answer, and when its body cannot be used it fails by the same kind.
+      failure = answerFailure(FailureKind::kNotJson, answer.url, transfer.facts.httpStatus, 0, 0,
+                              tryNumber)
+                    .failure;
       failure.service = serviceHostPort(sessionSettings());
     }
     const long wait = tryNumber < kMaxRequestTries
@@ -46,6 +47,7 @@ ServiceAnswer fetchServiceAnswer(const std::string& query, size_t maxBytes) {
                           : -1;
     logTry(answer.url, transfer, failed ? &failure : nullptr, tryNumber, kMaxRequestTries);
     if (failure.kind == FailureKind::kTooLarge) failure.limit = maxBytes;
+    failure.tries = tryNumber;
     if (wait >= 0) {
       logRetry(answer.url, wait, tryNumber + 1, kMaxRequestTries);
       if (retryNotifier != nullptr) {
@@ -57,6 +59,7 @@ ServiceAnswer fetchServiceAnswer(const std::string& query, size_t maxBytes) {
     if (failed) throw RequestFailed(failure);
     answer.body = std::move(transfer.body);
     answer.httpStatus = transfer.facts.httpStatus;
+    answer.tries = tryNumber;
     return answer;
   }
 }

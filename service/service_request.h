@@ -49,6 +49,7 @@ struct ServiceAnswer {
   std::string url;
   std::string body;
   long httpStatus = 0;
+  int tries = 1;  // The tries it took.
 };
 
 // Performs an HTTPS GET of the service's address + query and returns the answer's body, tried

@@ -25,10 +25,11 @@ from service_client import PORT
 DATA_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "data")
 MODES = ("normal", "notjson", "html500", "json500", "redirect", "array", "nomessage", "stall",
          "cut", "empty", "huge", "hugechunked", "deep", "emptystops", "unavailable",
-         "json503", "toomany", "reset")
+         "json503", "toomany", "reset", "notfound")
 # The modes of a service that falters for a moment: "unavailable" answers 503 with a page,
 # "json503" 503 with the usual JSON, "toomany" 429 with Retry-After (the control's "retryAfter",
-# 2 s by default), "reset" closes the connection without an answer. With the control's
+# 2 s by default), "reset" closes the connection without an answer; "notfound" answers 404
+# with a page, as a web server without the service does. With the control's
 # "timetableTimes" or "onlineTimes" N, a query's mode holds for its first N requests, and the
 # service answers normally after them.
 STALL_SECONDS = 120
@@ -194,6 +195,8 @@ class Handler(BaseHTTPRequestHandler):
         elif mode == "unavailable":
             self.send_body(503, "<html><body><h1>503 Service Unavailable</h1></body></html>",
                            "text/html")
+        elif mode == "notfound":
+            self.send_body(404, "<html><body><h1>404 Not Found</h1></body></html>", "text/html")
         elif mode == "json503":
             self.send_body(503, body)
         elif mode == "toomany":
