@@ -71,8 +71,9 @@ void reportSupportLog(bool& failed) {
 
 // libcurl's own words for a failure, masked: --check and the log are their only places.
 std::string libcurlDetail(const RequestFailure& failure) {
-  return failure.detail.empty() ? failure.detail
-                                : formatMessage(translate("libcurl: {0}"), {failure.detail});
+  return failure.detail.empty()
+             ? failure.detail
+             : formatMessage(translate("in libcurl's words: {0}"), {failure.detail});
 }
 
 StartedFrom startedFrom(const CommandLine& line) {
@@ -95,16 +96,16 @@ void reportNameAndProxy(bool& failed, const ServiceSettings& settings, const Con
     report(failed, StepResult::kFailed, requestFailureText(*facts.failure, from),
            libcurlDetail(*facts.failure));
   } else if (proxy.url.empty() && !facts.address.empty()) {
-    report(
-        failed, StepResult::kPassed,
-        formatMessage(translate("the name {0} resolves to {1}"), {settings.host, facts.address}));
+    report(failed, StepResult::kPassed,
+           formatMessage(translate("the name {0} has the address {1}"),
+                         {settings.host, facts.address}));
   } else if (proxy.url.empty()) {
     // A connection that failed may leave no address to tell; the name still resolved.
     report(failed, StepResult::kPassed,
-           formatMessage(translate("the name {0} resolves"), {settings.host}));
+           formatMessage(translate("the name {0} is known on the network"), {settings.host}));
   } else {
     report(failed, StepResult::kPassed,
-           formatMessage(translate("the name {0} is resolved by the proxy"), {settings.host}));
+           formatMessage(translate("the name {0} is looked up by the proxy"), {settings.host}));
   }
   std::string proxyLine = describeProxyChoice(settings, proxy);
   proxyLine.pop_back();  // Its end of line.

@@ -87,7 +87,7 @@ class Check(EndToEnd):
         logged = [line.split(" check: ", 1)[1] for line in lines[starts[-1]:]
                   if " check: " in line]
         self.assertIn(failed, logged)
-        self.assertTrue(any(line.startswith("    libcurl: ") for line in logged), logged)
+        self.assertTrue(any(line.startswith("    in libcurl's words: ") for line in logged), logged)
         self.assertEqual([line for line in logged if line != "the support log"],
                          run.stdout.splitlines())
 

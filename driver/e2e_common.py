@@ -21,6 +21,9 @@ EXPRESS = ("5410", "5410\nEP09\nEU07-123\nx\n160\n", 14)
 NIGHT = ("38170", "38170\nSM42\nx\nx\n100\n", 8)
 REGIONAL = ("91341", "91341\nEN57-1\nx\nx\n120\n", 6)
 
+# What a notice says when the list of trains online gives no mass and length.
+EMPTY_TRAIN_FIELDS = 'so the fields "Brutto" and "D\u0142.Poc." stay empty on the form'
+
 # The service's host and port, as the error that it cannot be reached names it.
 ADDRESS = BASE.split("//")[1].split("/")[0]
 UNREACHABLE = ("cannot reach the timetable service at %s; check the network connection, or ask the "

@@ -5,7 +5,7 @@ import sys
 import e2e_harness as harness
 from e2e_harness import DIALOGUE_HEAD, EndToEnd, control, ok_lines  # noqa: E402
 from service_client import BASE, ONLINE_QUERY, SCAN_LIMIT, TIMETABLE_QUERY  # noqa: E402
-from e2e_common import (AGENT, EXPRESS, NIGHT, REGIONAL, SAMPLE_STDERR, stop,
+from e2e_common import (AGENT, EMPTY_TRAIN_FIELDS, EXPRESS, NIGHT, REGIONAL, SAMPLE_STDERR, stop,
                         timetable)  # noqa: E402
 
 
@@ -45,8 +45,8 @@ class Dialogue(EndToEnd):
         run = self.run_program("64102 SN84 x x 80\n")
         self.assertEqual(run.returncode, 0, run.stderr)
         self.assertEqual(run.stdout, DIALOGUE_HEAD + "3\n" + ok_lines(3))
-        self.assertEqual(run.stderr, "notice: train 64102 is not in the list of trains online, so "
-                                     "mass and length stay empty on the form\n")
+        self.assertEqual(run.stderr, "notice: train 64102 is not in the list of trains online, " +
+                         EMPTY_TRAIN_FIELDS + "\n")
 
     def test_long_online_list_is_searched_up_to_its_scan_limit(self):
         entries = [{"trainNo": 100000 + i, "dataMass": 250000, "dataLength": 99}

@@ -4,6 +4,7 @@ import sys
 import os
 import pwd
 import re
+import socket
 import stat
 import subprocess
 import threading
@@ -11,7 +12,8 @@ import threading
 import e2e_harness as harness
 from e2e_harness import DIALOGUE_HEAD, EndToEnd, control, ok_lines  # noqa: E402
 from service_client import BASE, TIMETABLE_QUERY  # noqa: E402
-from e2e_common import (ADDRESS, EXPRESS, LPT1_ADVICE, MENU_LPT1_ADVICE, MENU_UNREACHABLE,
+from e2e_common import (ADDRESS, EMPTY_TRAIN_FIELDS, EXPRESS, LPT1_ADVICE, MENU_LPT1_ADVICE,
+                        MENU_UNREACHABLE,
                         printer_not_opened,
                         SAMPLE_STDERR, TIMETABLE_FAILED, UNREACHABLE, UNREADABLE,
                         stop, timetable)  # noqa: E402
@@ -50,7 +52,6 @@ class Faults(EndToEnd):
         url = BASE + TIMETABLE_QUERY % ("5410", "eu")
         cases = {
             "notjson": [UNREADABLE + "not JSON, " + url],
-            "html500": [UNREADABLE + "not JSON, HTTP status 500, " + url],
             "redirect": [UNREADABLE, ", HTTP status 302, "],
             "array": [UNREADABLE + "JSON that is not an object, " + url],
             "nomessage": ["has no timetable for train 5410"],
@@ -58,6 +59,13 @@ class Faults(EndToEnd):
             "cut": ["the timetable service at %s broke off its answer midway; try again later, "
                     "or ask the IT department to check the service: %s" % (ADDRESS, url)],
         }
+        # An error page fails by its status, as the last of a request's tries does.
+        for mode, kind, status in (("html500", "service-error", 500),
+                                   ("notfound", "no-service", 404)):
+            with self.subTest(mode=mode):
+                control(timetable=mode)
+                run = self.run_program("5410 EP09 x x 160\n")
+                self.assertFailedAs(run, kind, "%d" % status, url, stdout=TIMETABLE_FAILED)
         for mode, fragments in cases.items():
             with self.subTest(mode=mode):
                 control(timetable=mode)
@@ -70,6 +78,17 @@ class Faults(EndToEnd):
         run = self.run_program(EXPRESS[1])
         self.assertEqual(run.returncode, 0, run.stderr)
         self.assertEqual(run.stdout, DIALOGUE_HEAD + "14\n" + ok_lines(14))
+
+    def test_a_tls_handshake_that_stalls_is_a_time_out_of_tls(self):
+        # A server that takes the connection and never starts TLS.
+        listener = socket.socket()
+        self.addCleanup(listener.close)
+        listener.bind(("127.0.0.1", 0))
+        listener.listen(4)
+        service = "127.0.0.1:%d" % listener.getsockname()[1]
+        run = self.run_program("5410\n", args=["--service", service], timeout=60)
+        self.assertFailedAs(run, "no-answer-in-time", service, "10 s", stdout=TIMETABLE_FAILED)
+        self.assertIn("[TLS stage, no-answer-in-time]", self.support_log())
 
     def test_stalled_service_ends_at_the_time_out(self):
         control(timetable="stall")
@@ -119,8 +138,8 @@ class Faults(EndToEnd):
                 retries = r"(notice: the timetable service broke off its answer; [^\n]+\n){2}"
                 self.assertRegex(run.stderr, r"\A" + (retries if mode == "cut" else "") +
                                              r"notice: the list of trains online could not be "
-                                             r"read, so mass and length stay empty on the form: "
-                                             r"[^\n]*the timetable service [^\n]+\n" +
+                                             r"read, " + re.escape(EMPTY_TRAIN_FIELDS) +
+                                             r": [^\n]*the timetable service [^\n]+\n" +
                                  re.escape(SAMPLE_STDERR["5410"]) + r"\Z")
         control(online="nomessage")
         run = self.run_program(EXPRESS[1])

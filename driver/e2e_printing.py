@@ -5,7 +5,7 @@ import os
 
 import e2e_harness as harness
 from e2e_harness import DIALOGUE_HEAD, EndToEnd, control, ok_lines  # noqa: E402
-from e2e_common import (EXPRESS, NIGHT, REGIONAL, SAMPLE_STDERR, printed_lines,
+from e2e_common import (EMPTY_TRAIN_FIELDS, EXPRESS, NIGHT, REGIONAL, SAMPLE_STDERR, printed_lines,
                         stop, timetable, too_wide)  # noqa: E402
 
 
@@ -47,8 +47,8 @@ class Printing(EndToEnd):
         self.assertIn("│ ___ │B - C  ", lines[18])
         self.assertEqual(run.printed().count(b"\x0c"), 1)
         # "B|C" fits its field until its "|" prints as three columns.
-        self.assertEqual(run.stderr, "notice: train 777 is not in the list of trains online, so "
-                                     "mass and length stay empty on the form\n" +
+        self.assertEqual(run.stderr, "notice: train 777 is not in the list of trains online, " +
+                         EMPTY_TRAIN_FIELDS + "\n" +
                          too_wide("B|C", "Stacja", 32))
 
     def test_bidirectional_marks_in_a_served_name_do_not_reach_the_terminal(self):

@@ -14,6 +14,9 @@
 #include "platform/utf8.h"
 #include "timetable/stop_table.h"
 
+const char* const kMassHeading = "Brutto";
+const char* const kLengthHeading = "D\u0142.Poc.";
+
 namespace {
 
 // "%f" of the largest double has 309 digits before its point and six after it.
@@ -79,9 +82,9 @@ FieldText fieldText(const PrintJob& job, int32_t row, StopCellIndex cell) {
     case lok3Cell:
       return {"LOK3", wideToUtf8(job.lok3)};
     case massCell:
-      return {"Brutto", job.trainData[1]};
+      return {kMassHeading, job.trainData[1]};
     case lengthCell:
-      return {"D\u0142.Poc.", job.trainData[2]};
+      return {kLengthHeading, job.trainData[2]};
     case vmaxCell:
       return {"Vmax", wideToUtf8(job.vmax)};
   }

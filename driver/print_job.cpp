@@ -75,15 +75,17 @@ void gatherJobDetails(PrintJob& job) {
   job.tableWarning = buildJobStopTable(job);
   const TrainDataLookup lookup = lookUpTrainData(job.trainNumber, job.trainData);
   if (lookup.failure) {
+    logLine("request failed: " + lookup.failure->url + " " + failureLogKey(*lookup.failure));
     notice(formatMessage(
-        translate("the list of trains online could not be read, so mass and "
-                  "length stay empty on the form: {0}"),
-        {requestFailureText(*lookup.failure, startedFromMenu() ? StartedFrom::kStartMenu
+        translate("the list of trains online could not be read, so the fields {0} and {1} stay "
+                  "empty on the form: {2}"),
+        {quoted(kMassHeading), quoted(kLengthHeading),
+         requestFailureText(*lookup.failure, startedFromMenu() ? StartedFrom::kStartMenu
                                                                : StartedFrom::kCommandLine)}));
   } else if (!lookup.found) {
-    notice(formatMessage(translate("train {0} is not in the list of trains online, so mass and "
-                                   "length stay empty on the form"),
-                         {job.trainNumber}));
+    notice(formatMessage(translate("train {0} is not in the list of trains online, so the fields "
+                                   "{1} and {2} stay empty on the form"),
+                         {job.trainNumber, quoted(kMassHeading), quoted(kLengthHeading)}));
   }
   if (!job.tableWarning.empty()) warning(job.tableWarning);
   job.lok1 = askWideWord("LOK1:");

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "platform/private_file.h"
 #include "platform/translation.h"
 
@@ -36,7 +37,7 @@ bool refuse(const std::string& path, const std::string& fault, std::string& reas
 }
 
 bool failWith(const std::string& path, int error, std::string& reason) {
-  return refuse(path, std::strerror(error), reason);
+  return refuse(path, fileErrorText(error), reason);
 }
 
 }  // namespace

@@ -42,6 +42,13 @@ const size_t kMaxSettingsFileBytes = 64 * 1024;
 void readSettingsFile(const std::string& path, bool policy, StoredSettings& stored) {
   const FileBytes read = readFileUpTo(path, kMaxSettingsFileBytes, true);
   if (read.error == ENOENT || read.error == ENOTDIR) return;
+  if (read.notRegular) {
+    stored.problems.push_back(formatMessage(
+        translate("the settings file {0} is not a file but a folder, a device or a pipe; remove "
+                  "it, or put a settings file in its place"),
+        {path}));
+    return;
+  }
   if (!read.reason.empty()) {
     stored.problems.push_back(formatMessage(
         translate("the settings file {0} cannot be read; make it readable or remove it: {1}"),
@@ -67,19 +74,23 @@ void readSettingsFile(const std::string& path, bool policy, StoredSettings& stor
 std::string policyFileProblem(const std::string& path) {
   struct stat status = {};
   if (stat(path.c_str(), &status) != 0) return std::string();
-  std::string reason;
+  // Each case a whole sentence, so that a translation can agree with its subject.
   if (status.st_uid != 0) {
-    reason = translate("belongs to another user than root");
-  } else if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
-    reason = translate("may be changed by others than root");
-  } else {
-    return std::string();
+    return formatMessage(
+        translate("the site's policy file {0} is refused, as it belongs to another user than "
+                  "root, who could set the program's service and trust; none of its settings is "
+                  "used: ask the IT department to make it root's and writable only by root "
+                  "(chmod go-w)"),
+        {path});
   }
-  return formatMessage(translate("the site's policy {0} is refused, as it {1}, who could set the "
-                                 "program's service and trust; none of its settings is used: "
-                                 "ask the IT department to make it root's and writable only by "
-                                 "root (chmod go-w)"),
-                       {path, reason});
+  if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    return formatMessage(
+        translate("the site's policy file {0} is refused, as others than root may change it and "
+                  "so set the program's service and trust; none of its settings is used: ask the "
+                  "IT department to make it writable only by root (chmod go-w)"),
+        {path});
+  }
+  return std::string();
 }
 
 // The files NAME.conf of the folder, in the order of their names; none when there is no folder.
@@ -92,7 +103,7 @@ std::vector<std::string> dropInFiles(const std::string& folder,
     if (errno != ENOENT && errno != ENOTDIR) {
       problems.push_back(formatMessage(translate("the settings folder {0} cannot be read; make "
                                                  "it readable or remove it: {1}"),
-                                       {folder, std::strerror(errno)}));
+                                       {folder, fileErrorText(errno)}));
     }
     return files;
   }

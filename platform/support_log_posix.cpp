@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "platform/support_log.h"
 #include "platform/translation.h"
 #include "platform/xdg_base_posix.h"
@@ -54,7 +55,7 @@ std::string supportLogFolder() { return xdgProgramFolder("XDG_STATE_HOME", ".loc
 // As the XDG base directories ask: the user's alone.
 void createFolder(const std::string& folder, std::string& reason) {
   if (mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST) return;
-  reason = formatMessage("{0}: {1}", {folder, std::strerror(errno)});
+  reason = formatMessage("{0}: {1}", {folder, fileErrorText(errno)});
 }
 
 std::string logPlaceRefusal(const std::string& path, bool folder) {
@@ -79,12 +80,12 @@ int64_t sizeOfFile(const std::string& path) {
 bool appendToFile(const std::string& path, const std::string& bytes, std::string& reason) {
   const int descriptor = openInPlace(path, O_WRONLY | O_APPEND | O_CREAT);
   if (descriptor < 0) {
-    reason = formatMessage("{0}: {1}", {path, std::strerror(errno)});
+    reason = formatMessage("{0}: {1}", {path, fileErrorText(errno)});
     return false;
   }
   struct stat status = {};
   if (fstat(descriptor, &status) != 0) {
-    reason = formatMessage("{0}: {1}", {path, std::strerror(errno)});
+    reason = formatMessage("{0}: {1}", {path, fileErrorText(errno)});
     close(descriptor);
     return false;
   }

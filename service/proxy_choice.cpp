@@ -63,7 +63,8 @@ std::string withScheme(const std::string& address) {
 ProxyChoice systemChoice(const std::string& host, const std::string& url) {
   const SystemProxy system = systemProxyFor(url);
   ProxyChoice choice;
-  // TRANSLATORS: this and the next name where a proxy came from; they follow "from".
+  // TRANSLATORS: this and the next name where a proxy came from; they follow "from" in English,
+  // and a translation may give each its own preposition instead, as "{0} (from {1})" may drop it.
   choice.source = system.automatic ? translate("the Windows automatic proxy configuration")
                                    : translate("the Windows proxy settings");
   const std::string proxy = proxyOfSystemList(system.proxy);
@@ -91,7 +92,8 @@ ProxyChoice proxyOfVariables(const std::string& host, const ReadVariable& read) 
   for (const char* name : {"https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) {
     const std::string value = read(name);
     if (value.empty()) continue;
-    choice.source = name;
+    // TRANSLATORS: a variable a proxy came from, as the next two name where it came from.
+    choice.source = formatMessage(translateInContext("proxy variable", "{0}"), {name});
     for (const char* noProxyName : {"no_proxy", "NO_PROXY"}) {
       const std::string noProxy = read(noProxyName);
       if (noProxy.empty()) continue;

@@ -42,9 +42,10 @@ void readService(ServiceSettings& settings, bool fromOption) {
   service.problem = readServiceAddress(value, settings.host, settings.port);
   if (service.problem.empty()) return;
   if (fromOption) {
-    settings.usageError = formatMessage(translate("the option --service {0} {1}; give HOST or "
-                                                  "HOST:PORT, an IPv6 address in brackets"),
-                                        {quoted(value), service.problem});
+    settings.usageError =
+        formatMessage(translate("the value {0} of the option --service {1}; give HOST or "
+                                "HOST:PORT, an IPv6 address in brackets"),
+                      {quoted(value), service.problem});
   } else {
     settings.errors.push_back(
         formatMessage(translate("the setting service = {0} ({1}) {2}; write HOST or "

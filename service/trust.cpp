@@ -2,6 +2,8 @@
 
 #include <curl/curl.h>
 
+#include <cerrno>
+
 #include "platform/file_system.h"
 #include "platform/settings_store.h"
 #include "platform/translation.h"
@@ -63,6 +65,13 @@ std::string checkTrustBundle(Trust& trust, const std::string& caFileOrigin) {
   }
   if (!read.reason.empty()) {
     trust.problem = formatMessage(translate("cannot be read: {0}"), {read.reason});
+    // A path to nothing, or to no file, is the setting's to correct, not the file's.
+    const bool wrongPath = read.notRegular || read.error == ENOENT || read.error == ENOTDIR;
+    if (!workingFolder && wrongPath) {
+      return formatMessage(translate("the ca-file {0} ({1}) cannot be used: {2}; correct the path "
+                                     "in the setting"),
+                           {trust.file, caFileOrigin, read.reason});
+    }
     return workingFolder
                ? formatMessage(translate("the CA bundle cacert.pem in the working folder cannot "
                                          "be read; make it readable or remove it: {0}"),
