@@ -34,10 +34,13 @@ class ProxyFaults(EndToEnd):
         late = "did not open a connection to %s within " % ADDRESS
         unusable = "gave no usable answer when asked for a connection to " + ADDRESS
         refused = "requires sign-in (methods: Basic) and did not accept it"
+        # A yes to CONNECT, and then a close or junk where TLS should come.
+        no_tls = "opened a connection to %s, but no secure connection (TLS)" % ADDRESS
         # Headers without end are refused at libcurl's limit, which the Windows build's libcurl
         # does not reach before the watchdog.
         cases = {"silent": (late,), "drip": (late,), "hugeheaders": (unusable, late),
-                 "garbage": (unusable,), "flood407": (refused,), "chunked407": (refused,)}
+                 "garbage": (unusable,), "flood407": (refused,), "chunked407": (refused,),
+                 "tunnelclosed": (no_tls,), "tunneljunk": (no_tls,)}
         runs = [(mode, check) for mode in cases for check in (False, True)
                 if not check or mode in ("flood407", "chunked407", "silent")]
         with concurrent.futures.ThreadPoolExecutor(len(runs)) as pool:

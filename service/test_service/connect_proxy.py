@@ -161,6 +161,16 @@ def garbage(connection):
     time.sleep(FAULT_SECONDS)
 
 
+def tunnel_closed(connection):
+    connection.sendall(b"HTTP/1.1 200 Connection established\r\n\r\n")
+
+
+def tunnel_junk(connection):
+    connection.sendall(b"HTTP/1.1 200 Connection established\r\n\r\n" +
+                       b"this is no TLS at all\r\n" * 64)
+    time.sleep(FAULT_SECONDS)
+
+
 def flood_407(connection):
     connection.sendall(b"HTTP/1.1 407 Proxy Authentication Required\r\n"
                        b"Proxy-Authenticate: Basic realm=\"tests\"\r\n"
@@ -178,7 +188,8 @@ def chunked_407(connection):
 
 
 FAULTS = {"silent": silent, "drip": drip, "hugeheaders": huge_headers, "garbage": garbage,
-          "flood407": flood_407, "chunked407": chunked_407}
+          "flood407": flood_407, "chunked407": chunked_407, "tunnelclosed": tunnel_closed,
+          "tunneljunk": tunnel_junk}
 
 
 def main():
