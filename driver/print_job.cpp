@@ -138,7 +138,7 @@ void printForm(const PrintJob& job, const Destination& destination) {
   const StreamEnd end = closePrinterStream(printer);
   keepPrintedForm(job, std::move(kept));
   logLine("printed rows 0 to " + std::to_string(job.lastRow) + " to " +
-          destinationText(destination));
+          inEnglish([&] { return destinationText(destination); }));
   for (const std::string& text : end.warnings) warning(text);
   for (const std::string& text : end.notices) notice(text);
   // An incomplete form is said again last, so that it is what the window shows at the end.

@@ -72,9 +72,16 @@ void startTranslation() {
   textdomain(kDomain);
 }
 
-const char* translate(const char* english) { return gettext(english); }
+namespace {
+
+bool englishOnly = false;
+
+}  // namespace
+
+const char* translate(const char* english) { return englishOnly ? english : gettext(english); }
 
 const char* translateInContext(const char* context, const char* english) {
+  if (englishOnly) return english;
   // gettext keys a message with a context as the context, EOT, the message.
   const std::string key = std::string(context) + '\004' + english;
   const char* translated = gettext(key.c_str());
@@ -82,7 +89,21 @@ const char* translateInContext(const char* context, const char* english) {
 }
 
 const char* translatePlural(const char* singular, const char* plural, unsigned long count) {
+  if (englishOnly) return count == 1 ? singular : plural;
   return ngettext(singular, plural, count);
+}
+
+std::string inEnglish(const std::function<std::string()>& say) {
+  const bool before = englishOnly;
+  englishOnly = true;
+  try {
+    std::string said = say();
+    englishOnly = before;
+    return said;
+  } catch (...) {
+    englishOnly = before;
+    throw;
+  }
 }
 
 std::string formatMessage(const std::string& text, const std::vector<std::string>& arguments) {

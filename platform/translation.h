@@ -1,6 +1,7 @@
 #ifndef TIMETABLE_PLATFORM_TRANSLATION_H_
 #define TIMETABLE_PLATFORM_TRANSLATION_H_
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,10 @@ const char* translateInContext(const char* context, const char* english);
 
 // The form of a message for count, as the language forms the plural of that number.
 const char* translatePlural(const char* singular, const char* plural, unsigned long count);
+
+// What say returns with every message it builds left in English: the support log's own lines
+// are English in every language, also where they name what a message names too.
+std::string inEnglish(const std::function<std::string()>& say);
 
 // The text with each {0}, {1}, ... replaced by the argument of that index, so that a translation
 // may put the values in its own order. A brace not followed by a valid index and '}' stays as it
