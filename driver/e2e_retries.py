@@ -60,7 +60,7 @@ class Retries(EndToEnd):
         # The log holds every try, with libcurl's own words for each failed one, and each wait.
         lines = self.request_lines()
         # libcurl's words for the cut: OpenSSL's (curl 18) or Schannel's (curl 56).
-        cut = r", failed: [^\n]+ \(curl (18|56)\) \[answer stage, cut off midway\]\Z"
+        cut = r", failed: [^\n]+ \(curl (18|56)\) \[answer stage, cut-off\]\Z"
         url = re.escape(TIMETABLE_URL)
         self.assertRegex(lines[0], r"\Arequest %s: HTTP status 200, \d+ bytes, \d+ ms" % url + cut)
         self.assertEqual(lines[1], "retry of %s in 1 s (try 2 of 3)" % TIMETABLE_URL)
