@@ -83,12 +83,3 @@ FileBytes readFileUpTo(const std::string& path, size_t limit, bool regularOnly) 
   if (!file) return read;
   return readStreamUpTo(file.get(), limit);
 }
-
-GuardedFileBytes readGuardedFileUpTo(const std::string& path, size_t limit) {
-  GuardedFileBytes guarded;
-  const OpenFile file = openForReadingUpTo(path, true, guarded.read);
-  if (!file) return guarded;
-  guarded.guard = guardOfOpenFile(path, file.get());
-  guarded.read = readStreamUpTo(file.get(), limit);
-  return guarded;
-}
