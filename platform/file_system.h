@@ -65,6 +65,9 @@ struct FileBytes {
 // that a message says "folder" as the program does everywhere; the system's text otherwise.
 std::string fileErrorText(int error);
 
+// Why a file that is no plain file is not read: a folder, a device or a pipe in its place.
+std::string notRegularFileText();
+
 // Reads the file once, at most limit + 1 bytes whatever size the system reports (a file under
 // /proc reports none, a device may never end). With regularOnly only a plain file is read.
 FileBytes readFileUpTo(const std::string& path, size_t limit, bool regularOnly);

@@ -161,7 +161,8 @@ TrustedFileBytes readTrustedFile(const std::string& path, TrustRule rule, size_t
   TrustedFileBytes read;
   const auto refuse = [&read, rule](TrustFault fault) {
     read.fault = fault;
-    read.reason = trustFaultText(fault, rule);
+    read.reason =
+        fault == TrustFault::kNotPlainFile ? notRegularFileText() : trustFaultText(fault, rule);
     return read;
   };
   const auto fail = [&read](int error) {

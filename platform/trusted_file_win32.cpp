@@ -110,7 +110,8 @@ TrustedFileBytes readTrustedFile(const std::string& path, TrustRule rule, size_t
   read.fault = faultOfHandle(file, rule, false);
   if (read.fault != TrustFault::kNone) {
     CloseHandle(file);
-    read.reason = trustFaultText(read.fault, rule);
+    read.reason = read.fault == TrustFault::kNotPlainFile ? notRegularFileText()
+                                                          : trustFaultText(read.fault, rule);
     return read;
   }
   const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_RDONLY | _O_BINARY);
