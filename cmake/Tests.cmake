@@ -55,15 +55,16 @@ if(NOT WIN32)
   # the working directory.
   target_sources(unit_tests PRIVATE form/code_page_iconv_test.cpp platform/utf8_posix_test.cpp
     platform/file_system_posix_test.cpp platform/output_file_posix_test.cpp
-    platform/private_file_posix_test.cpp driver/kept_forms_test.cpp
+    platform/trusted_file_posix_test.cpp driver/kept_forms_test.cpp
     printer/printer_stream_posix_test.cpp printer/spooler_requests_posix_test.cpp
     platform/xdg_base_posix_test.cpp)
 endif()
 if(WIN32)
-  # Drive-relative paths, the console's interrupt and the spooler's status bits.
+  # Drive-relative paths, the console's interrupt, the spooler's status bits and the machine's
+  # files' security.
   target_sources(unit_tests PRIVATE platform/file_system_win32_test.cpp
     platform/interrupt_win32_test.cpp printer/printer_stream_win32_test.cpp
-    printer/spooler_win32_test.cpp)
+    printer/spooler_win32_test.cpp platform/trusted_file_win32_test.cpp)
 endif()
 target_sources(unit_tests PRIVATE preview/printed_page_test.cpp preview/rendering_test.cpp
   preview/rendering_test_support.cpp preview/sheet_drawing_test.cpp)

@@ -239,7 +239,7 @@ class Faults(EndToEnd):
         with open(victim, "wb") as f:
             f.write(b"root's file")
         nobody = pwd.getpwnam("nobody")
-        planted = ("; it is a symbolic link that another user put in a folder everyone may "
+        planted = ("; it is a symbolic link that another user put in a folder others may "
                    "write, so it is not followed")
         for link, args, error in (
                 ("LPT1", (), "cannot open the printer LPT1 (cannot write LPT1: "),

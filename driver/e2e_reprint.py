@@ -106,10 +106,35 @@ class Reprint(EndToEnd):
         self.assertIn("more than 12 hours ago, so it is not printed again: the timetable may have "
                       "changed since; print the form anew", run.stderr)
         self.assertFalse(os.path.exists(self.path("b.prn")))
+        # Fetched later than now: this clock did not fetch it so.
+        with open(path, "wb") as kept:
+            kept.write(head + b"\nfetched: %d\n" % (int(fetched) + 3600) + tail)
+        run = self.run_program("", args=["--reprint", "-o", "b.prn"])
+        self.assertEqual(run.returncode, 1)
+        self.assertIn("later than now", run.stderr)
+        self.assertFalse(os.path.exists(self.path("b.prn")))
         # Within the 12 hours it prints.
         with open(path, "wb") as kept:
             kept.write(head + b"\nfetched: %d\n" % (int(fetched) - 11 * 3600) + tail)
         self.assertEqual(self.run_program("", args=["--reprint", "-o", "b.prn"]).returncode, 0)
+
+    def test_without_the_last_form_the_last_one_there_is_named(self):
+        self.print_express("-o", "a.prn")
+        self.print_express("-o", "a.prn")
+        os.remove(self.kept_form_path())
+        run = self.run_program("", args=["--reprint", "-o", "b.prn"])
+        self.assertEqual(run.returncode, 1)
+        self.assertIn("--reprint 2 ", run.stderr)
+
+    def test_a_state_folder_of_0755_serves_the_log_and_the_forms_alike(self):
+        if harness.RUNNER:
+            self.skipTest("Windows keeps the profile's own permissions")
+        self.print_express("-o", "a.prn")
+        os.chmod(os.path.dirname(self.kept_form_path()), 0o755)
+        self.print_express("-o", "a.prn")
+        self.assertEqual(self.support_log().count("kept the form for a reprint in"), 2)
+        run = self.run_program("", args=["--reprint", "2", "-o", "b.prn"])
+        self.assertEqual(run.returncode, 0, run.stderr)
 
     def test_a_planted_link_in_place_of_a_kept_form_is_refused_and_not_written_through(self):
         if harness.RUNNER:

@@ -272,7 +272,7 @@ class Settings(EndToEnd):
         policy = "/etc/timetable-print-policy.conf"
         text = "service = localhost:%d\n" % self.OTHER_PORT
         self.log_start = len(harness.request_log())
-        for mode, owner, reason in [(0o666, None, "others than root may change it"),
+        for mode, owner, reason in [(0o666, None, "may be changed by others than its owner"),
                                     (0o644, "nobody", "belongs to another user than root")]:
             run = self.run_under_policy(EXPRESS[1], text, mode=mode, owner=owner)
             self.assertError(run, "the site's policy file %s is refused, as" % policy, reason,

@@ -108,21 +108,29 @@ void keepPrintedForm(const PrintJob& job, std::string bytes) {
   form.warning = job.tableWarning;
   form.bytes = std::move(bytes);
   std::string reason;
-  if (keepForm(form, reason)) {
-    logLine("kept the form for a reprint in " + keptFormPath(1));
-  } else {
-    logLine("could not keep the form for a reprint: " + reason);
+  switch (keepForm(form, reason)) {
+    case KeepOutcome::kKept:
+      logLine("kept the form for a reprint in " + keptFormPath(1));
+      break;
+    case KeepOutcome::kTooLarge:
+      // The user would count on a reprint that cannot be.
+      notice(reason);
+      break;
+    case KeepOutcome::kFailed:
+      logLine("could not keep the form for a reprint: " + reason);
+      break;
   }
 }
 
 // Phase 3: the route line, the head, one block per stop, the foot.
 void printForm(const PrintJob& job, const Destination& destination) {
   PrinterStream printer = openPrinterStream(destination, "timetable " + job.trainNumber);
-  // The printer's bytes as a file of them holds them, whatever the destination.
+  // The printer's bytes as the form's text gives them, whatever the destination; a reprint adds
+  // the carriage returns as this run's destination does.
   std::string kept;
   const std::vector<std::string> tooWide =
       buildForm(job, [&printer, &kept](const std::wstring& piece, int32_t row) {
-        kept += printerBytes(piece, false);
+        kept += printerBytes(piece, true);
         if (row == kNoRow) {
           writeToPrinter(printer, piece);
           return;

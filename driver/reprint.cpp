@@ -18,8 +18,6 @@
 
 namespace {
 
-const int64_t kSecondsPerHour = 3600;
-
 // Which train, fetched when, how many rows: the same words in the list and after a reprint.
 std::string formFacts(const KeptForm& form) {
   return formatMessage(
@@ -56,9 +54,8 @@ std::string whereItWent(const Destination& destination) {
       destination);
 }
 
-bool isTooOld(const KeptForm& form) {
-  const auto now = static_cast<int64_t>(std::time(nullptr));
-  return now - form.fetchedAt > kKeptFormHours * kSecondsPerHour;
+KeptFormAge ageNow(const KeptForm& form) {
+  return keptFormAge(form, static_cast<int64_t>(std::time(nullptr)));
 }
 
 // The kept form, or a failure that says why there is none to print.
@@ -67,6 +64,13 @@ KeptForm keptFormNumbered(int number) {
   bool absent = false;
   std::string reason;
   if (readKeptForm(number, form, absent, reason)) return form;
+  const int last = absent && number == 1 ? lastKeptFormNumber() : 0;
+  if (last > 1) {
+    throw std::runtime_error(formatMessage(
+        translate("the last form kept is missing; the last one there is number {0}: "
+                  "timetable-print --reprint {0} prints it, --reprint --list shows them all"),
+        {std::to_string(last)}));
+  }
   if (absent && number == 1) {
     throw std::runtime_error(translate(
         "no form has been printed whole yet, so there is none to print again; print the form "
@@ -90,8 +94,13 @@ int listKeptForms() {
     bool absent = false;
     std::string reason;
     if (readKeptForm(number, form, absent, reason)) {
+      const KeptFormAge age = ageNow(form);
       list += std::to_string(number) + "  " + formFacts(form) +
-              (isTooOld(form) ? translate(" (too old to print again)") : "") + "\n";
+              (age == KeptFormAge::kTooOld ? translate(" (too old to print again)") : "") +
+              (age == KeptFormAge::kFromTheFuture
+                   ? translate(" (fetched in the future by this clock, not printed again)")
+                   : "") +
+              "\n";
     } else if (!absent) {
       list += std::to_string(number) + "  " +
               formatMessage(translate("cannot be used: {0}"), {reason}) + "\n";
@@ -109,7 +118,14 @@ int listKeptForms() {
 int runReprint(const CommandLine& line) {
   if (line.list) return listKeptForms();
   const KeptForm form = keptFormNumbered(line.reprintNumber);
-  if (isTooOld(form)) {
+  if (ageNow(form) == KeptFormAge::kFromTheFuture) {
+    throw std::runtime_error(formatMessage(
+        translate("the kept form of train {0} says it was fetched {1}, which is later than now, "
+                  "so it is not printed again: the clock was changed or the file was; print "
+                  "the form anew"),
+        {form.trainNumber, localTimeOf(form.fetchedAt)}));
+  }
+  if (ageNow(form) == KeptFormAge::kTooOld) {
     throw std::runtime_error(formatMessage(
         translate("the kept form of train {0} was fetched {1}, more than {2} hours ago, so it is "
                   "not printed again: the timetable may have changed since; print the form anew"),

@@ -56,6 +56,10 @@ FileBytes readStreamUpTo(std::FILE* file, size_t limit) {
   return read;
 }
 
+std::string notRegularFileText() {
+  return translate("it is not a regular file but a folder, a device or a pipe");
+}
+
 namespace {
 
 using OpenFile = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
@@ -67,7 +71,7 @@ OpenFile openForReadingUpTo(const std::string& path, bool regularOnly, FileBytes
       regularOnly ? openRegularFileForReading(path, read.notRegular) : openFileForReading(path),
       std::fclose);
   if (read.notRegular) {
-    read.reason = translate("it is not a regular file but a folder, a device or a pipe");
+    read.reason = notRegularFileText();
   } else if (!file) {
     read.error = errno != 0 ? errno : EIO;
     read.reason = fileErrorText(read.error);
@@ -82,13 +86,4 @@ FileBytes readFileUpTo(const std::string& path, size_t limit, bool regularOnly) 
   const OpenFile file = openForReadingUpTo(path, regularOnly, read);
   if (!file) return read;
   return readStreamUpTo(file.get(), limit);
-}
-
-GuardedFileBytes readGuardedFileUpTo(const std::string& path, size_t limit) {
-  GuardedFileBytes guarded;
-  const OpenFile file = openForReadingUpTo(path, true, guarded.read);
-  if (!file) return guarded;
-  guarded.guard = guardOfOpenFile(path, file.get());
-  guarded.read = readStreamUpTo(file.get(), limit);
-  return guarded;
 }

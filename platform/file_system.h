@@ -27,15 +27,6 @@ bool isWritableFileInWritableFolder(const std::string& path);
 // a link's target and never the link; the path itself when it is no link.
 std::string linkTargetOf(const std::string& path);
 
-// Whether a symbolic link on the way from path to what it names may have been planted by another
-// user: a link in any place of the path, or of a path a link leads to, that lies in a folder
-// anyone may write but where only owners may remove their entries (the sticky bit, as /tmp), and
-// whose owner is neither this user nor the folder's owner. Following it would let that user
-// choose which file this program writes; the reason then says so. The system's own protection
-// (Linux's protected_symlinks) refuses such a link in the last place alone, where it is on.
-// Windows has no such folders: false.
-bool isPlantedLink(const std::string& path, std::string& reason);
-
 bool isFolder(const std::string& path);
 
 // The folder part of the path, with the separator that ends it ("/var/log/" for
@@ -49,6 +40,9 @@ std::string fullPathOf(const std::string& path);
 
 // Whether anything exists at the path.
 bool fileExists(const std::string& path);
+
+// Whether the folder holds an entry of the path's name: a link counts, wherever it leads.
+bool entryExists(const std::string& path);
 
 // Opens a file for reading bytes, or returns null with errno set.
 std::FILE* openFileForReading(const std::string& path);
@@ -71,45 +65,34 @@ struct FileBytes {
 // that a message says "folder" as the program does everywhere; the system's text otherwise.
 std::string fileErrorText(int error);
 
+// Why a file that is no plain file is not read: a folder, a device or a pipe in its place.
+std::string notRegularFileText();
+
 // Reads the file once, at most limit + 1 bytes whatever size the system reports (a file under
 // /proc reports none, a device may never end). With regularOnly only a plain file is read.
 FileBytes readFileUpTo(const std::string& path, size_t limit, bool regularOnly);
 FileBytes readStreamUpTo(std::FILE* file, size_t limit);
 
-// Who else may change a file that vouches for something, such as a bundle of certificate
-// authorities: a file of another user than the one running the program or the system's
-// administrator, or one that the owner's group or others may write; a symbolic link in its place
-// that another user made; or a folder that others may write, where they could put another file
-// in its place (a sticky folder, as /tmp, lets them remove only their own). Windows is not
-// checked and gives kGuarded.
-enum class FileGuard {
-  kGuarded,
-  kOwnedByAnother,
-  kWritableByOthers,
-  kLinkOfAnother,
-  kInFolderOthersMayWrite
-};
-
-// A file that vouches for something, read once as readFileUpTo reads a plain file, with the
-// guard of the very file that was read, so that no one can change it between the look and the
-// read.
-struct GuardedFileBytes {
-  FileBytes read;
-  FileGuard guard = FileGuard::kGuarded;
-};
-GuardedFileBytes readGuardedFileUpTo(const std::string& path, size_t limit);
-
-// The guard of the file open as file, which was opened by the name path. Each platform supplies
-// it.
-FileGuard guardOfOpenFile(const std::string& path, std::FILE* file);
-
 // Standard input, set to give its bytes unchanged (Windows would otherwise turn carriage return
 // and line feed into line feed).
 std::FILE* standardInputForReading();
 
-// Creates a new, empty file of its own name in the folder of path, open for writing bytes, and
-// sets createdPath to its path. Its name begins with temporaryNameStart of the file's name.
-std::FILE* createFileBeside(const std::string& path, std::string& createdPath, std::string& reason);
+// Creates a new, empty file of its own name in the folder of path, open for writing bytes and
+// kept from the programs the run starts, and sets createdPath to its path. Its name begins with
+// temporaryNameStart of the file's name. It gets the permissions any new file would, or with
+// usersAlone the user's alone. Use file_beside.h, which puts it in place.
+std::FILE* createFileBeside(const std::string& path, bool usersAlone, std::string& createdPath,
+                            std::string& reason);
+
+// Creates a new, empty file in folder (which ends in its separator) named start, then a part no
+// one can predict, then end, for the user alone; sets path. It never takes a name that is there,
+// a link included, so another user can neither block it nor steer it. False, with the reason,
+// when it cannot.
+bool createUnpredictableFile(const std::string& folder, const std::string& start,
+                             const std::string& end, std::string& path, std::string& reason);
+
+// Writes what the system holds of the file out to the disk. False, with errno, when it fails.
+bool syncFile(std::FILE* file);
 
 // The start of the name of a file created beside the file called name: a dot, which keeps it out
 // of a listing on Linux, and name, cut at a character boundary to at most 200 bytes so that the few
@@ -122,7 +105,8 @@ std::string temporaryNameStart(const std::string& name);
 // their files, on Windows a read-only file or one another program holds open.
 bool mayReplaceFile(const std::string& path, std::string& reason);
 
-// Puts the file at from in the place of the file at to, replacing any file there in one step.
+// Puts the file at from in the place of the file at to, replacing any file there in one step, and
+// syncs the folder's change where the system allows.
 bool replaceFile(const std::string& from, const std::string& to, std::string& reason);
 
 void removeFile(const std::string& path);

@@ -39,19 +39,6 @@ bool followLink(std::string& path) {
   return true;
 }
 
-// The names a path is made of, the last one first; empty names and "." left out.
-std::vector<std::string> namesOf(const std::string& path) {
-  std::vector<std::string> names;
-  for (size_t end = path.size(); end > 0;) {
-    const size_t slash = path.rfind('/', end - 1);
-    const size_t start = slash == std::string::npos ? 0 : slash + 1;
-    const std::string name = path.substr(start, end - start);
-    if (!name.empty() && name != ".") names.push_back(name);
-    end = slash == std::string::npos ? 0 : slash;
-  }
-  return names;
-}
-
 // The descriptor a name stands for by itself, or -1.
 int descriptorOfName(const std::string& path) {
   if (path == "/dev/stdin") return 0;
@@ -110,43 +97,6 @@ std::string linkTargetOf(const std::string& path) {
   return step;
 }
 
-bool isPlantedLink(const std::string& path, std::string& reason) {
-  // Walked one name at a time, as the system resolves it: a link to a folder, anywhere on the
-  // way, leads there as surely as a link in the last place does.
-  std::string reached = !path.empty() && path.front() == '/' ? "/" : "";
-  std::vector<std::string> ahead = namesOf(path);  // In reverse order: the next one last.
-  for (int links = 0; !ahead.empty();) {
-    const std::string name = ahead.back();
-    ahead.pop_back();
-    const std::string step =
-        reached.empty() || reached.back() == '/' ? reached + name : reached + "/" + name;
-    struct stat link;
-    if (lstat(step.c_str(), &link) != 0) return false;
-    if (!S_ISLNK(link.st_mode)) {
-      reached = step;
-      continue;
-    }
-    struct stat shared;
-    const bool planted = stat(reached.empty() ? "." : reached.c_str(), &shared) == 0 &&
-                         (shared.st_mode & (S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH) &&
-                         link.st_uid != geteuid() && link.st_uid != shared.st_uid;
-    if (planted) {
-      reason = formatMessage(translate("{0}: it is a symbolic link that another user put in a "
-                                       "folder everyone may write, so it is not followed"),
-                             {std::strerror(EPERM)});
-      return true;
-    }
-    std::string target = step;
-    if (++links > kMaxLinks || !followLink(target)) return false;
-    // The target's names come next, from the root or from the link's own folder.
-    if (target.front() == '/') reached = "/";
-    const std::vector<std::string> names =
-        namesOf(target.substr(target.front() == '/' ? 0 : folderOf(step).size()));
-    ahead.insert(ahead.end(), names.begin(), names.end());
-  }
-  return false;
-}
-
 std::string fullPathOf(const std::string& path) {
   if (!path.empty() && path.front() == '/') return path;
   std::vector<char> folder(PATH_MAX);
@@ -163,6 +113,11 @@ bool isFolder(const std::string& path) {
 bool fileExists(const std::string& path) {
   struct stat status;
   return stat(path.c_str(), &status) == 0;
+}
+
+bool entryExists(const std::string& path) {
+  struct stat status;
+  return lstat(path.c_str(), &status) == 0;
 }
 
 std::FILE* openFileForReading(const std::string& path) { return std::fopen(path.c_str(), "rb"); }
@@ -187,44 +142,28 @@ std::FILE* openRegularFileForReading(const std::string& path, bool& notRegular) 
   return file;
 }
 
-FileGuard guardOfOpenFile(const std::string& path, std::FILE* file) {
-  const auto trusted = [](uid_t owner) { return owner == geteuid() || owner == 0; };
-  struct stat status;
-  // The file that was opened, not whatever the name leads to now.
-  if (fstat(fileno(file), &status) != 0) return FileGuard::kOwnedByAnother;
-  if (!trusted(status.st_uid)) return FileGuard::kOwnedByAnother;
-  if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) return FileGuard::kWritableByOthers;
-  struct stat link;
-  if (lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode) && !trusted(link.st_uid)) {
-    return FileGuard::kLinkOfAnother;
-  }
-  struct stat folder;
-  const std::string name = folderOf(path);
-  if (stat(name.empty() ? "." : name.c_str(), &folder) != 0) return FileGuard::kGuarded;
-  const bool othersMayWrite =
-      (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0 || !trusted(folder.st_uid);
-  // In a sticky folder, others may remove only their own entries: the user's file and link stay.
-  if (othersMayWrite && (folder.st_mode & S_ISVTX) == 0) return FileGuard::kInFolderOthersMayWrite;
-  return FileGuard::kGuarded;
-}
-
-std::FILE* createFileBeside(const std::string& path, std::string& createdPath,
+std::FILE* createFileBeside(const std::string& path, bool usersAlone, std::string& createdPath,
                             std::string& reason) {
   const std::string folder = folderOf(path);
   std::string pattern = folder + temporaryNameStart(path.substr(folder.size())) + ".XXXXXX";
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
-  const int descriptor = mkstemp(buffer.data());
+  const int descriptor = mkostemp(buffer.data(), O_CLOEXEC);
   if (descriptor < 0) {
     reason = fileErrorText(errno);
     return nullptr;
   }
   createdPath = buffer.data();
-  // mkstemp makes the file private to its owner; the finished file gets the permissions any
-  // newly created file would.
+  // mkstemp makes the file private to its owner; a usual file gets the permissions any newly
+  // created file would.
   const mode_t mask = umask(0);
   umask(mask);
-  fchmod(descriptor, static_cast<mode_t>(0666 & ~mask));
+  if (!usersAlone && fchmod(descriptor, static_cast<mode_t>(0666 & ~mask)) != 0) {
+    reason = fileErrorText(errno);
+    close(descriptor);
+    std::remove(createdPath.c_str());
+    return nullptr;
+  }
   std::FILE* file = fdopen(descriptor, "wb");
   if (file == nullptr) {
     reason = fileErrorText(errno);
@@ -262,10 +201,39 @@ bool mayReplaceFile(const std::string& path, std::string& reason) {
   return true;
 }
 
+bool createUnpredictableFile(const std::string& folder, const std::string& start,
+                             const std::string& end, std::string& path, std::string& reason) {
+  const std::string pattern = folder + start + "XXXXXX" + end;
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  // O_EXCL and six random characters: a name planted beforehand is never the one taken.
+  const int descriptor = mkostemps(buffer.data(), static_cast<int>(end.size()), O_CLOEXEC);
+  if (descriptor < 0) {
+    reason = fileErrorText(errno);
+    return false;
+  }
+  close(descriptor);
+  path = buffer.data();
+  return true;
+}
+
+bool syncFile(std::FILE* file) { return fsync(fileno(file)) == 0 || errno == EINVAL; }
+
 bool replaceFile(const std::string& from, const std::string& to, std::string& reason) {
-  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
-  reason = fileErrorText(errno);
-  return false;
+  if (std::rename(from.c_str(), to.c_str()) != 0) {
+    reason = fileErrorText(errno);
+    return false;
+  }
+  // The rename is the folder's change: synced, it survives a crash. A folder that cannot be
+  // synced (some file systems cannot) keeps the rename all the same.
+  const std::string folder = folderOf(to);
+  const int descriptor =
+      open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (descriptor >= 0) {
+    static_cast<void>(fsync(descriptor));
+    close(descriptor);
+  }
+  return true;
 }
 
 void removeFile(const std::string& path) { std::remove(path.c_str()); }

@@ -1,3 +1,5 @@
+// rand_s, for names no one can predict, is declared only with this.
+#define _CRT_RAND_S
 // Paths arrive in UTF-8 and are handed to the wide-character calls, so that a name with Polish
 // letters works whatever the system's ANSI code page.
 #include <fcntl.h>
@@ -143,8 +145,6 @@ std::string fullPathOf(const std::string& path) {
   return fullPath(path.empty() ? "." : path);
 }
 
-bool isPlantedLink(const std::string&, std::string&) { return false; }
-
 bool isFolder(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -153,6 +153,9 @@ bool isFolder(const std::string& path) {
 bool fileExists(const std::string& path) {
   return GetFileAttributesW(widePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
+
+// A link's own attributes are its answer.
+bool entryExists(const std::string& path) { return fileExists(path); }
 
 std::FILE* openFileForReading(const std::string& path) {
   return _wfopen(widePath(path).c_str(), L"rb");
@@ -171,15 +174,14 @@ std::FILE* openRegularFileForReading(const std::string& path, bool& notRegular) 
   return file;
 }
 
-// The files' access control lists are not checked: a user's folders are their own by default.
-FileGuard guardOfOpenFile(const std::string&, std::FILE*) { return FileGuard::kGuarded; }
-
 std::FILE* standardInputForReading() {
   _setmode(_fileno(stdin), _O_BINARY);
   return stdin;
 }
 
-std::FILE* createFileBeside(const std::string& path, std::string& createdPath,
+// The user's alone needs nothing more: a new file takes the permissions of its folder, which in
+// the user's profile are the user's.
+std::FILE* createFileBeside(const std::string& path, bool, std::string& createdPath,
                             std::string& reason) {
   const std::string full = fullPath(path);
   const size_t start = lastPartStart(full);
@@ -188,9 +190,9 @@ std::FILE* createFileBeside(const std::string& path, std::string& createdPath,
   for (int attempt = 0; attempt < 100; ++attempt) {
     createdPath = stem + "-" + std::to_string(attempt);
     int descriptor = -1;
-    const errno_t error =
-        _wsopen_s(&descriptor, widePath(createdPath).c_str(),
-                  _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _SH_DENYNO, _S_IREAD | _S_IWRITE);
+    const errno_t error = _wsopen_s(&descriptor, widePath(createdPath).c_str(),
+                                    _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY | _O_NOINHERIT,
+                                    _SH_DENYNO, _S_IREAD | _S_IWRITE);
     if (error == EEXIST) continue;
     if (error != 0) {
       reason = std::strerror(error);
@@ -238,6 +240,33 @@ bool mayReplaceFile(const std::string& path, std::string& reason) {
   CloseHandle(file);
   return true;
 }
+
+bool createUnpredictableFile(const std::string& folder, const std::string& start,
+                             const std::string& end, std::string& path, std::string& reason) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    unsigned int random = 0;
+    if (rand_s(&random) != 0) {
+      reason = std::strerror(EIO);
+      return false;
+    }
+    path = folder + start + std::to_string(random) + end;
+    int descriptor = -1;
+    const errno_t error = _wsopen_s(&descriptor, widePath(path).c_str(),
+                                    _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY | _O_NOINHERIT,
+                                    _SH_DENYNO, _S_IREAD | _S_IWRITE);
+    if (error == EEXIST) continue;
+    if (error != 0) {
+      reason = std::strerror(error);
+      return false;
+    }
+    _close(descriptor);
+    return true;
+  }
+  reason = std::strerror(EEXIST);
+  return false;
+}
+
+bool syncFile(std::FILE* file) { return _commit(_fileno(file)) == 0; }
 
 bool replaceFile(const std::string& from, const std::string& to, std::string& reason) {
   if (MoveFileExW(widePath(from).c_str(), widePath(to).c_str(),

@@ -20,7 +20,7 @@ TEST_F(FileSystemTest, ADriveRelativePathIsResolvedBeforeNamesAreDerivedFromIt) 
   ASSERT_EQ(drive[1], ':');
   std::string created;
   std::string reason;
-  std::FILE* file = createFileBeside(drive + "form.prn", created, reason);
+  std::FILE* file = createFileBeside(drive + "form.prn", false, created, reason);
   ASSERT_NE(file, nullptr) << reason;
   std::fclose(file);
   EXPECT_EQ(created.rfind(':'), 1u) << created;  // The drive's colon alone.

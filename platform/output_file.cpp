@@ -5,9 +5,11 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/file_beside.h"
 #include "platform/file_system.h"
 #include "platform/interrupt.h"
 #include "platform/translation.h"
+#include "platform/trusted_file.h"
 
 namespace {
 
@@ -18,9 +20,9 @@ namespace {
 // Closes and removes the file. Every other use of the file holds interrupts off, so that the
 // interrupt's cleanup may do this too: Windows removes no file that is open.
 void removePending(PendingFile& pending) {
-  if (pending.file != nullptr) std::fclose(pending.file);
+  FileBeside beside{pending.file, pending.path};
+  dropFileBeside(beside);
   pending.file = nullptr;
-  if (!pending.path.empty()) removeFile(pending.path);
 }
 
 }  // namespace
@@ -41,11 +43,13 @@ PendingFileHandle startPendingFile(const std::string& finalPath) {
   pending->finalPath = finalPath;
   pending->targetPath = linkTargetOf(finalPath);
   holdInterrupts([&pending, &finalPath] {
-    std::string path;
+    FileBeside beside;
     std::string reason;
-    pending->file = createFileBeside(pending->targetPath, path, reason);
-    if (pending->file == nullptr) failFile(finalPath, reason);
-    pending->path = path;  // Only a file of our own is ever removed.
+    if (!startFileBeside(pending->targetPath, NewFileAccess::kUsual, beside, reason)) {
+      failFile(finalPath, reason);
+    }
+    pending->file = beside.file;
+    pending->path = beside.path;  // Only a file of our own is ever removed.
     PendingFile* file = pending.get();
     pending->interruptCleanup = addInterruptCleanup([file] { removePending(*file); });
   });
@@ -64,11 +68,10 @@ void writePendingFile(PendingFile& pending, const std::string& bytes) {
 
 void completePendingFile(PendingFile& pending) {
   holdInterrupts([&pending] {
-    if (pending.file == nullptr) return;
-    errno = 0;
-    const int closed = std::fclose(pending.file);
+    FileBeside beside{pending.file, pending.path};
     pending.file = nullptr;
-    if (closed != 0) failFile(pending.finalPath, fileErrorText(errno));
+    std::string reason;
+    if (!completeFileBeside(beside, reason)) failFile(pending.finalPath, reason);
   });
 }
 
@@ -76,8 +79,9 @@ void finishPendingFile(PendingFileHandle pending) {
   completePendingFile(*pending);
   // Put in place together with the removal of its cleanup: an interrupt after that leaves it.
   holdInterrupts([&pending] {
+    FileBeside beside{nullptr, pending->path};
     std::string reason;
-    if (!replaceFile(pending->path, pending->targetPath, reason)) {
+    if (!putFileBesideInPlace(beside, pending->targetPath, reason)) {
       failFile(pending->finalPath, reason);
     }
     removeInterruptCleanup(pending->interruptCleanup);
@@ -100,11 +104,11 @@ void requireUnplantedLink(const std::string& path) {
 
 void requireWritableFolder(const std::string& folder) {
   holdInterrupts([&folder] {
-    std::string path;
+    FileBeside beside;
     std::string reason;
-    std::FILE* file = createFileBeside(folder + "form", path, reason);
-    if (file == nullptr) failFile(folder, reason);
-    std::fclose(file);
-    removeFile(path);
+    if (!startFileBeside(folder + "form", NewFileAccess::kUsual, beside, reason)) {
+      failFile(folder, reason);
+    }
+    dropFileBeside(beside);
   });
 }

@@ -14,6 +14,7 @@
 #include "platform/file_system.h"
 #include "platform/settings_store.h"
 #include "platform/translation.h"
+#include "platform/trusted_file.h"
 #include "platform/xdg_base_posix.h"
 
 namespace {
@@ -38,15 +39,35 @@ std::string userSettingsFile() {
 // A settings file holds a few lines; a larger one is no settings file, and is not read on.
 const size_t kMaxSettingsFileBytes = 64 * 1024;
 
-// Appends the file's settings; a file that is not there has none.
+// Appends the file's settings; a file that is not there has none. The policy binds the user only
+// when no one but root could have written it (TrustRule::kMachines); else the site's settings
+// cannot be told from another user's, and none of them is used.
 void readSettingsFile(const std::string& path, bool policy, StoredSettings& stored) {
-  const FileBytes read = readFileUpTo(path, kMaxSettingsFileBytes, true);
+  TrustedFileBytes read;
+  bool notRegular = false;
+  if (policy) {
+    read = readTrustedFile(path, TrustRule::kMachines, kMaxSettingsFileBytes);
+  } else {
+    const FileBytes plain = readFileUpTo(path, kMaxSettingsFileBytes, true);
+    read.bytes = plain.bytes;
+    read.error = plain.error;
+    read.reason = plain.reason;
+    notRegular = plain.notRegular;
+  }
   if (read.error == ENOENT || read.error == ENOTDIR) return;
-  if (read.notRegular) {
+  if (notRegular || read.fault == TrustFault::kNotPlainFile) {
     stored.problems.push_back(formatMessage(
         translate("the settings file {0} is not a file but a folder, a device or a pipe; remove "
                   "it, or put a settings file in its place"),
         {path}));
+    return;
+  }
+  if (read.fault != TrustFault::kNone) {
+    stored.problems.push_back(formatMessage(
+        translate("the site's policy file {0} is refused, as it {1}, who could set the program's "
+                  "service and trust; none of its settings is used: ask the IT department to "
+                  "make it root's and writable only by root (chmod go-w)"),
+        {path, read.reason}));
     return;
   }
   if (!read.reason.empty()) {
@@ -66,31 +87,6 @@ void readSettingsFile(const std::string& path, bool policy, StoredSettings& stor
     setting.policy = policy;
     stored.settings.push_back(std::move(setting));
   }
-}
-
-// The policy binds the user only when no one but root could have written it, as a file of
-// root's that others cannot write; else the site's settings cannot be told from another user's.
-// Returns why it cannot be trusted, or an empty text (also when there is no policy).
-std::string policyFileProblem(const std::string& path) {
-  struct stat status = {};
-  if (stat(path.c_str(), &status) != 0) return std::string();
-  // Each case a whole sentence, so that a translation can agree with its subject.
-  if (status.st_uid != 0) {
-    return formatMessage(
-        translate("the site's policy file {0} is refused, as it belongs to another user than "
-                  "root, who could set the program's service and trust; none of its settings is "
-                  "used: ask the IT department to make it root's and writable only by root "
-                  "(chmod go-w)"),
-        {path});
-  }
-  if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
-    return formatMessage(
-        translate("the site's policy file {0} is refused, as others than root may change it and "
-                  "so set the program's service and trust; none of its settings is used: ask the "
-                  "IT department to make it writable only by root (chmod go-w)"),
-        {path});
-  }
-  return std::string();
 }
 
 // The files NAME.conf of the folder, in the order of their names; none when there is no folder.
@@ -131,12 +127,7 @@ StoredSettings readStoredSettings() {
   }
   const std::string user = userSettingsFile();
   if (!user.empty()) readSettingsFile(user, false, stored);
-  const std::string policyProblem = policyFileProblem(kPolicyFile);
-  if (policyProblem.empty()) {
-    readSettingsFile(kPolicyFile, true, stored);
-  } else {
-    stored.problems.push_back(policyProblem);
-  }
+  readSettingsFile(kPolicyFile, true, stored);
   return stored;
 }
 

@@ -7,9 +7,11 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/file_beside.h"
 #include "platform/file_system.h"
 #include "platform/messages.h"
 #include "platform/translation.h"
+#include "platform/trusted_file.h"
 
 // Past this size the log starts anew, its old lines kept in one older file: the two never hold
 // much more than twice this, however long the program is used.
@@ -27,23 +29,15 @@ struct LogState {
   std::string path;
   bool placeChecked = false;
   std::string failure;
+  // The failure is the place's: the state folder, which the kept forms share, is not the user's
+  // alone.
+  bool placeRefused = false;
 };
 
 LogState state;
 // The interrupt's thread logs the end of an interrupted run while the main thread may be writing
 // a line: the state and the C library's time conversion serve one at a time.
 std::mutex stateLock;
-
-// Every folder of the path that is not there yet, from the top down: $XDG_STATE_HOME or
-// ~/.local/state may not exist before the first run. Says why the last one that failed could not
-// be made.
-void createFolders(const std::string& folder, std::string& reason) {
-  for (size_t at = folder.find_first_of("/\\", 1); at != std::string::npos;
-       at = folder.find_first_of("/\\", at + 1)) {
-    createFolder(folder.substr(0, at), reason);
-  }
-  createFolder(folder, reason);
-}
 
 // The log's folder as it is named, without the separator that ends folderOf's.
 std::string logFolderOf(const std::string& path) {
@@ -55,12 +49,14 @@ std::string logFolderOf(const std::string& path) {
 // Why the log's place is not the user's alone: a link planted on the way to it, or its folder, the
 // log or the older log of another user's or open to others' writes. Empty when it is.
 std::string refusalOf(const std::string& path) {
-  std::string reason;
-  if (isPlantedLink(path, reason)) return formatMessage("{0}: {1}", {path, reason});
-  reason = logPlaceRefusal(logFolderOf(path), true);
-  if (reason.empty()) reason = logPlaceRefusal(path, false);
-  if (reason.empty()) reason = logPlaceRefusal(path + kOlderSuffix, false);
-  return reason;
+  const std::string folder = logFolderOf(path);
+  TrustFault fault = trustFaultOf(folder, TrustRule::kUsersAlone, true);
+  if (fault != TrustFault::kNone) return trustRefusal(folder, fault, TrustRule::kUsersAlone);
+  for (const std::string& file : {path, path + kOlderSuffix}) {
+    fault = trustFaultOf(file, TrustRule::kUsersAlone, false);
+    if (fault != TrustFault::kNone) return trustRefusal(file, fault, TrustRule::kUsersAlone);
+  }
+  return std::string();
 }
 
 // The local time with its offset from UTC, as ISO 8601 writes it: 2026-12-09T15:30:01+01:00.
@@ -92,7 +88,8 @@ void keepOnlyTail(const std::string& path) {
   std::string text = tailOfFile(path, kSupportLogLimit);
   if (text.empty()) return;
   text.erase(0, text.find('\n') == std::string::npos ? 0 : text.find('\n') + 1);
-  replaceWithPrivateFile(path, text);
+  std::string reason;
+  if (!writeFileBeside(path, text, NewFileAccess::kUsersAlone, reason)) return;
 }
 
 // A full log becomes the older one, and the line about to be written starts a new one. Lines of
@@ -102,7 +99,7 @@ void setAsideWhenFull(const std::string& path) {
   if (size <= kSupportLogLimit) return;
   const std::string older = path + kOlderSuffix;
   std::string reason;
-  if (!renameFile(path, older, reason)) return;
+  if (!replaceFile(path, older, reason)) return;
   if (size > 2 * kSupportLogLimit) keepOnlyTail(older);
 }
 
@@ -127,7 +124,8 @@ void writeLogLine(const std::string& text) {
   if (!state.placeChecked) {
     state.placeChecked = true;
     state.failure = refusalOf(path);
-    if (!state.failure.empty()) return;
+    state.placeRefused = !state.failure.empty();
+    if (state.placeRefused) return;
   }
   const std::string line =
       localTimeText() + " " + std::to_string(processNumber()) + " " + oneLine(text) + "\n";
@@ -135,15 +133,16 @@ void writeLogLine(const std::string& text) {
   std::string reason;
   if (appendToFile(path, line, reason)) return;
   // The folders are made only when the log cannot be written, so that a run usually adds no more
-  // than the write of its lines.
-  std::string folderReason;
-  createFolders(logFolderOf(path), folderReason);
-  // Another user may have made the folder first, where the folder above is theirs.
+  // than the write of its lines. Another user may have made the folder first, where the folder
+  // above is theirs: it is checked again.
+  state.placeRefused = true;
+  if (!requireUsersFolder(logFolderOf(path), state.failure)) return;
   state.failure = refusalOf(path);
   if (!state.failure.empty()) return;
+  state.placeRefused = false;
   reason.clear();
   if (appendToFile(path, line, reason)) return;
-  state.failure = folderReason.empty() ? reason : folderReason;
+  state.failure = reason;
 }
 
 }  // namespace
@@ -158,6 +157,15 @@ std::string supportLogFailure() {
   return state.failure;
 }
 
+namespace {
+
+bool supportLogPlaceRefused() {
+  const std::lock_guard<std::mutex> hold(stateLock);
+  return state.placeRefused;
+}
+
+}  // namespace
+
 std::string supportLogText() {
   const std::string path = supportLogPath();
   if (path.empty()) {
@@ -166,7 +174,11 @@ std::string supportLogText() {
   const std::string failure = supportLogFailure();
   if (!failure.empty()) {
     // The failure names the file or folder at fault.
-    return formatMessage(translate("this run keeps no support log: {0}"), {failure});
+    return formatMessage(supportLogPlaceRefused()
+                             ? translate("this run keeps no support log and no form for a "
+                                         "reprint: {0}")
+                             : translate("this run keeps no support log: {0}"),
+                         {failure});
   }
   return formatMessage(translate("the support log is {0}"), {path});
 }

@@ -11,8 +11,9 @@
 // Windows %LOCALAPPDATA%\timetable-print\timetable-print.log. Past kSupportLogLimit it is renamed
 // to timetable-print.log.1, replacing an older one, and a new one starts.
 //
-// The log is the user's alone: a folder or file of another user's, one that others may write, or
-// a symbolic link in the log's place is never written, read or renamed. Such a log is refused for
+// The log and its folder are the user's alone (TrustRule::kUsersAlone, which the kept forms in the
+// same folder share): a folder or file of another user's, one that others may write, or a
+// symbolic link in the log's place is never written, read or renamed. Such a log is refused for
 // the whole run, which keeps no log then; --check and --settings say so (supportLogText).
 //
 // The log never changes a run: a log that cannot be written is left out without a word, since the
@@ -41,12 +42,6 @@ void logLine(const std::string& text);
 
 // The folder of the log, in UTF-8, not yet created; empty when the system gives none.
 std::string supportLogFolder();
-// Creates the folder, the user's alone, when it is not there; its parent must exist. Sets reason,
-// naming the folder, when it is not there and cannot be made.
-void createFolder(const std::string& folder, std::string& reason);
-// Why the folder, or a file in it (nothing there is no fault), cannot be trusted as the user's
-// alone: another user owns it, others may write it, or a file is no plain file. Empty when it can.
-std::string logPlaceRefusal(const std::string& path, bool folder);
 // The size of the plain file in bytes, or -1 when there is none or it cannot be asked.
 int64_t sizeOfFile(const std::string& path);
 // Appends the bytes to the file, creating it for the user alone, with one write to a file opened
@@ -55,10 +50,6 @@ int64_t sizeOfFile(const std::string& path);
 bool appendToFile(const std::string& path, const std::string& bytes, std::string& reason);
 // The bytes at the end of the file, at most limit of them; empty when it cannot be read.
 std::string tailOfFile(const std::string& path, int64_t limit);
-// Puts a new file holding bytes, the user's alone, in the place of the file at path.
-bool replaceWithPrivateFile(const std::string& path, const std::string& bytes);
-// Renames the file at from to to, replacing any file there; a link is renamed itself.
-bool renameFile(const std::string& from, const std::string& to, std::string& reason);
 // The number the system gives this process, which tells apart the lines of two runs at once.
 unsigned long processNumber();
 // The system's own error code beside errno (Windows' last error; nothing elsewhere), which

@@ -13,6 +13,7 @@
 #include "platform/file_system.h"
 #include "platform/support_log.h"
 #include "platform/translation.h"
+#include "platform/trusted_file_posix.h"
 #include "platform/xdg_base_posix.h"
 
 namespace {
@@ -27,19 +28,11 @@ bool mayGrowBy(int descriptor, size_t bytes) {
   return static_cast<rlim_t>(status.st_size) + bytes <= limit.rlim_cur;
 }
 
-// Why what the status describes is not the user's alone, or empty. A file has one name only: a
-// hard link made elsewhere would let the log be read, or written, under another name.
-std::string refusalOfStatus(const std::string& path, const struct stat& status, bool folder) {
-  if (folder ? !S_ISDIR(status.st_mode) : !S_ISREG(status.st_mode) || status.st_nlink != 1) {
-    return formatMessage(translate("{0}: it is not a plain file of its own"), {path});
-  }
-  if (status.st_uid != geteuid()) {
-    return formatMessage(translate("{0}: another user owns it"), {path});
-  }
-  if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
-    return formatMessage(translate("{0}: others may write it"), {path});
-  }
-  return std::string();
+// Why the opened log is not the user's alone, or empty.
+std::string refusalOfStatus(const std::string& path, const struct stat& status) {
+  const TrustFault fault = faultOfStatus(status, TrustRule::kUsersAlone, false);
+  return fault == TrustFault::kNone ? std::string()
+                                    : trustRefusal(path, fault, TrustRule::kUsersAlone);
 }
 
 // Opens the file as it stands in its folder, never through a link in its place; -1 with errno
@@ -51,22 +44,6 @@ int openInPlace(const std::string& path, int flags) {
 }  // namespace
 
 std::string supportLogFolder() { return xdgProgramFolder("XDG_STATE_HOME", ".local/state"); }
-
-// As the XDG base directories ask: the user's alone.
-void createFolder(const std::string& folder, std::string& reason) {
-  if (mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST) return;
-  reason = formatMessage("{0}: {1}", {folder, fileErrorText(errno)});
-}
-
-std::string logPlaceRefusal(const std::string& path, bool folder) {
-  struct stat status = {};
-  // A folder is taken where it leads (the user may have moved ~/.local/state elsewhere); links
-  // planted by others on the way are refused before this.
-  if ((folder ? stat(path.c_str(), &status) : lstat(path.c_str(), &status)) != 0) {
-    return std::string();
-  }
-  return refusalOfStatus(path, status, folder);
-}
 
 int64_t sizeOfFile(const std::string& path) {
   struct stat status = {};
@@ -89,7 +66,7 @@ bool appendToFile(const std::string& path, const std::string& bytes, std::string
     close(descriptor);
     return false;
   }
-  reason = refusalOfStatus(path, status, false);
+  reason = refusalOfStatus(path, status);
   if (!reason.empty() || !mayGrowBy(descriptor, bytes.size())) {
     if (reason.empty()) reason = formatMessage("{0}: {1}", {path, std::strerror(EFBIG)});
     close(descriptor);
@@ -117,7 +94,7 @@ std::string tailOfFile(const std::string& path, int64_t limit) {
   if (descriptor < 0) return std::string();
   struct stat status = {};
   std::string tail;
-  if (fstat(descriptor, &status) == 0 && refusalOfStatus(path, status, false).empty()) {
+  if (fstat(descriptor, &status) == 0 && refusalOfStatus(path, status).empty()) {
     const off_t start = status.st_size > limit ? status.st_size - limit : 0;
     std::vector<char> buffer(static_cast<size_t>(status.st_size - start));
     const ssize_t count = pread(descriptor, buffer.data(), buffer.size(), start);
@@ -125,28 +102,6 @@ std::string tailOfFile(const std::string& path, int64_t limit) {
   }
   close(descriptor);
   return tail;
-}
-
-// mkstemp makes the file 0600, which it keeps.
-bool replaceWithPrivateFile(const std::string& path, const std::string& bytes) {
-  std::string pattern = path + ".XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  const int descriptor = mkostemp(name.data(), O_CLOEXEC);
-  if (descriptor < 0) return false;
-  const bool written =
-      write(descriptor, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-  if (close(descriptor) == 0 && written && std::rename(name.data(), path.c_str()) == 0) {
-    return true;
-  }
-  unlink(name.data());
-  return false;
-}
-
-bool renameFile(const std::string& from, const std::string& to, std::string& reason) {
-  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
-  reason = std::strerror(errno);
-  return false;
 }
 
 unsigned long processNumber() { return static_cast<unsigned long>(getpid()); }

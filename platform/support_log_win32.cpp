@@ -10,6 +10,7 @@
 #include "platform/file_system.h"
 #include "platform/support_log.h"
 #include "platform/translation.h"
+#include "platform/trusted_file_win32.h"
 #include "platform/wide_text_win32.h"
 
 namespace {
@@ -25,16 +26,9 @@ HANDLE openInPlace(const std::string& path, DWORD access, DWORD disposition) {
 
 // Why the open file is not a plain file of its own: a link (a reparse point) or a folder.
 std::string refusalOfHandle(const std::string& path, HANDLE file) {
-  BY_HANDLE_FILE_INFORMATION information = {};
-  if (!GetFileInformationByHandle(file, &information)) {
-    return formatMessage("{0}: {1}", {path, systemMessage(GetLastError())});
-  }
-  const DWORD notPlain = FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY;
-  if ((information.dwFileAttributes & notPlain) != 0 || information.nNumberOfLinks != 1 ||
-      GetFileType(file) != FILE_TYPE_DISK) {
-    return formatMessage(translate("{0}: it is not a plain file of its own"), {path});
-  }
-  return std::string();
+  const TrustFault fault = faultOfHandle(file, TrustRule::kUsersAlone, false);
+  return fault == TrustFault::kNone ? std::string()
+                                    : trustRefusal(path, fault, TrustRule::kUsersAlone);
 }
 
 }  // namespace
@@ -49,26 +43,6 @@ std::string supportLogFolder() {
   const std::string path = utf8FromWide(folder) + "\\timetable-print";
   CoTaskMemFree(folder);
   return path;
-}
-
-// It takes the access rules of the local application data, which are the user's.
-void createFolder(const std::string& folder, std::string& reason) {
-  if (CreateDirectoryW(wide(folder).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) {
-    return;
-  }
-  reason = formatMessage("{0}: {1}", {folder, systemMessage(GetLastError())});
-}
-
-// The local application data is the user's: what could be planted there is a link (a reparse
-// point) in place of the folder or a file.
-std::string logPlaceRefusal(const std::string& path, bool folder) {
-  const DWORD attributes = GetFileAttributesW(wide(path).c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return std::string();
-  const bool isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || isFolder != folder) {
-    return formatMessage(translate("{0}: it is not a plain file of its own"), {path});
-  }
-  return std::string();
 }
 
 int64_t sizeOfFile(const std::string& path) {
@@ -119,22 +93,6 @@ std::string tailOfFile(const std::string& path, int64_t limit) {
   }
   CloseHandle(file);
   return tail;
-}
-
-bool replaceWithPrivateFile(const std::string& path, const std::string& bytes) {
-  std::string created;
-  std::string reason;
-  std::FILE* copy = createFileBeside(path, created, reason);
-  if (copy == nullptr) return false;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), copy) == bytes.size();
-  if (std::fclose(copy) == 0 && written && replaceFile(created, path, reason)) return true;
-  removeFile(created);
-  return false;
-}
-
-// MoveFileEx renames a link itself, never its target.
-bool renameFile(const std::string& from, const std::string& to, std::string& reason) {
-  return replaceFile(from, to, reason);
 }
 
 unsigned long processNumber() { return GetCurrentProcessId(); }

@@ -12,6 +12,7 @@
 #include "platform/output_file.h"
 #include "platform/overloaded.h"
 #include "platform/translation.h"
+#include "platform/trusted_file.h"
 #include "preview/rendered_format.h"
 #include "printer/spooler.h"
 #include "printer/spooler_common.h"
@@ -22,9 +23,6 @@ namespace {
 
 // Room for a date and time such as 20261208-131600.
 const size_t kTimeTextSize = 32;
-
-// How many names a PDF for the screen tries before it takes the last one.
-const int kScreenFileTries = 100;
 
 std::string localTimeText(const char* format) {
   const std::time_t now = std::time(nullptr);
@@ -185,14 +183,17 @@ void prepareDestination(Destination& destination) {
 }
 
 std::string screenFilePath(const std::string& folder, const std::string& documentName) {
-  std::string name = documentName + " " + localTimeText("%Y%m%d-%H%M%S");
+  std::string name = documentName + " " + localTimeText("%Y%m%d-%H%M%S") + " ";
   for (char& character : name) {
     if (character == ' ') character = '-';
   }
-  std::string path = folder + name + ".pdf";
-  // Another run in the same second gets a name of its own.
-  for (int other = 2; fileExists(path) && other < kScreenFileTries; ++other) {
-    path = folder + name + "-" + std::to_string(other) + ".pdf";
+  // Made now, under a name no one can guess, so that no one can take it or plant a link there
+  // while the form is drawn.
+  std::string path;
+  std::string reason;
+  if (!createUnpredictableFile(folder, name, ".pdf", path, reason)) {
+    throw std::runtime_error(
+        formatMessage(translate("cannot write {0}: {1}"), {folder + name + "….pdf", reason}));
   }
   return path;
 }

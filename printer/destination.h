@@ -110,8 +110,9 @@ std::runtime_error deviceOpenError(const DeviceDestination& device, const std::s
 // written to a device before the form. A failure is thrown as std::runtime_error.
 void prepareDestination(Destination& destination);
 
-// A path in the folder for a PDF of the document to be shown on screen: the document's name and
-// the local time, with a number added when a file of that name exists.
+// A new, empty file in the folder for a PDF of the document to be shown on screen, named for the
+// document and the local time and a part no one can predict; its path. A failure is thrown as
+// std::runtime_error.
 std::string screenFilePath(const std::string& folder, const std::string& documentName);
 
 #endif  // TIMETABLE_PRINTER_DESTINATION_H_

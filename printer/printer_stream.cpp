@@ -137,18 +137,12 @@ void writeToPrinter(PrinterStream& stream, const std::wstring& text) {
 }
 
 void writeBytesToPrinter(PrinterStream& stream, const std::string& bytes) {
-  if (!std::holds_alternative<OpenDevice>(stream) || !printerDeviceAddsCarriageReturns()) {
-    writeBytes(stream, bytes);
-    return;
-  }
-  // The device's text mode puts back each carriage return taken out here.
-  std::string text;
+  // Each byte is the character of its value, which the stream writes as it writes a form printed
+  // anew.
+  std::wstring text;
   text.reserve(bytes.size());
-  for (size_t at = 0; at < bytes.size(); ++at) {
-    if (bytes[at] == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n') continue;
-    text += bytes[at];
-  }
-  writeBytes(stream, text);
+  for (char byte : bytes) text += static_cast<wchar_t>(static_cast<unsigned char>(byte));
+  writeToPrinter(stream, text);
 }
 
 StreamEnd closePrinterStream(PrinterStream& stream) {

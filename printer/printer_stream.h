@@ -68,9 +68,9 @@ PrinterStream openPrinterStream(const Destination& destination, const std::strin
 // write error is thrown as std::runtime_error.
 void writeToPrinter(PrinterStream& stream, const std::wstring& text);
 
-// Writes the printer's bytes as printerBytes makes them for a device that adds no carriage
-// returns, so that the printer receives exactly these bytes, whatever the destination: a form
-// kept from an earlier run.
+// Writes the printer's bytes as printerBytes makes them for a device that adds the carriage
+// returns itself (the form's text, one byte a character), as writeToPrinter writes that text:
+// a form kept from an earlier run reaches every destination as it did when printed anew.
 void writeBytesToPrinter(PrinterStream& stream, const std::string& bytes);
 
 // Closes the stream: the device is closed, the file put in place, the job ended, the form drawn

@@ -7,31 +7,10 @@
 #include "platform/file_system.h"
 #include "platform/settings_store.h"
 #include "platform/translation.h"
+#include "platform/trusted_file.h"
 
 const char* const kWorkingFolderBundle = "cacert.pem";
 const size_t kMaxTrustBundleBytes = 4 * 1024 * 1024;
-
-namespace {
-
-// cacert.pem vouches for the service only when no one but the user and root could have put it
-// there or changed it, as ssh does for its keys.
-std::string guardProblem(FileGuard guard) {
-  switch (guard) {
-    case FileGuard::kOwnedByAnother:
-      return translate("belongs to another user than you or root");
-    case FileGuard::kWritableByOthers:
-      return translate("may be changed by others than its owner");
-    case FileGuard::kLinkOfAnother:
-      return translate("is a link that another user than you or root made");
-    case FileGuard::kInFolderOthersMayWrite:
-      return translate("lies in a folder where others could put another file in its place");
-    case FileGuard::kGuarded:
-      break;
-  }
-  return std::string();
-}
-
-}  // namespace
 
 Trust trustOf(const std::string& caFile, bool caFilePolicy, bool workingFolderBundle) {
   Trust trust;
@@ -56,14 +35,25 @@ Trust trustOf(const std::string& caFile, bool caFilePolicy, bool workingFolderBu
 std::string checkTrustBundle(Trust& trust, const std::string& caFileOrigin) {
   if (trust.kind == TrustKind::kSystemStore) return std::string();
   const bool workingFolder = trust.kind == TrustKind::kWorkingFolder;
-  const GuardedFileBytes guarded = readGuardedFileUpTo(trust.file, kMaxTrustBundleBytes);
-  FileBytes read = guarded.read;
-  if (read.reason.empty() && read.bytes.size() > kMaxTrustBundleBytes) {
+  // cacert.pem vouches for the service only when no one but the user and root could have put it
+  // there or changed it, as ssh does for its keys. A ca-file the user or the site names is their
+  // choice.
+  TrustedFileBytes read;
+  if (workingFolder) {
+    read = readTrustedFile(trust.file, TrustRule::kUsersOrRoots, kMaxTrustBundleBytes);
+  } else {
+    const FileBytes plain = readFileUpTo(trust.file, kMaxTrustBundleBytes, true);
+    read.bytes = plain.bytes;
+    read.error = plain.error;
+    read.reason = plain.reason;
+  }
+  const bool refused = read.fault != TrustFault::kNone && read.fault != TrustFault::kNotPlainFile;
+  if (!refused && read.reason.empty() && read.bytes.size() > kMaxTrustBundleBytes) {
     read.reason = formatMessage(translate("it is larger than {0} MB, which no bundle of "
                                           "authorities is"),
                                 {std::to_string(kMaxTrustBundleBytes / (1024 * 1024))});
   }
-  if (!read.reason.empty()) {
+  if (!refused && !read.reason.empty()) {
     trust.problem = formatMessage(translate("cannot be read: {0}"), {read.reason});
     // A path to nothing, or to no file, is the setting's to correct, not the file's.
     const bool wrongPath = read.notRegular || read.error == ENOENT || read.error == ENOTDIR;
@@ -80,7 +70,7 @@ std::string checkTrustBundle(Trust& trust, const std::string& caFileOrigin) {
                                          "setting or make the file readable: {2}"),
                                {trust.file, caFileOrigin, read.reason});
   }
-  if (workingFolder) trust.problem = guardProblem(guarded.guard);
+  if (refused) trust.problem = read.reason;
   if (trust.problem.empty()) {
     trust.bytes = read.bytes;
     return std::string();
