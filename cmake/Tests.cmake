@@ -20,6 +20,7 @@ add_executable(unit_tests
   driver/command_line_test.cpp
   driver/connection_check_test.cpp
   driver/destination_setting_test.cpp
+  driver/exit_status_test.cpp
   driver/form_builder_test.cpp
   driver/request_failure_text_test.cpp
   form/code_page_test.cpp
@@ -54,7 +55,7 @@ if(NOT WIN32)
   # the working directory.
   target_sources(unit_tests PRIVATE form/code_page_iconv_test.cpp platform/utf8_posix_test.cpp
     platform/file_system_posix_test.cpp platform/output_file_posix_test.cpp
-    platform/private_file_posix_test.cpp driver/kept_forms_test.cpp
+    platform/private_file_posix_test.cpp platform/console_posix_test.cpp driver/kept_forms_test.cpp
     printer/printer_stream_posix_test.cpp platform/xdg_base_posix_test.cpp)
 endif()
 if(WIN32)

@@ -5,6 +5,13 @@
 #include <string>
 #include <vector>
 
+// Opens the null device onto each of standard input, output and error that the program was
+// started with closed, so that no file it opens later takes that place and gets the dialogue or
+// the messages. Call it first, before anything opens a file. Returns the names of those that
+// were closed ("standard output"), for the log. A standard output found closed stays a failed
+// one: writeConsoleText to it fails and standardOutputError() says so.
+std::vector<std::string> reopenClosedStandardStreams();
+
 // The command line's arguments after the program's name, in UTF-8.
 std::vector<std::string> commandLineArguments(int argc, char** argv);
 
@@ -22,7 +29,7 @@ std::wstring readWideWord();
 bool writeConsoleText(std::FILE* stream, const std::string& text);
 
 // The system's error (errno) of the first write to standard output by writeConsoleText that
-// failed, or 0 when none did.
+// failed, EBADF when it was closed at the start, or 0 when neither.
 int standardOutputError();
 
 // Where the program's console window was opened for it alone (started by a double click), keeps
