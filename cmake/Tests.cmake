@@ -27,7 +27,9 @@ add_executable(unit_tests
   form/form_text_test.cpp
   form/stop_block_test.cpp
   form/stop_cells_test.cpp
+  platform/console_test.cpp
   platform/messages_test.cpp
+  platform/support_log_test.cpp
   platform/settings_store_test.cpp
   platform/translation_test.cpp
   platform/utf8_test.cpp

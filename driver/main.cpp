@@ -47,7 +47,8 @@ void logRunStart(const std::vector<std::string>& arguments,
   std::string line = "started " + version.substr(0, version.find('\n')) + ", options:";
   for (const std::string& argument : arguments) {
     const bool plain = !argument.empty() && argument.find_first_of(" \"") == std::string::npos;
-    line += plain ? " " + argument : " \"" + argument + "\"";
+    const std::string shown = shortened(argument);
+    line += plain ? " " + shown : " \"" + shown + "\"";
   }
   logLine(arguments.empty() ? line + " none" : line);
   for (const std::string& name : closedStreams) {

@@ -1,7 +1,10 @@
 #include "platform/console.h"
 
 #include <cerrno>
+#include <iomanip>
 #include <iostream>
+#include <locale>
+#include <string>
 
 #include "platform/console_system.h"
 #include "platform/interrupt.h"
@@ -40,8 +43,25 @@ bool writeConsoleText(std::FILE* stream, const std::string& text) {
 
 int standardOutputError() { return outputError; }
 
+const size_t kMaxTypedWordBytes = 64;
+
 std::string readWord() {
   std::string word;
-  if (!(std::cin >> word)) awaitInterruptAtEndOfInput();
+  // One byte more than is kept tells a word that is longer.
+  if (!(std::cin >> std::setw(kMaxTypedWordBytes + 1) >> word)) {
+    awaitInterruptAtEndOfInput();
+    return word;
+  }
+  if (word.size() <= kMaxTypedWordBytes) return word;
+  // The rest of a longer word is no answer to the next prompt: it is read and left out.
+  for (int next = std::cin.peek(); next != std::char_traits<char>::eof() &&
+                                   !std::isspace(static_cast<char>(next), std::cin.getloc());
+       next = std::cin.peek()) {
+    std::cin.get();
+  }
+  size_t kept = kMaxTypedWordBytes;
+  // Not inside a character: its continuation bytes are 10xxxxxx.
+  while (kept > 0 && (static_cast<unsigned char>(word[kept]) & 0xC0) == 0x80) --kept;
+  word.resize(kept);
   return word;
 }

@@ -15,8 +15,13 @@ std::vector<std::string> reopenClosedStandardStreams();
 // The command line's arguments after the program's name, in UTF-8.
 std::vector<std::string> commandLineArguments(int argc, char** argv);
 
+// The most bytes of a word typed at a prompt that are kept: no train number, locomotive or
+// speed is longer, and a megabyte pasted at a prompt would make a form of megabytes.
+extern const size_t kMaxTypedWordBytes;
+
 // Reads the next white-space separated word typed at the console, as typed, for the train
-// number. At the end of the input the word is empty.
+// number. At the end of the input the word is empty. A longer word is cut to its whole
+// characters within kMaxTypedWordBytes, and the rest of it is skipped.
 std::string readWord();
 
 // Reads the next white-space separated word typed at the console as wide text, for the
