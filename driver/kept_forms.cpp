@@ -3,6 +3,7 @@
 #include <ctime>
 #include <stdexcept>
 
+#include "platform/file_system.h"
 #include "platform/messages.h"
 #include "platform/private_file.h"
 #include "platform/support_log.h"
@@ -18,10 +19,6 @@ const size_t kKeptFormLimit = 4 * 1024 * 1024;
 const char kHeading[] = "timetable-print kept form";
 
 std::string folderOfForms() { return supportLogFolder(); }
-
-char separatorOf(const std::string& folder) {
-  return folder.find('\\') == std::string::npos ? '/' : '\\';
-}
 
 // One fact a line, "name: value", then an empty line and the bytes.
 std::string fileText(const KeptForm& form) {
@@ -79,7 +76,7 @@ bool parseFileText(const std::string& text, KeptForm& form) {
 std::string keptFormPath(int number) {
   const std::string folder = folderOfForms();
   if (folder.empty()) return std::string();
-  return folder + separatorOf(folder) + "form-" + std::to_string(number) + ".kept";
+  return pathInFolder(folder, "form-" + std::to_string(number) + ".kept");
 }
 
 bool keepForm(const KeptForm& form, std::string& reason) {

@@ -111,8 +111,7 @@ std::string placeOfLog() {
     state.placeKnown = true;
     const std::string folder = supportLogFolder();
     if (!folder.empty()) {
-      const char separator = folder.find('\\') == std::string::npos ? '/' : '\\';
-      state.path = folder + separator + kLogName;
+      state.path = pathInFolder(folder, kLogName);
     }
   }
   return state.path;

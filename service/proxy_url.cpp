@@ -6,6 +6,9 @@
 #include "service/service_address.h"
 #include "service/url_parts.h"
 
+const char kSystemProxyWord[] = "system";
+const char kDirectProxyWord[] = "direct";
+
 namespace {
 
 const std::string kMask = "***";

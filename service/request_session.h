@@ -15,9 +15,8 @@
 extern const long kConnectTimeoutSeconds;
 extern const long kRequestTimeoutSeconds;
 
-// The settings and the proxy the session was started with.
+// The settings the session was started with; serviceProxy() (service_request.h) is its proxy.
 const ServiceSettings& sessionSettings();
-const ProxyChoice& sessionProxy();
 const std::string& sessionBaseUrl();
 
 // What one transfer gave: its facts for the classification, with the body and timings.
