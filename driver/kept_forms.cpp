@@ -12,6 +12,11 @@
 const int kKeptFormCount = 5;
 const int64_t kKeptFormHours = 12;
 
+bool isTooOldToPrintAgain(int64_t fetchedAt, int64_t now) {
+  const int64_t kSecondsPerHour = 3600;
+  return now - fetchedAt > kKeptFormHours * kSecondsPerHour;
+}
+
 namespace {
 
 // A form of 99 rows is some 60 KB; anything far larger is no form of ours.

@@ -13,6 +13,10 @@ extern const int kKeptFormCount;
 // A kept form older than this is no longer printed again: its timetable may have changed.
 extern const int64_t kKeptFormHours;
 
+// Whether a form fetched at fetchedAt is older than kKeptFormHours at now (both seconds since
+// 1970, UTC).
+bool isTooOldToPrintAgain(int64_t fetchedAt, int64_t now);
+
 // A form and what it shows.
 struct KeptForm {
   std::string trainNumber;  // As typed.

@@ -14,6 +14,12 @@ namespace {
 namespace fs = std::filesystem;
 
 // The kept forms go where the support log goes: here, under the test's own folder.
+TEST(KeptForms, AFormIsPrintedAgainForTwelveHoursAfterItWasFetched) {
+  const int64_t fetched = 1765350000;
+  EXPECT_FALSE(isTooOldToPrintAgain(fetched, fetched + 12 * 3600));
+  EXPECT_TRUE(isTooOldToPrintAgain(fetched, fetched + 12 * 3600 + 1));
+}
+
 class KeptFormsTest : public ScratchFolder {
  protected:
   void SetUp() override {

@@ -18,8 +18,6 @@
 
 namespace {
 
-const int64_t kSecondsPerHour = 3600;
-
 // Which train, fetched when, how many rows: the same words in the list and after a reprint.
 std::string formFacts(const KeptForm& form) {
   return formatMessage(
@@ -57,8 +55,7 @@ std::string whereItWent(const Destination& destination) {
 }
 
 bool isTooOld(const KeptForm& form) {
-  const auto now = static_cast<int64_t>(std::time(nullptr));
-  return now - form.fetchedAt > kKeptFormHours * kSecondsPerHour;
+  return isTooOldToPrintAgain(form.fetchedAt, static_cast<int64_t>(std::time(nullptr)));
 }
 
 // The kept form, or a failure that says why there is none to print.

@@ -1,5 +1,6 @@
 #include "service/request_retry.h"
 
+const int kMaxRequestTries = 3;
 const long kMaxRetryAfterSeconds = 10;
 
 bool isRetryStatus(long httpStatus) {
@@ -11,7 +12,7 @@ long retryWaitSeconds(const RequestFailure& failure, int triesDone, long retryAf
       failure.stage != FailureStage::kProxy &&
       (failure.kind == FailureKind::kCutOff || failure.kind == FailureKind::kNothingAnswered);
   const bool later = failure.kind == FailureKind::kHttpStatus && isRetryStatus(failure.status);
-  if (!brokeOff && !later) return -1;
+  if ((!brokeOff && !later) || triesDone >= kMaxRequestTries) return -1;
   if (later && retryAfterSeconds >= 0) {
     return retryAfterSeconds <= kMaxRetryAfterSeconds ? retryAfterSeconds : -1;
   }
