@@ -54,11 +54,12 @@ target_link_libraries(unit_tests PRIVATE timetable_driver timetable_warnings GTe
   CURL::libcurl PkgConfig::CAIRO)
 if(NOT WIN32)
   # Our own UTF-8 decoder, the C library's CP852 converter, and the printer and files as paths in
-  # the working directory.
+  # the working directory; a local socket that never answers.
   target_sources(unit_tests PRIVATE form/code_page_iconv_test.cpp platform/utf8_posix_test.cpp
     platform/file_system_posix_test.cpp platform/output_file_posix_test.cpp
     platform/private_file_posix_test.cpp platform/console_posix_test.cpp driver/kept_forms_test.cpp
-    printer/printer_stream_posix_test.cpp platform/xdg_base_posix_test.cpp)
+    printer/printer_stream_posix_test.cpp platform/xdg_base_posix_test.cpp
+    service/request_session_posix_test.cpp)
 endif()
 if(WIN32)
   # Drive-relative paths, the console's interrupt and the spooler's status bits.

@@ -227,7 +227,8 @@ const ProxyChoice& serviceProxy() { return session.proxy; }
 const ServiceSettings& sessionSettings() { return session.settings; }
 const std::string& sessionBaseUrl() { return session.baseUrl; }
 
-Transfer performTransfer(const std::string& url, size_t maxBytes, bool connectOnly) {
+Transfer performTransfer(const std::string& url, size_t maxBytes, bool connectOnly,
+                         long watchdogSeconds) {
   Transfer transfer;
   CURL* h = sessionHandle();
   session.maxBytes = maxBytes;
@@ -236,7 +237,7 @@ Transfer performTransfer(const std::string& url, size_t maxBytes, bool connectOn
     setOption(h, CURLOPT_CONNECT_ONLY, 1L);
     setOption(h, CURLOPT_CERTINFO, 1L);
   }
-  session.deadline = Clock::now() + std::chrono::seconds(kRequestTimeoutSeconds);
+  session.deadline = Clock::now() + std::chrono::seconds(watchdogSeconds);
   const CURLcode code = curl_easy_perform(h);
   TransferFacts& facts = transfer.facts;
   facts.code = static_cast<int>(code);
