@@ -20,13 +20,16 @@ add_executable(unit_tests
   driver/command_line_test.cpp
   driver/connection_check_test.cpp
   driver/destination_setting_test.cpp
+  driver/exit_status_test.cpp
   driver/form_builder_test.cpp
   driver/request_failure_text_test.cpp
   form/code_page_test.cpp
   form/form_text_test.cpp
   form/stop_block_test.cpp
   form/stop_cells_test.cpp
+  platform/console_test.cpp
   platform/messages_test.cpp
+  platform/support_log_test.cpp
   platform/settings_store_test.cpp
   platform/translation_test.cpp
   platform/utf8_test.cpp
@@ -52,12 +55,12 @@ target_link_libraries(unit_tests PRIVATE timetable_driver timetable_warnings GTe
   CURL::libcurl PkgConfig::CAIRO)
 if(NOT WIN32)
   # Our own UTF-8 decoder, the C library's CP852 converter, and the printer and files as paths in
-  # the working directory.
+  # the working directory; a local socket that never answers.
   target_sources(unit_tests PRIVATE form/code_page_iconv_test.cpp platform/utf8_posix_test.cpp
     platform/file_system_posix_test.cpp platform/output_file_posix_test.cpp
-    platform/trusted_file_posix_test.cpp driver/kept_forms_test.cpp
+    platform/trusted_file_posix_test.cpp platform/console_posix_test.cpp driver/kept_forms_test.cpp
     printer/printer_stream_posix_test.cpp printer/spooler_requests_posix_test.cpp
-    platform/xdg_base_posix_test.cpp)
+    platform/xdg_base_posix_test.cpp service/request_session_posix_test.cpp)
 endif()
 if(WIN32)
   # Drive-relative paths, the console's interrupt, the spooler's status bits and the machine's

@@ -9,8 +9,8 @@ DestinationRequest destinationRequestOf(const CommandLine& line) {
   // Most users have no dot-matrix printer at LPT1: when the printer they did not choose cannot
   // be opened, the error shows the way to one they have. {0} is the printer, {1} the reason.
   if (line.startMenu) {
-    // The entry that prints without options is the one that came here (its destination setting
-    // is LPT1), so the way is the screen's entry and the setting.
+    // An entry that prints on LPT1 came here: the form's or the reprint's with the destination
+    // setting LPT1, or a twin that names LPT1. The way is the screen's entry and the setting.
     request.printerDeviceAdvice = formatMessage(
         translate("cannot open the printer {0} ({1}); without a dot-matrix printer on LPT1, use "
                   "\"{2}\" in the Start menu to see the form on screen, and ask the IT department "

@@ -1,9 +1,8 @@
 #include "driver/destination_setting.h"
 
-#include <cctype>
-
 #include "driver/destination_request.h"
 #include "platform/messages.h"
+#include "platform/text_case.h"
 #include "platform/translation.h"
 
 namespace {
@@ -11,17 +10,6 @@ namespace {
 const char kDrawnWord[] = "drawn";
 const char kDrawnPrefix[] = "drawn:";
 const char kViewWord[] = "view";
-
-bool sameIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
 
 bool namesDestination(const DestinationRequest& request) {
   return !request.outputFile.empty() || !request.printer.empty() || request.drawn || request.view;

@@ -85,6 +85,10 @@ TEST(DestinationSetting, AValueThatCannotBeUsedIsAnErrorOnlyWhereItCounts) {
   chooseDestinationRequest(line, settings);
   EXPECT_EQ(settings.destination.problem, "names no printer after drawn:");
   EXPECT_TRUE(settings.errors.empty());
+  // Options do not replace a site's policy, not even one that cannot be used: the run ends.
+  settings = withDestination("drawn:", true);
+  chooseDestinationRequest(line, settings);
+  EXPECT_EQ(settings.errors.size(), 1u);
 }
 
 }  // namespace

@@ -55,12 +55,13 @@ class CommandLine(EndToEnd):
     def test_an_answer_that_cannot_be_written_is_an_error(self):
         if harness.RUNNER:
             self.skipTest("Linux's /dev/full and a closed descriptor stand for a full disk")
-        for args, reason in ((["--settings"], "No space left on device"),
-                             (["--help"], "No space left on device"),
-                             (["--check"], "No space left on device"),
-                             (["--version"], "Bad file descriptor")):
-            with self.subTest(args=args):
-                closed = args == ["--version"]
+        full_disk, closed_output = "No space left on device", "Bad file descriptor"
+        for args, reason in ((["--settings"], full_disk), (["--help"], full_disk),
+                             (["--check"], full_disk), (["--version"], closed_output),
+                             (["--reprint", "--list"], full_disk),
+                             (["--reprint", "--list"], closed_output)):
+            with self.subTest(args=args, reason=reason):
+                closed = reason == closed_output
                 with open("/dev/full", "wb") as full:
                     run = subprocess.run([harness.PROGRAM, *args], cwd=self.folder,
                                          stdin=subprocess.DEVNULL, capture_output=False,

@@ -237,6 +237,20 @@ class Output(EndToEnd):
             self.assertEqual(f.read(), golden.read())
         self.assertEqual(sorted(os.listdir(self.folder)), ["cacert.pem", "form.prn"])
 
+    def test_a_closed_standard_output_keeps_the_dialogue_off_the_form(self):
+        if harness.RUNNER:
+            self.skipTest("closes a descriptor as Linux does")
+        # The printer, opened after the first prompt, would take the free descriptor 1.
+        run = subprocess.run([harness.PROGRAM], cwd=self.folder, input=NIGHT[1].encode("utf-8"),
+                             stderr=subprocess.PIPE, timeout=90,
+                             preexec_fn=lambda: os.close(1))
+        stderr = run.stderr.decode("utf-8")
+        self.assertEqual(run.returncode, 0, stderr)
+        self.assertRegex(stderr, r"\Anotice: [^\n]*\n\Z")  # the dialogue's lost, said once
+        with open(self.path("LPT1"), "rb") as f, \
+                open(os.path.join(harness.GOLDEN, "38170.prn"), "rb") as golden:
+            self.assertEqual(f.read(), golden.read())
+
 
 if __name__ == "__main__":
     sys.exit(harness.main(sys.modules[__name__]))

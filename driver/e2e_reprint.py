@@ -150,7 +150,7 @@ class Reprint(EndToEnd):
         self.assertEqual(run.returncode, 1)
         self.assertIn("symbolic link", run.stderr)
         self.assertFalse(os.path.exists(self.path("b.prn")))
-        # A new form is not written through the link either: the link is moved aside whole.
+        # A new form is not written through the link either: it is not kept, and the log says so.
         self.print_express("-o", "c.prn")
         with open(target, "rb") as other:
             self.assertEqual(other.read(), b"not a form")

@@ -53,7 +53,7 @@ std::wstring stopBlock(const PrintJob& job, int32_t row, StopCells& cells) {
 // What a field of a row's block shows, as the service sent it or as it was typed, and the field
 // as its heading names it on the form, so that the driver finds it there.
 struct FieldText {
-  const char* field;
+  std::string field;
   std::string text;
 };
 
@@ -62,31 +62,32 @@ FieldText fieldText(const PrintJob& job, int32_t row, StopCellIndex cell) {
   const auto i = static_cast<size_t>(row);
   switch (cell) {
     case nameCell:
-      return {"Stacja", table.stationName[i]};
+      return {wideToUtf8(kStationHeading), table.stationName[i]};
     case distanceCell: {
       const std::string distance = distanceDigits(table.distance[i]);
-      return {"Stacja", distance + (distance.empty() ? "" : " ") + table.stopType[i]};
+      return {wideToUtf8(kStationHeading),
+              distance + (distance.empty() ? "" : " ") + table.stopType[i]};
     }
     case arrivalCell:
-      return {"Godzina", table.arrivalText[i]};
+      return {wideToUtf8(kHoursHeading), table.arrivalText[i]};
     case departureCell:
-      return {"Godzina", table.departureText[i]};
+      return {wideToUtf8(kHoursHeading), table.departureText[i]};
     case runCell:
-      return {"Godzina", std::to_string(table.runMinutes[i])};
+      return {wideToUtf8(kHoursHeading), std::to_string(table.runMinutes[i])};
     case dwellCell:
-      return {"Godzina", std::to_string(table.dwellMinutes[i])};
+      return {wideToUtf8(kHoursHeading), std::to_string(table.dwellMinutes[i])};
     case lok1Cell:
-      return {"LOK1", wideToUtf8(job.lok1)};
+      return {wideToUtf8(kLok1Heading), wideToUtf8(job.lok1)};
     case lok2Cell:
-      return {"LOK2", wideToUtf8(job.lok2)};
+      return {wideToUtf8(kLok2Heading), wideToUtf8(job.lok2)};
     case lok3Cell:
-      return {"LOK3", wideToUtf8(job.lok3)};
+      return {wideToUtf8(kLok3Heading), wideToUtf8(job.lok3)};
     case massCell:
-      return {kMassHeading, job.trainData[1]};
+      return {wideToUtf8(kMassHeading), job.trainData[1]};
     case lengthCell:
-      return {kLengthHeading, job.trainData[2]};
+      return {wideToUtf8(kLengthHeading), job.trainData[2]};
     case vmaxCell:
-      return {"Vmax", wideToUtf8(job.vmax)};
+      return {wideToUtf8(kSpeedHeading), wideToUtf8(job.vmax)};
   }
   return {"", std::string()};
 }

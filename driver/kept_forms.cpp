@@ -29,10 +29,6 @@ const char kLineEnds[] = "line ends: LF";
 
 std::string folderOfForms() { return supportLogFolder(); }
 
-char separatorOf(const std::string& folder) {
-  return folder.find('\\') == std::string::npos ? '/' : '\\';
-}
-
 // One fact a line, "name: value", then an empty line and the bytes.
 std::string fileText(const KeptForm& form) {
   return std::string(kHeading) + "\nversion: " + oneLine(form.version) +
@@ -102,10 +98,6 @@ bool parseFileText(const std::string& text, KeptForm& form) {
   return true;
 }
 
-std::string pathIn(const std::string& folder, const std::string& name) {
-  return folder + separatorOf(folder) + name;
-}
-
 // Moves each kept form a number up, the oldest first so that each move replaces a form already
 // moved on, and puts the new one first. Every form moved must still be the user's alone.
 bool rotateAndPutFirst(FileBeside& newForm, std::string& reason) {
@@ -136,7 +128,7 @@ bool rotateAndPutFirst(FileBeside& newForm, std::string& reason) {
 std::string keptFormPath(int number) {
   const std::string folder = folderOfForms();
   if (folder.empty()) return std::string();
-  return pathIn(folder, "form-" + std::to_string(number) + ".kept");
+  return pathInFolder(folder, "form-" + std::to_string(number) + ".kept");
 }
 
 KeepOutcome keepForm(const KeptForm& form, std::string& reason) {
@@ -167,7 +159,7 @@ KeepOutcome keepForm(const KeptForm& form, std::string& reason) {
   });
   FileLock lock;
   bool kept = false;
-  if (written) written = takeFileLock(pathIn(folder, kLockName), lock, reason);
+  if (written) written = takeFileLock(pathInFolder(folder, kLockName), lock, reason);
   // The moves and the new form's rename together, or none of them, on an interrupt.
   holdInterrupts([&] {
     kept = written && rotateAndPutFirst(newForm, reason);

@@ -14,6 +14,7 @@
 #include "driver/connection_check.h"
 #include "driver/destination_request.h"
 #include "driver/destination_setting.h"
+#include "driver/exit_status.h"
 #include "driver/print_job.h"
 #include "driver/reprint.h"
 #include "driver/request_failure_text.h"
@@ -38,15 +39,21 @@ namespace {
 void listPrinters() { writeConsoleText(stdout, printerListText(listSpoolPrinters())); }
 
 // The run's first line in the support log: the version, and the command line as typed, each
-// argument that holds a blank or a quote (or none at all) quoted.
-void logRunStart(const std::vector<std::string>& arguments) {
+// argument that holds a blank or a quote (or none at all) quoted; then the standard streams the
+// program was started without.
+void logRunStart(const std::vector<std::string>& arguments,
+                 const std::vector<std::string>& closedStreams) {
   const std::string version(kVersionText);
   std::string line = "started " + version.substr(0, version.find('\n')) + ", options:";
   for (const std::string& argument : arguments) {
     const bool plain = !argument.empty() && argument.find_first_of(" \"") == std::string::npos;
-    line += plain ? " " + argument : " \"" + argument + "\"";
+    const std::string shown = shortened(argument);
+    line += plain ? " " + shown : " \"" + shown + "\"";
   }
   logLine(arguments.empty() ? line + " none" : line);
+  for (const std::string& name : closedStreams) {
+    logLine(name + " was closed at the start; the null device stands in for it");
+  }
   // Where LPT1, cacert.pem and the files named without a folder are.
   logLine("working folder: " + fullPathOf(std::string()));
 }
@@ -60,16 +67,18 @@ void logServiceSettings(const ServiceSettings& settings) {
   }
 }
 
-// A mode whose output is its answer fails when the answer cannot be written (a full disk, a
-// closed standard output), as any tool's must: a script would take the silence for success.
+// The answer's last bytes are flushed; one that could not be written whole (a full disk, a
+// closed standard output) is said so.
 int withAnswerWritten(int status) {
   errno = 0;
   const bool flushed = std::fflush(stdout) == 0 && !std::ferror(stdout);
-  const int failure = standardOutputError() != 0 ? standardOutputError() : errno;
-  if (flushed && failure == 0) return status;
-  error(formatMessage(translate("cannot write to standard output: {0}"),
-                      {std::strerror(failure != 0 ? failure : EIO)}));
-  return 1;
+  int failure = standardOutputError() != 0 ? standardOutputError() : errno;
+  if (!flushed && failure == 0) failure = EIO;
+  if (failure != 0) {
+    error(
+        formatMessage(translate("cannot write to standard output: {0}"), {std::strerror(failure)}));
+  }
+  return statusOfAnswer(status, failure);
 }
 
 // Standard output only shows the dialogue, so a reader of it that went away (as head does) does
@@ -77,7 +86,7 @@ int withAnswerWritten(int status) {
 // said where it can still be read.
 void noticeLostDialogue() {
   std::cout.flush();
-  if (std::cout.bad()) {
+  if (std::cout.bad() || standardOutputError() != 0) {
     notice(translate(
         "the dialogue could not be shown to its end, as standard output was closed; the form "
         "was finished all the same"));
@@ -102,7 +111,7 @@ int run(const CommandLine& line) {
     logServiceSettings(settings);
     if (!settings.usageError.empty()) {
       error(usageErrorText(settings.usageError));
-      return 2;
+      return kExitUsage;
     }
     if (line.settings) return runSettingsReport(settings);
     if (!settings.errors.empty()) throw std::runtime_error(settings.errors.front());
@@ -118,13 +127,11 @@ int run(const CommandLine& line) {
 
 // Runs what the command line asks for; a failure is reported as one error line.
 int runReporting(const CommandLine& line) {
-  int status = 1;
+  int status = kExitFailed;
   setRetryNotifier(showRetryNotice);
   try {
     status = run(line);
-    const bool dialogue =
-        !(line.help || line.version || line.listPrinters || line.check || line.settings);
-    if (!dialogue) status = withAnswerWritten(status);
+    if (outputIsTheAnswer(line)) status = withAnswerWritten(status);
   } catch (const RequestFailed& failed) {
     logLine("request failed: " + failed.failure.url + " " + failureLogKey(failed.failure));
     error(requestFailureText(failed.failure,
@@ -139,16 +146,19 @@ int runReporting(const CommandLine& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // First, before any thread starts: a Ctrl+C cancels an open print job and removes a file not
+  // Before any file is opened, so that neither the printer nor the log takes the place of a
+  // closed standard stream and gets the dialogue or the messages.
+  const std::vector<std::string> closedStreams = reopenClosedStandardStreams();
+  // Then, before any thread starts: a Ctrl+C cancels an open print job and removes a file not
   // yet in place.
   startInterruptHandling();
   startTranslation();
   const std::vector<std::string> arguments = commandLineArguments(argc, argv);
-  logRunStart(arguments);
+  logRunStart(arguments, closedStreams);
   CommandLine line;
   const std::string usageError = parseCommandLine(arguments, line);
   setStartedFromMenu(line.startMenu);
-  int status = 2;
+  int status = kExitUsage;
   if (usageError.empty()) {
     status = runReporting(line);
   } else {

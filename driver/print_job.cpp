@@ -54,8 +54,8 @@ void fetchTrainTimetable(PrintJob& job) {
   std::cout << "TRAIN NUMBER: ";
   job.trainNumber = readWord();
   endLine();
-  // As typed, before it is checked; a word far too long for a number shows only its start.
-  logLine("train number: " + job.trainNumber.substr(0, 4 * kMaxTrainNumberDigits));
+  // As typed (a prompt's answer is short), before it is checked.
+  logLine("train number: " + job.trainNumber);
   requireTrainNumber(job.trainNumber);
 
   takeTimetable(fetchTimetable(job.trainNumber, kRegionCode), job);

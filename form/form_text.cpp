@@ -4,6 +4,15 @@
 #include "form/form_grid.h"
 #include "form/printer_code.h"
 
+const wchar_t kStationHeading[] = L"Stacja";
+const wchar_t kHoursHeading[] = L"Godzina";
+const wchar_t kLok1Heading[] = L"LOK1";
+const wchar_t kLok2Heading[] = L"LOK2";
+const wchar_t kLok3Heading[] = L"LOK3";
+const wchar_t kMassHeading[] = L"Brutto";
+const wchar_t kLengthHeading[] = L"D\u0142.Poc.";
+const wchar_t kSpeedHeading[] = L"Vmax";
+
 namespace {
 
 const wchar_t kV = kVertical;
@@ -33,18 +42,19 @@ std::wstring buildFormHead() {
           repeated(kH, kNameWidth) + kTeeDown + repeated(kH, kHoursWidth) + kTeeDown +
           repeated(kH, kLokWidth) + kTeeDown + repeated(kH, kTrainWidth) + kTeeDown +
           repeated(kH, kTrainWidth) + kTopRight + L'\n';
-  head += blankLeftFields() + kV + centred(L"LOK1", kLokWidth) + kV + blanks(kTrainWidth) + kV +
-          blanks(kTrainWidth) + kV + L'\n';
+  head += blankLeftFields() + kV + centred(kLok1Heading, kLokWidth) + kV + blanks(kTrainWidth) +
+          kV + blanks(kTrainWidth) + kV + L'\n';
   head += blankLeftFields() + kTeeRight + repeated(kH, kLokWidth) + kTeeLeft +
-          centred(L"Brutto", kTrainWidth) + kV + centred(L"Vmax", kTrainWidth) + kV + L'\n';
-  head += kV + vpHeading() + kV + vpHeading() + kV + centred(L"Stacja", kNameWidth, true) + kV +
-          centred(L"Godzina", kHoursWidth, true) + kV + centred(L"LOK2", kLokWidth) + kTeeRight +
-          repeated(kH, kTrainWidth) + kCross + repeated(kH, kTrainWidth) + kTeeLeft + L'\n';
+          centred(kMassHeading, kTrainWidth) + kV + centred(kSpeedHeading, kTrainWidth) + kV +
+          L'\n';
+  head += kV + vpHeading() + kV + vpHeading() + kV + centred(kStationHeading, kNameWidth, true) +
+          kV + centred(kHoursHeading, kHoursWidth, true) + kV + centred(kLok2Heading, kLokWidth) +
+          kTeeRight + repeated(kH, kTrainWidth) + kCross + repeated(kH, kTrainWidth) + kTeeLeft +
+          L'\n';
   head += blankLeftFields() + kTeeRight + repeated(kH, kLokWidth) + kTeeLeft + blanks(kTrainWidth) +
           kV + blanks(kTrainWidth) + kV + L'\n';
-  // "Dł.Poc.": the train's length; 0x88 is "ł" in code page 852.
-  head += blankLeftFields() + kV + centred(L"LOK3", kLokWidth) + kV +
-          centred(std::wstring(L"D") + wchar_t{0x88} + L".Poc.", kTrainWidth, true) + kV +
+  head += blankLeftFields() + kV + centred(kLok3Heading, kLokWidth) + kV +
+          centred(toPrinterCodePage(kLengthHeading), kTrainWidth, true) + kV +
           centred(L"%", kTrainWidth, true) + kV + L'\n';
   return head;
 }

@@ -3,6 +3,17 @@
 
 #include <string>
 
+// The headings of the head's fields, in Unicode: the head prints them in printer code, and a
+// warning names a field by them.
+extern const wchar_t kStationHeading[];  // "Stacja"
+extern const wchar_t kHoursHeading[];    // "Godzina"
+extern const wchar_t kLok1Heading[];     // "LOK1"
+extern const wchar_t kLok2Heading[];     // "LOK2"
+extern const wchar_t kLok3Heading[];     // "LOK3"
+extern const wchar_t kMassHeading[];     // "Brutto"
+extern const wchar_t kLengthHeading[];   // "Dł.Poc.": the train's length
+extern const wchar_t kSpeedHeading[];    // "Vmax"
+
 // The constant top of the form: its upper edge and the five lines of column headings, in
 // printer code, 550 characters in six lines.
 extern const std::wstring formHead;

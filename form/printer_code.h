@@ -16,14 +16,20 @@ const wchar_t kTeeRight = 0xC3;
 const wchar_t kTeeLeft = 0xB4;
 const wchar_t kCross = 0xC5;
 
-// ESC/P control sequences; they take no column on the paper.
+// ESC/P control sequences; they take no column on the paper. The commands after ESC are named
+// once, for the form that writes them and the renderer that reads them.
 const wchar_t kEscape = 0x1B;
-const wchar_t kBoldOn[] = {kEscape, L'E', 0};
-const wchar_t kBoldOff[] = {kEscape, L'F', 0};
-const wchar_t kDoubleHeightOn[] = {kEscape, L'w', L'1', 0};
-const wchar_t kDoubleHeightOff[] = {kEscape, L'w', L'0', 0};
-const wchar_t kSubscriptOn[] = {kEscape, L'S', L'1', 0};
-const wchar_t kScriptOff[] = {kEscape, L'T', 0};
+const wchar_t kBoldOnCommand = L'E';
+const wchar_t kBoldOffCommand = L'F';
+const wchar_t kDoubleHeightCommand = L'w';  // Then '1' on, '0' off.
+const wchar_t kScriptCommand = L'S';        // Then '1' subscript, '0' superscript.
+const wchar_t kScriptOffCommand = L'T';
+const wchar_t kBoldOn[] = {kEscape, kBoldOnCommand, 0};
+const wchar_t kBoldOff[] = {kEscape, kBoldOffCommand, 0};
+const wchar_t kDoubleHeightOn[] = {kEscape, kDoubleHeightCommand, L'1', 0};
+const wchar_t kDoubleHeightOff[] = {kEscape, kDoubleHeightCommand, L'0', 0};
+const wchar_t kSubscriptOn[] = {kEscape, kScriptCommand, L'1', 0};
+const wchar_t kScriptOff[] = {kEscape, kScriptOffCommand, 0};
 const wchar_t kFormFeed = 0x0C;
 
 // count copies of character.

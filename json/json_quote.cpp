@@ -1,15 +1,14 @@
 #include "json/json_quote.h"
 
-#include "platform/messages.h"
+#include <cstring>
 
-const size_t kQuotedBytes = 120;
+#include "platform/messages.h"
 
 namespace {
 
 using nlohmann::json;
 
 const int kQuotedLevels = 3;
-const char kLeftOut[] = "...";
 
 // The length of text's first bytes up to at most bytes, ending before a character that would be
 // cut.
@@ -70,6 +69,7 @@ std::string quotedJson(const nlohmann::json& value) {
 }
 
 std::string quotedInMessage(const std::string& text) {
-  const std::string json = quotedText(text, kQuotedBytes);
+  // Room for kLeftOut within the bound, so that quoted() has nothing more to cut.
+  const std::string json = quotedText(text, kQuotedBytes - std::strlen(kLeftOut));
   return quoted(json.substr(1, json.size() - 2));
 }

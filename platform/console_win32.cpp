@@ -4,12 +4,14 @@
 // train number was read from.
 #include <windows.h>
 // shellapi.h needs windows.h first.
+#include <io.h>
 #include <shellapi.h>
 
-#include <cerrno>
-#include <iostream>
+#include <cstdint>
+#include <cstdio>
 
 #include "platform/console.h"
+#include "platform/console_system.h"
 #include "platform/console_win32.h"
 #include "platform/translation.h"
 #include "platform/wide_text_win32.h"
@@ -75,19 +77,23 @@ bool writeTextTo(HANDLE handle, std::FILE* file, const std::string& text) {
   return true;
 }
 
-namespace {
-
-int outputError = 0;
-
-}  // namespace
-
-bool writeConsoleText(std::FILE* stream, const std::string& text) {
-  std::cout.flush();
-  errno = 0;
-  const bool whole = writeTextTo(
-      GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE), stream, text);
-  if (!whole && stream == stdout && outputError == 0) outputError = errno != 0 ? errno : EIO;
-  return whole;
+bool writeConsoleBytes(std::FILE* stream, const std::string& text) {
+  return writeTextTo(GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE), stream,
+                     text);
 }
 
-int standardOutputError() { return outputError; }
+// A program started without a handle for one of them (by a service, or with it closed) has no
+// descriptor there, and its stream writes nowhere; NUL stands in for it.
+bool openNullDeviceIfClosed(int descriptor) {
+  const intptr_t handle = _get_osfhandle(descriptor);
+  if (handle != -1 && handle != -2) return false;
+  std::FILE* const streams[] = {stdin, stdout, stderr};
+  std::FILE* const reopened = std::freopen("NUL", descriptor == 0 ? "r" : "w", streams[descriptor]);
+  if (reopened != nullptr) {
+    SetStdHandle(descriptor == 0   ? STD_INPUT_HANDLE
+                 : descriptor == 1 ? STD_OUTPUT_HANDLE
+                                   : STD_ERROR_HANDLE,
+                 reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(reopened))));
+  }
+  return true;
+}

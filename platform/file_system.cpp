@@ -17,6 +17,11 @@ bool isContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) 
 
 }  // namespace
 
+std::string pathInFolder(const std::string& folder, const std::string& name) {
+  const bool ended = !folder.empty() && (folder.back() == '/' || folder.back() == kPathSeparator);
+  return ended ? folder + name : folder + kPathSeparator + name;
+}
+
 std::string temporaryNameStart(const std::string& name) {
   size_t kept = name.size();
   if (kept > kKeptNameBytes) {

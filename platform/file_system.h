@@ -34,6 +34,12 @@ bool isFolder(const std::string& path);
 // the path's file. Empty for a bare name, which lies in the working folder.
 std::string folderOf(const std::string& path);
 
+// The system's own separator of a path's folders: '/', or Windows' '\\'.
+extern const char kPathSeparator;
+
+// The path of name in folder, joined by the system's separator.
+std::string pathInFolder(const std::string& folder, const std::string& name);
+
 // The path with its folder spelt out from the working folder, as the system resolves it now, for
 // the support log; a device's name (Windows' LPT1) stays as it is.
 std::string fullPathOf(const std::string& path);

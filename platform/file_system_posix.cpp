@@ -58,6 +58,8 @@ int descriptorOfName(const std::string& path) {
 
 }  // namespace
 
+const char kPathSeparator = '/';
+
 std::string folderOf(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);

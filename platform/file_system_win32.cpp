@@ -115,6 +115,8 @@ bool isUnchangedDevicePath(const std::string& path) {
 
 }  // namespace
 
+const char kPathSeparator = '\\';
+
 std::string folderOf(const std::string& path) {
   const size_t end = path.find_last_of("/\\");
   return end == std::string::npos ? std::string() : path.substr(0, end + 1);

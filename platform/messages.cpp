@@ -51,9 +51,20 @@ std::string eachLineOneLine(const std::string& text) {
   return result;
 }
 
+const size_t kQuotedBytes = 120;
+const char kLeftOut[] = "...";
+
+std::string shortened(const std::string& text) {
+  if (text.size() <= kQuotedBytes) return text;
+  size_t kept = kQuotedBytes;
+  // Not inside a character: its continuation bytes are 10xxxxxx.
+  while (kept > 0 && (static_cast<unsigned char>(text[kept]) & 0xC0) == 0x80) --kept;
+  return text.substr(0, kept) + kLeftOut;
+}
+
 std::string quoted(const std::string& text) {
   // TRANSLATORS: the quotation marks around a value in a message, such as a train number.
-  return formatMessage(translate("\"{0}\""), {text});
+  return formatMessage(translate("\"{0}\""), {shortened(text)});
 }
 
 std::string listed(const std::vector<std::string>& names) {

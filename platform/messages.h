@@ -1,6 +1,7 @@
 #ifndef TIMETABLE_PLATFORM_MESSAGES_H_
 #define TIMETABLE_PLATFORM_MESSAGES_H_
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -21,9 +22,18 @@ std::string oneLine(std::string text);
 // no more freely than a message. The line ends stay.
 std::string eachLineOneLine(const std::string& text);
 
+// The most bytes of a text that a message or a log line quotes, and what stands for the rest of
+// a longer one: a text of megabytes, served or typed, would otherwise make a line of megabytes.
+extern const size_t kQuotedBytes;
+extern const char kLeftOut[];
+
+// The text, or when it is longer than kQuotedBytes its first whole characters within them
+// followed by kLeftOut.
+std::string shortened(const std::string& text);
+
 // A value in a message (a train number, a setting's value, a stop's name) between the
-// quotation marks of the user's language: "5410" in English, „5410” in Polish. The text is
-// put in as it is; a caller escapes what needs it.
+// quotation marks of the user's language: "5410" in English, „5410” in Polish; shortened. The
+// text is put in as it is; a caller escapes what needs it.
 std::string quoted(const std::string& text);
 
 // The names as a list in a sentence of the user's language: "a", "a and b", "a, b and c".

@@ -52,6 +52,16 @@ TEST(Messages, QuotedPutsTheValueBetweenQuotationMarks) {
   EXPECT_EQ(quoted("Kraków Płaszów"), "\"Kraków Płaszów\"");
 }
 
+// A text of megabytes, served or typed, is quoted as its start: whole characters and "...".
+TEST(Messages, QuotedCutsALongTextBeforeAWholeCharacter) {
+  const std::string limit(kQuotedBytes, 'x');
+  EXPECT_EQ(quoted(limit), "\"" + limit + "\"");
+  EXPECT_EQ(quoted(limit + "y"), "\"" + limit + "...\"");
+  // "ł" is two bytes, and would be cut after its first.
+  const std::string head(kQuotedBytes - 1, 'x');
+  EXPECT_EQ(quoted(head + "ł" + std::string(1 << 20, 'y')), "\"" + head + "...\"");
+}
+
 TEST(Messages, ListedJoinsTheLastTwoWithAndTheOthersWithCommas) {
   EXPECT_EQ(listed({}), "");
   EXPECT_EQ(listed({"service"}), "service");

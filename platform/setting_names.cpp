@@ -11,6 +11,8 @@ const SettingName kSettingNames[] = {{"service", "Service"},
                                      {"destination", "Destination"}};
 const size_t kSettingNameCount = sizeof(kSettingNames) / sizeof(kSettingNames[0]);
 
+const char* settingName(SettingIndex index) { return kSettingNames[index].name; }
+
 bool isSettingName(const std::string& name) {
   return std::any_of(kSettingNames, kSettingNames + kSettingNameCount,
                      [&name](const SettingName& known) { return name == known.name; });

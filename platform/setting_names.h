@@ -13,6 +13,12 @@ struct SettingName {
 extern const SettingName kSettingNames[];
 extern const size_t kSettingNameCount;
 
+// Each setting's row in kSettingNames, for the code that names one.
+enum SettingIndex : size_t { kServiceSetting, kCaFileSetting, kProxySetting, kDestinationSetting };
+
+// The name of the setting, as settings files and messages write it.
+const char* settingName(SettingIndex index);
+
 // Whether name is one of the settings, exactly as the files write it.
 bool isSettingName(const std::string& name);
 

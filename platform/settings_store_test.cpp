@@ -54,6 +54,10 @@ TEST(SettingsStore, OneTableNamesEverySettingAndItsRegistryValue) {
   EXPECT_TRUE(isSettingName("destination"));
   EXPECT_FALSE(isSettingName("Service"));
   EXPECT_EQ(settingNamesText(), "service, ca-file, proxy and destination");
+  EXPECT_STREQ(settingName(kServiceSetting), "service");
+  EXPECT_STREQ(settingName(kCaFileSetting), "ca-file");
+  EXPECT_STREQ(settingName(kProxySetting), "proxy");
+  EXPECT_STREQ(settingName(kDestinationSetting), "destination");
 }
 
 }  // namespace

@@ -82,12 +82,11 @@ std::string localTimeText() {
   return text;
 }
 
-// Keeps only the last kSupportLogLimit bytes of the file, from a line's start: a log grown far
-// past the limit (by an earlier version, or by hand) is cut down when it is set aside.
+// Keeps only the last kSupportLogLimit bytes of the file (logTailToKeep): a log grown far past
+// the limit (by an earlier version, or by hand) is cut down when it is set aside.
 void keepOnlyTail(const std::string& path) {
-  std::string text = tailOfFile(path, kSupportLogLimit);
+  const std::string text = logTailToKeep(tailOfFile(path, kSupportLogLimit));
   if (text.empty()) return;
-  text.erase(0, text.find('\n') == std::string::npos ? 0 : text.find('\n') + 1);
   std::string reason;
   if (!writeFileBeside(path, text, NewFileAccess::kUsersAlone, reason)) return;
 }
@@ -109,8 +108,7 @@ std::string placeOfLog() {
     state.placeKnown = true;
     const std::string folder = supportLogFolder();
     if (!folder.empty()) {
-      const char separator = folder.find('\\') == std::string::npos ? '/' : '\\';
-      state.path = folder + separator + kLogName;
+      state.path = pathInFolder(folder, kLogName);
     }
   }
   return state.path;
@@ -146,6 +144,13 @@ void writeLogLine(const std::string& text) {
 }
 
 }  // namespace
+
+std::string logTailToKeep(const std::string& tail) {
+  const size_t firstEnd = tail.find('\n');
+  // The line cut at the tail's start goes, unless it is the only one.
+  if (firstEnd == std::string::npos || firstEnd + 1 == tail.size()) return tail;
+  return tail.substr(firstEnd + 1);
+}
 
 std::string supportLogPath() {
   const std::lock_guard<std::mutex> hold(stateLock);

@@ -21,6 +21,10 @@
 
 extern const int64_t kSupportLogLimit;
 
+// What is kept of a log's last bytes when it is cut down: the whole lines they hold; when one
+// line alone is longer, its tail, so that a cut never empties the log.
+std::string logTailToKeep(const std::string& tail);
+
 // The log's full path in UTF-8; empty when the system gives no folder for it (no home folder).
 std::string supportLogPath();
 

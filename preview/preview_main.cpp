@@ -120,7 +120,10 @@ void printWarnings(const std::vector<std::string>& warnings) {
 
 int run(const PreviewLine& line) {
   if (line.help || line.version) {
-    writeConsoleText(stdout, line.help ? usageText() : "timetable-preview " TIMETABLE_VERSION "\n");
+    if (!writeConsoleText(stdout,
+                          line.help ? usageText() : "timetable-preview " TIMETABLE_VERSION "\n")) {
+      throw std::runtime_error(translate("cannot write to standard output"));
+    }
     return 0;
   }
   const std::string& output = line.output;
@@ -160,7 +163,9 @@ int run(const PreviewLine& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // First, before any thread starts: a Ctrl+C removes a file not yet in place.
+  // Before any file is opened, so that none takes the place of a closed standard stream.
+  reopenClosedStandardStreams();
+  // Then, before any thread starts: a Ctrl+C removes a file not yet in place.
   startInterruptHandling();
   startTranslation();
   PreviewLine line;

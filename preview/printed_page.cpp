@@ -5,11 +5,13 @@
 #include <cstring>
 
 #include "form/code_page.h"
+#include "form/printer_code.h"
 #include "platform/translation.h"
 
 namespace {
 
-const unsigned char kEscape = 0x1B;
+// The form's codes as the bytes they are.
+constexpr unsigned char byteOf(wchar_t code) { return static_cast<unsigned char>(code); }
 
 // How many bytes are read from the reader at a time.
 const size_t kReadBlock = 65536;
@@ -23,17 +25,17 @@ struct FixedLengthCommand {
 };
 
 const FixedLengthCommand kFixedLengthCommands[] = {
-    {'@', 0},   // Initialise the printer.
-    {'E', 0},   // Bold on.
-    {'F', 0},   // Bold off.
-    {'G', 0},   // Double-strike on.
-    {'H', 0},   // Double-strike off.
-    {'4', 0},   // Italic on.
-    {'5', 0},   // Italic off.
-    {'P', 0},   // 10 characters per inch.
-    {'M', 0},   // 12 characters per inch.
-    {'g', 0},   // 15 characters per inch.
-    {'T', 0},   // Superscript and subscript off.
+    {'@', 0},  // Initialise the printer.
+    {byteOf(kBoldOnCommand), 0},
+    {byteOf(kBoldOffCommand), 0},
+    {'G', 0},  // Double-strike on.
+    {'H', 0},  // Double-strike off.
+    {'4', 0},  // Italic on.
+    {'5', 0},  // Italic off.
+    {'P', 0},  // 10 characters per inch.
+    {'M', 0},  // 12 characters per inch.
+    {'g', 0},  // 15 characters per inch.
+    {byteOf(kScriptOffCommand), 0},
     {'0', 0},   // Line spacing of 1/8 inch.
     {'1', 0},   // Line spacing of 7/72 inch.
     {'2', 0},   // Line spacing of 1/6 inch.
@@ -48,8 +50,8 @@ const FixedLengthCommand kFixedLengthCommands[] = {
     {'>', 0},   // Most significant bit set to 1.
     {0x0E, 0},  // Double width for one line.
     {0x0F, 0},  // Condensed.
-    {'w', 1},   // Double height on (1) or off (0).
-    {'S', 1},   // Superscript (0) or subscript (1).
+    {byteOf(kDoubleHeightCommand), 1},
+    {byteOf(kScriptCommand), 1},
     {'-', 1},   // Underline.
     {'W', 1},   // Double width.
     {'x', 1},   // Letter quality or draft.
@@ -241,14 +243,14 @@ void interpretCommand(ByteStream& stream, size_t at, PrinterState& state,
   size_t dataBytes = 0;
   bool known = true;
   if (readInto(stream, 1, sequence)) known = readParameters(stream, sequence, dataBytes);
-  const char command = sequence.empty() ? '\0' : sequence[0];
-  if (command == 'E' || command == 'F') {
-    state.style.bold = command == 'E';
-  } else if (command == 'T') {
+  const unsigned char command = sequence.empty() ? 0 : static_cast<unsigned char>(sequence[0]);
+  if (command == byteOf(kBoldOnCommand) || command == byteOf(kBoldOffCommand)) {
+    state.style.bold = command == byteOf(kBoldOnCommand);
+  } else if (command == byteOf(kScriptOffCommand)) {
     state.style.subscript = false;
-  } else if (command == 'w') {
+  } else if (command == byteOf(kDoubleHeightCommand)) {
     state.style.doubleHeight = switchedOn(sequence);
-  } else if (command == 'S') {
+  } else if (command == byteOf(kScriptCommand)) {
     state.style.subscript = switchedOn(sequence);
   } else if (++state.skipped <= kMaxSkippedCommandWarnings) {
     warnings.push_back(formatMessage(known
@@ -283,14 +285,14 @@ bool interpretPrinterPages(const PrinterByteReader& read, size_t lineLimit,
   PrinterState state;
   int byte;
   while ((byte = nextByte(stream)) >= 0) {
-    if (byte == kEscape) {
+    if (byte == byteOf(kEscape)) {
       interpretCommand(stream, stream.position - 1, state, warnings);
     } else if (byte == '\r') {
       state.column = 0;
     } else if (byte == '\n') {
       ++state.line;
       state.column = 0;
-    } else if (byte == '\f') {
+    } else if (byte == byteOf(kFormFeed)) {
       state.page.endsInFormFeed = true;
       if (!onPage(state.page)) return false;
       state.page = PrintedPage();

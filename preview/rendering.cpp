@@ -3,7 +3,6 @@
 #include <cairo-pdf.h>
 #include <cairo-svg.h>
 
-#include <cctype>
 #include <cmath>
 #include <exception>
 #include <functional>
@@ -13,6 +12,7 @@
 
 #include "platform/file_system.h"
 #include "platform/output_file.h"
+#include "platform/text_case.h"
 #include "platform/translation.h"
 #include "preview/printer_font.h"
 #include "preview/sheet_drawing.h"
@@ -143,12 +143,7 @@ PendingFileHandle writePng(const Sheet& sheet, const std::string& path) {
 }
 
 bool endsWithIgnoringCase(const std::string& text, const std::string& end) {
-  if (text.size() < end.size()) return false;
-  const size_t from = text.size() - end.size();
-  for (size_t i = 0; i < end.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(text[from + i])) != end[i]) return false;
-  }
-  return true;
+  return text.size() >= end.size() && sameIgnoringCase(text.substr(text.size() - end.size()), end);
 }
 
 bool holdsNumber(const std::string& path) { return path.find("%d") != std::string::npos; }

@@ -129,6 +129,10 @@ void requireSpoolPrinter(const std::string& printer, const std::string& unknownP
 void probeDevice(DeviceDestination& device) {
   std::string reason;
   if (isPlantedLink(device.device, reason)) throw deviceOpenError(device, reason);
+  // Whatever standard input is open on, the dialogue is read from it.
+  if (descriptorNamedBy(device.device) == 0) {
+    throw deviceOpenError(device, translate("the answers to the prompts are read from it"));
+  }
   DeviceFile kept(nullptr, std::fclose);
   errno = 0;
   if (!probePrinterDevice(device.device, kept)) {

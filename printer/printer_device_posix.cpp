@@ -37,7 +37,14 @@ bool mayCreate(const std::string& deviceName) {
 }  // namespace
 
 bool probePrinterDevice(const std::string& deviceName, DeviceFile& kept) {
-  if (descriptorNamedBy(deviceName) >= 0) return true;  // Open already.
+  // Open already: it must be open for writing, or the form's first write would fail.
+  const int opened = descriptorNamedBy(deviceName);
+  if (opened >= 0) {
+    const int flags = fcntl(opened, F_GETFL);
+    if (flags >= 0 && (flags & O_ACCMODE) != O_RDONLY) return true;
+    errno = EBADF;
+    return false;
+  }
   // Without O_NONBLOCK a pipe nobody reads would hold the open forever; without O_TRUNC a file
   // keeps what it holds until the form is printed.
   const int descriptor = open(deviceName.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);

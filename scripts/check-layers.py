@@ -5,20 +5,25 @@ folder's library links one it may not.
 USES is the one list of which folder uses which. Both sides are read from the tools, not from
 the text, so that no spelling hides an edge:
 - the includes are the compiler's. Every source file under the repository (tracked or not, of
-  any C++ extension) is preprocessed with the flags its build gives its folder
-  (compile_commands.json of a configured build), and gcc's -H names each header read, nested as
-  read. A file may include from its own folder and from the folders its folder uses; even a
-  folder that a used one uses is refused (a new edge is made here and in CMakeLists.txt, on
-  purpose).
+  any C++ extension), and every file the build generates and compiles, is preprocessed with the
+  flags its build gives it or its folder (compile_commands.json of a configured build), and
+  gcc's -H names each header read, nested as read. A file may include from its own folder and
+  from the folders its folder uses; even a folder that a used one uses is refused (a new edge is
+  made here and in CMakeLists.txt, on purpose). A header generated into the build tree is
+  followed as part of the folder of the file that reads it. Each build given is checked with its
+  own flags, so that the Windows build's includes (inside #ifdef _WIN32) are read too.
 - the links are CMake's (cmake --graphviz of the same build): each folder's library links, as
   PUBLIC, PRIVATE or INTERFACE, exactly the folders' libraries USES names.
 - the libraries' headers that weigh on every file reading them stay in the folders, and out of
   the files, named in KEPT_IN and KEPT_OUT.
-- no production file reads a *_test_support.h, which holds what only the tests use.
+- no production file reads a *_test_support.h, which holds what only the tests use. A file the
+  build compiles is a test or production code by the target that compiles it, whatever its
+  name; another file by its name.
 
-Usage: check-layers.py [--build DIR] [ROOT]
-  ROOT: the repository (by default the one this script is in); DIR: its configured build
-  (by default ROOT/build/release, which scripts/configure-release.sh configures).
+Usage: check-layers.py [--build DIR]... [ROOT]
+  ROOT: the repository (by default the one this script is in); DIR: a configured build of it,
+  as many as there are (by default ROOT/build/release, which scripts/configure-release.sh
+  configures).
 """
 
 import argparse
@@ -50,6 +55,8 @@ TESTS_ALSO_USE = ["platform"]
 LIBRARY = {folder: "timetable_" + folder for folder in USES}
 LIBRARY["preview"] = "timetable_render"
 FOLDER_OF_LIBRARY = {library: folder for folder, library in LIBRARY.items()}
+# The programs' targets and the folders of their main files.
+PROGRAM_FOLDER = {"timetable-print": "driver", "timetable-preview": "preview"}
 
 # Third-party headers and the folders whose files may read them, directly or not: each is large
 # or drags its library's link in, so it stays in the files that use it.
@@ -102,9 +109,32 @@ def ours(root, build, path):
     return None if relative.split("/")[0].startswith("build") else relative
 
 
+def generated(build, path):
+    """The absolute path of a file in the build tree, which the build made; otherwise None."""
+    real = os.path.realpath(path)
+    return real if real.startswith(build + os.sep) else None
+
+
+def target_of(arguments):
+    """The CMake target a compile command belongs to, from its object file's
+    CMakeFiles/TARGET.dir/ folder; None for a command that CMake did not write."""
+    for flag, value in zip(arguments, arguments[1:]):
+        if flag == "-o":
+            match = re.search(r"(?:^|/)CMakeFiles/([^/]+)\.dir/", value)
+            return match.group(1) if match else None
+    return None
+
+
+def production_folder(target):
+    """The folder whose production code the target builds, or None for a test's target."""
+    return FOLDER_OF_LIBRARY.get(target) or PROGRAM_FOLDER.get(target)
+
+
 def compile_commands(root, build):
-    """The build's compile commands: each source file (relative to root), its folder, and its
-    arguments without its input, output and dependency files."""
+    """The build's compile commands: each source file (relative to root, or the absolute path of
+    one the build generated), and its directory, its arguments without its input, output and
+    dependency files, and its target. A file that a production target and a test's both compile
+    is production code."""
     path = os.path.join(build, "compile_commands.json")
     if not os.path.exists(path):
         raise SystemExit("%s is missing: configure the build first (scripts/configure-release.sh)"
@@ -131,9 +161,10 @@ def compile_commands(root, build):
                 pass
             else:
                 kept.append(argument)
-        relative = ours(root, build, source)
-        if relative:
-            commands[relative] = (entry["directory"], kept)
+        key = ours(root, build, source) or generated(build, source)
+        target = target_of(arguments)
+        if key and not (key in commands and production_folder(commands[key][2])):
+            commands[key] = (entry["directory"], kept, target)
     return commands
 
 
@@ -145,20 +176,21 @@ def flags_for(path, commands):
     folder = path.split("/")[0]
     candidates = sorted(other for other in commands if other.split("/")[0] == folder) or \
         sorted(commands)
-    candidates.sort(key=lambda other: is_test(other) != is_test(path))
+    candidates.sort(key=lambda other: is_test(other, commands) != is_test(path, commands))
     return commands[candidates[0]]
 
 
-def read_headers(root, build, path, command):
-    """Runs the preprocessor on path: (the include edges it read, as (includer, header) pairs of
-    which the includer is ours; every header read; the compiler's error, if it failed)."""
-    directory, arguments = command
+def read_headers(root, build, path, commands):
+    """Runs the preprocessor on path with its flags: (the include edges it read, as pairs of an
+    includer, ours or generated, as (name, folder, whether a test's) and the header, ours
+    relative and others absolute; every header read; the compiler's error, if it failed)."""
+    directory, arguments, _ = flags_for(path, commands)
     run = subprocess.run(arguments + ["-MM", "-MG", "-H", "-x", "c++",
-                                      os.path.join(root, path)],
+                                      path if path.startswith("/") else os.path.join(root, path)],
                          cwd=directory, capture_output=True, text=True)
     edges = []
     read = set()
-    chain = [path]
+    chain = [(path, file_folder(path, commands), is_test(path, commands))]
     errors = []
     for line in run.stderr.splitlines():
         match = HEADER_LINE.match(line)
@@ -169,16 +201,38 @@ def read_headers(root, build, path, command):
         depth = len(match.group(1))
         header = os.path.normpath(os.path.join(directory, match.group(2)))
         del chain[depth:]
-        entry = ours(root, build, header) or header  # Ours relative, others absolute.
+        includer = chain[-1]
+        entry = ours(root, build, header)
         read.add(header)
-        if not chain[-1].startswith("/"):
-            edges.append((chain[-1], entry))
-        chain.append(entry)
+        if entry:
+            node = (entry, folder_of(entry), is_test(entry))
+        elif generated(build, header):
+            # Made by the build for the file that reads it, and judged as part of it.
+            entry = header
+            node = (header, includer[1], includer[2])
+        else:
+            entry = header
+            node = (header, None, False)
+        if includer[1] is not None:
+            edges.append((includer, entry))
+        chain.append(node)
     return edges, read, "\n".join(errors) if run.returncode != 0 else ""
 
 
-def is_test(path):
+def is_test(path, commands=None):
+    """Whether path is a test's, a fuzz target's or a benchmark's: by the target that compiles it
+    when the build compiles it, else by its name."""
+    if commands and path in commands and commands[path][2]:
+        return production_folder(commands[path][2]) is None
     return re.search(r"_(test|fuzz|benchmark)\.[a-z+]+$|_test_support\.", path) is not None
+
+
+def file_folder(path, commands):
+    """The folder whose rules hold for path: its own, or for a file the build generated, that of
+    the target compiling it (None when that is a test's)."""
+    if path.startswith("/"):
+        return production_folder(commands.get(path, (None, None, None))[2])
+    return folder_of(path)
 
 
 def folder_of(path):
@@ -190,7 +244,7 @@ def include_faults(root, build, paths, commands):
     """The edges that the map does not allow and the third-party headers read where they may
     not be, for every file in paths; each fault once."""
     def run(path):
-        return path, read_headers(root, build, path, flags_for(path, commands))
+        return path, read_headers(root, build, path, commands)
 
     faults = []
     with concurrent.futures.ThreadPoolExecutor(max_workers=os.cpu_count() or 2) as pool:
@@ -199,20 +253,20 @@ def include_faults(root, build, paths, commands):
     for path, (edges, read, error) in results:
         if error:
             faults.append("%s: the compiler could not read it:\n%s" % (path, error))
-        for includer, header in edges:
+        for (includer, mine, test), header in edges:
             if header.startswith("/") or (includer, header) in seen:
                 continue
             seen.add((includer, header))
-            mine, theirs = folder_of(includer), folder_of(header)
-            if "_test_support." in header and not is_test(includer):
+            theirs = folder_of(header)
+            if "_test_support." in header and not test:
                 faults.append("%s includes %s, which is for the tests only" % (includer, header))
             elif theirs not in USES:
                 faults.append("%s includes %s, which lies outside the folders" % (includer, header))
             elif mine in USES and theirs != mine and theirs not in USES[mine] and not (
-                    is_test(includer) and theirs in TESTS_ALSO_USE):
+                    test and theirs in TESTS_ALSO_USE):
                 faults.append("%s includes %s: %s does not use %s" % (includer, header, mine,
                                                                       theirs))
-        folder = folder_of(path)
+        folder = file_folder(path, commands)
         for kept, folders in KEPT_IN.items():
             if any(header.endswith("/" + kept) for header in read):
                 if folder not in folders:
@@ -254,7 +308,8 @@ def map_faults(links):
 
 
 def folder_faults(paths):
-    unknown = sorted({folder_of(path) or path for path in paths} - set(USES))
+    unknown = sorted({folder_of(path) or path for path in paths if not path.startswith("/")} -
+                     set(USES))
     if unknown:
         yield "source files outside the folders of the layers: " + ", ".join(unknown)
 
@@ -263,19 +318,33 @@ def main(arguments):
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     here = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     parser.add_argument("root", nargs="?", default=here)
-    parser.add_argument("--build")
+    parser.add_argument("--build", action="append")
     options = parser.parse_args(arguments)
     root = os.path.realpath(options.root)
-    build = os.path.realpath(options.build or os.path.join(root, "build", "release"))
+    faults = []
+    for build in options.build or [os.path.join(root, "build", "release")]:
+        build_faults, files = check_build(root, os.path.realpath(build))
+        faults += [fault for fault in build_faults if fault not in faults]
+        print("layers of %s: %d files" % (build, files))
+    for fault in faults:
+        print(fault)
+    print("layers: %d faults" % len(faults))
+    return 1 if faults else 0
+
+
+def files_to_read(root, build, commands):
+    """The repository's source files and those the build generated and compiles."""
+    return sorted(set(source_files(root, build)) | set(commands))
+
+
+def check_build(root, build):
+    """The faults one configured build shows, and how many files were read."""
     commands = compile_commands(root, build)
-    paths = sorted(set(source_files(root, build)) | set(commands))
+    paths = files_to_read(root, build, commands)
     faults = list(folder_faults(paths))
     faults += list(map_faults(cmake_links(build)))
     faults += include_faults(root, build, paths, commands)
-    for fault in faults:
-        print(fault)
-    print("layers: %d files, %d faults" % (len(paths), len(faults)))
-    return 1 if faults else 0
+    return faults, len(paths)
 
 
 if __name__ == "__main__":

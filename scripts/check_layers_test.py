@@ -43,10 +43,11 @@ class Includes(unittest.TestCase):
         with open(path, "w", encoding="utf-8") as source:
             source.write(text)
 
-    def faults(self):
-        paths = check_layers.source_files(self.root, self.build)
-        return check_layers.include_faults(self.root, self.build, paths,
-                                           check_layers.compile_commands(self.root, self.build))
+    def faults(self, build=None):
+        build = build or self.build
+        commands = check_layers.compile_commands(self.root, build)
+        return check_layers.include_faults(
+            self.root, build, check_layers.files_to_read(self.root, build, commands), commands)
 
     def test_the_scratch_tree_passes(self):
         self.assertEqual(self.faults(), [])
@@ -103,6 +104,49 @@ class Includes(unittest.TestCase):
         self.write("scripts/tool.cpp", "int main() {}\n")
         self.assertEqual(len(list(check_layers.folder_faults(
             check_layers.source_files(self.root, self.build)))), 1)
+
+    def compile_too(self, path, target, flags="", build=None):
+        """Adds path to the build's compile commands, as CMake writes one for target."""
+        build = build or self.build
+        commands_file = os.path.join(build, "compile_commands.json")
+        commands = []
+        if os.path.exists(commands_file):
+            with open(commands_file, encoding="utf-8") as f:
+                commands = json.load(f)
+        source = path if path.startswith("/") else os.path.join(self.root, path)
+        commands.append({"directory": build, "file": source, "command":
+                         "c++ -std=c++17 -I%s %s -o CMakeFiles/%s.dir/x.cpp.o -c %s" % (
+                             self.root, flags, target, source)})
+        self.write(commands_file, json.dumps(commands))
+
+    def test_a_compiled_file_is_judged_by_its_target_not_its_name(self):
+        self.write("form/glyph_benchmark.cpp", '#include "platform/messages.h"\n')
+        self.compile_too("form/glyph_benchmark.cpp", "timetable_form")
+        self.write("form/glyph_test.cpp", '#include "platform/messages.h"\n')
+        self.compile_too("form/glyph_test.cpp", "unit_tests")
+        self.assertEqual(self.faults(), ["form/glyph_benchmark.cpp includes platform/messages.h: "
+                                         "form does not use platform"])
+
+    def test_a_header_generated_into_the_build_is_followed(self):
+        generated = os.path.join(self.build, "generated")
+        self.write(os.path.join(generated, "table.h"), '#include "%s"\n' % FORBIDDEN)
+        self.write(os.path.join(generated, "table.cpp"), '#include "%s"\n' % FORBIDDEN)
+        self.compile_too(os.path.join(generated, "table.cpp"), "timetable_service")
+        self.write("service/a.cpp", '#include "table.h"\n')
+        self.compile_too("service/a.cpp", "timetable_service", "-I" + generated)
+        faults = self.faults()
+        self.assertEqual(sorted(faults), sorted(
+            ["%s includes %s: service does not use driver" % (os.path.join(generated, name),
+                                                              FORBIDDEN)
+             for name in ("table.cpp", "table.h")]), faults)
+
+    def test_each_build_is_read_with_its_own_flags(self):
+        self.write("service/compiled.cpp", '#ifdef _WIN32\n#include "%s"\n#endif\n' % FORBIDDEN)
+        self.assertEqual(self.faults(), [])
+        windows = os.path.join(self.root, "build-windows")
+        self.compile_too("service/compiled.cpp", "timetable_service", "-D_WIN32", windows)
+        self.assertEqual(self.faults(windows), ["service/compiled.cpp includes %s: service does not use driver"
+                                  % FORBIDDEN])
 
     def test_the_heavy_headers_stay_where_they_belong(self):
         self.write("driver/main.cpp", '#include "driver/job.h"\n')

@@ -8,6 +8,9 @@ out="$(pwd)/build/windows"
 
 scripts/package-windows.sh
 
+# The layers as the Windows build reads them: its own headers and the includes under _WIN32.
+python3 scripts/check-layers.py --build "$out/program"
+
 # A headless wine of our own, started once for the whole run and stopped after it, so that
 # ctest does not wait on wine's background processes.
 export WINEPREFIX="$out/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

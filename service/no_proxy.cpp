@@ -1,79 +1,19 @@
 #include "service/no_proxy.h"
 
-#include <array>
-#include <cstdlib>
 #include <optional>
 #include <vector>
 
+#include "platform/ip_address.h"
 #include "platform/text_case.h"
-#include "service/service_address.h"
 
 namespace {
 
 using Address = std::vector<unsigned char>;  // 4 bytes for IPv4, 16 for IPv6.
 
-std::optional<Address> ipv4Of(const std::string& text) {
-  if (!isDottedQuad(text)) return std::nullopt;
+// The address when text is one of the kind, as the system reads it.
+std::optional<Address> addressOf(const std::string& text, bool v6) {
   Address address;
-  size_t start = 0;
-  for (int part = 0; part < 4; ++part) {
-    const size_t end = text.find('.', start);
-    address.push_back(static_cast<unsigned char>(std::stoi(text.substr(start, end - start))));
-    start = end + 1;
-  }
-  return address;
-}
-
-// An IPv6 address of up to eight groups of hexadecimal digits, one "::" standing for the groups
-// left out, the last two groups possibly written as an IPv4 address.
-std::optional<Address> ipv6Of(const std::string& text) {
-  std::vector<unsigned> before;
-  std::vector<unsigned> after;
-  std::vector<unsigned>* groups = &before;
-  bool gap = false;
-  size_t at = 0;
-  if (text.compare(0, 2, "::") == 0) {
-    gap = true;
-    groups = &after;
-    at = 2;
-  }
-  while (at < text.size()) {
-    size_t end = text.find(':', at);
-    if (end == std::string::npos) end = text.size();
-    const std::string group = text.substr(at, end - at);
-    if (end == text.size() && group.find('.') != std::string::npos) {
-      const std::optional<Address> v4 = ipv4Of(group);
-      if (!v4) return std::nullopt;
-      groups->push_back(static_cast<unsigned>((*v4)[0] << 8 | (*v4)[1]));
-      groups->push_back(static_cast<unsigned>((*v4)[2] << 8 | (*v4)[3]));
-    } else {
-      if (group.empty() || group.size() > 4 ||
-          group.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
-        return std::nullopt;
-      }
-      groups->push_back(static_cast<unsigned>(std::strtoul(group.c_str(), nullptr, 16)));
-    }
-    if (end == text.size()) break;
-    at = end + 1;
-    if (text.compare(at, 1, ":") == 0) {
-      if (gap) return std::nullopt;
-      gap = true;
-      groups = &after;
-      ++at;
-      if (at == text.size()) break;
-    } else if (at == text.size()) {
-      return std::nullopt;
-    }
-  }
-  const size_t count = before.size() + after.size();
-  if (gap ? count > 7 : count != 8) return std::nullopt;
-  before.resize(8 - after.size(), 0);
-  before.insert(before.end(), after.begin(), after.end());
-  Address address;
-  for (unsigned group : before) {
-    address.push_back(static_cast<unsigned char>(group >> 8));
-    address.push_back(static_cast<unsigned char>(group & 0xff));
-  }
+  if (!ipAddressBytes(text, v6, address)) return std::nullopt;
   return address;
 }
 
@@ -100,7 +40,7 @@ bool matchesAddress(const Address& host, bool v6, const std::string& entry) {
     bits = static_cast<size_t>(std::stoul(digits));
   }
   const std::string written = entry.substr(0, slash);
-  const std::optional<Address> network = v6 ? ipv6Of(written) : ipv4Of(written);
+  const std::optional<Address> network = addressOf(written, v6);
   return network && sameNetwork(host, *network, bits);
 }
 
@@ -124,10 +64,10 @@ bool inNoProxyList(const std::string& host, const std::string& list) {
   bool v6 = false;
   std::string name = host;
   if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
-    address = ipv6Of(host.substr(1, host.size() - 2));
+    address = addressOf(host.substr(1, host.size() - 2), true);
     v6 = true;
   } else {
-    address = ipv4Of(host);
+    address = addressOf(host, false);
     if (!address && !name.empty() && name.back() == '.') name.pop_back();
   }
   if (v6 && !address) return false;

@@ -113,13 +113,13 @@ ProxyChoice chooseProxy(const ServiceSettings& settings, const ReadVariable& rea
   const Setting& setting = settings.proxy;
   const std::string host = bareHost(settings.host);
   ProxyChoice choice;
-  if (setting.value == "direct") {
+  if (setting.value == kDirectProxyWord) {
     // TRANSLATORS: where a proxy came from, after "from"; {0} is a file and line, or a key.
     choice.source = formatMessage(translate("the setting proxy in {0}"), {setting.origin});
     choice.why = formatMessage(translate("the setting proxy is direct in {0}"), {setting.origin});
     return choice;
   }
-  if (!setting.value.empty() && setting.value != "system") {
+  if (!setting.value.empty() && setting.value != kSystemProxyWord) {
     choice.url = setting.value;
     choice.source = formatMessage(translate("the setting proxy in {0}"), {setting.origin});
     return choice;

@@ -1,10 +1,11 @@
 #include "service/proxy_url.h"
 
-#include <cctype>
-
 #include "platform/text_case.h"
 #include "service/service_address.h"
 #include "service/url_parts.h"
+
+const char kSystemProxyWord[] = "system";
+const char kDirectProxyWord[] = "direct";
 
 namespace {
 
@@ -22,21 +23,6 @@ std::string userInfoOf(const std::string& url) {
   const size_t start = userStart(url);
   const size_t at = url.rfind('@');
   return at == std::string::npos || at < start ? std::string() : url.substr(start, at - start);
-}
-
-std::string percentDecoded(const std::string& text) {
-  std::string decoded;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 2 < text.size() &&
-        std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
-        std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
-      decoded += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-      i += 2;
-    } else {
-      decoded += text[i];
-    }
-  }
-  return decoded;
 }
 
 void replaceAll(std::string& text, const std::string& secret) {
@@ -96,11 +82,11 @@ std::string maskProxySecrets(const std::string& text, const std::string& proxyUr
   const std::string userInfo = userInfoOf(proxyUrl);
   if (!userInfo.empty()) {
     replaceAll(masked, userInfo);
-    replaceAll(masked, percentDecoded(userInfo));
+    replaceAll(masked, urlDecoded(userInfo));
     const size_t colon = userInfo.find(':');
     if (colon != std::string::npos) {
       for (const std::string& password :
-           {userInfo.substr(colon + 1), percentDecoded(userInfo.substr(colon + 1))}) {
+           {userInfo.substr(colon + 1), urlDecoded(userInfo.substr(colon + 1))}) {
         if (password.size() >= kShortestMaskedAlone) replaceAll(masked, password);
       }
     }

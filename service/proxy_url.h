@@ -7,6 +7,11 @@
 // whatever characters they hold, so that settings, messages and the support log can name the
 // proxy and still be sent to a help desk.
 
+// The proxy setting's words besides an address: the system's proxy, as an empty setting means
+// too, and none at all.
+extern const char kSystemProxyWord[];  // "system"
+extern const char kDirectProxyWord[];  // "direct"
+
 // Whether value is http://[USER[:PASSWORD]@]HOST:PORT (a "/" may end it), the form the proxy
 // setting takes; HOST as the service's address writes it.
 bool isProxyAddress(const std::string& value);

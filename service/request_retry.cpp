@@ -2,6 +2,8 @@
 
 #include <climits>
 
+const int kMaxRequestTries = 3;
+
 const long kMaxRetryAfterSeconds = 10;
 
 long retryWaitSeconds(const RequestFailure& failure, int triesDone, long retryAfterSeconds) {
@@ -9,7 +11,7 @@ long retryWaitSeconds(const RequestFailure& failure, int triesDone, long retryAf
       failure.stage != FailureStage::kProxy &&
       (failure.kind == FailureKind::kCutOff || failure.kind == FailureKind::kNothingAnswered);
   const bool later = failure.kind == FailureKind::kNotAvailable;
-  if (!brokeOff && !later) return -1;
+  if ((!brokeOff && !later) || triesDone >= kMaxRequestTries) return -1;
   if (later && retryAfterSeconds >= 0) {
     return retryAfterSeconds <= kMaxRetryAfterSeconds ? retryAfterSeconds : -1;
   }

@@ -10,11 +10,15 @@
 // again in this run.
 extern const long kMaxRetryAfterSeconds;
 
-// The wait in seconds before the try after triesDone (1 or 2): 1 s after the first, 3 s after
-// the second, or the Retry-After (-1 when none) of a service that is not available. A complete
+// A request is tried at most this many times: a fault that passes (the service was reached and
+// its answer broke off, or it said it is not available) is tried again after a short wait.
+extern const int kMaxRequestTries;
+
+// The wait in seconds before the try after triesDone: 1 s after the first, 3 s after the
+// second, or the Retry-After (-1 when none) of a service that is not available. A complete
 // answer comes with the kind answerFailureKind gives its status. -1 when the fault is not tried
-// again: the service was not reached, the time ran out, the certificate or the proxy failed, or
-// the status says nothing passes.
+// again: kMaxRequestTries were made, the service was not reached, the time ran out, the
+// certificate or the proxy failed, or the status says nothing passes.
 long retryWaitSeconds(const RequestFailure& failure, int triesDone, long retryAfterSeconds);
 
 // The wait an answer's Retry-After header asks for: its seconds, as many as a long holds for a

@@ -19,6 +19,9 @@ TEST(RequestRetry, AnAnswerThatBrokeOffIsTriedAgainAfterOneThenThreeSeconds) {
         failureOf(FailureStage::kAnswer, FailureKind::kNothingAnswered)}) {
     EXPECT_EQ(retryWaitSeconds(failure, 1, -1), 1);
     EXPECT_EQ(retryWaitSeconds(failure, 2, -1), 3);
+    // The third try is the last.
+    EXPECT_EQ(kMaxRequestTries, 3);
+    EXPECT_EQ(retryWaitSeconds(failure, kMaxRequestTries, -1), -1);
   }
 }
 
@@ -30,6 +33,7 @@ TEST(RequestRetry, AStatusThatSaysLaterIsTriedAgainHonouringRetryAfterUpToTenSec
     EXPECT_EQ(retryWaitSeconds(later, 1, 2), 2) << status;
     EXPECT_EQ(retryWaitSeconds(later, 1, kMaxRetryAfterSeconds), 10) << status;
     EXPECT_EQ(retryWaitSeconds(later, 1, kMaxRetryAfterSeconds + 1), -1) << status;
+    EXPECT_EQ(retryWaitSeconds(later, kMaxRequestTries, 2), -1) << status;
   }
   for (long status : {200L, 302L, 404L, 500L, 501L, 505L}) {
     EXPECT_EQ(retryWaitSeconds(answerFailure(FailureKind::kNotJson, "u", status).failure, 1, -1),

@@ -53,15 +53,18 @@ struct RequestSession {
 
 RequestSession session;
 
+// libcurl could not take the request as the program gives it: no user can help that.
+[[noreturn]] void failToPrepare(const std::string& why) {
+  throw std::runtime_error(
+      formatMessage(translate("cannot prepare the request to the timetable "
+                              "service; report this to the IT department: {0}"),
+                    {why}));
+}
+
 template <typename Value>
 void setOption(CURL* handle, CURLoption option, Value value) {
   CURLcode code = curl_easy_setopt(handle, option, value);
-  if (code != CURLE_OK) {
-    throw std::runtime_error(
-        formatMessage(translate("cannot prepare the request to the timetable "
-                                "service; report this to the IT department: {0}"),
-                      {curl_easy_strerror(code)}));
-  }
+  if (code != CURLE_OK) failToPrepare(curl_easy_strerror(code));
 }
 
 // The session's handle with every option back at its default; the connection stays open.
@@ -69,12 +72,7 @@ CURL* sessionHandle() {
   if (session.baseUrl.empty()) throw std::logic_error("a request before the service's settings");
   if (session.handle == nullptr) {
     session.handle = curl_easy_init();
-    if (session.handle == nullptr) {
-      throw std::runtime_error(
-          formatMessage(translate("cannot prepare the request to the timetable "
-                                  "service; report this to the IT department: {0}"),
-                        {"no transfer handle"}));
-    }
+    if (session.handle == nullptr) failToPrepare("no transfer handle");
   }
   curl_easy_reset(session.handle);
   session.errorText[0] = '\0';
@@ -229,10 +227,10 @@ void endServiceRequests() {
 
 const ProxyChoice& serviceProxy() { return session.proxy; }
 const ServiceSettings& sessionSettings() { return session.settings; }
-const ProxyChoice& sessionProxy() { return session.proxy; }
 const std::string& sessionBaseUrl() { return session.baseUrl; }
 
-Transfer performTransfer(const std::string& url, size_t maxBytes, bool connectOnly) {
+Transfer performTransfer(const std::string& url, size_t maxBytes, bool connectOnly,
+                         long watchdogSeconds) {
   Transfer transfer;
   CURL* h = sessionHandle();
   session.maxBytes = maxBytes;
@@ -241,7 +239,7 @@ Transfer performTransfer(const std::string& url, size_t maxBytes, bool connectOn
     setOption(h, CURLOPT_CONNECT_ONLY, 1L);
     setOption(h, CURLOPT_CERTINFO, 1L);
   }
-  session.deadline = Clock::now() + std::chrono::seconds(kRequestTimeoutSeconds);
+  session.deadline = Clock::now() + std::chrono::seconds(watchdogSeconds);
   const CURLcode code = curl_easy_perform(h);
   TransferFacts& facts = transfer.facts;
   facts.code = static_cast<int>(code);

@@ -15,9 +15,8 @@
 extern const long kConnectTimeoutSeconds;
 extern const long kRequestTimeoutSeconds;
 
-// The settings and the proxy the session was started with.
+// The settings the session was started with; serviceProxy() (service_request.h) is its proxy.
 const ServiceSettings& sessionSettings();
-const ProxyChoice& sessionProxy();
 const std::string& sessionBaseUrl();
 
 // What one transfer gave: its facts for the classification, with the body and timings.
@@ -33,9 +32,11 @@ struct Transfer {
 };
 
 // Performs one transfer of url on the session's handle, with every option of a request, a body
-// of at most maxBytes and the watchdog; connectOnly stops once the secure connection is set up
-// (and asks for the certificate's fields). Never throws for a failed transfer: facts.code tells.
-Transfer performTransfer(const std::string& url, size_t maxBytes, bool connectOnly);
+// of at most maxBytes and the watchdog, which ends it after watchdogSeconds whatever libcurl is
+// doing; connectOnly stops once the secure connection is set up (and asks for the certificate's
+// fields). Never throws for a failed transfer: facts.code tells.
+Transfer performTransfer(const std::string& url, size_t maxBytes, bool connectOnly,
+                         long watchdogSeconds = kRequestTimeoutSeconds);
 
 // The server certificate's subject, issuer and end of validity after a connectOnly transfer, as
 // the TLS library writes them; empty when it tells none.

@@ -8,8 +8,6 @@
 #include "service/request_retry.h"
 #include "service/request_session.h"
 
-const int kMaxRequestTries = 3;
-
 namespace {
 
 void (*retryNotifier)(const RetryNotice&) = nullptr;
@@ -42,9 +40,7 @@ ServiceAnswer fetchServiceAnswer(const std::string& query, size_t maxBytes) {
                     .failure;
       failure.service = serviceHostPort(sessionSettings());
     }
-    const long wait = tryNumber < kMaxRequestTries
-                          ? retryWaitSeconds(failure, tryNumber, transfer.retryAfterSeconds)
-                          : -1;
+    const long wait = retryWaitSeconds(failure, tryNumber, transfer.retryAfterSeconds);
     logTry(answer.url, transfer, failed ? &failure : nullptr, tryNumber, kMaxRequestTries);
     if (failure.kind == FailureKind::kTooLarge) failure.limit = maxBytes;
     failure.tries = tryNumber;

@@ -29,10 +29,6 @@ void endServiceRequests();
 // The proxy the requests go through, as startServiceRequests chose it.
 const ProxyChoice& serviceProxy();
 
-// A request is tried at most this many times: a fault that passes (the service was reached and
-// its answer broke off, or it said "later") is tried again after a short wait.
-extern const int kMaxRequestTries;
-
 // A try that failed and is about to be made again: why, how long the wait is, and which try
 // comes next, of how many.
 struct RetryNotice {

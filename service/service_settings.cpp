@@ -11,10 +11,10 @@ namespace {
 
 // The setting of settings that name stands for; none for a name that is no setting.
 Setting* settingNamed(const std::string& name, ServiceSettings& settings) {
-  if (name == "service") return &settings.service;
-  if (name == "ca-file") return &settings.caFile;
-  if (name == "proxy") return &settings.proxy;
-  if (name == "destination") return &settings.destination;
+  if (name == settingName(kServiceSetting)) return &settings.service;
+  if (name == settingName(kCaFileSetting)) return &settings.caFile;
+  if (name == settingName(kProxySetting)) return &settings.proxy;
+  if (name == settingName(kDestinationSetting)) return &settings.destination;
   return nullptr;
 }
 
@@ -85,7 +85,9 @@ void takeServiceOption(const std::string& option, ServiceSettings& settings) {
 void readProxy(ServiceSettings& settings) {
   Setting& proxy = settings.proxy;
   const std::string& value = proxy.value;
-  if (value.empty() || value == "system" || value == "direct" || isProxyAddress(value)) return;
+  if (value.empty() || value == kSystemProxyWord || value == kDirectProxyWord ||
+      isProxyAddress(value))
+    return;
   proxy.problem = translate("is not system, direct or http://HOST:PORT");
   settings.errors.push_back(formatMessage(
       translate("the setting proxy = {0} ({1}) is not system, direct or http://HOST:PORT; "

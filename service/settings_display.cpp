@@ -1,6 +1,7 @@
 #include "service/settings_display.h"
 
 #include "platform/messages.h"
+#include "platform/setting_names.h"
 #include "platform/translation.h"
 #include "service/proxy_url.h"
 
@@ -21,19 +22,21 @@ std::string describeServiceSettings(const ServiceSettings& settings) {
   // The names of the settings are the files' own words and stay as they are.
   const Setting& service = settings.service;
   std::string text = settingLine(
-      "service", service.problem.empty() ? serviceHostPort(settings) : quoted(service.value),
-      service);
+      settingName(kServiceSetting),
+      service.problem.empty() ? serviceHostPort(settings) : quoted(service.value), service);
   if (settings.caFile.value.empty()) {
-    text += formatMessage(translate("{0} is not set"), {"ca-file"}) + "\n";
+    text += formatMessage(translate("{0} is not set"), {settingName(kCaFileSetting)}) + "\n";
   } else {
     Setting caFile = settings.caFile;
     if (settings.trust.kind == TrustKind::kCaFile) caFile.problem = settings.trust.problem;
-    text += settingLine("ca-file", caFile.value, caFile);
+    text += settingLine(settingName(kCaFileSetting), caFile.value, caFile);
   }
   const Setting& proxy = settings.proxy;
-  text += settingLine("proxy", proxy.value.empty() ? "system" : maskedProxy(proxy.value), proxy);
+  text += settingLine(settingName(kProxySetting),
+                      proxy.value.empty() ? kSystemProxyWord : maskedProxy(proxy.value), proxy);
   if (!settings.destination.value.empty()) {
-    text += settingLine("destination", settings.destination.value, settings.destination);
+    text += settingLine(settingName(kDestinationSetting), settings.destination.value,
+                        settings.destination);
   }
   const Trust& trust = settings.trust;
   std::string line = formatMessage(

@@ -16,6 +16,10 @@ ParsedUrl parseUrl(const std::string& text, CURLUcode& code);
 // One part of a parsed URL; empty when it has none.
 std::string urlPart(const ParsedUrl& url, CURLUPart part);
 
+// A piece of a URL (a user, a password) with its %-escapes decoded, as libcurl decodes it; as it
+// is when libcurl refuses to (an escape for a control character).
+std::string urlDecoded(const std::string& piece);
+
 // Whether the URL holds nothing beyond its scheme, user, host and port.
 bool hasNoPath(const ParsedUrl& url);
 
