@@ -39,6 +39,7 @@ std::string checkTrustBundle(Trust& trust, const std::string& caFileOrigin) {
   // there or changed it, as ssh does for its keys. A ca-file the user or the site names is their
   // choice.
   TrustedFileBytes read;
+  bool notRegular = false;
   if (workingFolder) {
     read = readTrustedFile(trust.file, TrustRule::kUsersOrRoots, kMaxTrustBundleBytes);
   } else {
@@ -46,6 +47,7 @@ std::string checkTrustBundle(Trust& trust, const std::string& caFileOrigin) {
     read.bytes = plain.bytes;
     read.error = plain.error;
     read.reason = plain.reason;
+    notRegular = plain.notRegular;
   }
   const bool refused = read.fault != TrustFault::kNone && read.fault != TrustFault::kNotPlainFile;
   if (!refused && read.reason.empty() && read.bytes.size() > kMaxTrustBundleBytes) {
@@ -56,7 +58,7 @@ std::string checkTrustBundle(Trust& trust, const std::string& caFileOrigin) {
   if (!refused && !read.reason.empty()) {
     trust.problem = formatMessage(translate("cannot be read: {0}"), {read.reason});
     // A path to nothing, or to no file, is the setting's to correct, not the file's.
-    const bool wrongPath = read.notRegular || read.error == ENOENT || read.error == ENOTDIR;
+    const bool wrongPath = notRegular || read.error == ENOENT || read.error == ENOTDIR;
     if (!workingFolder && wrongPath) {
       return formatMessage(translate("the ca-file {0} ({1}) cannot be used: {2}; correct the path "
                                      "in the setting"),
