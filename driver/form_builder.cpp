@@ -14,9 +14,6 @@
 #include "platform/utf8.h"
 #include "timetable/stop_table.h"
 
-const char* const kMassHeading = "Brutto";
-const char* const kLengthHeading = "D\u0142.Poc.";
-
 namespace {
 
 // "%f" of the largest double has 309 digits before its point and six after it.

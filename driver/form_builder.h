@@ -8,10 +8,6 @@
 
 #include "driver/print_job_contents.h"
 
-// The headings of the train's mass and length fields, as the form prints them.
-extern const char* const kMassHeading;
-extern const char* const kLengthHeading;
-
 // The row of the form's opening and foot, which belong to no row of the stop table.
 const int32_t kNoRow = -1;
 

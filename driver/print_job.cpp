@@ -13,6 +13,7 @@
 #include "driver/kept_forms.h"
 #include "driver/print_job_contents.h"
 #include "driver/request_failure_text.h"
+#include "form/form_text.h"
 #include "json/json_quote.h"
 #include "platform/console.h"
 #include "platform/file_system.h"
@@ -21,6 +22,7 @@
 #include "platform/start_menu.h"
 #include "platform/support_log.h"
 #include "platform/translation.h"
+#include "platform/utf8.h"
 #include "printer/printer_stream.h"
 #include "service/online_lookup.h"
 #include "service/timetable_query.h"
@@ -79,13 +81,14 @@ void gatherJobDetails(PrintJob& job) {
     notice(formatMessage(
         translate("the list of trains online could not be read, so the fields {0} and {1} stay "
                   "empty on the form: {2}"),
-        {quoted(kMassHeading), quoted(kLengthHeading),
+        {quoted(wideToUtf8(kMassHeading)), quoted(wideToUtf8(kLengthHeading)),
          requestFailureText(*lookup.failure, startedFromMenu() ? StartedFrom::kStartMenu
                                                                : StartedFrom::kCommandLine)}));
   } else if (!lookup.found) {
-    notice(formatMessage(translate("train {0} is not in the list of trains online, so the fields "
-                                   "{1} and {2} stay empty on the form"),
-                         {job.trainNumber, quoted(kMassHeading), quoted(kLengthHeading)}));
+    notice(formatMessage(
+        translate("train {0} is not in the list of trains online, so the fields "
+                  "{1} and {2} stay empty on the form"),
+        {job.trainNumber, quoted(wideToUtf8(kMassHeading)), quoted(wideToUtf8(kLengthHeading))}));
   }
   if (!job.tableWarning.empty()) warning(job.tableWarning);
   job.lok1 = askWideWord("LOK1:");
