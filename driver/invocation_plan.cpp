@@ -95,7 +95,7 @@ void planDestination(const CommandLine& line, InvocationPlan& plan) {
   }
   if (optionsChoose) {
     plan.destinationRequest = options;
-    plan.destinationOrigin = translate("the command line");
+    plan.destinationOrigin = translate("from the command line");
     return;
   }
   plan.destinationRequest = chosen;
