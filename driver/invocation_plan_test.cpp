@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/destination_setting.h"
 #include "platform/start_menu.h"
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/start_menu.h"
+
 namespace {
 
 const char* const kUrl = "https://localhost:9640/?method=getTrainsOnline";
@@ -188,6 +190,18 @@ TEST(RequestFailureText, AStartMenuRunIsAdvisedWithItsEntryNotAnOption) {
     const std::string message = requestFailureText(failure, StartedFrom::kStartMenu);
     EXPECT_NE(message.find(menu), std::string::npos) << message;
     EXPECT_EQ(message.find("--"), std::string::npos) << message;
+  }
+}
+
+// Within the check's own entry, its advice cannot send the user to that same entry.
+TEST(RequestFailureText, TheChecksOwnEntryIsNeverPointedAtFromWithinIt) {
+  for (const RequestFailure& failure : {failureOf(FailureStage::kConnection, FailureKind::kRefused),
+                                        failureOf(FailureStage::kTls, FailureKind::kNotTrusted),
+                                        proxyFailureOf(FailureKind::kRefused)}) {
+    const std::string message = requestFailureText(failure, StartedFrom::kCheckMenuEntry);
+    EXPECT_EQ(message.find(kCheckMenuEntry), std::string::npos) << message;
+    EXPECT_EQ(message.find("--"), std::string::npos) << message;
+    EXPECT_NE(message, requestFailureText(failure, StartedFrom::kStartMenu));
   }
 }
 

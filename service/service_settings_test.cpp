@@ -113,12 +113,11 @@ TEST(ServiceSettings, APolicyValueBeatsEveryOtherSourceAndTheOption) {
   ServiceSettings settings = serviceSettingsOf(stored);
   EXPECT_EQ(serviceBaseUrl(settings), "https://policy.example.org:9640/?");
   EXPECT_EQ(settings.caFile.value, "/etc/policy.pem");
-  EXPECT_EQ(settings.usageError, "");
-  EXPECT_EQ(serviceSettingsOf(stored, "POLICY.example.org:9640").usageError);
-  EXPECT_EQ(serviceSettingsOf(stored, "other.example.org").usageError,
-            "the option --service \"other.example.org\" cannot be used, as the site's policy "
-            "sets the service policy.example.org:9640; leave the option out: the policy is "
-            "/etc/timetable-print-policy.conf, line 1");
+  EXPECT_EQ(settings.serviceOverride, ServiceOverride::kNoneOrTaken);
+  EXPECT_EQ(serviceSettingsOf(stored, overrideWith("POLICY.example.org:9640")).serviceOverride,
+            ServiceOverride::kNoneOrTaken);
+  EXPECT_EQ(serviceSettingsOf(stored, overrideWith("other.example.org")).serviceOverride,
+            ServiceOverride::kAgainstPolicy);
   EXPECT_NE(
       describeServiceSettings(settings).find("service = policy.example.org:9640 (policy, from "
                                              "/etc/timetable-print-policy.conf, line 1)\n"),
@@ -186,8 +185,7 @@ TEST(ServiceSettings, ProxyIsSystemDirectOrAnHttpAddressWithItsPasswordHidden) {
 TEST(ServiceSettings, SettingsShowsEveryValueCleanedAndWhatIsWrongWithIt) {
   ServiceSettings settings = serviceSettingsOf({{"service", "a..b", "f, line 1"},
                                                 {"ca-file", "/x\x1b[31m.pem", "f, line 2"},
-                                                {"proxy", "nonsense", "f, line 3"}},
-                                               "");
+                                                {"proxy", "nonsense", "f, line 3"}});
   settings.trust = trustOf(settings.caFile.value, false, false);
   settings.trust.problem = "cannot be read: No such file or directory";
   EXPECT_EQ(describeServiceSettings(settings),
