@@ -21,6 +21,7 @@ add_executable(unit_tests
   driver/connection_check_test.cpp
   driver/destination_setting_test.cpp
   driver/exit_status_test.cpp
+  driver/invocation_plan_test.cpp
   driver/form_builder_test.cpp
   driver/request_failure_text_test.cpp
   form/code_page_test.cpp

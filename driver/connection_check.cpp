@@ -9,10 +9,9 @@
 #include <string>
 #include <variant>
 
-#include "driver/destination_request.h"
-#include "driver/destination_setting.h"
 #include "driver/request_failure_text.h"
 #include "platform/console.h"
+#include "platform/file_system.h"
 #include "platform/messages.h"
 #include "platform/support_log.h"
 #include "platform/translation.h"
@@ -29,7 +28,7 @@
 
 namespace {
 
-enum class StepResult { kPassed, kFailed, kSkipped };
+enum class StepResult { kPassed, kWarned, kFailed, kSkipped };
 
 // The lines below a step's own, indented under it.
 std::string indented(const std::string& lines) {
@@ -50,6 +49,7 @@ std::string indented(const std::string& lines) {
 void report(bool& failed, StepResult result, const std::string& line,
             const std::string& details = std::string()) {
   const char* mark = result == StepResult::kPassed   ? translate("[ok]")
+                     : result == StepResult::kWarned ? translate("[warning]")
                      : result == StepResult::kFailed ? translate("[failed]")
                                                      : translate("[skipped]");
   if (result == StepResult::kFailed) failed = true;
@@ -76,8 +76,9 @@ std::string libcurlDetail(const RequestFailure& failure) {
              : formatMessage(translate("in libcurl's words: {0}"), {failure.detail});
 }
 
-StartedFrom startedFrom(const CommandLine& line) {
-  return line.startMenu ? StartedFrom::kStartMenu : StartedFrom::kCommandLine;
+// The check's own entry has shown the settings at its first step: its advice points there.
+StartedFrom startedFrom(const InvocationPlan& plan) {
+  return plan.startMenu ? StartedFrom::kCheckMenuEntry : StartedFrom::kCommandLine;
 }
 
 // The stage a connection stopped at; none when it was set up.
@@ -88,9 +89,10 @@ std::optional<FailureStage> failedStage(const ConnectionFacts& facts) {
 
 // The name and proxy steps: through a proxy the machine resolves the proxy's name, and the
 // proxy the service's.
-void reportNameAndProxy(bool& failed, const ServiceSettings& settings, const ConnectionFacts& facts,
+void reportNameAndProxy(bool& failed, const InvocationPlan& plan, const ConnectionFacts& facts,
                         StartedFrom from) {
-  const ProxyChoice& proxy = serviceProxy();
+  const ServiceSettings& settings = plan.service;
+  const ProxyChoice& proxy = plan.proxy;
   const bool nameFailed = failedStage(facts) == FailureStage::kName;
   if (nameFailed) {
     report(failed, StepResult::kFailed, requestFailureText(*facts.failure, from),
@@ -188,11 +190,47 @@ std::string spoolerPrinterOf(const Destination& destination) {
   return std::string();
 }
 
-// The destination a run with the same options and settings would use, prepared as the run
-// prepares it.
-void reportDestination(bool& failed, const DestinationRequest& request) {
+// What a path that stands for the printer is, in the user's words, and whether it is a plain file,
+// which takes the bytes and prints nothing; empty for anything else (the check of a run passes or
+// fails it).
+std::string pathKindText(const std::string& path, bool& plainFile) {
+  plainFile = false;
+  switch (fileKindOf(path)) {
+    case FileKind::kCharacterDevice:
+      return formatMessage(translate("{0} is a device"), {path});
+    case FileKind::kPipe:
+      return formatMessage(translate("{0} is a pipe (FIFO), which a program reads"), {path});
+    case FileKind::kPlainFile:
+    case FileKind::kNothing:
+      plainFile = true;
+      return formatMessage(
+          translate("{0} is a plain file, so the form is written to it and nothing is printed on "
+                    "paper; to print, set the destination setting to a printer (timetable-print "
+                    "--list-printers shows them) or to the printer's device, such as "
+                    "/dev/usb/lp0, or ask the IT department"),
+          {fullPathOf(path)});
+    case FileKind::kOther:
+      break;
+  }
+  return std::string();
+}
+
+// The path the printer stands at when it is not the command line's own file: LPT1, or the
+// setting's path; empty for any other destination.
+std::string printerPathOf(const InvocationPlan& plan, const Destination& destination) {
+  const DestinationRequest& request = plan.destinationRequest;
+  const bool printerPath = request.outputFile.empty() || request.printerBytes ||
+                           sameFile(request.outputFile, kPrinterDevice);
+  if (!printerPath) return std::string();
+  if (const auto* device = std::get_if<DeviceDestination>(&destination)) return device->device;
+  if (const auto* file = std::get_if<BytesFileDestination>(&destination)) return file->path;
+  return std::string();
+}
+
+// The destination the plan's run would use, prepared as the run prepares it.
+void reportDestination(bool& failed, const InvocationPlan& plan) {
   try {
-    Destination destination = chooseDestination(request);
+    Destination destination = chooseDestination(plan.destinationRequest);
     prepareDestination(destination);
     // A printer the spooler has but that cannot print now would pass a run's checks, and then
     // hold the form: the check names what stops it.
@@ -208,8 +246,12 @@ void reportDestination(bool& failed, const DestinationRequest& request) {
         return;
       }
     }
-    report(failed, StepResult::kPassed,
-           formatMessage(translate("where the form goes: {0}"), {destinationText(destination)}));
+    const std::string where =
+        formatMessage(translate("where the form goes: {0}"), {destinationText(destination)});
+    const std::string path = printerPathOf(plan, destination);
+    bool plainFile = false;
+    const std::string kind = path.empty() ? std::string() : pathKindText(path, plainFile);
+    report(failed, plainFile ? StepResult::kWarned : StepResult::kPassed, where, kind);
   } catch (const std::exception& failure) {
     report(failed, StepResult::kFailed, failure.what());
   }
@@ -217,46 +259,26 @@ void reportDestination(bool& failed, const DestinationRequest& request) {
 
 }  // namespace
 
-int runConnectionCheck(const CommandLine& line) {
+int runConnectionCheck(const InvocationPlan& plan) {
   bool failed = false;
-  std::optional<ServiceSettings> settings;
-  std::string unread;
-  // Without settings that can be read, the options alone.
-  DestinationRequest request = destinationRequestOf(line);
-  try {
-    settings = readServiceSettings(line.service);
-    request = chooseDestinationRequest(line, *settings);
-  } catch (const std::exception& failure) {
-    unread = failure.what();
-  }
-  // A --service that cannot be used is the command line's fault, as in a run.
-  if (settings && !settings->usageError.empty()) {
-    error(usageErrorText(settings->usageError));
-    return 2;
-  }
-  if (settings) {
-    // A value that cannot be used is marked in the lines below; the run would end at it.
-    const bool usable = settings->errors.empty();
-    report(failed, usable ? StepResult::kPassed : StepResult::kFailed, translate("the settings"),
-           describeServiceSettings(*settings));
-    if (!usable) settings.reset();
-  } else {
-    report(failed, StepResult::kFailed, unread);
-  }
+  // A value that cannot be used is marked in the lines below; the run would end at it.
+  const bool usable = plan.errors.empty();
+  report(failed, usable ? StepResult::kPassed : StepResult::kFailed, translate("the settings"),
+         describePlanSettings(plan));
   reportSupportLog(failed);
-  if (settings) {
-    startServiceRequests(*settings);
+  if (usable) {
+    startServiceRequests(plan.service, plan.proxy);
     const ConnectionFacts facts = checkServiceConnection();
-    reportNameAndProxy(failed, *settings, facts, startedFrom(line));
-    reportConnection(failed, *settings, facts, startedFrom(line));
+    reportNameAndProxy(failed, plan, facts, startedFrom(plan));
+    reportConnection(failed, plan.service, facts, startedFrom(plan));
     if (!facts.failure) {
-      reportAnswer(failed, startedFrom(line));
+      reportAnswer(failed, startedFrom(plan));
     } else {
       report(failed, StepResult::kSkipped, translate("the service's answer"));
     }
   } else {
     report(failed, StepResult::kSkipped, translate("the service"));
   }
-  reportDestination(failed, request);
+  reportDestination(failed, plan);
   return failed ? 1 : 0;
 }

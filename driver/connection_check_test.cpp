@@ -25,7 +25,7 @@ TEST(ConnectionCheck, ARefusedConnectionFailsItsStepAndSkipsTheRest) {
   line.service = "localhost:1";
   line.output = testing::TempDir() + "connection-check-form.prn";
   testing::internal::CaptureStdout();
-  const int status = runConnectionCheck(line);
+  const int status = runConnectionCheck(readInvocationPlan(line));
   endServiceRequests();
   const std::string shown = testing::internal::GetCapturedStdout();
   EXPECT_EQ(status, 1) << shown;
@@ -50,6 +50,28 @@ TEST(ConnectionCheck, ARefusedConnectionFailsItsStepAndSkipsTheRest) {
   EXPECT_TRUE(detailShown) << shown;
   EXPECT_NE(shown.find("[skipped] the secure connection (TLS)"), std::string::npos) << shown;
   EXPECT_NE(shown.find("[skipped] the service's answer"), std::string::npos) << shown;
+}
+
+// A plain file standing for the printer takes the form and puts nothing on paper: the check
+// warns of it, and passes; a device passes as one.
+TEST(ConnectionCheck, APlainFileForThePrinterIsAWarningAndADeviceIsNamedSo) {
+  InvocationPlan plan;
+  plan.service.host = "localhost";
+  plan.errors.push_back("the settings are left out here");
+  plan.destinationRequest.outputFile = testing::TempDir() + "connection-check-lpt1";
+  plan.destinationRequest.printerBytes = true;
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(runConnectionCheck(plan), 1);
+  std::vector<std::string> lines = linesOf(testing::internal::GetCapturedStdout());
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[lines.size() - 2].rfind("[warning] ", 0), 0u) << lines[lines.size() - 2];
+  EXPECT_NE(lines.back().find("connection-check-lpt1"), std::string::npos);
+  plan.destinationRequest.outputFile = "/dev/null";
+  testing::internal::CaptureStdout();
+  runConnectionCheck(plan);
+  lines = linesOf(testing::internal::GetCapturedStdout());
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[lines.size() - 2].rfind("[ok] ", 0), 0u) << lines[lines.size() - 2];
 }
 
 }  // namespace

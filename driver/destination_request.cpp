@@ -5,7 +5,11 @@
 #include "platform/translation.h"
 
 DestinationRequest destinationRequestOf(const CommandLine& line) {
-  DestinationRequest request{line.output, line.printer, line.drawn, line.view, "", "", ""};
+  DestinationRequest request;
+  request.outputFile = line.output;
+  request.printer = line.printer;
+  request.drawn = line.drawn;
+  request.view = line.view;
   // Most users have no dot-matrix printer at LPT1: when the printer they did not choose cannot
   // be opened, the error shows the way to one they have. {0} is the printer, {1} the reason.
   if (line.startMenu) {

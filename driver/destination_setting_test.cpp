@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <variant>
+
 namespace {
 
 DestinationRequest requestWith(const std::string& output, const std::string& printer, bool drawn,
@@ -25,12 +27,6 @@ bool sameRequest(const DestinationRequest& a, const DestinationRequest& b) {
          a.view == b.view;
 }
 
-ServiceSettings withDestination(const std::string& value, bool policy) {
-  ServiceSettings settings;
-  settings.destination = Setting{value, "/etc/site.conf, line 1", policy, std::string()};
-  return settings;
-}
-
 TEST(DestinationSetting, EachValueIsTheRequestOfItsOptions) {
   EXPECT_TRUE(sameRequest(requestOf(""), DestinationRequest()));
   EXPECT_TRUE(sameRequest(requestOf("LPT1"), DestinationRequest()));
@@ -45,50 +41,26 @@ TEST(DestinationSetting, EachValueIsTheRequestOfItsOptions) {
   EXPECT_EQ(readDestinationSetting("drawn:", request), "names no printer after drawn:");
 }
 
-TEST(DestinationSetting, OptionsWinUnlessThePolicySetsIt) {
-  CommandLine line;
-  line.printer = "other";
-  ServiceSettings settings = withDestination("drawn", false);
-  EXPECT_TRUE(sameRequest(chooseDestinationRequest(line, settings),
-                          requestWith("", "other", false, false)));
-  EXPECT_EQ(settings.usageError, "");
-  settings = withDestination("drawn", true);
-  EXPECT_TRUE(
-      sameRequest(chooseDestinationRequest(line, settings), requestWith("", "", true, false)));
-  EXPECT_EQ(settings.usageError,
-            "the options \"--printer other\" cannot be used, as the site's policy sets the "
-            "destination drawn; leave them out: the policy is /etc/site.conf, line 1");
-  // The same destination as the policy's is no conflict, a printer's name in any case.
-  line = CommandLine();
-  line.drawn = true;
-  line.printer = "LASER";
-  settings = withDestination("drawn:laser", true);
-  chooseDestinationRequest(line, settings);
-  EXPECT_EQ(settings.usageError, "");
-  // Without options, the setting.
-  settings = withDestination("view", false);
-  EXPECT_TRUE(sameRequest(chooseDestinationRequest(CommandLine(), settings),
-                          requestWith("", "", false, true)));
+TEST(DestinationSetting, APathIsADeviceOrFileThatGetsThePrintersBytesWhateverItsName) {
+  const DestinationRequest device = requestOf("/dev/usb/lp0");
+  EXPECT_TRUE(sameRequest(device, requestWith("/dev/usb/lp0", "", false, false)));
+  EXPECT_TRUE(device.printerBytes);
+  const Destination file = chooseDestination(requestOf("/tmp/form.pdf"));
+  ASSERT_TRUE(std::holds_alternative<BytesFileDestination>(file));
+  EXPECT_TRUE(std::holds_alternative<DeviceDestination>(chooseDestination(requestOf("/dev/null"))));
 }
 
-TEST(DestinationSetting, AValueThatCannotBeUsedIsAnErrorOnlyWhereItCounts) {
-  ServiceSettings settings = withDestination("drawn:", false);
-  chooseDestinationRequest(CommandLine(), settings);
-  EXPECT_EQ(settings.destination.problem, "names no printer after drawn:");
-  ASSERT_EQ(settings.errors.size(), 1u);
-  EXPECT_EQ(settings.errors[0],
-            "the setting destination = \"drawn:\" (from /etc/site.conf, line 1) names no printer "
-            "after drawn:; write LPT1, a printer's name, drawn, drawn:PRINTER or view");
-  CommandLine line;
-  line.view = true;
-  settings = withDestination("drawn:", false);
-  chooseDestinationRequest(line, settings);
-  EXPECT_EQ(settings.destination.problem, "names no printer after drawn:");
-  EXPECT_TRUE(settings.errors.empty());
-  // Options do not replace a site's policy, not even one that cannot be used: the run ends.
-  settings = withDestination("drawn:", true);
-  chooseDestinationRequest(line, settings);
-  EXPECT_EQ(settings.errors.size(), 1u);
+TEST(DestinationSetting, DestinationsAreComparedByWhatTheyAre) {
+  EXPECT_TRUE(sameDestination(DestinationRequest(), requestWith("LPT1", "", false, false)));
+  EXPECT_TRUE(sameDestination(requestWith("./LPT1", "", false, false), requestOf("lpt1")));
+  EXPECT_TRUE(
+      sameDestination(requestWith("/dev/../dev/null", "", false, false), requestOf("/dev/null")));
+  EXPECT_TRUE(sameDestination(requestWith("", "LASER", true, false), requestOf("drawn:laser")));
+  EXPECT_TRUE(sameDestination(requestWith("", "", false, true), requestOf("view")));
+  EXPECT_FALSE(sameDestination(requestWith("b.prn", "", false, false), DestinationRequest()));
+  EXPECT_FALSE(sameDestination(requestWith("", "laser", false, false), requestOf("drawn:laser")));
+  EXPECT_FALSE(sameDestination(requestWith("", "", true, false), requestOf("drawn:laser")));
+  EXPECT_FALSE(sameDestination(requestWith("f.pdf", "", false, true), requestOf("view")));
 }
 
 }  // namespace

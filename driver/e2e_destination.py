@@ -2,6 +2,7 @@
 
 import os
 import sys
+import threading
 
 import e2e_harness as harness
 sys.path.insert(0, os.path.join(harness.ROOT, "printer"))
@@ -71,10 +72,14 @@ class Destination(EndToEnd):
                       run.stdout)
         self.write_config("destination = view\n")
         run = self.run_under_policy(EXPRESS[1], policy, ["--printer", "other"])
-        self.assertUsageError(run, 'the options "--printer other" cannot be used, as the site\'s '
-                                   'policy sets the destination dotmatrix; leave them out: the '
-                                   'policy is %s, line 1' % POLICY)
+        self.assertUsageError(run, '"--printer other"', "dotmatrix", "%s, line 1" % POLICY)
         self.assertNothingPrinted(run)
+        # From a Start-menu entry, the refusal names the entry that follows the policy instead
+        # of the usage, in the user's language.
+        run = self.run_under_policy("", policy, ["-o", "LPT1", "--start-menu"])
+        self.assertEqual(run.returncode, 2, run.stderr)
+        self.assertIn('"Rozkład jazdy"', run.stderr)
+        self.assertNotIn("--help", run.stderr)
         # The policy's own destination, named again, is no conflict.
         run = self.run_under_policy("", policy, ["--check", "--printer", "DOTMATRIX"])
         self.assertNotIn("cannot be used", run.stdout + run.stderr)
@@ -87,12 +92,57 @@ class Destination(EndToEnd):
                          '[ok] where the form goes: drawn pages on the printer "dotmatrix"')
         self.assertNotIn("LPT1", run.stdout.replace("destination = drawn", ""))
         self.assertNothingPrinted(run)
-        # Without the setting, the check is of LPT1, as a run's would be.
+        # Without the setting, the check is of LPT1, as a run's would be: on Linux a plain file
+        # that puts nothing on paper, which is a warning and no failure.
         os.remove(self.config)
         run = self.run_program("", args=["--check"], env=self.spooler.env())
-        self.assertTrue(run.stdout.splitlines()[-1].startswith("[ok] where the form goes: the "),
-                        run.stdout)
+        self.assertEqual(run.returncode, 0, run.stdout)
+        self.assertTrue(run.stdout.splitlines()[-2].startswith(
+            "[ok] where the form goes: the " if harness.RUNNER else
+            "[warning] where the form goes: the "), run.stdout)
         self.assertIn("LPT1", run.stdout.splitlines()[-1])
+
+    def test_a_path_setting_is_a_device_that_gets_the_printer_s_bytes(self):
+        if harness.RUNNER:
+            self.skipTest("a path beginning with / is a Linux device")
+        fifo = self.path("lp0.fifo")
+        os.mkfifo(fifo)
+        self.write_config("destination = %s\n" % fifo)
+        received = []
+        reader = threading.Thread(target=lambda: received.append(open(fifo, "rb").read()))
+        reader.start()
+        run = self.run_program(EXPRESS[1])
+        reader.join(30)
+        self.assertEqual((run.returncode, run.stderr), (0, SAMPLE_STDERR["5410"]))
+        with open(os.path.join(harness.GOLDEN, "5410.prn"), "rb") as golden:
+            self.assertEqual(received, [golden.read()])
+        self.assertNothingPrinted(run)
+        self.write_config("destination = /dev/null\n")
+        run = self.run_program("", args=["--check"])
+        self.assertEqual(run.returncode, 0, run.stdout)
+        self.assertEqual(run.stdout.splitlines()[-2:],
+                         ["[ok] where the form goes: the printer /dev/null",
+                          "    /dev/null is a device"])
+
+    def test_reprint_follows_the_setting_and_the_policy(self):
+        run = self.run_program(EXPRESS[1], args=["-o", "first.prn"])
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.write_config("destination = view\n")
+        os.mkdir(self.path("tmp"))
+        run = self.run_program("", args=["--reprint"],
+                               env=dict(os.environ, PATH="/nonexistent", TMPDIR=self.path("tmp")))
+        self.assertEqual(run.returncode, 0, run.stderr)
+        [shown] = os.listdir(self.path("tmp"))
+        self.assertIn(os.path.join(self.path("tmp"), shown), run.stdout)
+        self.assertNothingPrinted(run)
+        run = self.run_under_policy("", "destination = view\n", ["--reprint", "-o", "b.prn"])
+        self.assertUsageError(run, '"-o b.prn"')
+        self.assertFalse(os.path.exists(self.path("b.prn")))
+        # The policy's LPT1, named as an option, is the same destination.
+        run = self.run_under_policy("", "destination = LPT1\n", ["--reprint", "-o", "LPT1"])
+        self.assertEqual(run.returncode, 0, run.stderr)
+        with open(self.path("first.prn"), "rb") as first:
+            self.assertEqual(run.printed(), first.read())
 
 
 if __name__ == "__main__":

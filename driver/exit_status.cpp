@@ -4,9 +4,20 @@ const int kExitDone = 0;
 const int kExitFailed = 1;
 const int kExitUsage = 2;
 
-bool outputIsTheAnswer(const CommandLine& line) {
-  return line.help || line.version || line.listPrinters || line.check || line.settings ||
-         (line.reprint && line.list);
+bool outputIsTheAnswer(InvocationMode mode) {
+  switch (mode) {
+    case InvocationMode::kHelp:
+    case InvocationMode::kVersion:
+    case InvocationMode::kListPrinters:
+    case InvocationMode::kCheck:
+    case InvocationMode::kSettings:
+    case InvocationMode::kListKeptForms:
+      return true;
+    case InvocationMode::kReprint:
+    case InvocationMode::kRun:
+      return false;
+  }
+  return false;
 }
 
 int statusOfAnswer(int status, int outputError) { return outputError != 0 ? kExitFailed : status; }

@@ -11,18 +11,12 @@ TEST(ExitStatus, TheStatusesScriptsRead) {
 }
 
 TEST(ExitStatus, AnAnswerThatCannotBeWrittenFailsTheModeButTheDialogueDoesNot) {
-  CommandLine line;
-  EXPECT_FALSE(outputIsTheAnswer(line));
-  line.reprint = true;
-  EXPECT_FALSE(outputIsTheAnswer(line));
-  line.list = true;
-  EXPECT_TRUE(outputIsTheAnswer(line));
-  for (bool CommandLine::*mode :
-       {&CommandLine::help, &CommandLine::version, &CommandLine::listPrinters, &CommandLine::check,
-        &CommandLine::settings}) {
-    CommandLine answering;
-    answering.*mode = true;
-    EXPECT_TRUE(outputIsTheAnswer(answering));
+  EXPECT_FALSE(outputIsTheAnswer(InvocationMode::kRun));
+  EXPECT_FALSE(outputIsTheAnswer(InvocationMode::kReprint));
+  for (InvocationMode mode :
+       {InvocationMode::kHelp, InvocationMode::kVersion, InvocationMode::kListPrinters,
+        InvocationMode::kCheck, InvocationMode::kSettings, InvocationMode::kListKeptForms}) {
+    EXPECT_TRUE(outputIsTheAnswer(mode));
   }
   EXPECT_EQ(statusOfAnswer(kExitDone, 0), kExitDone);
   EXPECT_EQ(statusOfAnswer(kExitDone, EBADF), kExitFailed);

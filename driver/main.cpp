@@ -12,9 +12,8 @@
 
 #include "driver/command_line.h"
 #include "driver/connection_check.h"
-#include "driver/destination_request.h"
-#include "driver/destination_setting.h"
 #include "driver/exit_status.h"
+#include "driver/invocation_plan.h"
 #include "driver/print_job.h"
 #include "driver/reprint.h"
 #include "driver/request_failure_text.h"
@@ -31,8 +30,6 @@
 #include "printer/spooler_common.h"
 #include "service/proxy_choice.h"
 #include "service/service_request.h"
-#include "service/service_settings.h"
-#include "service/settings_display.h"
 
 namespace {
 
@@ -58,9 +55,10 @@ void logRunStart(const std::vector<std::string>& arguments,
   logLine("working folder: " + fullPathOf(std::string()));
 }
 
-// Each setting with where it came from, and the trust, as --settings shows them.
-void logServiceSettings(const ServiceSettings& settings) {
-  const std::string text = describeServiceSettings(settings);
+// Each setting with where it came from, the trust and where the form goes, as --settings shows
+// them.
+void logPlan(const InvocationPlan& plan) {
+  const std::string text = describePlanSettings(plan);
   for (size_t at = 0, end = 0; at < text.size(); at = end + 1) {
     end = std::min(text.find('\n', at), text.size());
     logLine("setting: " + text.substr(at, end - at));
@@ -93,45 +91,61 @@ void noticeLostDialogue() {
   }
 }
 
-int run(const CommandLine& line) {
-  if (line.help) {
-    writeConsoleText(stdout, usageText());
-  } else if (line.version) {
-    writeConsoleText(stdout, kVersionText);
-  } else if (line.listPrinters) {
-    listPrinters();
-  } else if (line.check) {
-    return runConnectionCheck(line);
-  } else if (line.reprint) {
-    return runReprint(line);
-  } else {
-    // Read once, before anything is asked: a bad setting ends the run before the first prompt.
-    ServiceSettings settings = readServiceSettings(line.service);
-    const DestinationRequest request = chooseDestinationRequest(line, settings);
-    logServiceSettings(settings);
-    if (!settings.usageError.empty()) {
-      error(usageErrorText(settings.usageError));
-      return kExitUsage;
-    }
-    if (line.settings) return runSettingsReport(settings);
-    if (!settings.errors.empty()) throw std::runtime_error(settings.errors.front());
-    const Destination destination = chooseDestination(request);
-    startServiceRequests(settings);
-    const std::string proxy = describeProxyChoice(settings, serviceProxy());
-    logLine(proxy.substr(0, proxy.find('\n')));
-    runPrintJob(destination);
-    noticeLostDialogue();
+// A run: the form, asked for, fetched and printed where the plan says.
+void runForm(const InvocationPlan& plan) {
+  if (!plan.errors.empty()) throw std::runtime_error(plan.errors.front());
+  const Destination destination = chooseDestination(plan.destinationRequest);
+  startServiceRequests(plan.service, plan.proxy);
+  const std::string proxy = describeProxyChoice(plan.service, plan.proxy);
+  logLine(proxy.substr(0, proxy.find('\n')));
+  runPrintJob(destination);
+  noticeLostDialogue();
+}
+
+// Does what the plan's mode asks for; returns the exit status. The modes that need no settings
+// come first; the others are refused at once when the command line stands against the settings.
+int runPlan(const InvocationPlan& plan, const CommandLine& line) {
+  switch (plan.mode) {
+    case InvocationMode::kHelp:
+      writeConsoleText(stdout, usageText());
+      return kExitDone;
+    case InvocationMode::kVersion:
+      writeConsoleText(stdout, kVersionText);
+      return kExitDone;
+    case InvocationMode::kListKeptForms:
+      return listKeptForms();
+    case InvocationMode::kListPrinters:
+      listPrinters();
+      return kExitDone;
+    default:
+      break;
   }
-  return 0;
+  if (plan.mode != InvocationMode::kCheck) logPlan(plan);
+  if (plan.refusal != Refusal::kNone) {
+    error(refusalLine(plan));
+    return kExitUsage;
+  }
+  switch (plan.mode) {
+    case InvocationMode::kSettings:
+      return runSettingsReport(plan);
+    case InvocationMode::kCheck:
+      return runConnectionCheck(plan);
+    case InvocationMode::kReprint:
+      return runReprint(plan, line.reprintNumber);
+    default:
+      runForm(plan);
+      return kExitDone;
+  }
 }
 
 // Runs what the command line asks for; a failure is reported as one error line.
-int runReporting(const CommandLine& line) {
+int runReporting(const CommandLine& line, InvocationPlan& plan) {
   int status = kExitFailed;
   setRetryNotifier(showRetryNotice);
   try {
-    status = run(line);
-    if (outputIsTheAnswer(line)) status = withAnswerWritten(status);
+    plan = readInvocationPlan(line);
+    status = runPlan(plan, line);
+    if (outputIsTheAnswer(plan.mode)) status = withAnswerWritten(status);
   } catch (const RequestFailed& failed) {
     logLine("request failed: " + failed.failure.url + " " + failureLogKey(failed.failure));
     error(requestFailureText(failed.failure,
@@ -140,6 +154,16 @@ int runReporting(const CommandLine& line) {
     error(failure.what());
   }
   endServiceRequests();
+  return status;
+}
+
+// Where every invocation ends, whatever it did and however it failed: the one place that sees
+// its outcome whole.
+int endInvocation(const InvocationPlan&, int status) {
+  logLine("ended with exit status " + std::to_string(status));
+  // A window opened for the program alone (a shortcut, a double click) waits for Enter after a
+  // usage error too, else the error would vanish before it could be read.
+  holdOwnConsoleWindow();
   return status;
 }
 
@@ -158,15 +182,12 @@ int main(int argc, char** argv) {
   CommandLine line;
   const std::string usageError = parseCommandLine(arguments, line);
   setStartedFromMenu(line.startMenu);
+  InvocationPlan plan;
   int status = kExitUsage;
   if (usageError.empty()) {
-    status = runReporting(line);
+    status = runReporting(line, plan);
   } else {
     error(usageErrorText(usageError));
   }
-  logLine("ended with exit status " + std::to_string(status));
-  // A window opened for the program alone (a shortcut, a double click) waits for Enter after a
-  // usage error too, else the error would vanish before it could be read.
-  holdOwnConsoleWindow();
-  return status;
+  return endInvocation(plan, status);
 }

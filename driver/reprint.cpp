@@ -5,7 +5,6 @@
 #include <stdexcept>
 #include <string>
 
-#include "driver/destination_request.h"
 #include "driver/kept_forms.h"
 #include "driver/print_job.h"
 #include "platform/console.h"
@@ -27,8 +26,8 @@ std::string formFacts(const KeptForm& form) {
       {form.trainNumber, form.trainLabel, localTimeOf(form.fetchedAt), std::to_string(form.rows)});
 }
 
-// Where the form went, for the user.
-std::string whereItWent(const Destination& destination) {
+// Where the form went, for the user; the screen's PDF by the name it got.
+std::string whereItWent(const Destination& destination, const std::string& shownFile) {
   return std::visit(
       Overloaded{
           [](const DeviceDestination& device) {
@@ -40,9 +39,11 @@ std::string whereItWent(const Destination& destination) {
                                                              : translate("the file {0}"),
                                  {file.path});
           },
-          [](const RenderedFileDestination& file) {
-            return file.path.empty() ? translate("the screen")
-                                     : formatMessage(translate("the file {0}"), {file.path});
+          [&shownFile](const RenderedFileDestination& file) {
+            if (!file.path.empty()) return formatMessage(translate("the file {0}"), {file.path});
+            return shownFile.empty()
+                       ? std::string(translate("the screen"))
+                       : formatMessage(translate("the screen, in the file {0}"), {shownFile});
           },
           [](const SpoolDestination& spool) {
             return formatMessage(translate("the spooler's printer {0}"), {spool.printer});
@@ -87,6 +88,8 @@ KeptForm keptFormNumbered(int number) {
       {reason}));
 }
 
+}  // namespace
+
 int listKeptForms() {
   std::string list;
   for (int number = 1; number <= kKeptFormCount; ++number) {
@@ -113,11 +116,13 @@ int listKeptForms() {
   return 0;
 }
 
-}  // namespace
-
-int runReprint(const CommandLine& line) {
-  if (line.list) return listKeptForms();
-  const KeptForm form = keptFormNumbered(line.reprintNumber);
+int runReprint(const InvocationPlan& plan, int number) {
+  // A source that cannot be read may hold the destination; the service's values do not matter.
+  if (!plan.service.sourceErrors.empty()) {
+    throw std::runtime_error(plan.service.sourceErrors.front());
+  }
+  if (!plan.destinationError.empty()) throw std::runtime_error(plan.destinationError);
+  const KeptForm form = keptFormNumbered(number);
   if (ageNow(form) == KeptFormAge::kFromTheFuture) {
     throw std::runtime_error(formatMessage(
         translate("the kept form of train {0} says it was fetched {1}, which is later than now, "
@@ -131,20 +136,21 @@ int runReprint(const CommandLine& line) {
                   "not printed again: the timetable may have changed since; print the form anew"),
         {form.trainNumber, localTimeOf(form.fetchedAt), std::to_string(kKeptFormHours)}));
   }
-  Destination destination = chooseDestination(destinationRequestOf(line));
+  Destination destination = chooseDestination(plan.destinationRequest);
   prepareDestination(destination);
   PrinterStream printer = openPrinterStream(destination, "timetable " + form.trainNumber);
   writeBytesToPrinter(printer, form.bytes);
   const StreamEnd end = closePrinterStream(printer);
-  logLine("reprinted kept form " + std::to_string(line.reprintNumber) + " of train " +
-          form.trainNumber + " fetched " + localTimeOf(form.fetchedAt) + ", " +
-          std::to_string(form.rows) + " rows, to " + destinationText(destination));
+  logLine("reprinted kept form " + std::to_string(number) + " of train " + form.trainNumber +
+          " fetched " + localTimeOf(form.fetchedAt) + ", " + std::to_string(form.rows) +
+          " rows, to " + destinationText(destination));
   for (const std::string& text : end.warnings) warning(text);
   for (const std::string& text : end.notices) notice(text);
-  writeConsoleText(stdout,
-                   eachLineOneLine(formatMessage(translate("printed again: {0}, to {1}"),
-                                                 {formFacts(form), whereItWent(destination)}) +
-                                   "\n"));
+  writeConsoleText(
+      stdout,
+      eachLineOneLine(formatMessage(translate("printed again: {0}, to {1}"),
+                                    {formFacts(form), whereItWent(destination, end.shownFile)}) +
+                      "\n"));
   // A form cut short is said to be so again, last, as when it was first printed.
   if (!form.warning.empty()) warning(form.warning);
   return 0;

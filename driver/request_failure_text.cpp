@@ -11,6 +11,9 @@ namespace {
 enum class Shown { kTrust, kAddress, kIt };
 
 std::string settingsHint(Shown what, StartedFrom startedFrom) {
+  if (startedFrom == StartedFrom::kCheckMenuEntry) {
+    return translate("(the settings are shown above, under the check's first step)");
+  }
   if (startedFrom == StartedFrom::kStartMenu) {
     return formatMessage(translate("(\"{0}\" in the Start menu shows the settings and tests the "
                                    "connection)"),

@@ -9,8 +9,9 @@
 #include "service/service_request.h"
 
 // How the program was started: a user who started it from the Start menu has no command line to
-// add an option to, so the advice names the Start-menu entry that does the job instead.
-enum class StartedFrom { kCommandLine, kStartMenu };
+// add an option to, so the advice names the Start-menu entry that does the job instead; the
+// check's own entry has shown the settings already, so it points there rather than to itself.
+enum class StartedFrom { kCommandLine, kStartMenu, kCheckMenuEntry };
 
 // The error message of a failed request. libcurl's own words are not in it: they go to the log,
 // and under --check.

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/start_menu.h"
+
 namespace {
 
 // Each message is checked for the values it carries and for being its kind's own; the sentences
@@ -129,6 +131,18 @@ TEST(RequestFailureText, AStartMenuRunIsAdvisedWithItsEntryNotAnOption) {
     const std::string message = requestFailureText(failure, StartedFrom::kStartMenu);
     EXPECT_NE(message.find("Sprawdź połączenie"), std::string::npos) << message;
     EXPECT_EQ(message.find("--"), std::string::npos) << message;
+  }
+}
+
+// Within the check's own entry, its advice cannot send the user to that same entry.
+TEST(RequestFailureText, TheChecksOwnEntryIsNeverPointedAtFromWithinIt) {
+  for (const RequestFailure& failure : {failureOf(FailureStage::kConnection, FailureKind::kRefused),
+                                        failureOf(FailureStage::kTls, FailureKind::kNotTrusted),
+                                        proxyFailureOf(FailureKind::kRefused)}) {
+    const std::string message = requestFailureText(failure, StartedFrom::kCheckMenuEntry);
+    EXPECT_EQ(message.find(kCheckMenuEntry), std::string::npos) << message;
+    EXPECT_EQ(message.find("--"), std::string::npos) << message;
+    EXPECT_NE(message, requestFailureText(failure, StartedFrom::kStartMenu));
   }
 }
 

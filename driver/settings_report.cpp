@@ -7,17 +7,16 @@
 #include "platform/support_log.h"
 #include "platform/translation.h"
 #include "service/proxy_choice.h"
-#include "service/settings_display.h"
 
-int runSettingsReport(const ServiceSettings& settings) {
-  writeConsoleText(stdout, eachLineOneLine(describeServiceSettings(settings)));
-  if (settings.errors.empty()) {
-    writeConsoleText(stdout, eachLineOneLine(describeProxyChoice(settings, chooseProxy(settings))));
+int runSettingsReport(const InvocationPlan& plan) {
+  writeConsoleText(stdout, eachLineOneLine(describePlanSettings(plan)));
+  if (plan.proxyChosen) {
+    writeConsoleText(stdout, eachLineOneLine(describeProxyChoice(plan.service, plan.proxy)));
   }
   writeConsoleText(stdout, eachLineOneLine(supportLogText() + "\n"));
   // An unknown name is only a warning for a run, but a script that checks the settings must
   // see it fail.
-  if (settings.errors.empty() && settings.unknownSettings.empty()) return 0;
+  if (plan.errors.empty() && plan.service.unknownSettings.empty()) return 0;
   error(
       translate("some of the settings above cannot be used; correct the ones marked wrong, or ask "
                 "the IT department"));

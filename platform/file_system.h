@@ -49,6 +49,14 @@ bool fileExists(const std::string& path);
 
 // Whether the folder holds an entry of the path's name: a link counts, wherever it leads.
 bool entryExists(const std::string& path);
+// What the path names now, through its symbolic links: a printer port or another character
+// device, a pipe (FIFO), a plain file, nothing, or something else (a folder, a socket).
+enum class FileKind { kNothing, kCharacterDevice, kPipe, kPlainFile, kOther };
+FileKind fileKindOf(const std::string& path);
+
+// Whether two paths name the same file or device: the same file where it exists (through links
+// and however the path is spelt), else the same full path, in the system's own case rules.
+bool sameFile(const std::string& a, const std::string& b);
 
 // Opens a file for reading bytes, or returns null with errno set.
 std::FILE* openFileForReading(const std::string& path);

@@ -239,3 +239,32 @@ bool replaceFile(const std::string& from, const std::string& to, std::string& re
 }
 
 void removeFile(const std::string& path) { std::remove(path.c_str()); }
+
+FileKind fileKindOf(const std::string& path) {
+  struct stat status;
+  if (stat(path.c_str(), &status) != 0) return FileKind::kNothing;
+  if (S_ISCHR(status.st_mode)) return FileKind::kCharacterDevice;
+  if (S_ISFIFO(status.st_mode)) return FileKind::kPipe;
+  if (S_ISREG(status.st_mode)) return FileKind::kPlainFile;
+  return FileKind::kOther;
+}
+
+namespace {
+
+bool sameInode(const std::string& a, const std::string& b) {
+  struct stat first;
+  struct stat second;
+  return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+}  // namespace
+
+bool sameFile(const std::string& a, const std::string& b) {
+  if (fileExists(a) || fileExists(b)) return sameInode(a, b);
+  // Neither is there yet: the same name in the same folder.
+  const std::string folderA = folderOf(a);
+  const std::string folderB = folderOf(b);
+  if (a.substr(folderA.size()) != b.substr(folderB.size())) return false;
+  return sameInode(folderA.empty() ? "." : folderA, folderB.empty() ? "." : folderB);
+}

@@ -280,3 +280,17 @@ bool replaceFile(const std::string& from, const std::string& to, std::string& re
 }
 
 void removeFile(const std::string& path) { _wremove(widePath(path).c_str()); }
+
+// A DOS device name (LPT1) or a shared printer is a device wherever it stands; Windows' pipes are
+// named \\.\pipe\..., which isDeviceOrPipe takes as devices too.
+FileKind fileKindOf(const std::string& path) {
+  if (isDeviceOrPipe(path)) return FileKind::kCharacterDevice;
+  const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return FileKind::kNothing;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileKind::kOther : FileKind::kPlainFile;
+}
+
+// Windows' names ignore the case of ASCII letters, and its devices are the same by name alone.
+bool sameFile(const std::string& a, const std::string& b) {
+  return upperAscii(fullPathOf(a)) == upperAscii(fullPathOf(b));
+}

@@ -18,6 +18,8 @@ const char kCheckMenuEntry[] =
     "Sprawd\xc5\xba po\xc5\x82\xc4\x85"
     "czenie";
 
+const char kReprintMenuEntry[] = "Drukuj ponownie ostatni formularz";
+
 void setStartedFromMenu(bool fromMenu) { fromStartMenu = fromMenu; }
 
 bool startedFromMenu() { return fromStartMenu; }

@@ -59,7 +59,7 @@ Destination chooseDestination(const DestinationRequest& request) {
   // A device or a pipe cannot be replaced by a file.
   if (isDeviceOrPipe(file)) return DeviceDestination{file, std::string(), nullptr};
   RenderedFormat format = RenderedFormat::kPdf;
-  if (renderedFormatOf(file, format)) {
+  if (!request.printerBytes && renderedFormatOf(file, format)) {
     return RenderedFileDestination{file, format, request.view, std::string()};
   }
   return BytesFileDestination{file, request.view, std::string()};

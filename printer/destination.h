@@ -76,6 +76,9 @@ struct DestinationRequest {
   std::string printer;
   bool drawn = false;
   bool view = false;
+  // The outputFile gets the printer's bytes whatever its name ends in: a device or a file that a
+  // site named as the destination, not a name the user chose a format by.
+  bool printerBytes = false;
   std::string printerDeviceAdvice;
   std::string noDefaultPrinterError;
   std::string unknownPrinterError;

@@ -15,7 +15,7 @@ namespace {
 using DestinationTest = ScratchFolder;
 
 Destination chosenFor(const std::string& file, bool view = false) {
-  return chooseDestination({file, std::string(), false, view, "", "", ""});
+  return chooseDestination({file, std::string(), false, view, false, "", "", ""});
 }
 
 TEST_F(DestinationTest, AnOutputNameChoosesTheFormatOnceAndKeepsThePathAsGiven) {
@@ -31,14 +31,16 @@ TEST_F(DestinationTest, AnOutputNameChoosesTheFormatOnceAndKeepsThePathAsGiven) 
 }
 
 TEST_F(DestinationTest, ThePrinterChoicesAndTheScreen) {
-  EXPECT_EQ(std::get<SpoolDestination>(chooseDestination({"", "Office", false, false, "", "", ""}))
-                .printer,
-            "Office");
-  EXPECT_EQ(std::get<DrawnDestination>(chooseDestination({"", "Office", true, false, "", "", ""}))
-                .printer,
-            "Office");
-  const auto screen =
-      std::get<RenderedFileDestination>(chooseDestination({"", "", false, true, "", "", ""}));
+  EXPECT_EQ(
+      std::get<SpoolDestination>(chooseDestination({"", "Office", false, false, false, "", "", ""}))
+          .printer,
+      "Office");
+  EXPECT_EQ(
+      std::get<DrawnDestination>(chooseDestination({"", "Office", true, false, false, "", "", ""}))
+          .printer,
+      "Office");
+  const auto screen = std::get<RenderedFileDestination>(
+      chooseDestination({"", "", false, true, false, "", "", ""}));
   EXPECT_EQ(screen.path, "");
   EXPECT_EQ(screen.format, RenderedFormat::kPdf);
   EXPECT_FALSE(screen.screenFolder.empty());

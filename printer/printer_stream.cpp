@@ -67,7 +67,9 @@ void view(const std::string& path, StreamEnd& end) {
 // Draws the form into its files, and shows the first when asked to.
 void render(const FormToRender& form, StreamEnd& end) {
   writeRenderedForm(form.bytes, form.path, form.format, end.warnings, end.notices);
-  if (form.view) view(renderedFilePath(form.path, form.format, 1), end);
+  if (!form.view) return;
+  end.shownFile = renderedFilePath(form.path, form.format, 1);
+  view(end.shownFile, end);
 }
 
 }  // namespace
@@ -152,7 +154,9 @@ StreamEnd closePrinterStream(PrinterStream& stream) {
                  [&end](OpenFile& file) {
                    const std::string path = file.pending->finalPath;
                    finishPendingFile(std::move(file.pending));
-                   if (file.view) view(path, end);
+                   if (!file.view) return;
+                   end.shownFile = path;
+                   view(path, end);
                  },
                  [&end](SpoolJobHandle& job) {
                    const std::string warning = finishSpoolJob(*job);

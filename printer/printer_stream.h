@@ -49,6 +49,9 @@ struct StreamEnd {
   std::vector<std::string> warnings;
   // A file that could not be shown on screen, pages a single file leaves out.
   std::vector<std::string> notices;
+  // The file shown on screen, as it was named when written (the screen's PDF gets its name
+  // then); empty when none was shown.
+  std::string shownFile;
 };
 
 // The bytes the printer receives for a text: each character's value as one byte, "?" for a

@@ -88,8 +88,8 @@ TEST_F(PrinterStreamTest, ADescriptorsPathIsWrittenDirectlyAndALinkStaysALink) {
   ASSERT_NE(out, nullptr);
   std::fputs("dialogue\n", out);
   std::fflush(out);
-  const Destination descriptor =
-      chooseDestination({"/dev/fd/" + std::to_string(fileno(out)), "", false, false, "", "", ""});
+  const Destination descriptor = chooseDestination(
+      {"/dev/fd/" + std::to_string(fileno(out)), "", false, false, false, "", "", ""});
   ASSERT_TRUE(std::holds_alternative<DeviceDestination>(descriptor));
   print(descriptor, L"form\n");
   std::fclose(out);
@@ -97,7 +97,7 @@ TEST_F(PrinterStreamTest, ADescriptorsPathIsWrittenDirectlyAndALinkStaysALink) {
 
   std::ofstream("target.prn") << "an earlier form";
   fs::create_symlink("target.prn", "link.prn");
-  Destination linked = chooseDestination({"link.prn", "", false, false, "", "", ""});
+  Destination linked = chooseDestination({"link.prn", "", false, false, false, "", "", ""});
   prepareDestination(linked);
   print(linked, L"form\n");
   EXPECT_TRUE(fs::is_symlink("link.prn"));

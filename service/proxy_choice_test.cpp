@@ -50,7 +50,7 @@ TEST(ProxyChoice, VariablesInLibcurlsOrder) {
 }
 
 ServiceSettings settingsFor(const std::string& service, const std::string& proxy = "") {
-  ServiceSettings settings = serviceSettingsOf({{"service", service, "f, line 1"}}, "");
+  ServiceSettings settings = serviceSettingsOf({{"service", service, "f, line 1"}});
   settings.proxy = Setting{proxy, proxy.empty() ? "" : "f, line 2", false, ""};
   return settings;
 }

@@ -212,11 +212,11 @@ size_t appendToBody(char* data, size_t size, size_t count, void* body) {
   return bytes;
 }
 
-void startServiceRequests(const ServiceSettings& settings) {
+void startServiceRequests(const ServiceSettings& settings, const ProxyChoice& proxy) {
   curl_global_init(CURL_GLOBAL_DEFAULT);
   session.settings = settings;
   session.baseUrl = serviceBaseUrl(settings);
-  session.proxy = chooseProxy(settings);
+  session.proxy = proxy;
 }
 
 void endServiceRequests() {

@@ -22,7 +22,7 @@ TEST(RequestSession, AppendToBodyKeepsEveryByteInOrder) {
 }
 
 TEST(ServiceMessage, AddressAndQueries) {
-  const std::string base = serviceBaseUrl(serviceSettingsOf({}, ""));
+  const std::string base = serviceBaseUrl(serviceSettingsOf({}));
   EXPECT_EQ(base.substr(0, 8), "https://");
   EXPECT_EQ(base.substr(base.size() - 7), ":9640/?");
   EXPECT_STREQ(kServiceUserAgent, "VELMORAX/1.0.0");

@@ -22,11 +22,11 @@ extern const size_t kMaxTimetableAnswerBytes;
 // the second request goes over the first one's connection. startServiceRequests is called once
 // before the first request, with the settings that say where the service is and what vouches for
 // it; endServiceRequests once after the last, and it releases the handle.
-// startServiceRequests also chooses the proxy, which may ask the system (a few seconds at most).
-void startServiceRequests(const ServiceSettings& settings);
+// The proxy is the caller's choice (chooseProxy), made once for the whole invocation.
+void startServiceRequests(const ServiceSettings& settings, const ProxyChoice& proxy);
 void endServiceRequests();
 
-// The proxy the requests go through, as startServiceRequests chose it.
+// The proxy the requests go through, as startServiceRequests was given it.
 const ProxyChoice& serviceProxy();
 
 // A try that failed and is about to be made again: why, how long the wait is, and which try

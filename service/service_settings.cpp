@@ -9,43 +9,35 @@
 
 namespace {
 
-// The setting of settings that name stands for; none for a name that is no setting.
+// The setting of settings that name stands for; none for a name that is no setting of the
+// service's.
 Setting* settingNamed(const std::string& name, ServiceSettings& settings) {
   if (name == settingName(kServiceSetting)) return &settings.service;
   if (name == settingName(kCaFileSetting)) return &settings.caFile;
   if (name == settingName(kProxySetting)) return &settings.proxy;
-  if (name == settingName(kDestinationSetting)) return &settings.destination;
   return nullptr;
 }
 
-// Takes one setting; an empty value stands for the built-in one. A policy's value stays: this
-// is where a policy wins, and nowhere else.
 void takeSetting(const StoredSetting& stored, ServiceSettings& settings) {
-  Setting* setting = isSettingName(stored.name) ? settingNamed(stored.name, settings) : nullptr;
-  if (setting == nullptr) {
+  if (!isSettingName(stored.name)) {
     settings.unknownSettings.push_back(formatMessage(
         translate("the setting {0} ({1}) is unknown and left out; the program knows only the "
                   "settings {2}"),
         {quoted(stored.name), stored.origin, settingNamesText()}));
     return;
   }
-  if (setting->policy && !stored.policy) return;
-  *setting = stored.value.empty() && !stored.policy
-                 ? Setting()
-                 : Setting{stored.value, stored.origin, stored.policy, std::string()};
+  Setting* setting = settingNamed(stored.name, settings);
+  if (setting != nullptr) takeStoredSetting(stored, *setting);
 }
 
-// A bad --service is a command line to correct, a bad stored one a setting.
-void readService(ServiceSettings& settings, bool fromOption) {
+// A bad override is the caller's to word, a bad stored value a setting.
+void readService(ServiceSettings& settings, bool overridden) {
   Setting& service = settings.service;
   const std::string value = service.value.empty() ? kBuiltInServiceHost : service.value;
   service.problem = readServiceAddress(value, settings.host, settings.port);
   if (service.problem.empty()) return;
-  if (fromOption) {
-    settings.usageError =
-        formatMessage(translate("the value {0} of the option --service {1}; give HOST or "
-                                "HOST:PORT, an IPv6 address in brackets"),
-                      {quoted(value), service.problem});
+  if (overridden) {
+    settings.serviceOverride = ServiceOverride::kUnusable;
   } else {
     settings.errors.push_back(
         formatMessage(translate("the setting service = {0} ({1}) {2}; write HOST or "
@@ -54,31 +46,24 @@ void readService(ServiceSettings& settings, bool fromOption) {
   }
 }
 
-// A --service beside a policy's service: the same service is no change, another one is a
-// command line the site does not allow. A policy's service that cannot be used is named as
-// broken, not as the service it would have been.
-void takeServiceOption(const std::string& option, ServiceSettings& settings) {
+// An override beside a policy's service: the same service is no change, another one is refused.
+// A policy's service that cannot be used is named as broken, not as the service it would have
+// been.
+void takeServiceOverride(const Setting& override, ServiceSettings& settings) {
   const Setting& policy = settings.service;
   if (!policy.policy) {
-    settings.service = Setting{option, translate("the option --service"), false, std::string()};
+    settings.service = Setting{override.value, override.origin, false, std::string()};
     return;
   }
   if (!policy.problem.empty()) {
-    settings.usageError = formatMessage(
-        translate("the option --service {0} cannot be used, as the site's policy sets the "
-                  "service, and its value {1} {2}; leave the option out and ask the IT "
-                  "department to correct the policy: {3}"),
-        {quoted(option), quoted(policy.value), policy.problem, policy.origin});
+    settings.serviceOverride = ServiceOverride::kAgainstBrokenPolicy;
     return;
   }
   std::string host;
   int port = 0;
-  const std::string reason = readServiceAddress(option, host, port);
+  const std::string reason = readServiceAddress(override.value, host, port);
   if (reason.empty() && sameIgnoringCase(host, settings.host) && port == settings.port) return;
-  settings.usageError = formatMessage(
-      translate("the option --service {0} cannot be used, as the site's policy sets the "
-                "service {1}; leave the option out: the policy is {2}"),
-      {quoted(option), serviceHostPort(settings), policy.origin});
+  settings.serviceOverride = ServiceOverride::kAgainstPolicy;
 }
 
 // The proxy's value is system (empty), direct, or the proxy's address.
@@ -104,20 +89,27 @@ std::string originText(const Setting& setting) {
                        {setting.origin});
 }
 
+void takeStoredSetting(const StoredSetting& stored, Setting& setting) {
+  if (setting.policy && !stored.policy) return;
+  setting = stored.value.empty() && !stored.policy
+                ? Setting()
+                : Setting{stored.value, stored.origin, stored.policy, std::string()};
+}
+
 ServiceSettings serviceSettingsOf(const std::vector<StoredSetting>& stored,
-                                  const std::string& serviceOption) {
+                                  const Setting& serviceOverride) {
   ServiceSettings settings;
   for (const StoredSetting& setting : stored) takeSetting(setting, settings);
+  const bool overridden = !serviceOverride.value.empty();
   if (settings.service.policy) readService(settings, false);
-  if (!serviceOption.empty()) takeServiceOption(serviceOption, settings);
-  if (!settings.service.policy) readService(settings, !serviceOption.empty());
+  if (overridden) takeServiceOverride(serviceOverride, settings);
+  if (!settings.service.policy) readService(settings, overridden);
   readProxy(settings);
   return settings;
 }
 
-ServiceSettings readServiceSettings(const std::string& serviceOption) {
-  const StoredSettings stored = readStoredSettings();
-  ServiceSettings settings = serviceSettingsOf(stored.settings, serviceOption);
+ServiceSettings readServiceSettings(const StoredSettings& stored, const Setting& serviceOverride) {
+  ServiceSettings settings = serviceSettingsOf(stored.settings, serviceOverride);
   for (const std::string& unknown : settings.unknownSettings) warning(unknown);
   settings.sourceErrors = stored.problems;
   settings.errors.insert(settings.errors.begin(), stored.problems.begin(), stored.problems.end());

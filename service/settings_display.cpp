@@ -5,9 +5,6 @@
 #include "platform/translation.h"
 #include "service/proxy_url.h"
 
-namespace {
-
-// One line of --settings: the value, cleaned as messages are, and what is wrong with it.
 std::string settingLine(const char* name, const std::string& value, const Setting& setting) {
   std::string line = oneLine(std::string(name) + " = " + value + " (" + originText(setting) + ")");
   if (!setting.problem.empty()) {
@@ -16,9 +13,8 @@ std::string settingLine(const char* name, const std::string& value, const Settin
   return line + "\n";
 }
 
-}  // namespace
-
-std::string describeServiceSettings(const ServiceSettings& settings) {
+std::string describeServiceSettings(const ServiceSettings& settings,
+                                    const std::string& moreSettings) {
   // The names of the settings are the files' own words and stay as they are.
   const Setting& service = settings.service;
   std::string text = settingLine(
@@ -34,10 +30,7 @@ std::string describeServiceSettings(const ServiceSettings& settings) {
   const Setting& proxy = settings.proxy;
   text += settingLine(settingName(kProxySetting),
                       proxy.value.empty() ? kSystemProxyWord : maskedProxy(proxy.value), proxy);
-  if (!settings.destination.value.empty()) {
-    text += settingLine(settingName(kDestinationSetting), settings.destination.value,
-                        settings.destination);
-  }
+  text += moreSettings;
   const Trust& trust = settings.trust;
   std::string line = formatMessage(
       trust.beforeCaFile ? translate("the service's certificate is checked against {0}; that "
