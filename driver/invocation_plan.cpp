@@ -202,7 +202,7 @@ std::string describePlanSettings(const InvocationPlan& plan) {
   for (const PlanSetting& known : kPlanSettings) {
     const Setting& setting = plan.*known.setting;
     if (!setting.value.empty() || !setting.problem.empty()) {
-      own += settingLine(known.name, setting.value, setting);
+      own += settingLine(settingName(known.name), setting.value, setting);
     }
   }
   return describeServiceSettings(plan.service, own);

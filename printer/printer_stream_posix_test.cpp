@@ -108,14 +108,14 @@ TEST_F(PrinterStreamTest, ADescriptorsPathIsWrittenDirectlyAndALinkStaysALink) {
 // What a run could not print to is refused before the dialogue, and by --check as well: standard
 // input, and a descriptor open for reading only.
 TEST_F(PrinterStreamTest, StandardInputAndADescriptorOpenForReadingAreRefused) {
-  Destination input = chooseDestination({"/dev/stdin", "", false, false, "", "", ""});
+  Destination input = chooseDestination({"/dev/stdin", "", false, false, false, "", "", ""});
   ASSERT_TRUE(std::holds_alternative<DeviceDestination>(input));
   EXPECT_THROW(prepareDestination(input), std::runtime_error);
   std::ofstream("in.txt") << "typed";
   std::FILE* in = std::fopen("in.txt", "rb");
   ASSERT_NE(in, nullptr);
   Destination reading =
-      chooseDestination({"/dev/fd/" + std::to_string(fileno(in)), "", false, false, "", "", ""});
+      chooseDestination({"/dev/fd/" + std::to_string(fileno(in)), "", false, false, false, "", "", ""});
   EXPECT_THROW(prepareDestination(reading), std::runtime_error);
   std::fclose(in);
 }

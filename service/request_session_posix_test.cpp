@@ -6,6 +6,7 @@
 
 #include <chrono>
 
+#include "service/proxy_choice.h"
 #include "service/proxy_url.h"
 #include "service/request_session.h"
 #include "service/service_request.h"
@@ -27,8 +28,7 @@ TEST(RequestSession, TheWatchdogEndsATransferThatNothingAnswers) {
   ServiceSettings settings;
   settings.host = "127.0.0.1";
   settings.port = ntohs(address.sin_port);
-  settings.proxy.value = kDirectProxyWord;
-  startServiceRequests(settings);
+  startServiceRequests(settings, ProxyChoice());
   const auto start = std::chrono::steady_clock::now();
   const Transfer transfer = performTransfer(sessionBaseUrl(), 1024, false, 1);
   const auto elapsed = std::chrono::steady_clock::now() - start;
