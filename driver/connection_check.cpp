@@ -12,6 +12,7 @@
 #include "driver/destination_request.h"
 #include "driver/destination_setting.h"
 #include "driver/request_failure_text.h"
+#include "driver/run_event.h"
 #include "platform/console.h"
 #include "platform/messages.h"
 #include "platform/support_log.h"
@@ -173,6 +174,7 @@ void reportAnswer(bool& failed, StartedFrom from) {
                                          static_cast<unsigned long>(count)),
                          {std::to_string(count), std::to_string(elapsed.count())}));
   } catch (const RequestFailed& failure) {
+    noteEventFailure(failure.failure.kind);
     report(failed, StepResult::kFailed, requestFailureText(failure.failure, from),
            libcurlDetail(failure.failure));
   } catch (const std::exception& failure) {
@@ -192,6 +194,7 @@ std::string spoolerPrinterOf(const Destination& destination) {
 void reportDestination(bool& failed, const DestinationRequest& request) {
   try {
     Destination destination = chooseDestination(request);
+    noteEventDestination(destination);
     prepareDestination(destination);
     // A printer the spooler has but that cannot print now would pass a run's checks, and then
     // hold the form: the check names what stops it.
@@ -224,6 +227,7 @@ int runConnectionCheck(const CommandLine& line) {
   DestinationRequest request = destinationRequestOf(line);
   try {
     settings = readServiceSettings(line.service);
+    noteEventsSetting(*settings);
     request = chooseDestinationRequest(line, *settings);
   } catch (const std::exception& failure) {
     unread = failure.what();
@@ -246,6 +250,7 @@ int runConnectionCheck(const CommandLine& line) {
   if (settings) {
     startServiceRequests(*settings);
     const ConnectionFacts facts = checkServiceConnection();
+    if (facts.failure) noteEventFailure(facts.failure->kind);
     reportNameAndProxy(failed, *settings, facts, startedFrom(line));
     reportConnection(failed, *settings, facts, startedFrom(line));
     if (!facts.failure) {

@@ -17,6 +17,7 @@
 #include "driver/print_job.h"
 #include "driver/reprint.h"
 #include "driver/request_failure_text.h"
+#include "driver/run_event.h"
 #include "driver/settings_report.h"
 #include "platform/console.h"
 #include "platform/file_system.h"
@@ -98,6 +99,7 @@ int run(const CommandLine& line) {
   } else {
     // Read once, before anything is asked: a bad setting ends the run before the first prompt.
     ServiceSettings settings = readServiceSettings(line.service);
+    noteEventsSetting(settings);
     const DestinationRequest request = chooseDestinationRequest(line, settings);
     logServiceSettings(settings);
     if (!settings.usageError.empty()) {
@@ -107,6 +109,7 @@ int run(const CommandLine& line) {
     if (line.settings) return runSettingsReport(settings);
     if (!settings.errors.empty()) throw std::runtime_error(settings.errors.front());
     const Destination destination = chooseDestination(request);
+    noteEventDestination(destination);
     startServiceRequests(settings);
     const std::string proxy = describeProxyChoice(settings, serviceProxy());
     logLine(proxy.substr(0, proxy.find('\n')));
@@ -126,6 +129,7 @@ int runReporting(const CommandLine& line) {
         !(line.help || line.version || line.listPrinters || line.check || line.settings);
     if (!dialogue) status = withAnswerWritten(status);
   } catch (const RequestFailed& failed) {
+    noteEventFailure(failed.failure.kind);
     error(requestFailureText(failed.failure,
                              line.startMenu ? StartedFrom::kStartMenu : StartedFrom::kCommandLine));
   } catch (const std::exception& failure) {
@@ -149,10 +153,12 @@ int main(int argc, char** argv) {
   setStartedFromMenu(line.startMenu);
   int status = 2;
   if (usageError.empty()) {
+    startRunEvent(line);
     status = runReporting(line);
   } else {
     error(usageErrorText(usageError));
   }
+  endRunEvent(status);
   logLine("ended with exit status " + std::to_string(status));
   // A window opened for the program alone (a shortcut, a double click) waits for Enter after a
   // usage error too, else the error would vanish before it could be read.

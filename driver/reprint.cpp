@@ -8,13 +8,16 @@
 #include "driver/destination_request.h"
 #include "driver/kept_forms.h"
 #include "driver/print_job.h"
+#include "driver/run_event.h"
 #include "platform/console.h"
 #include "platform/messages.h"
 #include "platform/overloaded.h"
+#include "platform/settings_store.h"
 #include "platform/support_log.h"
 #include "platform/translation.h"
 #include "printer/destination.h"
 #include "printer/printer_stream.h"
+#include "service/service_settings.h"
 
 namespace {
 
@@ -108,6 +111,9 @@ int listKeptForms() {
 
 int runReprint(const CommandLine& line) {
   if (line.list) return listKeptForms();
+  // A reprint reads no other setting.
+  ServiceSettings settings = serviceSettingsOf(readStoredSettings().settings, std::string());
+  noteEventsSetting(settings);
   const KeptForm form = keptFormNumbered(line.reprintNumber);
   if (isTooOld(form)) {
     throw std::runtime_error(formatMessage(
@@ -115,7 +121,9 @@ int runReprint(const CommandLine& line) {
                   "not printed again: the timetable may have changed since; print the form anew"),
         {form.trainNumber, localTimeOf(form.fetchedAt), std::to_string(kKeptFormHours)}));
   }
+  noteEventTrain(form.trainNumber);
   Destination destination = chooseDestination(destinationRequestOf(line));
+  noteEventDestination(destination);
   prepareDestination(destination);
   PrinterStream printer = openPrinterStream(destination, "timetable " + form.trainNumber);
   writeBytesToPrinter(printer, form.bytes);

@@ -53,7 +53,7 @@ TEST(SettingsStore, OneTableNamesEverySettingAndItsRegistryValue) {
   EXPECT_EQ(pairs, "service=Service ca-file=CAFile proxy=Proxy destination=Destination ");
   EXPECT_TRUE(isSettingName("destination"));
   EXPECT_FALSE(isSettingName("Service"));
-  EXPECT_EQ(settingNamesText(), "service, ca-file, proxy and destination");
+  EXPECT_EQ(settingNamesText(), "service, ca-file, proxy, destination and events");
 }
 
 }  // namespace

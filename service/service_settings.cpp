@@ -15,6 +15,7 @@ Setting* settingNamed(const std::string& name, ServiceSettings& settings) {
   if (name == "ca-file") return &settings.caFile;
   if (name == "proxy") return &settings.proxy;
   if (name == "destination") return &settings.destination;
+  if (name == "events") return &settings.events;
   return nullptr;
 }
 

@@ -28,6 +28,7 @@ struct ServiceSettings {
   Setting proxy;        // "system" (empty), "direct", or http://[USER:PASSWORD@]HOST:PORT.
   Setting destination;  // Where a run without destination options sends the form: LPT1
                         // (empty), a spooler printer's name, drawn, drawn:NAME or view.
+  Setting events;       // Whether a run leaves its event in the system's log: on (empty) or off.
   std::string host;     // As the address writes it: an IPv6 address in brackets.
   int port = kDefaultServicePort;
   Trust trust;

@@ -35,6 +35,9 @@ std::string describeServiceSettings(const ServiceSettings& settings) {
   if (!settings.destination.value.empty()) {
     text += settingLine("destination", settings.destination.value, settings.destination);
   }
+  if (!settings.events.value.empty()) {
+    text += settingLine("events", settings.events.value, settings.events);
+  }
   const Trust& trust = settings.trust;
   std::string line = formatMessage(
       trust.beforeCaFile ? translate("the service's certificate is checked against {0}; that "
