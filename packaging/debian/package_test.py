@@ -93,6 +93,16 @@ class DebianPackage(unittest.TestCase):
         listing = run("dpkg-deb", "-c", DEB)
         self.assertRegex(listing, r"(?m)^drwxr-xr-x root/root .* \.%s/$" % SETTINGS_FOLDER)
 
+    def test_the_desktop_launcher_opens_the_form_in_a_terminal_in_polish_too(self):
+        entry = self.path("/usr/share/applications/timetable-print.desktop")
+        with open(entry, encoding="utf-8") as f:
+            fields = dict(line.split("=", 1) for line in f.read().splitlines() if "=" in line)
+        self.assertEqual((fields["Exec"], fields["Terminal"], fields["Icon"]),
+                         ("timetable-print", "true", "timetable-print"))
+        self.assertTrue(fields["Name[pl]"] and fields["Comment[pl]"])
+        self.assertTrue(os.path.isfile(
+            self.path("/usr/share/icons/hicolor/scalable/apps/timetable-print.svg")))
+
     def test_documentation_is_in_place(self):
         for name in ("README", "copyright", "changelog.gz"):
             self.assertTrue(os.path.isfile(self.path(DOC + name)), name)
