@@ -61,7 +61,7 @@ SystemLogEvent runEventOf(const RunRecord& record, int exitStatus, bool interrup
 void startRunEvent(const CommandLine& line);
 // Whether this invocation writes its event, as the setting events says: on (the default, and an
 // empty value) or off. A value that is neither is marked wrong in --settings and leaves them on.
-void noteEventsSetting(const ServiceSettings& settings);
+void noteEventsSetting(ServiceSettings& settings);
 void noteEventTrain(const std::string& trainNumber);
 void noteEventDestination(const Destination& destination);
 void noteEventFailure(FailureKind kind);

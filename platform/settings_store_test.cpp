@@ -50,7 +50,8 @@ TEST(SettingsStore, OneTableNamesEverySettingAndItsRegistryValue) {
   for (size_t i = 0; i < kSettingNameCount; ++i) {
     pairs += std::string(kSettingNames[i].name) + "=" + kSettingNames[i].registryValue + " ";
   }
-  EXPECT_EQ(pairs, "service=Service ca-file=CAFile proxy=Proxy destination=Destination ");
+  EXPECT_EQ(pairs,
+            "service=Service ca-file=CAFile proxy=Proxy destination=Destination events=Events ");
   EXPECT_TRUE(isSettingName("destination"));
   EXPECT_FALSE(isSettingName("Service"));
   EXPECT_EQ(settingNamesText(), "service, ca-file, proxy, destination and events");
