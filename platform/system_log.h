@@ -38,7 +38,8 @@ std::string journalDatagram(const SystemLogEvent& event);
 std::string syslogLine(const SystemLogEvent& event, long long unixTime, unsigned long pid);
 
 // Sends the event, never waiting: a log that is busy, full or not there loses it. Returns why it
-// was not sent, for the support log, or an empty text. Each platform supplies it.
+// was not sent, for the support log, or an empty text, also where the system keeps no log at all
+// (on Linux neither socket is there, or none is read). Each platform supplies it.
 std::string sendSystemLogEvent(const SystemLogEvent& event);
 
 #endif  // TIMETABLE_PLATFORM_SYSTEM_LOG_H_

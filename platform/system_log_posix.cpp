@@ -49,7 +49,10 @@ std::string sendSystemLogEvent(const SystemLogEvent& event) {
     place = kSyslogSocket;
     failure = line.size() > kSystemLogEventLimit ? EMSGSIZE : sendDatagram(kSyslogSocket, line);
   }
-  if (failure != 0) reason = std::string(place) + ": " + std::strerror(failure);
+  // A system with neither socket keeps no log: there is nothing to fail.
+  if (failure != 0 && !isAbsent(failure)) {
+    reason = std::string(place) + ": " + std::strerror(failure);
+  }
   errno = saved;
   return reason;
 }
