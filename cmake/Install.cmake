@@ -5,6 +5,8 @@
 #   share/doc/timetable-print/  README, copyright, changelog.gz
 #   share/doc/timetable-print/examples/timetable-print.conf  every setting, commented
 #   etc/timetable-print.conf.d/ the folder of a site's drop-in settings files, empty
+#   share/applications/timetable-print.desktop  the desktop's launcher, in a terminal
+#   share/icons/hicolor/scalable/apps/timetable-print.svg  its icon
 include(GNUInstallDirs)
 
 set(debian_dir ${CMAKE_CURRENT_SOURCE_DIR}/packaging/debian)
@@ -48,6 +50,13 @@ install(FILES ${debian_dir}/README ${debian_dir}/copyright ${CMAKE_CURRENT_BINAR
 # /etc/timetable-print.conf is still read where a site has one (an earlier package's, kept by
 # dpkg as it was).
 install(FILES ${debian_dir}/timetable-print.conf DESTINATION ${package_doc_dir}/examples)
+
+# The launcher in the desktop's menu, as Windows has its Start-menu entry: the form, in a
+# terminal, which the dialogue needs; English and Polish names. Its icon is the programs' own.
+install(FILES ${debian_dir}/timetable-print.desktop
+  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/packaging/icon/timetable-print.svg
+  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps)
 
 # PREFIX/etc, so that an install into a folder of one's own (cmake --install --prefix) never
 # writes the machine's /etc; the package's build sets CMAKE_INSTALL_SYSCONFDIR to /etc, where

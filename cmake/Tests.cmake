@@ -24,6 +24,7 @@ add_executable(unit_tests
   driver/invocation_plan_test.cpp
   driver/form_builder_test.cpp
   driver/request_failure_text_test.cpp
+  driver/run_event_test.cpp
   form/code_page_test.cpp
   form/form_text_test.cpp
   form/stop_block_test.cpp
@@ -32,6 +33,7 @@ add_executable(unit_tests
   platform/messages_test.cpp
   platform/support_log_test.cpp
   platform/settings_store_test.cpp
+  platform/system_log_test.cpp
   platform/translation_test.cpp
   platform/utf8_test.cpp
   printer/destination_test.cpp
@@ -51,6 +53,8 @@ add_executable(unit_tests
   timetable/service_time_test.cpp
   timetable/stop_table_test.cpp
 )
+# The run's event names the version.
+target_compile_definitions(unit_tests PRIVATE TIMETABLE_VERSION="${PROJECT_VERSION}")
 # The tests of the requests and of the drawing read libcurl's and cairo's headers themselves.
 target_link_libraries(unit_tests PRIVATE timetable_driver timetable_warnings GTest::gtest_main
   CURL::libcurl PkgConfig::CAIRO)
@@ -64,11 +68,13 @@ if(NOT WIN32)
     platform/xdg_base_posix_test.cpp service/request_session_posix_test.cpp)
 endif()
 if(WIN32)
-  # Drive-relative paths, the console's interrupt, the spooler's status bits and the machine's
-  # files' security.
+  # Drive-relative paths, the console's interrupt, the spooler's status bits, the machine's
+  # files' security, and the events' messages, whose table the tests carry as the program does.
   target_sources(unit_tests PRIVATE platform/file_system_win32_test.cpp
     platform/interrupt_win32_test.cpp printer/printer_stream_win32_test.cpp
-    printer/spooler_win32_test.cpp platform/trusted_file_win32_test.cpp)
+    printer/spooler_win32_test.cpp platform/trusted_file_win32_test.cpp
+    driver/run_event_win32_test.cpp)
+  add_event_messages(unit_tests)
 endif()
 target_sources(unit_tests PRIVATE preview/printed_page_test.cpp preview/rendering_test.cpp
   preview/rendering_test_support.cpp preview/sheet_drawing_test.cpp)
@@ -127,7 +133,7 @@ elseif(NOT CMAKE_CROSSCOMPILING)
   set(E2E_PREVIEW --preview $<TARGET_FILE:timetable-preview>)
 endif()
 foreach(group Dialogue Faults Retries Printing CommandLine Output Spooler Language Settings Log
-    Proxy ProxyFaults ProxySignIn Check Destination Reprint WindowsSettings WindowsProxy
+    Proxy ProxyFaults ProxySignIn Check Destination Reprint Events WindowsSettings WindowsProxy
     WindowsProxySignIn)
   add_test(NAME e2e.${group}
     COMMAND ${Python3_EXECUTABLE} ${E2E_SCRIPT} ${E2E_RUNNER}

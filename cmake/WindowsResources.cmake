@@ -31,3 +31,24 @@ function(add_windows_resources target description polish_description)
   target_sources(${target} PRIVATE ${resources})
   add_dependencies(${target} windows_icon)
 endfunction()
+
+# The message table of the events the program writes to the Application log
+# (packaging/windows/events.mc), compiled by mingw's windmc: Event Viewer shows an event's text
+# from the exe that the event source's EventMessageFile names. One target writes it for every
+# program that carries it.
+find_program(WINDMC_PROGRAM NAMES x86_64-w64-mingw32-windmc windmc REQUIRED)
+set(WINDOWS_EVENT_MESSAGES ${CMAKE_CURRENT_BINARY_DIR}/generated/events/events.rc)
+add_custom_command(OUTPUT ${WINDOWS_EVENT_MESSAGES}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/generated/events
+  COMMAND ${WINDMC_PROGRAM} -h ${CMAKE_CURRENT_BINARY_DIR}/generated/events
+          -r ${CMAKE_CURRENT_BINARY_DIR}/generated/events
+          ${PROJECT_SOURCE_DIR}/packaging/windows/events.mc
+  DEPENDS ${PROJECT_SOURCE_DIR}/packaging/windows/events.mc
+  COMMENT "Compiling the event messages")
+add_custom_target(windows_event_messages DEPENDS ${WINDOWS_EVENT_MESSAGES})
+set_source_files_properties(${WINDOWS_EVENT_MESSAGES} PROPERTIES GENERATED TRUE)
+
+function(add_event_messages target)
+  target_sources(${target} PRIVATE ${WINDOWS_EVENT_MESSAGES})
+  add_dependencies(${target} windows_event_messages)
+endfunction()

@@ -10,6 +10,7 @@
 #include <variant>
 
 #include "driver/request_failure_text.h"
+#include "driver/run_event.h"
 #include "platform/console.h"
 #include "platform/file_system.h"
 #include "platform/messages.h"
@@ -176,6 +177,7 @@ void reportAnswer(bool& failed, StartedFrom from) {
                                          static_cast<unsigned long>(count)),
                          {std::to_string(count), std::to_string(elapsed.count())}));
   } catch (const RequestFailed& failure) {
+    noteEventFailure(failure.failure.kind);
     report(failed, StepResult::kFailed, requestFailureText(failure.failure, from),
            libcurlDetail(failure.failure));
   } catch (const std::exception& failure) {
@@ -231,6 +233,7 @@ std::string printerPathOf(const InvocationPlan& plan, const Destination& destina
 void reportDestination(bool& failed, const InvocationPlan& plan) {
   try {
     Destination destination = chooseDestination(plan.destinationRequest);
+    noteEventDestination(destination);
     prepareDestination(destination);
     // A printer the spooler has but that cannot print now would pass a run's checks, and then
     // hold the form: the check names what stops it.
@@ -269,6 +272,7 @@ int runConnectionCheck(const InvocationPlan& plan) {
   if (usable) {
     startServiceRequests(plan.service, plan.proxy);
     const ConnectionFacts facts = checkServiceConnection();
+    if (facts.failure) noteEventFailure(facts.failure->kind);
     reportNameAndProxy(failed, plan, facts, startedFrom(plan));
     reportConnection(failed, plan.service, facts, startedFrom(plan));
     if (!facts.failure) {

@@ -48,7 +48,7 @@ class Settings(EndToEnd):
         run = self.run_program(EXPRESS[1])
         self.assertGoldenExpress(run, 'warning: the setting "colour" (%s, line 4) is unknown and '
                                       'left out; the program knows only the settings service, ca-file, '
-                                      'proxy and destination\n'
+                                      'proxy, destination and events\n'
                                  % self.config + SAMPLE_STDERR["5410"])
         run = self.run_program(EXPRESS[1], args=["--service", "localhost"])
         self.assertFailedAs(run, "service-error", "500", BASE, stdout=TIMETABLE_FAILED)
@@ -251,7 +251,8 @@ class Settings(EndToEnd):
             f.write("")
         self.write_config("servise = localhost:%d\n" % self.OTHER_PORT)
         warning = ('warning: the setting "servise" (%s, line 1) is unknown and left out; the '
-                   'program knows only the settings service, ca-file, proxy and destination\n' % self.config)
+                   'program knows only the settings service, ca-file, proxy, destination and '
+                   'events\n' % self.config)
         run = self.run_program("", args=["--settings"])
         self.assertEqual(run.returncode, 1, run.stderr)
         self.assertTrue(run.stderr.startswith(warning), run.stderr)

@@ -18,6 +18,7 @@ class WindowsInstaller(EndToEnd):
     MACHINE_PRODUCTS = ("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\"
                         "S-1-5-18\\Products")
     APPS = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
+    EVENT_SOURCE = r"HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\timetable-print"
 
     def setUp(self):
         if not harness.INSTALLER or not harness.PACKAGE or not harness.RUNNER:
@@ -146,10 +147,13 @@ class WindowsInstaller(EndToEnd):
         # No proxy yet: an empty value is the system's way, as when it is not set.
         # The printer at LPT1, where the tests read what was printed.
         site = {"Service": "localhost:%d" % other_port, "CAFile": authority, "Proxy": "",
-                "Destination": "LPT1"}
+                "Destination": "LPT1", "Events": ""}
         self.msiexec("/i", harness.INSTALLER, "SERVICE=" + site["Service"],
                      "CA_FILE=" + authority, "DESTINATION=LPT1")
         self.assertEqual(self.machine_settings(), site)
+        # The Application log's source of the events, which the uninstall removes.
+        self.assertEqual(self.wine(*harness.RUNNER, "reg", "query", self.EVENT_SOURCE, "/v",
+                                   "EventMessageFile"), 0)
         installed = os.path.join(self.drive, "Program Files", "timetable-print")
         self.assertEqual(package_files(installed), package_files(packed))
         for name in package_files(packed):
@@ -271,6 +275,7 @@ class WindowsInstaller(EndToEnd):
         self.assertEqual(self.leftovers(), [])
         self.assertNotEqual(self.wine(*harness.RUNNER, "reg", "query",
                                       r"HKLM\Software\timetable-print"), 0)
+        self.assertNotEqual(self.wine(*harness.RUNNER, "reg", "query", self.EVENT_SOURCE), 0)
 
 
 if __name__ == "__main__":

@@ -4,6 +4,7 @@
 
 #include "driver/destination_request.h"
 #include "driver/destination_setting.h"
+#include "driver/run_event.h"
 #include "platform/messages.h"
 #include "platform/setting_names.h"
 #include "platform/start_menu.h"
@@ -22,6 +23,7 @@ struct PlanSetting {
 
 const PlanSetting kPlanSettings[] = {
     {kDestinationSetting, &InvocationPlan::destination},
+    {kEventsSetting, &InvocationPlan::events},
 };
 
 void takePlanSettings(const std::vector<StoredSetting>& stored, InvocationPlan& plan) {
@@ -174,6 +176,7 @@ InvocationPlan planOf(const CommandLine& line, const std::vector<StoredSetting>&
   takePlanSettings(stored, plan);
   planServiceOverride(line, plan);
   planDestination(line, plan);
+  plan.eventsOn = eventsAreOn(plan.events);
   plan.errors = plan.service.errors;
   if (!plan.destinationError.empty()) plan.errors.push_back(plan.destinationError);
   plan.logPath = supportLogPath();

@@ -49,6 +49,8 @@ struct InvocationPlan {
   // The settings of the program's own beside the service's, each with where it came from; one
   // line each here and in the table of invocation_plan.cpp.
   Setting destination;  // LPT1 (empty), a spooler printer's name, drawn, drawn:NAME, view, /PATH.
+  Setting events;       // on (empty) or off: whether the invocation leaves its event.
+  bool eventsOn = true;
 
   // Where the form goes: the options' request when they name one and no policy stands against
   // them, else the setting's; destinationOrigin says which, in the user's words.

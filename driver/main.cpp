@@ -17,6 +17,7 @@
 #include "driver/print_job.h"
 #include "driver/reprint.h"
 #include "driver/request_failure_text.h"
+#include "driver/run_event.h"
 #include "driver/settings_report.h"
 #include "platform/console.h"
 #include "platform/file_system.h"
@@ -95,6 +96,7 @@ void noticeLostDialogue() {
 void runForm(const InvocationPlan& plan) {
   if (!plan.errors.empty()) throw std::runtime_error(plan.errors.front());
   const Destination destination = chooseDestination(plan.destinationRequest);
+  noteEventDestination(destination);
   startServiceRequests(plan.service, plan.proxy);
   const std::string proxy = describeProxyChoice(plan.service, plan.proxy);
   logLine(proxy.substr(0, proxy.find('\n')));
@@ -144,10 +146,12 @@ int runReporting(const CommandLine& line, InvocationPlan& plan) {
   setRetryNotifier(showRetryNotice);
   try {
     plan = readInvocationPlan(line);
+    noteEventsOn(plan.eventsOn);
     status = runPlan(plan, line);
     if (outputIsTheAnswer(plan.mode)) status = withAnswerWritten(status);
   } catch (const RequestFailed& failed) {
     logLine("request failed: " + failed.failure.url + " " + failureLogKey(failed.failure));
+    noteEventFailure(failed.failure.kind);
     error(requestFailureText(failed.failure,
                              line.startMenu ? StartedFrom::kStartMenu : StartedFrom::kCommandLine));
   } catch (const std::exception& failure) {
@@ -160,6 +164,7 @@ int runReporting(const CommandLine& line, InvocationPlan& plan) {
 // Where every invocation ends, whatever it did and however it failed: the one place that sees
 // its outcome whole.
 int endInvocation(const InvocationPlan&, int status) {
+  endRunEvent(status);
   logLine("ended with exit status " + std::to_string(status));
   // A window opened for the program alone (a shortcut, a double click) waits for Enter after a
   // usage error too, else the error would vanish before it could be read.
@@ -185,6 +190,7 @@ int main(int argc, char** argv) {
   InvocationPlan plan;
   int status = kExitUsage;
   if (usageError.empty()) {
+    startRunEvent(invocationModeOf(line));
     status = runReporting(line, plan);
   } else {
     error(usageErrorText(usageError));

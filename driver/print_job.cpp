@@ -13,6 +13,7 @@
 #include "driver/kept_forms.h"
 #include "driver/print_job_contents.h"
 #include "driver/request_failure_text.h"
+#include "driver/run_event.h"
 #include "form/form_text.h"
 #include "json/json_quote.h"
 #include "platform/console.h"
@@ -59,6 +60,7 @@ void fetchTrainTimetable(PrintJob& job) {
   // As typed (a prompt's answer is short), before it is checked.
   logLine("train number: " + job.trainNumber);
   requireTrainNumber(job.trainNumber);
+  noteEventTrain(job.trainNumber);
 
   takeTimetable(fetchTimetable(job.trainNumber, kRegionCode), job);
   job.fetchedAt = static_cast<int64_t>(std::time(nullptr));
@@ -153,7 +155,10 @@ void printForm(const PrintJob& job, const Destination& destination) {
   for (const std::string& text : end.warnings) warning(text);
   for (const std::string& text : end.notices) notice(text);
   // An incomplete form is said again last, so that it is what the window shows at the end.
-  if (!job.tableWarning.empty()) warning(job.tableWarning);
+  if (!job.tableWarning.empty()) {
+    noteEventIncompleteForm();
+    warning(job.tableWarning);
+  }
 }
 
 }  // namespace

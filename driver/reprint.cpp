@@ -7,13 +7,16 @@
 
 #include "driver/kept_forms.h"
 #include "driver/print_job.h"
+#include "driver/run_event.h"
 #include "platform/console.h"
 #include "platform/messages.h"
 #include "platform/overloaded.h"
+#include "platform/settings_store.h"
 #include "platform/support_log.h"
 #include "platform/translation.h"
 #include "printer/destination.h"
 #include "printer/printer_stream.h"
+#include "service/service_settings.h"
 
 namespace {
 
@@ -136,7 +139,9 @@ int runReprint(const InvocationPlan& plan, int number) {
                   "not printed again: the timetable may have changed since; print the form anew"),
         {form.trainNumber, localTimeOf(form.fetchedAt), std::to_string(kKeptFormHours)}));
   }
+  noteEventTrain(form.trainNumber);
   Destination destination = chooseDestination(plan.destinationRequest);
+  noteEventDestination(destination);
   prepareDestination(destination);
   PrinterStream printer = openPrinterStream(destination, "timetable " + form.trainNumber);
   writeBytesToPrinter(printer, form.bytes);

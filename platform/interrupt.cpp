@@ -1,6 +1,7 @@
 // The cleanups, shared by both platforms' interrupt threads.
 #include "platform/interrupt.h"
 
+#include <atomic>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -20,6 +21,8 @@ Cleanups& cleanups() {
   static Cleanups* const instance = new Cleanups;
   return *instance;
 }
+
+std::atomic<int> endingStatus{0};
 
 }  // namespace
 
@@ -50,7 +53,10 @@ void stopIfInterrupted() {
   holdInterrupts([] {});
 }
 
-void runInterruptCleanups() {
+int interruptExitStatus() { return endingStatus.load(); }
+
+void runInterruptCleanups(int exitStatus) {
+  endingStatus.store(exitStatus);
   Cleanups& all = cleanups();
   all.mutex.lock();  // Never unlocked: the program ends holding it.
   for (auto entry = all.registered.rbegin(); entry != all.registered.rend(); ++entry) {

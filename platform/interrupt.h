@@ -47,7 +47,10 @@ void awaitInterruptAtEndOfInput();
 void stopIfInterrupted();
 
 // For the platform's interrupt thread: holds interrupts off for good, so that no step starts
-// any more, and runs the cleanups.
-void runInterruptCleanups();
+// any more, and runs the cleanups; the program then ends with exitStatus.
+void runInterruptCleanups(int exitStatus);
+
+// For a cleanup: the exit status the interrupt ends the program with.
+int interruptExitStatus();
 
 #endif  // TIMETABLE_PLATFORM_INTERRUPT_H_

@@ -65,7 +65,7 @@ void startInterruptHandling() {
     int number = 0;
     while (sigwait(&signals, &number) != 0) {
     }
-    runInterruptCleanups();
+    runInterruptCleanups(128 + number);
     logLine("ended by signal " + std::to_string(number) + " with exit status " +
             std::to_string(128 + number));
     std::_Exit(128 + number);

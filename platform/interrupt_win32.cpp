@@ -23,7 +23,7 @@ HANDLE interruptTaken = nullptr;
 
 BOOL WINAPI onConsoleControl(DWORD) {
   if (interruptTaken != nullptr) SetEvent(interruptTaken);
-  runInterruptCleanups();
+  runInterruptCleanups(static_cast<int>(kInterruptedStatus));
   logLine("ended by an interrupt with exit status " + std::to_string(kInterruptedStatus));
   // At once, as on POSIX: the interrupted thread may hold locks that an orderly exit would take.
   TerminateProcess(GetCurrentProcess(), kInterruptedStatus);

@@ -1,11 +1,16 @@
 #include "platform/messages.h"
 
+#include <atomic>
+
 #include "platform/console.h"
 #include "platform/support_log.h"
 #include "platform/translation.h"
 #include "platform/utf8.h"
 
 namespace {
+
+// Read by the run's event, which an interrupt may write from its own thread.
+std::atomic<int> warningCount{0};
 
 // The C0 and C1 controls and DEL; the line and paragraph separators; and the bidirectional
 // format characters (the marks, embeddings, overrides and isolates), which can make a line show
@@ -78,7 +83,12 @@ std::string listed(const std::vector<std::string>& names) {
   return list;
 }
 
+int warningsShown() { return warningCount.load(); }
+
 // TRANSLATORS: the kinds in front of a message; scripts may look for the English ones.
 void error(const std::string& text) { say(translate("error: "), text); }
-void warning(const std::string& text) { say(translate("warning: "), text); }
+void warning(const std::string& text) {
+  ++warningCount;
+  say(translate("warning: "), text);
+}
 void notice(const std::string& text) { say(translate("notice: "), text); }

@@ -39,6 +39,9 @@ std::string quoted(const std::string& text);
 // The names as a list in a sentence of the user's language: "a", "a and b", "a, b and c".
 std::string listed(const std::vector<std::string>& names);
 
+// How many warnings this run has shown.
+int warningsShown();
+
 void error(const std::string& text);
 void warning(const std::string& text);
 void notice(const std::string& text);

@@ -8,7 +8,8 @@
 const SettingName kSettingNames[] = {{"service", "Service"},
                                      {"ca-file", "CAFile"},
                                      {"proxy", "Proxy"},
-                                     {"destination", "Destination"}};
+                                     {"destination", "Destination"},
+                                     {"events", "Events"}};
 const size_t kSettingNameCount = sizeof(kSettingNames) / sizeof(kSettingNames[0]);
 
 const char* settingName(SettingIndex index) { return kSettingNames[index].name; }

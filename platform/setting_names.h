@@ -14,7 +14,13 @@ extern const SettingName kSettingNames[];
 extern const size_t kSettingNameCount;
 
 // Each setting's row in kSettingNames, for the code that names one.
-enum SettingIndex : size_t { kServiceSetting, kCaFileSetting, kProxySetting, kDestinationSetting };
+enum SettingIndex : size_t {
+  kServiceSetting,
+  kCaFileSetting,
+  kProxySetting,
+  kDestinationSetting,
+  kEventsSetting
+};
 
 // The name of the setting, as settings files and messages write it.
 const char* settingName(SettingIndex index);
@@ -23,7 +29,7 @@ const char* settingName(SettingIndex index);
 bool isSettingName(const std::string& name);
 
 // The names of the settings for messages, in the table's order: "service, ca-file, proxy,
-// destination".
+// destination and events".
 std::string settingNamesText();
 
 #endif  // TIMETABLE_PLATFORM_SETTING_NAMES_H_

@@ -50,14 +50,16 @@ TEST(SettingsStore, OneTableNamesEverySettingAndItsRegistryValue) {
   for (size_t i = 0; i < kSettingNameCount; ++i) {
     pairs += std::string(kSettingNames[i].name) + "=" + kSettingNames[i].registryValue + " ";
   }
-  EXPECT_EQ(pairs, "service=Service ca-file=CAFile proxy=Proxy destination=Destination ");
+  EXPECT_EQ(pairs,
+            "service=Service ca-file=CAFile proxy=Proxy destination=Destination events=Events ");
   EXPECT_TRUE(isSettingName("destination"));
   EXPECT_FALSE(isSettingName("Service"));
-  EXPECT_EQ(settingNamesText(), "service, ca-file, proxy and destination");
+  EXPECT_EQ(settingNamesText(), "service, ca-file, proxy, destination and events");
   EXPECT_STREQ(settingName(kServiceSetting), "service");
   EXPECT_STREQ(settingName(kCaFileSetting), "ca-file");
   EXPECT_STREQ(settingName(kProxySetting), "proxy");
   EXPECT_STREQ(settingName(kDestinationSetting), "destination");
+  EXPECT_STREQ(settingName(kEventsSetting), "events");
 }
 
 }  // namespace

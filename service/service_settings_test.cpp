@@ -140,13 +140,22 @@ TEST(ServiceSettings, AnotherPartsSettingIsLeftToItWithoutAWarning) {
   EXPECT_EQ(describeServiceSettings(settings).find("destination"), std::string::npos);
 }
 
+TEST(ServiceSettings, EventsIsCarriedWithItsPolicyAndShownWhenSet) {
+  EXPECT_EQ(describeServiceSettings(serviceSettingsOf({}, "")).find("events"), std::string::npos);
+  const ServiceSettings settings = serviceSettingsOf(
+      {{"events", "off", "policy, line 2", true}, {"events", "on", "config, line 1"}}, "");
+  EXPECT_TRUE(settings.events.policy);
+  EXPECT_NE(describeServiceSettings(settings).find("events = off (policy, from policy, line 2)\n"),
+            std::string::npos);
+}
+
 TEST(ServiceSettings, AnUnknownNameIsKeptAsAWarningNamingTheKnownOnes) {
   const ServiceSettings settings =
       serviceSettingsOf({{"servise", "x", "config, line 4"}, {"service", "a.org", "c, line 5"}});
   ASSERT_EQ(settings.unknownSettings.size(), 1u);
   EXPECT_EQ(settings.unknownSettings[0],
             "the setting \"servise\" (config, line 4) is unknown and left out; the program knows "
-            "only the settings service, ca-file, proxy and destination");
+            "only the settings service, ca-file, proxy, destination and events");
   EXPECT_TRUE(settings.errors.empty());
   EXPECT_EQ(settings.host, "a.org");
 }

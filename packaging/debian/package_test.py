@@ -81,7 +81,7 @@ class DebianPackage(unittest.TestCase):
             lines = [line for line in settings.read().splitlines() if line.strip()]
         # Commented out, so that a copy of it changes no default.
         self.assertTrue(all(line.startswith("#") for line in lines), lines)
-        for name in ("service", "ca-file", "proxy", "destination"):
+        for name in ("service", "ca-file", "proxy", "destination", "events"):
             self.assertIn("#%s = " % name, "\n".join(lines))
         self.assertIn(SETTINGS_FOLDER + "/site.conf", "\n".join(lines))
 
@@ -92,6 +92,16 @@ class DebianPackage(unittest.TestCase):
         self.assertEqual(oct(os.stat(folder).st_mode & 0o7777), oct(0o755))
         listing = run("dpkg-deb", "-c", DEB)
         self.assertRegex(listing, r"(?m)^drwxr-xr-x root/root .* \.%s/$" % SETTINGS_FOLDER)
+
+    def test_the_desktop_launcher_opens_the_form_in_a_terminal_in_polish_too(self):
+        entry = self.path("/usr/share/applications/timetable-print.desktop")
+        with open(entry, encoding="utf-8") as f:
+            fields = dict(line.split("=", 1) for line in f.read().splitlines() if "=" in line)
+        self.assertEqual((fields["Exec"], fields["Terminal"], fields["Icon"]),
+                         ("timetable-print", "true", "timetable-print"))
+        self.assertTrue(fields["Name[pl]"] and fields["Comment[pl]"])
+        self.assertTrue(os.path.isfile(
+            self.path("/usr/share/icons/hicolor/scalable/apps/timetable-print.svg")))
 
     def test_documentation_is_in_place(self):
         for name in ("README", "copyright", "changelog.gz"):

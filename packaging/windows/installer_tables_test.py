@@ -2,8 +2,8 @@
 """Checks the tables of the Windows installer that scripts/build-msi.sh makes, from stand-in
 files, so that no Windows build is needed: the properties that may hold a password are hidden
 from msiexec's log, the site's DESTINATION is secure and drawn unless given or kept, the
-connection check's shortcut names the same destination as the form's, and the Start-menu
-entries the program's advice names are the ones installed."""
+connection check's shortcut names the same destination as the form's, the Start-menu
+entries the program's advice names are the ones installed, and the event source is registered."""
 import os
 import re
 import shutil
@@ -63,8 +63,8 @@ class InstallerTables(unittest.TestCase):
     def test_a_password_stays_out_of_the_log_and_the_site_s_properties_are_secure(self):
         properties = dict(row[:2] for row in table(self.msi, "Property"))
         self.assertEqual(properties["MsiHiddenProperties"].split(";"), ["PROXY", "SAVED_PROXY"])
-        self.assertEqual(properties["SecureCustomProperties"].split(";")[-4:],
-                         ["SERVICE", "CA_FILE", "PROXY", "DESTINATION"])
+        self.assertEqual(properties["SecureCustomProperties"].split(";")[-5:],
+                         ["SERVICE", "CA_FILE", "PROXY", "DESTINATION", "EVENTS"])
 
     def test_the_destination_is_kept_else_drawn(self):
         actions = {row[0]: row[2:4] for row in table(self.msi, "CustomAction")}
@@ -78,6 +78,15 @@ class InstallerTables(unittest.TestCase):
         self.assertIn(["SAVED_DESTINATION", "SavedDestination"], table(self.msi, "AppSearch"))
         registry = [row for row in table(self.msi, "Registry") if row[3] == "Destination"]
         self.assertEqual([row[4] for row in registry], ["[DESTINATION]"])
+
+    def test_the_event_source_names_the_program_for_its_messages(self):
+        key = r"SYSTEM\CurrentControlSet\Services\EventLog\Application\timetable-print"
+        values = {row[3]: row[4] for row in table(self.msi, "Registry")
+                  if row[1] == "2" and row[2] == key}
+        self.assertEqual(values, {"EventMessageFile": "[INSTALLDIR]timetable-print.exe",
+                                  "TypesSupported": "#7"})
+        # The component's values go with it on uninstall.
+        self.assertIn(["Complete", "EventSource"], table(self.msi, "FeatureComponents"))
 
     def test_the_check_checks_where_the_form_s_entry_prints(self):
         rows = table(self.msi, "Shortcut")
