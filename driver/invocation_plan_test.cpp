@@ -131,4 +131,15 @@ TEST(InvocationPlan, SettingsShowTheProgramsOwnSettingsBesideTheServices) {
   EXPECT_EQ(planFor({"--settings"}, {}).errors.size(), 0u);
 }
 
+TEST(InvocationPlan, EventsFollowTheSettingAndItsPolicyAndAreShownOnlyWhenSet) {
+  EXPECT_TRUE(planFor({}, {}).eventsOn);
+  EXPECT_EQ(describePlanSettings(planFor({"--settings"}, {})).find("events"), std::string::npos);
+  const InvocationPlan plan =
+      planFor({"--check"}, {policyValue("events", "off"), userValue("events", "on")});
+  EXPECT_FALSE(plan.eventsOn);
+  EXPECT_NE(describePlanSettings(plan).find("events = off (policy, from " +
+                                            std::string(kPolicyOrigin) + ")\n"),
+            std::string::npos);
+}
+
 }  // namespace

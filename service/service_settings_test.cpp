@@ -140,15 +140,6 @@ TEST(ServiceSettings, AnotherPartsSettingIsLeftToItWithoutAWarning) {
   EXPECT_EQ(describeServiceSettings(settings).find("destination"), std::string::npos);
 }
 
-TEST(ServiceSettings, EventsIsCarriedWithItsPolicyAndShownWhenSet) {
-  EXPECT_EQ(describeServiceSettings(serviceSettingsOf({}, "")).find("events"), std::string::npos);
-  const ServiceSettings settings = serviceSettingsOf(
-      {{"events", "off", "policy, line 2", true}, {"events", "on", "config, line 1"}}, "");
-  EXPECT_TRUE(settings.events.policy);
-  EXPECT_NE(describeServiceSettings(settings).find("events = off (policy, from policy, line 2)\n"),
-            std::string::npos);
-}
-
 TEST(ServiceSettings, AnUnknownNameIsKeptAsAWarningNamingTheKnownOnes) {
   const ServiceSettings settings =
       serviceSettingsOf({{"servise", "x", "config, line 4"}, {"service", "a.org", "c, line 5"}});
