@@ -47,15 +47,16 @@ add_executable(unit_tests
   timetable/stop_table_test.cpp
 )
 # The tests of the requests and of the drawing read libcurl's and cairo's headers themselves.
-target_link_libraries(unit_tests PRIVATE timetable_driver timetable_warnings GTest::gtest_main
-  CURL::libcurl PkgConfig::CAIRO)
+target_link_libraries(unit_tests PRIVATE timetable_driver timetable_drawing timetable_spooler
+  timetable_warnings GTest::gtest_main CURL::libcurl PkgConfig::CAIRO)
 if(NOT WIN32)
   # Our own UTF-8 decoder, the C library's CP852 converter, and the printer and files as paths in
   # the working directory.
   target_sources(unit_tests PRIVATE form/code_page_iconv_test.cpp platform/utf8_posix_test.cpp
     platform/file_system_posix_test.cpp platform/output_file_posix_test.cpp
     platform/private_file_posix_test.cpp driver/kept_forms_test.cpp
-    printer/printer_stream_posix_test.cpp platform/xdg_base_posix_test.cpp)
+    printer/printer_stream_posix_test.cpp platform/xdg_base_posix_test.cpp
+    platform/program_module_posix_test.cpp)
 endif()
 if(WIN32)
   # Drive-relative paths, the console's interrupt and the spooler's status bits.
@@ -165,6 +166,6 @@ endif()
 find_package(benchmark QUIET)
 if(benchmark_FOUND)
   add_executable(print_job_benchmark driver/print_job_benchmark.cpp)
-  target_link_libraries(print_job_benchmark PRIVATE timetable_driver timetable_warnings
-    benchmark::benchmark)
+  target_link_libraries(print_job_benchmark PRIVATE timetable_driver timetable_drawing
+    timetable_spooler timetable_warnings benchmark::benchmark)
 endif()

@@ -13,6 +13,7 @@
 #include "platform/overloaded.h"
 #include "platform/translation.h"
 #include "preview/rendered_format.h"
+#include "preview/rendering.h"
 #include "printer/spooler.h"
 #include "printer/spooler_common.h"
 
@@ -163,6 +164,7 @@ void prepareDestination(Destination& destination) {
                    }
                  },
                  [](const RenderedFileDestination& file) {
+                   requireRenderer();
                    if (file.path.empty()) {
                      requireWritableFolder(file.screenFolder);
                    } else {
@@ -174,6 +176,7 @@ void prepareDestination(Destination& destination) {
                    requireSpoolPrinter(spool.printer, spool.unknownPrinterError);
                  },
                  [](DrawnDestination& drawn) {
+                   requireRenderer();
                    if (drawn.printer.empty()) {
                      drawn.printer = requireDefaultSpoolPrinter(drawn.noDefaultPrinterError);
                    } else {
