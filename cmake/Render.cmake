@@ -46,8 +46,10 @@ add_library(timetable_drawing OBJECT
   preview/sheet_drawing.cpp
   ${embedded_fonts}
 )
-set_target_properties(timetable_drawing PROPERTIES POSITION_INDEPENDENT_CODE ON
-  CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+if(NOT WIN32)
+  set_target_properties(timetable_drawing PROPERTIES POSITION_INDEPENDENT_CODE ON
+    CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+endif()
 target_include_directories(timetable_drawing PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(timetable_drawing PUBLIC timetable_render timetable_form timetable_platform
   PkgConfig::CAIRO PkgConfig::FREETYPE PRIVATE timetable_warnings)

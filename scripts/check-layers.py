@@ -52,10 +52,10 @@ LIBRARIES = {folder: ["timetable_" + folder] for folder in USES}
 LIBRARIES["preview"] = ["timetable_render", "timetable_drawing"]
 LIBRARIES["printer"] = ["timetable_printer", "timetable_spooler"]
 FOLDER_OF_LIBRARY = {library: folder for folder, names in LIBRARIES.items() for library in names}
-# timetable-print's modules on Linux and their folders. A module takes the platform, the form and
-# the rest from the program, so it links none of our libraries: a copy of one would hold state
-# (the log, the interrupt's undo list) apart from the program's.
-MODULES = {"timetable-render": "preview", "timetable-spooler": "printer"}
+# timetable-print's modules on Linux and the object library each is built of. A module takes the
+# platform, the form and the rest from the program, so it links no other library of ours: a copy
+# of one would hold state (the log, the interrupt's undo list) apart from the program's.
+MODULES = {"timetable-render": "timetable_drawing", "timetable-spooler": "timetable_spooler"}
 
 # Third-party headers and the folders whose files may read them, directly or not: each is large
 # or drags its library's link in, so it stays in the files that use it.
@@ -255,7 +255,8 @@ def links_of_graph(text):
         if used not in FOLDER_OF_LIBRARY:
             continue
         if user in MODULES:
-            links["module " + user].add(FOLDER_OF_LIBRARY[used])
+            if used != MODULES[user]:
+                links["module " + user].add(FOLDER_OF_LIBRARY[used])
         elif user in FOLDER_OF_LIBRARY and FOLDER_OF_LIBRARY[user] != FOLDER_OF_LIBRARY[used]:
             links[FOLDER_OF_LIBRARY[user]].add(FOLDER_OF_LIBRARY[used])
     return links

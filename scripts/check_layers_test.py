@@ -140,6 +140,7 @@ class Links(unittest.TestCase):
     "node1" [ label = "timetable_platform", shape = octagon ];
     "node2" [ label = "timetable_drawing", shape = octagon ];
     "node0" -> "node1"  // timetable-render -> timetable_platform
+    "node0" -> "node2"  // timetable-render -> timetable_drawing
     "node2" -> "node1"  // timetable_drawing -> timetable_platform
 }"""
         links = check_layers.links_of_graph(graph)
