@@ -25,7 +25,9 @@ function(add_program_module name entry objects)
   target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE timetable_warnings)
   add_dependencies(timetable-print ${name})
-  install(TARGETS ${name} LIBRARY DESTINATION ${TIMETABLE_MODULE_DIR})
+  # Read, never run: 0644, as Debian wants its shared objects.
+  install(TARGETS ${name} LIBRARY DESTINATION ${TIMETABLE_MODULE_DIR}
+    PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 endfunction()
 add_program_module(timetable-render preview/renderer_module_posix.cpp timetable_drawing)
 target_link_libraries(timetable-render PRIVATE PkgConfig::CAIRO PkgConfig::FREETYPE)

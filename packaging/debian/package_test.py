@@ -80,6 +80,8 @@ class DebianPackage(unittest.TestCase):
     def test_the_modules_are_in_the_package_s_own_library_folder(self):
         folder = self.path("/usr/lib/x86_64-linux-gnu/timetable-print")
         self.assertEqual(sorted(os.listdir(folder)), ["timetable-render.so", "timetable-spooler.so"])
+        for name in os.listdir(folder):
+            self.assertEqual(oct(os.stat(os.path.join(folder, name)).st_mode & 0o7777), oct(0o644))
 
     def test_the_program_draws_a_form_and_prints_through_the_spooler(self):
         # The test service on a port of its own, and the tests' own CUPS daemon: the program
