@@ -11,9 +11,6 @@
 
 namespace {
 
-// The module's file: beside the program in the build tree; installed, in the program's own
-// library folder, which the build names relative to the programs' folder. Never the working
-// folder or a search path, which could hand the program someone else's code.
 // The path with each "FOLDER/../" taken out, as the user would write it: /usr/lib/... rather
 // than /usr/bin/../lib/...
 std::string withoutParentSteps(std::string path) {
@@ -25,6 +22,9 @@ std::string withoutParentSteps(std::string path) {
   return path;
 }
 
+// The module's file: beside the program in the build tree; installed, in the program's own
+// library folder, which the build names relative to the programs' folder. Never the working
+// folder or a search path, which could hand the program someone else's code.
 std::string modulePath(const std::string& fileName) {
   const std::string programFolder = folderOf(programPath());
   if (programFolder.empty()) return std::string();
