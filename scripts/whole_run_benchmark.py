@@ -259,11 +259,12 @@ def main():
             median = measure(programs, work, runs)
             for program in programs:
                 peak = peak_memory_kb(program, work)
-                print("| %s trains (%.0f KB) | %s | %.1f | %.1f | %.1f | %.2f | %.2f | %.1f MB |" % (
-                    format(size, ","), kilobytes, label(program, programs), median[program],
-                    median["floor (a)"], median["floor (b)"],
-                    median[program] / median["floor (b)"],
-                    median["floor (a)"] / median["floor (b)"], peak / 1024), flush=True)
+                row = (format(size, ","), kilobytes, label(program, programs), median[program],
+                       median["floor (a)"], median["floor (b)"],
+                       median[program] / median["floor (b)"],
+                       median["floor (a)"] / median["floor (b)"], peak / 1024)
+                print("| %s trains (%.0f KB) | %s | %.1f | %.1f | %.1f | %.2f | %.2f | %.1f MB |"
+                      % row, flush=True)
         start_up = measure_start_up(programs, work, runs * 2)
         print("\nstart-up, medians of %d interleaved runs, in ms" % (runs * 2))
         print("| program | --version | curl --version | ratio | libraries a run to LPT1 maps |")

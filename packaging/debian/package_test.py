@@ -79,7 +79,8 @@ class DebianPackage(unittest.TestCase):
 
     def test_the_modules_are_in_the_package_s_own_library_folder(self):
         folder = self.path("/usr/lib/x86_64-linux-gnu/timetable-print")
-        self.assertEqual(sorted(os.listdir(folder)), ["timetable-render.so", "timetable-spooler.so"])
+        self.assertEqual(sorted(os.listdir(folder)),
+                         ["timetable-render.so", "timetable-spooler.so"])
         for name in os.listdir(folder):
             self.assertEqual(oct(os.stat(os.path.join(folder, name)).st_mode & 0o7777), oct(0o644))
 
