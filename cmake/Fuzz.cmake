@@ -17,7 +17,8 @@ foreach(target IN ITEMS driver/print_job service/online_lookup form/code_page)
   get_filename_component(name ${target} NAME)
   get_filename_component(folder ${target} DIRECTORY)
   add_executable(${name}_fuzz ${target}_fuzz.cpp)
-  target_link_libraries(${name}_fuzz PRIVATE timetable_driver timetable_warnings)
+  target_link_libraries(${name}_fuzz PRIVATE timetable_driver timetable_drawing timetable_spooler
+    timetable_warnings)
   add_fuzz_test(${name} ${folder})
 endforeach()
 

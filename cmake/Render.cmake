@@ -31,12 +31,25 @@ endforeach()
 
 add_folder_library(timetable_render
   preview/printed_page.cpp
+  preview/rendered_format.cpp
+  preview/sheet_layout.cpp
+  preview/terminal_text.cpp
+)
+target_link_libraries(timetable_render PUBLIC timetable_form timetable_platform)
+
+# The drawing itself, the part that needs cairo and FreeType. Its objects are built once for the
+# programs that link them and for the renderer module, which timetable-print opens on Linux only
+# when a run draws: position independent, and hidden but for what the module hands out.
+add_library(timetable_drawing OBJECT
   preview/printer_font.cpp
   preview/rendering.cpp
   preview/sheet_drawing.cpp
-  preview/sheet_layout.cpp
-  preview/terminal_text.cpp
   ${embedded_fonts}
 )
-target_link_libraries(timetable_render PUBLIC timetable_form timetable_platform
-  PRIVATE PkgConfig::CAIRO PkgConfig::FREETYPE)
+if(NOT WIN32)
+  set_target_properties(timetable_drawing PROPERTIES POSITION_INDEPENDENT_CODE ON
+    CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+endif()
+target_include_directories(timetable_drawing PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(timetable_drawing PUBLIC timetable_render timetable_form timetable_platform
+  PkgConfig::CAIRO PkgConfig::FREETYPE PRIVATE timetable_warnings)

@@ -56,8 +56,8 @@ add_executable(unit_tests
 # The run's event names the version.
 target_compile_definitions(unit_tests PRIVATE TIMETABLE_VERSION="${PROJECT_VERSION}")
 # The tests of the requests and of the drawing read libcurl's and cairo's headers themselves.
-target_link_libraries(unit_tests PRIVATE timetable_driver timetable_warnings GTest::gtest_main
-  CURL::libcurl PkgConfig::CAIRO)
+target_link_libraries(unit_tests PRIVATE timetable_driver timetable_drawing timetable_spooler
+  timetable_warnings GTest::gtest_main CURL::libcurl PkgConfig::CAIRO)
 if(NOT WIN32)
   # Our own UTF-8 decoder, the C library's CP852 converter, and the printer and files as paths in
   # the working directory; a local socket that never answers.
@@ -65,7 +65,8 @@ if(NOT WIN32)
     platform/file_system_posix_test.cpp platform/output_file_posix_test.cpp
     platform/trusted_file_posix_test.cpp platform/console_posix_test.cpp driver/kept_forms_test.cpp
     printer/printer_stream_posix_test.cpp printer/spooler_requests_posix_test.cpp
-    platform/xdg_base_posix_test.cpp service/request_session_posix_test.cpp)
+    platform/xdg_base_posix_test.cpp service/request_session_posix_test.cpp
+    platform/program_module_posix_test.cpp)
 endif()
 if(WIN32)
   # Drive-relative paths, the console's interrupt, the spooler's status bits, the machine's
@@ -178,6 +179,6 @@ endif()
 find_package(benchmark QUIET)
 if(benchmark_FOUND)
   add_executable(print_job_benchmark driver/print_job_benchmark.cpp)
-  target_link_libraries(print_job_benchmark PRIVATE timetable_driver timetable_warnings
-    benchmark::benchmark)
+  target_link_libraries(print_job_benchmark PRIVATE timetable_driver timetable_drawing
+    timetable_spooler timetable_warnings benchmark::benchmark)
 endif()

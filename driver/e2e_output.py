@@ -35,6 +35,34 @@ class Output(EndToEnd):
                                  sorted(["cacert.pem", name] + (["LPT1"] if harness.RUNNER else [])))
                 os.remove(self.path(name))
 
+    def test_only_a_drawn_form_maps_the_renderer(self):
+        # The dynamic loader names every file it maps; a run to a file of printer bytes maps
+        # neither cairo nor CUPS, and one to a PDF file maps the renderer alone.
+        if harness.RUNNER:
+            self.skipTest("the Windows program links every part")
+        _, typed, last_row = EXPRESS
+        mapped = {}
+        for name in ("form.prn", "form.pdf"):
+            log = self.path(name + ".loaded")
+            run = self.run_program(typed, args=["-o", name],
+                                   env=harness.environment_with(LD_DEBUG="files",
+                                                                LD_DEBUG_OUTPUT=log))
+            self.assertEqual(run.returncode, 0, run.stderr)
+            self.assertEqual(run.stdout, DIALOGUE_HEAD + "%d\n" % last_row + ok_lines(last_row))
+            files = set()
+            for path in os.listdir(self.folder):
+                if path.startswith(name + ".loaded."):
+                    with open(self.path(path), encoding="utf-8") as f:
+                        files |= set(re.findall(r"file=(\S+)", f.read()))
+            mapped[name] = {os.path.basename(file) for file in files}
+        named = lambda files, part: sorted(f for f in files if part in f)  # noqa: E731
+        for part in ("libcairo", "libcups", "timetable-render", "timetable-spooler"):
+            self.assertEqual(named(mapped["form.prn"], part), [], part)
+        self.assertNotEqual(named(mapped["form.pdf"], "libcairo"), [])
+        self.assertEqual(named(mapped["form.pdf"], "timetable-render"), ["timetable-render.so"])
+        self.assertEqual(named(mapped["form.pdf"], "libcups"), [])
+        self.assertEqual(self.pdf_text("form.pdf")[0].split()[-1], "2")
+
     def test_a_name_near_the_length_limit(self):
         # The temporary file beside it has a longer name. Linux: a name of 250 bytes, where a
         # name may have 255. Windows: a path of 255 characters, where a path may have 259

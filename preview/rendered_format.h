@@ -22,4 +22,7 @@ bool renderedFormatOf(const std::string& path, RenderedFormat& format);
 // first %d becoming the sheet's number; one without holds the first sheet alone.
 std::string renderedFilePath(const std::string& path, RenderedFormat format, size_t sheet);
 
+// Whether a PNG or SVG path names one file per sheet: it holds %d.
+bool namesEverySheet(const std::string& path);
+
 #endif  // TIMETABLE_PREVIEW_RENDERED_FORMAT_H_

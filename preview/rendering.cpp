@@ -142,12 +142,6 @@ PendingFileHandle writePng(const Sheet& sheet, const std::string& path) {
   return pending;
 }
 
-bool endsWithIgnoringCase(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && sameIgnoringCase(text.substr(text.size() - end.size()), end);
-}
-
-bool holdsNumber(const std::string& path) { return path.find("%d") != std::string::npos; }
-
 // The name that gets every page: form-%d.png for form.png.
 std::string numberedName(const std::string& path) {
   const size_t dot = path.rfind('.');
@@ -188,18 +182,8 @@ std::string filesLeftBeyond(const std::string& path, RenderedFormat format, size
 
 }  // namespace
 
-bool renderedFormatOf(const std::string& path, RenderedFormat& format) {
-  if (endsWithIgnoringCase(path, ".pdf")) {
-    format = RenderedFormat::kPdf;
-  } else if (endsWithIgnoringCase(path, ".png")) {
-    format = RenderedFormat::kPng;
-  } else if (endsWithIgnoringCase(path, ".svg")) {
-    format = RenderedFormat::kSvg;
-  } else {
-    return false;
-  }
-  return true;
-}
+// Linked into the program, the renderer is always there.
+void requireRenderer() {}
 
 size_t countSheets(const PrinterBytes& bytes, std::vector<std::string>& warnings) {
   size_t sheets = 0;
@@ -224,7 +208,7 @@ void writeRenderedForm(const PrinterBytes& bytes, const std::string& path, Rende
     writePdf(bytes, path);
     return;
   }
-  const bool every = holdsNumber(path);
+  const bool every = namesEverySheet(path);
   // Every sheet's file is complete before any is put in place, so that a run that fails at a
   // later sheet leaves each file of an earlier run as it was, rather than a mix of both forms.
   std::vector<PendingFileHandle> files;
@@ -263,10 +247,4 @@ void forEachSheet(const PrinterBytes& bytes, const SheetTaker& take) {
                           }
                           return true;
                         });
-}
-
-std::string renderedFilePath(const std::string& path, RenderedFormat format, size_t sheet) {
-  if (format == RenderedFormat::kPdf || !holdsNumber(path)) return path;
-  const size_t at = path.find("%d");
-  return path.substr(0, at) + std::to_string(sheet) + path.substr(at + 2);
 }

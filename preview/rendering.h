@@ -10,6 +10,10 @@
 #include "preview/rendered_format.h"
 #include "preview/sheet_layout.h"
 
+// Throws std::runtime_error naming what is missing when the renderer cannot draw in this run, so
+// that a run which will draw learns it before its first prompt.
+void requireRenderer();
+
 // The resolution of PNG previews.
 const double kPngDotsPerInch = 150;
 

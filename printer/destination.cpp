@@ -14,6 +14,7 @@
 #include "platform/translation.h"
 #include "platform/trusted_file.h"
 #include "preview/rendered_format.h"
+#include "preview/rendering.h"
 #include "printer/spooler.h"
 #include "printer/spooler_common.h"
 
@@ -165,6 +166,7 @@ void prepareDestination(Destination& destination) {
                    }
                  },
                  [](const RenderedFileDestination& file) {
+                   requireRenderer();
                    if (file.path.empty()) {
                      requireWritableFolder(file.screenFolder);
                    } else {
@@ -176,6 +178,7 @@ void prepareDestination(Destination& destination) {
                    requireSpoolPrinter(spool.printer, spool.unknownPrinterError);
                  },
                  [](DrawnDestination& drawn) {
+                   requireRenderer();
                    if (drawn.printer.empty()) {
                      drawn.printer = requireDefaultSpoolPrinter(drawn.noDefaultPrinterError);
                    } else {

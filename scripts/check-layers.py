@@ -51,12 +51,19 @@ USES = {
 # program, and text and files come from platform/.
 TESTS_ALSO_USE = ["platform"]
 
-# The library of each folder, as CMake names it.
-LIBRARY = {folder: "timetable_" + folder for folder in USES}
-LIBRARY["preview"] = "timetable_render"
-FOLDER_OF_LIBRARY = {library: folder for folder, library in LIBRARY.items()}
-# The programs' targets and the folders of their main files.
-PROGRAM_FOLDER = {"timetable-print": "driver", "timetable-preview": "preview"}
+# The libraries of each folder, as CMake names them: the renderer's drawing and the spooler are
+# libraries of their own, which the programs link or, on Linux, the modules below hold.
+LIBRARIES = {folder: ["timetable_" + folder] for folder in USES}
+LIBRARIES["preview"] = ["timetable_render", "timetable_drawing"]
+LIBRARIES["printer"] = ["timetable_printer", "timetable_spooler"]
+FOLDER_OF_LIBRARY = {library: folder for folder, names in LIBRARIES.items() for library in names}
+# timetable-print's modules on Linux and the object library each is built of. A module takes the
+# platform, the form and the rest from the program, so it links no other library of ours: a copy
+# of one would hold state (the log, the interrupt's undo list) apart from the program's.
+MODULES = {"timetable-render": "timetable_drawing", "timetable-spooler": "timetable_spooler"}
+# The programs' targets, and the modules', and the folders of their own files.
+PROGRAM_FOLDER = {"timetable-print": "driver", "timetable-preview": "preview",
+                  "timetable-render": "preview", "timetable-spooler": "printer"}
 
 # Third-party headers and the folders whose files may read them, directly or not: each is large
 # or drags its library's link in, so it stays in the files that use it.
@@ -291,20 +298,38 @@ def cmake_links(build):
 
 
 def links_of_graph(text):
+    """Each folder's links to other folders, and each module's (named "module NAME") to any
+    folder; a module the build makes has an entry even when it links nothing of ours."""
     names = dict(re.findall(r'^\s*"(\w+)" \[ label = "([^"]*)"', text, re.MULTILINE))
     links = {folder: set() for folder in USES}
+    for module in MODULES:
+        if module in names.values():
+            links["module " + module] = set()
     for user, used in re.findall(r'^\s*"(\w+)" -> "(\w+)"', text, re.MULTILINE):
         user, used = names.get(user), names.get(used)
-        if user in FOLDER_OF_LIBRARY and used in FOLDER_OF_LIBRARY:
+        if used not in FOLDER_OF_LIBRARY:
+            continue
+        if user in MODULES:
+            if used != MODULES[user]:
+                links["module " + user].add(FOLDER_OF_LIBRARY[used])
+        elif user in FOLDER_OF_LIBRARY and FOLDER_OF_LIBRARY[user] != FOLDER_OF_LIBRARY[used]:
             links[FOLDER_OF_LIBRARY[user]].add(FOLDER_OF_LIBRARY[used])
     return links
 
 
-def map_faults(links):
+def map_faults(links, linux=sys.platform.startswith("linux")):
     for folder in USES:
         if links[folder] != set(USES[folder]):
             yield ("%s: CMake links %s, the list in check-layers.py %s" % (
                 folder, sorted(links[folder]) or "nothing", sorted(USES[folder]) or "nothing"))
+    for module in MODULES:
+        used = links.get("module " + module)
+        if used is None:
+            if linux:
+                yield "the module %s is missing from the build" % module
+        elif used:
+            yield "the module %s links %s, which it must take from the program" % (
+                module, ", ".join(sorted(used)))
 
 
 def folder_faults(paths):

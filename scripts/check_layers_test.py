@@ -178,6 +178,24 @@ class Links(unittest.TestCase):
         self.assertTrue(any(fault.startswith("service: ") for fault in faults), faults)
         self.assertTrue(any(fault.startswith("form: ") for fault in faults), faults)
 
+    def test_a_module_takes_our_libraries_from_the_program(self):
+        graph = """digraph "timetable_print" {
+    "node0" [ label = "timetable-render", shape = doubleoctagon ];
+    "node1" [ label = "timetable_platform", shape = octagon ];
+    "node2" [ label = "timetable_drawing", shape = octagon ];
+    "node0" -> "node1"  // timetable-render -> timetable_platform
+    "node0" -> "node2"  // timetable-render -> timetable_drawing
+    "node2" -> "node1"  // timetable_drawing -> timetable_platform
+}"""
+        links = check_layers.links_of_graph(graph)
+        self.assertEqual(links["module timetable-render"], {"platform"})
+        self.assertEqual(links["preview"], {"platform"})
+        faults = [fault for fault in check_layers.map_faults(links, linux=True)
+                  if fault.startswith("the module")]
+        self.assertEqual(faults, [
+            "the module timetable-render links platform, which it must take from the program",
+            "the module timetable-spooler is missing from the build"])
+
     @unittest.skipUnless(shutil.which("cmake"), "needs cmake")
     def test_a_link_added_in_cmake_fails(self):
         scratch = os.path.realpath(tempfile.mkdtemp(prefix="layers-"))

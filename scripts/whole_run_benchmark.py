@@ -9,9 +9,13 @@ the times show the clients:
   floor (b): one curl process fetching both addresses over one connection, the least any client
              can do.
 
-It prints the medians, the program's time over floor (b) and the program's peak memory.
+It prints the medians, the program's time over floor (b) and the program's peak memory. Then the
+start-up alone: `PROGRAM --version` beside `curl --version`, interleaved, and the shared
+libraries a run to LPT1 maps, as the dynamic loader names them (LD_DEBUG=files).
 
-Usage: whole_run_benchmark.py PROGRAM [RUNS]
+Several programs (a build before and after a change) are timed side by side in the same rounds.
+
+Usage: whole_run_benchmark.py PROGRAM [PROGRAM...] [RUNS]
 """
 
 import os
@@ -166,12 +170,12 @@ def peak_memory_kb(program, work):
     return max(peaks)
 
 
-def measure(program, work, runs):
-    commands = {
-        "program": ([program], TYPED),
+def measure(programs, work, runs):
+    commands = {program: ([program], TYPED) for program in programs}
+    commands.update({
         "floor (a)": (None, None),
         "floor (b)": (BOTH_OVER_ONE_CONNECTION, None),
-    }
+    })
     times = {name: [] for name in commands}
     names = list(commands)
     for round_number in range(runs):
@@ -187,9 +191,50 @@ def measure(program, work, runs):
     return {name: statistics.median(values) * 1000 for name, values in times.items()}
 
 
+def measure_start_up(programs, work, runs):
+    """Medians of `--version`, each program's and curl's, interleaved as above."""
+    commands = {program: [program, "--version"] for program in programs}
+    commands["curl"] = ["curl", "--version"]
+    times = {name: [] for name in commands}
+    names = list(commands)
+    for round_number in range(runs):
+        shift = round_number % len(names)
+        for name in names[shift:] + names[:shift]:
+            times[name].append(timed(commands[name], work))
+    return {name: statistics.median(values) * 1000 for name, values in times.items()}
+
+
+def mapped_libraries(program, work):
+    """The shared libraries a run to LPT1 maps (the program itself and the loader aside)."""
+    log = os.path.join(work, "loaded")
+    env = dict(os.environ, LD_DEBUG="files", LD_DEBUG_OUTPUT=log)
+    subprocess.run([program], cwd=work, input=TYPED, env=env, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, check=True)
+    names = set()
+    for name in os.listdir(work):
+        if name.startswith("loaded."):
+            with open(os.path.join(work, name), encoding="utf-8", errors="replace") as f:
+                for line in f:
+                    if "file=" in line and "[0]" in line:
+                        names.add(os.path.basename(line.split("file=")[1].split()[0]))
+            os.remove(os.path.join(work, name))
+    return sorted(names)
+
+
+def label(program, programs):
+    """A program's name in the tables: its path, shortened to what tells them apart."""
+    if len(programs) == 1:
+        return "program"
+    common = os.path.commonpath(programs)
+    return os.path.relpath(program, common) if common != program else program
+
+
 def main():
-    program = os.path.abspath(sys.argv[1])
-    runs = int(sys.argv[2]) if len(sys.argv) > 2 else 15
+    arguments = sys.argv[1:]
+    runs = int(arguments.pop()) if len(arguments) > 1 and arguments[-1].isdigit() else 15
+    if not arguments:
+        sys.exit(__doc__)
+    programs = [os.path.abspath(argument) for argument in arguments]
     if port_in_use():
         sys.exit("port %d is in use: stop whatever listens there first" % PORT)
     work = tempfile.mkdtemp(prefix="timetable-bench-")
@@ -202,20 +247,36 @@ def main():
         timetables, _ = load_sample_data()
         write_answer(work, "timetable.json", timetables[TRAIN])
         print("medians of %d interleaved runs, in ms" % runs)
-        print("| online list | program | floor (a) | floor (b) | program / (b) | (a) / (b) "
-              "| peak memory |")
-        print("|---|---|---|---|---|---|---|")
+        print("| online list | program | time | floor (a) | floor (b) | program / (b) "
+              "| (a) / (b) | peak memory |")
+        print("|---|---|---|---|---|---|---|---|")
         for size in LIST_SIZES:
             kilobytes = write_answer(work, "online.json", online_list(size)) / 1000
-            connections = check_runs(program, work)
-            median = measure(program, work, runs)
-            peak = peak_memory_kb(program, work)
-            print("| %s trains (%.0f KB) | %.1f | %.1f | %.1f | %.2f | %.2f | %.1f MB |" % (
-                format(size, ","), kilobytes, median["program"], median["floor (a)"],
-                median["floor (b)"], median["program"] / median["floor (b)"],
-                median["floor (a)"] / median["floor (b)"], peak / 1024), flush=True)
-            print("    connections for the two requests: program %d, floor (b) %d"
-                  % connections, file=sys.stderr)
+            for program in programs:
+                connections = check_runs(program, work)
+                print("    connections for the two requests: %s %d, floor (b) %d"
+                      % ((label(program, programs),) + connections), file=sys.stderr)
+            median = measure(programs, work, runs)
+            for program in programs:
+                peak = peak_memory_kb(program, work)
+                row = (format(size, ","), kilobytes, label(program, programs), median[program],
+                       median["floor (a)"], median["floor (b)"],
+                       median[program] / median["floor (b)"],
+                       median["floor (a)"] / median["floor (b)"], peak / 1024)
+                print("| %s trains (%.0f KB) | %s | %.1f | %.1f | %.1f | %.2f | %.2f | %.1f MB |"
+                      % row, flush=True)
+        start_up = measure_start_up(programs, work, runs * 2)
+        print("\nstart-up, medians of %d interleaved runs, in ms" % (runs * 2))
+        print("| program | --version | curl --version | ratio | libraries a run to LPT1 maps |")
+        print("|---|---|---|---|---|")
+        for program in programs:
+            libraries = mapped_libraries(program, work)
+            print("| %s | %.1f | %.1f | %.2f | %d |" % (
+                label(program, programs), start_up[program], start_up["curl"],
+                start_up[program] / start_up["curl"], len(libraries)), flush=True)
+        for program in programs:
+            print("%s maps: %s" % (label(program, programs),
+                                   " ".join(mapped_libraries(program, work))))
     except RuntimeError as error:
         sys.exit(str(error))
     finally:

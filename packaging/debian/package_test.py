@@ -8,12 +8,17 @@ Usage: package_test.py build/debian/timetable-print_VERSION_amd64.deb
 import gzip
 import os
 import re
+import socket
 import subprocess
 import sys
 import tempfile
 import unittest
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(ROOT, "printer"))
+sys.path.insert(0, os.path.join(ROOT, "service", "test_service"))
+import private_cupsd  # noqa: E402
+import service_client  # noqa: E402
 PROGRAMS = ("timetable-print", "timetable-preview")
 SETTINGS_FILE = "/etc/timetable-print.conf"
 SETTINGS_FOLDER = "/etc/timetable-print.conf.d"
@@ -24,6 +29,12 @@ EXAMPLE = DOC + "examples/timetable-print.conf"
 def project_version():
     with open(os.path.join(ROOT, "CMakeLists.txt"), encoding="utf-8") as cmake:
         return re.search(r"project\(\S+ VERSION (\S+)", cmake.read()).group(1)
+
+
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
 
 
 def run(*command, **options):
@@ -53,16 +64,56 @@ class DebianPackage(unittest.TestCase):
     def path(self, name):
         return os.path.join(self.root, name.lstrip("/"))
 
-    def program(self, name, *arguments):
+    def program(self, name, *arguments, settings=None, typed=None, environment=None):
         # A home of its own and the package's example as the machine's settings, so that no settings of the
         # machine or the user running the tests count; messages in English.
         home = os.path.join(self.folder.name, "home")
-        environment = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
-                           TIMETABLE_PRINT_CONF=self.path(EXAMPLE), LC_MESSAGES="C.UTF-8")
+        environment = dict(environment or os.environ, HOME=home,
+                           XDG_CONFIG_HOME=os.path.join(home, ".config"),
+                           TIMETABLE_PRINT_CONF=settings or self.path(EXAMPLE),
+                           LC_MESSAGES="C.UTF-8")
         environment.pop("LANGUAGE", None)
         environment.pop("LC_ALL", None)
         return run(self.path("/usr/bin/" + name), *arguments, cwd=self.folder.name,
-                   env=environment)
+                   env=environment, input=typed)
+
+    def test_the_modules_are_in_the_package_s_own_library_folder(self):
+        folder = self.path("/usr/lib/x86_64-linux-gnu/timetable-print")
+        self.assertEqual(sorted(os.listdir(folder)),
+                         ["timetable-render.so", "timetable-spooler.so"])
+        for name in os.listdir(folder):
+            self.assertEqual(oct(os.stat(os.path.join(folder, name)).st_mode & 0o7777), oct(0o644))
+
+    def test_the_program_draws_a_form_and_prints_through_the_spooler(self):
+        # The test service on a port of its own, and the tests' own CUPS daemon: the program
+        # finds its modules where the package put them.
+        service_folder = os.path.join(self.folder.name, "service")
+        port = free_port()
+        errors = os.path.join(self.folder.name, "service-errors.log")
+        with open(errors, "ab") as errors_file:
+            service = subprocess.Popen(
+                [sys.executable, os.path.join(ROOT, "service", "test_service",
+                                              "timetable_service.py"),
+                 "--dir", service_folder, "--port", str(port)],
+                stdout=subprocess.DEVNULL, stderr=errors_file)
+        self.addCleanup(service.wait, 10)
+        self.addCleanup(service.terminate)
+        service_client.wait_for_port(service, "the test service", errors, port=port)
+        settings = os.path.join(self.folder.name, "machine.conf")
+        with open(settings, "w", encoding="utf-8") as f:
+            f.write("service = localhost:%d\nca-file = %s\n"
+                    % (port, os.path.join(service_folder, "cacert.pem")))
+        typed = "5410\nEP09\nEU07-123\nx\n160\n"
+        self.program("timetable-print", "-o", "x.pdf", settings=settings, typed=typed)
+        info = run("pdfinfo", os.path.join(self.folder.name, "x.pdf"))
+        self.assertRegex(info, r"Pages:\s+2\b")
+        spooler = private_cupsd.start(os.path.join(self.folder.name, "cups"))
+        self.addCleanup(spooler.stop)
+        spooler.remove_output()
+        self.program("timetable-print", "-p", private_cupsd.QUEUE, settings=settings,
+                     typed=typed, environment=spooler.env())
+        with open(os.path.join(ROOT, "driver", "golden", "5410.prn"), "rb") as golden:
+            self.assertEqual(spooler.wait_for_output(), golden.read())
 
     def test_control_names_the_version_and_the_shared_libraries(self):
         self.assertEqual(self.fields["Package"], "timetable-print")
