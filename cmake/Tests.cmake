@@ -19,9 +19,13 @@ endif()
 add_executable(unit_tests
   driver/command_line_test.cpp
   driver/connection_check_test.cpp
+  driver/copy_choice_test.cpp
   driver/destination_setting_test.cpp
   driver/form_builder_test.cpp
+  driver/offline_setting_test.cpp
+  driver/prefetch_test.cpp
   driver/request_failure_text_test.cpp
+  driver/timetable_copy_test.cpp
   form/code_page_test.cpp
   form/form_text_test.cpp
   form/stop_block_test.cpp
@@ -54,7 +58,7 @@ if(NOT WIN32)
   # the working directory.
   target_sources(unit_tests PRIVATE form/code_page_iconv_test.cpp platform/utf8_posix_test.cpp
     platform/file_system_posix_test.cpp platform/output_file_posix_test.cpp
-    platform/private_file_posix_test.cpp driver/kept_forms_test.cpp
+    platform/private_file_posix_test.cpp driver/kept_forms_test.cpp driver/copy_store_test.cpp
     printer/printer_stream_posix_test.cpp platform/xdg_base_posix_test.cpp)
 endif()
 if(WIN32)
@@ -120,7 +124,7 @@ elseif(NOT CMAKE_CROSSCOMPILING)
   set(E2E_PREVIEW --preview $<TARGET_FILE:timetable-preview>)
 endif()
 foreach(group Dialogue Faults Retries Printing CommandLine Output Spooler Language Settings Log
-    Proxy ProxyFaults ProxySignIn Check Destination Reprint WindowsSettings WindowsProxy
+    Proxy ProxyFaults ProxySignIn Check Destination Reprint Offline WindowsSettings WindowsProxy
     WindowsProxySignIn)
   add_test(NAME e2e.${group}
     COMMAND ${Python3_EXECUTABLE} ${E2E_SCRIPT} ${E2E_RUNNER}

@@ -31,7 +31,9 @@ class Check(EndToEnd):
         run = self.check()
         self.assertEqual((run.returncode, run.stderr), (0, ""), run.stdout)
         steps = [line for line in run.stdout.splitlines() if not line.startswith("    ")]
-        self.assertEqual([line.split(" ")[0] for line in steps], ["[ok]"] * 8, run.stdout)
+        self.assertEqual([line.split(" ")[0] for line in steps], ["[ok]"] * 9, run.stdout)
+        # The copies and their setting, which never fail the check.
+        self.assertIn("\n[ok] offline = 0", run.stdout)
         self.assertRegex(run.stdout, r"\n\[ok\] the support log is [^\n]*timetable-print\.log\n")
         self.assertIn("proxy for %s: direct, as no proxy is set" % ADDRESS, run.stdout)
         self.assertIn("the certificate of localhost is trusted by cacert.pem in the working folder",

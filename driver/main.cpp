@@ -14,6 +14,8 @@
 #include "driver/connection_check.h"
 #include "driver/destination_request.h"
 #include "driver/destination_setting.h"
+#include "driver/offline_setting.h"
+#include "driver/prefetch.h"
 #include "driver/print_job.h"
 #include "driver/reprint.h"
 #include "driver/request_failure_text.h"
@@ -84,6 +86,34 @@ void noticeLostDialogue() {
   }
 }
 
+// --prefetch: the trains named, else the setting's; a setting that names none, or cannot be
+// read, is a usage error as a wrong word on the command line is.
+int prefetchTrains(const CommandLine& line) {
+  ServiceSettings settings = readServiceSettings(line.service);
+  checkOfflineSettings(settings);
+  logServiceSettings(settings);
+  std::vector<std::string> trains = line.trains;
+  if (trains.empty()) {
+    const Setting& prefetch = settings.prefetch;
+    if (prefetch.value.empty()) {
+      settings.usageError =
+          translate("the option --prefetch needs train numbers, or the setting prefetch");
+    } else if (!prefetch.problem.empty()) {
+      settings.usageError = formatMessage(translate("the setting prefetch = {0} ({1}) {2}"),
+                                          {prefetch.value, originText(prefetch), prefetch.problem});
+    } else {
+      readTrainList(prefetch.value, trains);
+    }
+  }
+  if (!settings.usageError.empty()) {
+    error(usageErrorText(settings.usageError));
+    return 2;
+  }
+  if (!settings.errors.empty()) throw std::runtime_error(settings.errors.front());
+  startServiceRequests(settings);
+  return runPrefetch(trains);
+}
+
 int run(const CommandLine& line) {
   if (line.help) {
     writeConsoleText(stdout, usageText());
@@ -95,10 +125,13 @@ int run(const CommandLine& line) {
     return runConnectionCheck(line);
   } else if (line.reprint) {
     return runReprint(line);
+  } else if (line.prefetch) {
+    return prefetchTrains(line);
   } else {
     // Read once, before anything is asked: a bad setting ends the run before the first prompt.
     ServiceSettings settings = readServiceSettings(line.service);
     const DestinationRequest request = chooseDestinationRequest(line, settings);
+    checkOfflineSettings(settings);
     logServiceSettings(settings);
     if (!settings.usageError.empty()) {
       error(usageErrorText(settings.usageError));
@@ -110,7 +143,7 @@ int run(const CommandLine& line) {
     startServiceRequests(settings);
     const std::string proxy = describeProxyChoice(settings, serviceProxy());
     logLine(proxy.substr(0, proxy.find('\n')));
-    runPrintJob(destination);
+    runPrintJob(destination, offlineHoursOf(settings));
     noticeLostDialogue();
   }
   return 0;
@@ -122,8 +155,8 @@ int runReporting(const CommandLine& line) {
   setRetryNotifier(showRetryNotice);
   try {
     status = run(line);
-    const bool dialogue =
-        !(line.help || line.version || line.listPrinters || line.check || line.settings);
+    const bool dialogue = !(line.help || line.version || line.listPrinters || line.check ||
+                            line.settings || line.prefetch);
     if (!dialogue) status = withAnswerWritten(status);
   } catch (const RequestFailed& failed) {
     error(requestFailureText(failed.failure,

@@ -5,10 +5,9 @@
 
 #include "platform/messages.h"
 
-const SettingName kSettingNames[] = {{"service", "Service"},
-                                     {"ca-file", "CAFile"},
-                                     {"proxy", "Proxy"},
-                                     {"destination", "Destination"}};
+const SettingName kSettingNames[] = {{"service", "Service"}, {"ca-file", "CAFile"},
+                                     {"proxy", "Proxy"},     {"destination", "Destination"},
+                                     {"offline", "Offline"}, {"prefetch", "Prefetch"}};
 const size_t kSettingNameCount = sizeof(kSettingNames) / sizeof(kSettingNames[0]);
 
 bool isSettingName(const std::string& name) {

@@ -17,7 +17,7 @@ extern const size_t kSettingNameCount;
 bool isSettingName(const std::string& name);
 
 // The names of the settings for messages, in the table's order: "service, ca-file, proxy,
-// destination".
+// destination, offline, prefetch".
 std::string settingNamesText();
 
 #endif  // TIMETABLE_PLATFORM_SETTING_NAMES_H_

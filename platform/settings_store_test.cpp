@@ -50,10 +50,12 @@ TEST(SettingsStore, OneTableNamesEverySettingAndItsRegistryValue) {
   for (size_t i = 0; i < kSettingNameCount; ++i) {
     pairs += std::string(kSettingNames[i].name) + "=" + kSettingNames[i].registryValue + " ";
   }
-  EXPECT_EQ(pairs, "service=Service ca-file=CAFile proxy=Proxy destination=Destination ");
+  EXPECT_EQ(pairs,
+            "service=Service ca-file=CAFile proxy=Proxy destination=Destination offline=Offline "
+            "prefetch=Prefetch ");
   EXPECT_TRUE(isSettingName("destination"));
   EXPECT_FALSE(isSettingName("Service"));
-  EXPECT_EQ(settingNamesText(), "service, ca-file, proxy and destination");
+  EXPECT_EQ(settingNamesText(), "service, ca-file, proxy, destination, offline and prefetch");
 }
 
 }  // namespace

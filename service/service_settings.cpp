@@ -15,6 +15,8 @@ Setting* settingNamed(const std::string& name, ServiceSettings& settings) {
   if (name == "ca-file") return &settings.caFile;
   if (name == "proxy") return &settings.proxy;
   if (name == "destination") return &settings.destination;
+  if (name == "offline") return &settings.offline;
+  if (name == "prefetch") return &settings.prefetch;
   return nullptr;
 }
 

@@ -28,6 +28,9 @@ struct ServiceSettings {
   Setting proxy;        // "system" (empty), "direct", or http://[USER:PASSWORD@]HOST:PORT.
   Setting destination;  // Where a run without destination options sends the form: LPT1
                         // (empty), a spooler printer's name, drawn, drawn:NAME or view.
+  Setting offline;      // How many hours old a copy of a timetable may be and still be printed
+                        // when the service cannot give it; 0 (empty) for never.
+  Setting prefetch;     // The trains whose copies --prefetch fetches: numbers and ranges.
   std::string host;     // As the address writes it: an IPv6 address in brackets.
   int port = kDefaultServicePort;
   Trust trust;

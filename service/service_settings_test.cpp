@@ -154,7 +154,7 @@ TEST(ServiceSettings, AnUnknownNameIsKeptAsAWarningNamingTheKnownOnes) {
   ASSERT_EQ(settings.unknownSettings.size(), 1u);
   EXPECT_EQ(settings.unknownSettings[0],
             "the setting \"servise\" (config, line 4) is unknown and left out; the program knows "
-            "only the settings service, ca-file, proxy and destination");
+            "only the settings service, ca-file, proxy, destination, offline and prefetch");
   EXPECT_TRUE(settings.errors.empty());
   EXPECT_EQ(settings.host, "a.org");
 }
@@ -205,6 +205,7 @@ TEST(ServiceSettings, SettingsShowsEveryValueCleanedAndWhatIsWrongWithIt) {
             "directory\n"
             "proxy = nonsense (from f, line 3); wrong: it is not system, direct or "
             "http://HOST:PORT\n"
+            "offline = 0 (built in)\n"
             "the service's certificate is checked against the ca-file /x [31m.pem\n");
 }
 

@@ -35,6 +35,11 @@ std::string describeServiceSettings(const ServiceSettings& settings) {
   if (!settings.destination.value.empty()) {
     text += settingLine("destination", settings.destination.value, settings.destination);
   }
+  const Setting& offline = settings.offline;
+  text += settingLine("offline", offline.value.empty() ? "0" : offline.value, offline);
+  if (!settings.prefetch.value.empty()) {
+    text += settingLine("prefetch", settings.prefetch.value, settings.prefetch);
+  }
   const Trust& trust = settings.trust;
   std::string line = formatMessage(
       trust.beforeCaFile ? translate("the service's certificate is checked against {0}; that "

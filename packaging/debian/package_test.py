@@ -81,7 +81,7 @@ class DebianPackage(unittest.TestCase):
             lines = [line for line in settings.read().splitlines() if line.strip()]
         # Commented out, so that a copy of it changes no default.
         self.assertTrue(all(line.startswith("#") for line in lines), lines)
-        for name in ("service", "ca-file", "proxy", "destination"):
+        for name in ("service", "ca-file", "proxy", "destination", "offline", "prefetch"):
             self.assertIn("#%s = " % name, "\n".join(lines))
         self.assertIn(SETTINGS_FOLDER + "/site.conf", "\n".join(lines))
 
