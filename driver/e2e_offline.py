@@ -2,6 +2,7 @@
 
 import os
 import re
+import subprocess
 import sys
 import time
 
@@ -66,6 +67,28 @@ class Offline(EndToEnd):
         self.assertTrue(run.printed().endswith(
             b"\xd9\r\n\x1bEUWAGA: FORMULARZ NIEPE\x9dNY. Brak dalszych punkt\xa2w trasy: 1 (Hel)"
             b"\x1bF\r\n" + self.mark(fetched) + b"\x0c"), run.printed()[-300:])
+
+
+    def test_prefetch_stores_each_train_and_says_why_one_is_not(self):
+        if os.geteuid() == 0:
+            # Root keeps the machine's copies: in a private mount namespace, over a /var/cache of
+            # its own, so that the machine's is never changed.
+            script = ('mount -t tmpfs tmpfs /var/cache && "$0" "$@"; echo "status $?"; '
+                      'stat -c "%a %u" /var/cache/timetable-print/5410.copy')
+            if subprocess.run(["unshare", "-m", "true"], capture_output=True).returncode != 0:
+                self.skipTest("unshare -m is not permitted here, and the test needs its own mounts")
+            run = self.run_program("", program="unshare",
+                                   args=["-m", "sh", "-c", script, harness.PROGRAM, "--prefetch",
+                                         "5410", "99999"])
+            lines = run.stdout.splitlines()
+            self.assertEqual(lines[-2:], ["status 1", "644 0"], run.stdout + run.stderr)
+        else:
+            run = self.run_program("", args=["--prefetch", "5410", "99999"])
+            self.assertEqual(run.returncode, 1, run.stderr)
+            lines = run.stdout.splitlines()
+            self.copy_fetched("5410")
+        self.assertEqual(lines[0], "5410: stored")
+        self.assertTrue(lines[1].startswith("99999: not stored: "), run.stdout)
 
 
 if __name__ == "__main__":
