@@ -15,7 +15,9 @@ bool runsAsAdministrator() { return geteuid() == 0; }
 bool makeMachineFolder(const std::string& folder, std::string& reason) {
   for (size_t at = folder.find('/', 1);; at = folder.find('/', at + 1)) {
     const std::string part = folder.substr(0, at);
-    if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) {
+    // Whatever the umask: every user reads the copies.
+    const bool made = mkdir(part.c_str(), 0755) == 0;
+    if ((!made && errno != EEXIST) || (made && chmod(part.c_str(), 0755) != 0)) {
       reason = part + ": " + fileErrorText(errno);
       return false;
     }
