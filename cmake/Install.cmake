@@ -64,6 +64,12 @@ install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/packaging/icon/timetable-print.svg
 # file of its own there, such as site.conf.
 install(DIRECTORY DESTINATION ${CMAKE_INSTALL_SYSCONFDIR}/timetable-print.conf.d)
 
+# The service and timer of --prefetch, which fetch the machine's copies of timetables every hour.
+# Shipped disabled: a site that wants them runs systemctl enable --now
+# timetable-print-prefetch.timer. Debian 12 keeps a package's units under /lib.
+install(FILES ${debian_dir}/timetable-print-prefetch.service
+  ${debian_dir}/timetable-print-prefetch.timer DESTINATION /lib/systemd/system)
+
 # The Debian package, made from a build configured with the prefix /usr and the settings folder
 # /etc; CPack's DEB generator installs through DESTDIR, which takes the absolute /etc as well.
 set(CPACK_GENERATOR DEB)

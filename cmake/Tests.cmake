@@ -19,12 +19,16 @@ endif()
 add_executable(unit_tests
   driver/command_line_test.cpp
   driver/connection_check_test.cpp
+  driver/copy_choice_test.cpp
   driver/destination_setting_test.cpp
   driver/exit_status_test.cpp
   driver/invocation_plan_test.cpp
   driver/form_builder_test.cpp
+  driver/offline_setting_test.cpp
+  driver/prefetch_test.cpp
   driver/request_failure_text_test.cpp
   driver/run_event_test.cpp
+  driver/timetable_copy_test.cpp
   form/code_page_test.cpp
   form/form_text_test.cpp
   form/stop_block_test.cpp
@@ -64,6 +68,7 @@ if(NOT WIN32)
   target_sources(unit_tests PRIVATE form/code_page_iconv_test.cpp platform/utf8_posix_test.cpp
     platform/file_system_posix_test.cpp platform/output_file_posix_test.cpp
     platform/trusted_file_posix_test.cpp platform/console_posix_test.cpp driver/kept_forms_test.cpp
+    driver/copy_store_test.cpp platform/machine_folder_posix_test.cpp
     printer/printer_stream_posix_test.cpp printer/spooler_requests_posix_test.cpp
     platform/xdg_base_posix_test.cpp service/request_session_posix_test.cpp
     platform/program_module_posix_test.cpp)
@@ -134,8 +139,8 @@ elseif(NOT CMAKE_CROSSCOMPILING)
   set(E2E_PREVIEW --preview $<TARGET_FILE:timetable-preview>)
 endif()
 foreach(group Dialogue Faults Retries Printing CommandLine Output Spooler Language Settings Log
-    Proxy ProxyFaults ProxySignIn Check Destination Reprint Events WindowsSettings WindowsProxy
-    WindowsProxySignIn)
+    Proxy ProxyFaults ProxySignIn Check Destination Reprint Events Offline WindowsSettings
+    WindowsProxy WindowsProxySignIn)
   add_test(NAME e2e.${group}
     COMMAND ${Python3_EXECUTABLE} ${E2E_SCRIPT} ${E2E_RUNNER}
             --program $<TARGET_FILE:timetable-print> ${E2E_PREVIEW} ${group})

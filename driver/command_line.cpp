@@ -1,6 +1,7 @@
 #include "driver/command_line.h"
 
 #include "driver/kept_forms.h"
+#include "driver/train_number.h"
 #include "platform/command_options.h"
 #include "platform/messages.h"
 #include "platform/translation.h"
@@ -16,6 +17,7 @@ std::string usageText() {
       "                       [--service HOST[:PORT]]\n"
       "       timetable-print --reprint [N] [-o FILE | -p PRINTER | --drawn | --view]\n"
       "       timetable-print --reprint --list\n"
+      "       timetable-print --prefetch [TRAIN ...] [--service HOST[:PORT]]\n"
       "Asks for a train number, fetches the train's timetable, asks for the\n"
       "locomotives and the maximum speed, and prints the timetable form on the\n"
       "printer at LPT1, or where the destination setting says.\n"
@@ -53,6 +55,12 @@ std::string usageText() {
       "                        fetching anything; a form fetched over {1} hours ago\n"
       "                        is refused\n"
       "      --list            with --reprint: list the kept forms\n"
+      "      --prefetch [TRAIN ...]\n"
+      "                        fetch the trains' timetables now, or those of the\n"
+      "                        prefetch setting, and keep them as copies for when\n"
+      "                        the service cannot be used (the offline setting):\n"
+      "                        the machine's copies when run as root, else the\n"
+      "                        user's\n"
       "  -h, --help            show this text\n"
       "      --version         show the program's version\n");
   return formatMessage(text, {std::to_string(kDefaultServicePort), std::to_string(kKeptFormHours)});
@@ -72,7 +80,8 @@ enum LongOnlyOption {
   kCheckOption,
   kStartMenuOption,
   kReprintOption,
-  kListOption
+  kListOption,
+  kPrefetchOption
 };
 
 const option kOptions[] = {
@@ -86,6 +95,7 @@ const option kOptions[] = {
     {"check", no_argument, nullptr, kCheckOption},
     {"reprint", no_argument, nullptr, kReprintOption},
     {"list", no_argument, nullptr, kListOption},
+    {"prefetch", no_argument, nullptr, kPrefetchOption},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, kVersionOption},
     // Undocumented: every Start-menu shortcut passes it.
@@ -140,6 +150,9 @@ std::string takeOption(int option, const std::string& argument, CommandLine& lin
     case kListOption:
       line.list = true;
       break;
+    case kPrefetchOption:
+      line.prefetch = true;
+      break;
   }
   return std::string();
 }
@@ -149,6 +162,12 @@ std::string conflictOf(const CommandLine& line) {
   const bool file = !line.output.empty();
   const bool spooler = !line.printer.empty();
   if (line.list && !line.reprint) return translate("the option --list needs --reprint");
+  if (line.prefetch && (line.reprint || line.check || line.settings || line.listPrinters || file ||
+                        spooler || line.drawn || line.view)) {
+    return translate(
+        "the option --prefetch cannot be used with --reprint, --check, --settings, "
+        "--list-printers, -o, --printer, --drawn or --view");
+  }
   if (line.reprint && (line.check || line.settings || line.listPrinters || !line.service.empty())) {
     return translate(
         "the option --reprint cannot be used with --check, --settings, --list-printers or "
@@ -202,6 +221,16 @@ std::string parseCommandLine(const std::vector<std::string>& arguments, CommandL
           {quoted(word)});
     }
     line.reprintNumber = word[0] - '0';
+    operands.clear();
+  }
+  // --prefetch's trains, each a train number.
+  if (line.prefetch) {
+    for (const std::string& word : operands) {
+      if (!isTrainNumber(word)) {
+        return formatMessage(translate("{0} is not a train number, such as 5410"), {quoted(word)});
+      }
+    }
+    line.trains = operands;
     operands.clear();
   }
   if (!operands.empty())

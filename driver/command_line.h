@@ -20,8 +20,10 @@ struct CommandLine {
   bool version = false;
   bool reprint = false;  // --reprint [N]: a kept form again, N-th from the last (1).
   int reprintNumber = 1;
-  bool list = false;       // --list, with --reprint: show the kept forms.
-  bool startMenu = false;  // --start-menu: started from a Start-menu entry; not in --help.
+  bool list = false;      // --list, with --reprint: show the kept forms.
+  bool prefetch = false;  // --prefetch [TRAIN ...]: keep copies of the trains' timetables.
+  std::vector<std::string> trains;  // The trains --prefetch names, as typed.
+  bool startMenu = false;           // --start-menu: started from a Start-menu entry; not in --help.
 };
 
 // The text of --help, in the user's language.

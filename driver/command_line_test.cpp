@@ -102,4 +102,21 @@ TEST(CommandLine, CheckTakesTheDestinationOfARunAndNothingElse) {
             "the options -o and --printer cannot be used together");
 }
 
+TEST(CommandLine, PrefetchTakesTrainNumbersAndNoDestination) {
+  CommandLine line;
+  EXPECT_EQ(parseCommandLine({"--prefetch", "5410", "38170"}, line), "");
+  EXPECT_TRUE(line.prefetch);
+  EXPECT_EQ(line.trains, (std::vector<std::string>{"5410", "38170"}));
+  line = CommandLine();
+  EXPECT_EQ(parseCommandLine({"--prefetch", "--service", "h:1"}, line), "");
+  EXPECT_TRUE(line.trains.empty());
+  EXPECT_NE(usageErrorOf({"--prefetch", "54x"}), "");
+  EXPECT_NE(usageErrorOf({"5410"}), "");
+  for (const char* other :
+       {"--reprint", "--check", "--settings", "--list-printers", "--drawn", "--view"}) {
+    EXPECT_NE(usageErrorOf({"--prefetch", other}), "") << other;
+  }
+  EXPECT_NE(usageErrorOf({"--prefetch", "-o", "a.prn"}), "");
+}
+
 }  // namespace

@@ -2,15 +2,19 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <exception>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <variant>
 
+#include "driver/copy_store.h"
 #include "driver/request_failure_text.h"
 #include "driver/run_event.h"
+#include "driver/timetable_copy.h"
 #include "platform/console.h"
 #include "platform/file_system.h"
 #include "platform/messages.h"
@@ -262,6 +266,35 @@ void reportDestination(bool& failed, const InvocationPlan& plan) {
 
 }  // namespace
 
+// The copies of timetables and the setting that allows them; no fault of theirs fails the check,
+// as a run without them is as it always was.
+std::string copySummaryText(const CopySummary& summary, const char* owner) {
+  std::string text =
+      summary.usable == 0
+          ? formatMessage(translate("{0}: none in {1}"), {owner, summary.folder})
+          : formatMessage(translate("{0}: {1} in {2}, fetched from {3} UTC to {4} UTC"),
+                          {owner, std::to_string(summary.usable), summary.folder,
+                           utcTimeOf(summary.oldest), utcTimeOf(summary.newest)});
+  for (const std::string& refusal : summary.refusals) {
+    text += "\n" + formatMessage(translate("not used: {0}"), {refusal});
+  }
+  return text + "\n";
+}
+
+void reportCopies(bool& failed, int64_t offlineHours) {
+  const auto now = static_cast<int64_t>(std::time(nullptr));
+  const std::string setting =
+      offlineHours == 0
+          ? translate("offline = 0: no copy of a timetable is printed")
+          : formatMessage(translate("offline = {0}: a copy of a timetable at most {0} h old is "
+                                    "printed when the service cannot give the timetable"),
+                          {std::to_string(offlineHours)});
+  report(failed, StepResult::kPassed, setting,
+         copySummaryText(summarizeCopies(CopyOwner::kUser, now), translate("the user's copies")) +
+             copySummaryText(summarizeCopies(CopyOwner::kMachine, now),
+                             translate("the machine's copies")));
+}
+
 int runConnectionCheck(const InvocationPlan& plan) {
   bool failed = false;
   // A value that cannot be used is marked in the lines below; the run would end at it.
@@ -269,6 +302,7 @@ int runConnectionCheck(const InvocationPlan& plan) {
   report(failed, usable ? StepResult::kPassed : StepResult::kFailed, translate("the settings"),
          describePlanSettings(plan));
   reportSupportLog(failed);
+  reportCopies(failed, plan.offlineHours);
   if (usable) {
     startServiceRequests(plan.service, plan.proxy);
     const ConnectionFacts facts = checkServiceConnection();

@@ -88,6 +88,7 @@ class Settings(EndToEnd):
                          "service = localhost:%d (from %s, line 1)\n"
                          "ca-file = %s (from %s, line 2)\n"
                          "proxy = system (built in)\n"
+                         "offline = 0 (built in)\n"
                          "the service's certificate is checked against the ca-file %s\n"
                          "proxy for localhost:%d: direct, as no proxy is set\n"
                          "the support log is %s\n"

@@ -238,6 +238,7 @@ class WindowsInstaller(EndToEnd):
             "ca-file = %s (from HKLM\\Software\\timetable-print, value CAFile)\n"
             "proxy = system (built in)\n"
             "destination = LPT1 (from HKLM\\Software\\timetable-print, value Destination)\n"
+            "offline = 0 (built in)\n"
             "the service's certificate is checked against the ca-file %s\n"
             # A new wine prefix has automatic proxy detection on, and nothing answers it.
             "proxy for localhost:%d: direct, as no proxy is set; automatic proxy detection gave no "

@@ -12,6 +12,7 @@ bool outputIsTheAnswer(InvocationMode mode) {
     case InvocationMode::kCheck:
     case InvocationMode::kSettings:
     case InvocationMode::kListKeptForms:
+    case InvocationMode::kPrefetch:
       return true;
     case InvocationMode::kReprint:
     case InvocationMode::kRun:

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <set>
 
+#include "driver/timetable_copy.h"
 #include "form/code_page.h"
 #include "form/form_text.h"
 #include "form/printer_code.h"
@@ -96,6 +97,18 @@ std::string tooWideWarning(const FieldText& shown, StopCellIndex cell) {
       {quoted(shown.text), quoted(shown.field), std::to_string(stopFieldWidth(cell))});
 }
 
+// The marks after the foot: an incomplete form first, then a timetable from a copy.
+std::vector<std::wstring> formMarks(const PrintJob& job) {
+  std::vector<std::wstring> marks;
+  const RowsLeftOut& left = job.table.leftOut;
+  if (left.count != 0) {
+    marks.push_back(
+        incompleteFormMark(left.count, utf8ToWide(left.firstName), utf8ToWide(left.lastName)));
+  }
+  if (job.fromCopy) marks.push_back(copyFormMark(utf8ToWide(utcTimeOf(job.fetchedAt))));
+  return marks;
+}
+
 }  // namespace
 
 std::vector<std::string> buildForm(const PrintJob& job, const FormPieceWriter& write) {
@@ -111,10 +124,6 @@ std::vector<std::string> buildForm(const PrintJob& job, const FormPieceWriter& w
     }
     write(block, row);
   }
-  const RowsLeftOut& left = job.table.leftOut;
-  write(left.count == 0
-            ? formFoot
-            : incompleteFormFoot(left.count, utf8ToWide(left.firstName), utf8ToWide(left.lastName)),
-        kNoRow);
+  write(markedFormFoot(formMarks(job)), kNoRow);
   return warnings;
 }

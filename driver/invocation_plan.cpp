@@ -4,6 +4,7 @@
 
 #include "driver/destination_request.h"
 #include "driver/destination_setting.h"
+#include "driver/offline_setting.h"
 #include "driver/run_event.h"
 #include "platform/messages.h"
 #include "platform/setting_names.h"
@@ -19,11 +20,14 @@ namespace {
 struct PlanSetting {
   SettingIndex name;
   Setting InvocationPlan::*setting;
+  const char* builtIn;  // The value --settings shows when none is set; none shows no line.
 };
 
 const PlanSetting kPlanSettings[] = {
-    {kDestinationSetting, &InvocationPlan::destination},
-    {kEventsSetting, &InvocationPlan::events},
+    {kDestinationSetting, &InvocationPlan::destination, nullptr},
+    {kEventsSetting, &InvocationPlan::events, nullptr},
+    {kOfflineSetting, &InvocationPlan::offline, "0"},
+    {kPrefetchSetting, &InvocationPlan::prefetch, nullptr},
 };
 
 void takePlanSettings(const std::vector<StoredSetting>& stored, InvocationPlan& plan) {
@@ -140,6 +144,23 @@ void planServiceOverride(const CommandLine& line, InvocationPlan& plan) {
   }
 }
 
+// The trains of --prefetch: the command line's, else the setting's, which must name some.
+void planPrefetch(const CommandLine& line, InvocationPlan& plan) {
+  const std::vector<std::string> fromSetting = readPrefetchSetting(plan.prefetch);
+  if (plan.mode != InvocationMode::kPrefetch) return;
+  plan.prefetchTrains = line.trains.empty() ? fromSetting : line.trains;
+  if (!line.trains.empty()) return;
+  const Setting& prefetch = plan.prefetch;
+  if (prefetch.value.empty()) {
+    refuse(plan, Refusal::kPrefetchWithoutTrains,
+           translate("the option --prefetch needs train numbers, or the setting prefetch"));
+  } else if (!prefetch.problem.empty()) {
+    refuse(plan, Refusal::kPrefetchSettingUnusable,
+           formatMessage(translate("the setting prefetch = {0} ({1}) {2}"),
+                         {prefetch.value, originText(prefetch), prefetch.problem}));
+  }
+}
+
 bool readsSettings(InvocationMode mode) {
   return mode != InvocationMode::kHelp && mode != InvocationMode::kVersion &&
          mode != InvocationMode::kListKeptForms;
@@ -147,7 +168,7 @@ bool readsSettings(InvocationMode mode) {
 
 bool asksService(InvocationMode mode) {
   return mode == InvocationMode::kRun || mode == InvocationMode::kCheck ||
-         mode == InvocationMode::kSettings;
+         mode == InvocationMode::kSettings || mode == InvocationMode::kPrefetch;
 }
 
 }  // namespace
@@ -159,6 +180,7 @@ InvocationMode invocationModeOf(const CommandLine& line) {
   if (line.check) return InvocationMode::kCheck;
   if (line.reprint) return line.list ? InvocationMode::kListKeptForms : InvocationMode::kReprint;
   if (line.settings) return InvocationMode::kSettings;
+  if (line.prefetch) return InvocationMode::kPrefetch;
   return InvocationMode::kRun;
 }
 
@@ -177,8 +199,10 @@ InvocationPlan planOf(const CommandLine& line, const std::vector<StoredSetting>&
   planServiceOverride(line, plan);
   planDestination(line, plan);
   plan.eventsOn = eventsAreOn(plan.events);
+  planPrefetch(line, plan);
   plan.errors = plan.service.errors;
   if (!plan.destinationError.empty()) plan.errors.push_back(plan.destinationError);
+  plan.offlineHours = readOfflineSetting(plan.offline, plan.errors);
   plan.logPath = supportLogPath();
   plan.stateFolder = supportLogFolder();
   return plan;
@@ -206,6 +230,8 @@ std::string describePlanSettings(const InvocationPlan& plan) {
     const Setting& setting = plan.*known.setting;
     if (!setting.value.empty() || !setting.problem.empty()) {
       own += settingLine(settingName(known.name), setting.value, setting);
+    } else if (known.builtIn != nullptr) {
+      own += settingLine(settingName(known.name), known.builtIn, setting);
     }
   }
   return describeServiceSettings(plan.service, own);

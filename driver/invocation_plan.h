@@ -1,6 +1,7 @@
 #ifndef TIMETABLE_DRIVER_INVOCATION_PLAN_H_
 #define TIMETABLE_DRIVER_INVOCATION_PLAN_H_
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@ enum class InvocationMode {
   kCheck,
   kReprint,
   kListKeptForms,
+  kPrefetch,
   kRun
 };
 
@@ -35,6 +37,8 @@ enum class Refusal {
   kServiceAgainstPolicy,        // --service names another service than the policy's.
   kServiceAgainstBrokenPolicy,  // --service beside a policy's service that cannot be used.
   kDestinationAgainstPolicy,    // A destination option names another than the policy's.
+  kPrefetchWithoutTrains,       // --prefetch names no train, and the setting prefetch none.
+  kPrefetchSettingUnusable,     // --prefetch names no train, and the setting cannot be read.
 };
 
 struct InvocationPlan {
@@ -51,6 +55,10 @@ struct InvocationPlan {
   Setting destination;  // LPT1 (empty), a spooler printer's name, drawn, drawn:NAME, view, /PATH.
   Setting events;       // on (empty) or off: whether the invocation leaves its event.
   bool eventsOn = true;
+  Setting offline;      // How many hours old a printed copy of a timetable may be; 0 (empty).
+  int64_t offlineHours = 0;  // 0 also when the value cannot be used.
+  Setting prefetch;          // The trains --prefetch fetches when it names none.
+  std::vector<std::string> prefetchTrains;  // --prefetch's own, else the setting's.
 
   // Where the form goes: the options' request when they name one and no policy stands against
   // them, else the setting's; destinationOrigin says which, in the user's words.

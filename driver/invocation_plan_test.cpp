@@ -129,6 +129,29 @@ TEST(InvocationPlan, SettingsShowTheProgramsOwnSettingsBesideTheServices) {
       << shown;
   EXPECT_LT(shown.find("proxy = direct"), shown.find("destination = drawn"));
   EXPECT_EQ(planFor({"--settings"}, {}).errors.size(), 0u);
+  // offline is shown with its built-in value; the rest only when set.
+  EXPECT_NE(describePlanSettings(planFor({"--settings"}, {})).find("offline = 0 (built in)\n"),
+            std::string::npos);
+}
+
+TEST(InvocationPlan, OfflineHoursEndARunOnlyWhenTheyCannotBeRead) {
+  EXPECT_EQ(planFor({}, {userValue("offline", "12")}).offlineHours, 12);
+  const InvocationPlan plan = planFor({}, {userValue("offline", "x")});
+  EXPECT_EQ(plan.offlineHours, 0);
+  EXPECT_EQ(plan.errors.size(), 1u);
+}
+
+TEST(InvocationPlan, PrefetchTakesItsTrainsFromTheCommandLineElseTheSetting) {
+  EXPECT_EQ(planFor({"--prefetch", "5410"}, {userValue("prefetch", "1-2")}).prefetchTrains,
+            std::vector<std::string>{"5410"});
+  EXPECT_EQ(planFor({"--prefetch"}, {userValue("prefetch", "1-2")}).prefetchTrains,
+            (std::vector<std::string>{"1", "2"}));
+  EXPECT_EQ(planFor({"--prefetch"}, {}).refusal, Refusal::kPrefetchWithoutTrains);
+  EXPECT_EQ(planFor({"--prefetch"}, {userValue("prefetch", "x")}).refusal,
+            Refusal::kPrefetchSettingUnusable);
+  // A wrong list ends nothing but --prefetch.
+  EXPECT_EQ(planFor({}, {userValue("prefetch", "x")}).refusal, Refusal::kNone);
+  EXPECT_TRUE(planFor({}, {userValue("prefetch", "x")}).errors.empty());
 }
 
 TEST(InvocationPlan, EventsFollowTheSettingAndItsPolicyAndAreShownOnlyWhenSet) {

@@ -14,6 +14,7 @@
 #include "driver/connection_check.h"
 #include "driver/exit_status.h"
 #include "driver/invocation_plan.h"
+#include "driver/prefetch.h"
 #include "driver/print_job.h"
 #include "driver/reprint.h"
 #include "driver/request_failure_text.h"
@@ -92,6 +93,13 @@ void noticeLostDialogue() {
   }
 }
 
+// --prefetch: the plan's trains, kept as copies.
+int runPrefetchPlan(const InvocationPlan& plan) {
+  if (!plan.errors.empty()) throw std::runtime_error(plan.errors.front());
+  startServiceRequests(plan.service, plan.proxy);
+  return runPrefetch(plan.prefetchTrains);
+}
+
 // A run: the form, asked for, fetched and printed where the plan says.
 void runForm(const InvocationPlan& plan) {
   if (!plan.errors.empty()) throw std::runtime_error(plan.errors.front());
@@ -100,7 +108,7 @@ void runForm(const InvocationPlan& plan) {
   startServiceRequests(plan.service, plan.proxy);
   const std::string proxy = describeProxyChoice(plan.service, plan.proxy);
   logLine(proxy.substr(0, proxy.find('\n')));
-  runPrintJob(destination);
+  runPrintJob(destination, plan.offlineHours);
   noticeLostDialogue();
 }
 
@@ -134,6 +142,8 @@ int runPlan(const InvocationPlan& plan, const CommandLine& line) {
       return runConnectionCheck(plan);
     case InvocationMode::kReprint:
       return runReprint(plan, line.reprintNumber);
+    case InvocationMode::kPrefetch:
+      return runPrefetchPlan(plan);
     default:
       runForm(plan);
       return kExitDone;

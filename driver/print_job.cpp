@@ -11,10 +11,13 @@
 
 #include "driver/form_builder.h"
 #include "driver/kept_forms.h"
+#include "driver/offline_fallback.h"
 #include "driver/print_job_contents.h"
 #include "driver/request_failure_text.h"
 #include "driver/run_event.h"
 #include "form/form_text.h"
+#include "driver/timetable_copy.h"
+#include "driver/train_number.h"
 #include "json/json_quote.h"
 #include "platform/console.h"
 #include "platform/file_system.h"
@@ -32,19 +35,15 @@
 namespace {
 
 const char* const kRegionCode = "eu";
-const size_t kMaxTrainNumberDigits = 10;
 
 void endLine() { std::cout << std::endl; }
 
-// The train number goes into the request address unescaped, so only digits may pass.
 void requireTrainNumber(const std::string& word) {
   if (word.empty()) {
     throw std::runtime_error(translate(
         "no train number was typed; start the program again and type the train's number"));
   }
-  bool digits = word.size() <= kMaxTrainNumberDigits;
-  for (char c : word) digits = digits && c >= '0' && c <= '9';
-  if (!digits || std::stoull(word) > 2147483647ULL) {
+  if (!isTrainNumber(word)) {
     throw std::runtime_error(
         formatMessage(translate("{0} is not a train number; start the program again and type the "
                                 "train's number in digits, at most {1} of them, such as 5410"),
@@ -53,7 +52,7 @@ void requireTrainNumber(const std::string& word) {
 }
 
 // Phase 1: the train number and the timetable.
-void fetchTrainTimetable(PrintJob& job) {
+void fetchTrainTimetable(PrintJob& job, int64_t offlineHours) {
   std::cout << "TRAIN NUMBER: ";
   job.trainNumber = readWord();
   endLine();
@@ -62,8 +61,7 @@ void fetchTrainTimetable(PrintJob& job) {
   requireTrainNumber(job.trainNumber);
   noteEventTrain(job.trainNumber);
 
-  takeTimetable(fetchTimetable(job.trainNumber, kRegionCode), job);
-  job.fetchedAt = static_cast<int64_t>(std::time(nullptr));
+  fetchOrCopyTimetable(job, kRegionCode, offlineHours);
 }
 
 std::wstring askWideWord(const char* prompt) {
@@ -150,8 +148,11 @@ void printForm(const PrintJob& job, const Destination& destination) {
   for (const std::string& text : tooWide) warning(text);
   const StreamEnd end = closePrinterStream(printer);
   keepPrintedForm(job, std::move(kept));
+  keepTimetableCopy(job);
   logLine("printed rows 0 to " + std::to_string(job.lastRow) + " to " +
-          inEnglish([&] { return destinationText(destination); }));
+          inEnglish([&] { return destinationText(destination); }) +
+          (job.fromCopy ? " from a copy of the timetable fetched " + utcTimeOf(job.fetchedAt) + " UTC"
+                        : std::string()));
   for (const std::string& text : end.warnings) warning(text);
   for (const std::string& text : end.notices) notice(text);
   // An incomplete form is said again last, so that it is what the window shows at the end.
@@ -163,16 +164,21 @@ void printForm(const PrintJob& job, const Destination& destination) {
 
 }  // namespace
 
+bool holdsTimetable(const nlohmann::json& answer) {
+  if (!answer.is_object()) return false;
+  const auto stopPoints = answer.find("stopPoints");
+  return stopPoints != answer.end() && stopPoints->is_array() && !stopPoints->empty();
+}
+
 void takeTimetable(nlohmann::json answer, PrintJob& job) {
-  auto stopPoints = answer.is_object() ? answer.find("stopPoints") : answer.end();
-  if (stopPoints == answer.end() || !stopPoints->is_array() || stopPoints->empty()) {
+  if (!holdsTimetable(answer)) {
     throw std::runtime_error(formatMessage(
         translate(
             "the timetable service has no timetable for train {0}; check the train number and "
             "start the program again"),
         {job.trainNumber}));
   }
-  job.stopPoints = std::move(*stopPoints);
+  job.stopPoints = std::move(answer["stopPoints"]);
   auto trainInfo = answer.find("trainInfo");
   job.trainInfo = trainInfo == answer.end() ? nlohmann::json::object() : std::move(*trainInfo);
 }
@@ -184,10 +190,10 @@ std::string buildJobStopTable(PrintJob& job) {
   return warning;
 }
 
-void runPrintJob(Destination destination) {
+void runPrintJob(Destination destination, int64_t offlineHours) {
   prepareDestination(destination);
   PrintJob job;
-  fetchTrainTimetable(job);
+  fetchTrainTimetable(job, offlineHours);
   gatherJobDetails(job);
   printForm(job, destination);
 }

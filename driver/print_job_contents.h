@@ -21,9 +21,14 @@ struct PrintJob {
   std::string routeText;
   int32_t lastRow = 0;
   int64_t fetchedAt = 0;     // When the timetable came: seconds since 1970, UTC.
+  bool fromCopy = false;     // The timetable is a copy kept earlier, fetched at fetchedAt.
+  std::string answer;        // The service's answer, to keep as a copy; empty for none.
   std::string tableWarning;  // The stop table's warning of rows left out, or empty.
   std::wstring lok1, lok2, lok3, vmax;
 };
+
+// Whether the timetable query's "message" holds a timetable: a non-empty list of stop points.
+bool holdsTimetable(const nlohmann::json& answer);
 
 // Takes the train's description and stop points from the timetable query's "message". Without a
 // non-empty list of stop points the service has no timetable for the train, which is thrown as

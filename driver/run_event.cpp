@@ -95,6 +95,7 @@ RunMode runModeOf(InvocationMode mode) {
     case InvocationMode::kListPrinters:
     case InvocationMode::kSettings:
     case InvocationMode::kListKeptForms:
+    case InvocationMode::kPrefetch:
       break;
   }
   return RunMode::kOther;

@@ -71,11 +71,23 @@ std::wstring buildFormFoot() {
 const std::wstring formHead = buildFormHead();
 const std::wstring formFoot = buildFormFoot();
 
-std::wstring incompleteFormFoot(int rowsLeftOut, const std::wstring& firstName,
+std::wstring markedFormFoot(const std::vector<std::wstring>& marks) {
+  if (marks.empty()) return formFoot;
+  std::wstring foot = formFoot.substr(0, formFoot.size() - 1);
+  for (const std::wstring& mark : marks) {
+    foot += L'\n' + std::wstring(kBoldOn) + toPrinterCodePage(mark) + kBoldOff;
+  }
+  return foot + L'\n' + kFormFeed;
+}
+
+std::wstring incompleteFormMark(int rowsLeftOut, const std::wstring& firstName,
                                 const std::wstring& lastName) {
   const std::wstring span = rowsLeftOut == 1 ? firstName : L"od " + firstName + L" do " + lastName;
-  const std::wstring note = L"UWAGA: FORMULARZ NIEPE\u0141NY. Brak dalszych punkt\u00F3w trasy: " +
-                            std::to_wstring(rowsLeftOut) + L" (" + span + L")";
-  std::wstring foot = formFoot.substr(0, formFoot.size() - 1);
-  return foot + L'\n' + kBoldOn + toPrinterCodePage(note) + kBoldOff + L'\n' + kFormFeed;
+  return L"UWAGA: FORMULARZ NIEPE\u0141NY. Brak dalszych punkt\u00F3w trasy: " +
+         std::to_wstring(rowsLeftOut) + L" (" + span + L")";
+}
+
+std::wstring copyFormMark(const std::wstring& fetchedUtc) {
+  return L"UWAGA: ROZK\u0141AD Z KOPII. Pobrany " + fetchedUtc +
+         L" UTC; serwer rozk\u0142ad\u00F3w niedost\u0119pny.";
 }

@@ -91,7 +91,7 @@ std::string bytesOf(const std::wstring& text) {
 
 TEST(FormText, IncompleteFootSaysWhatIsMissingBetweenTheRuleAndTheFormFeed) {
   const std::wstring rule = formFoot.substr(0, formFoot.size() - 1);
-  EXPECT_EQ(incompleteFormFoot(3, L"Gdynia Orłowo", L"Hel"),
+  EXPECT_EQ(markedFormFoot({incompleteFormMark(3, L"Gdynia Orłowo", L"Hel")}),
             rule + L"\n" +
                 std::wstring(L"\x1b"
                              L"E") +
@@ -100,10 +100,32 @@ TEST(FormText, IncompleteFootSaysWhatIsMissingBetweenTheRuleAndTheFormFeed) {
                 wchar_t{0x88} + L"owo do Hel)" +
                 L"\x1b"
                 L"F\n\f");
-  EXPECT_EQ(bytesOf(incompleteFormFoot(1, L"Hel", L"Hel")).substr(rule.size()),
+  EXPECT_EQ(bytesOf(markedFormFoot({incompleteFormMark(1, L"Hel", L"Hel")})).substr(rule.size()),
             "\n\x1b"
             "EUWAGA: FORMULARZ NIEPE\x9dNY. Brak dalszych punkt\xa2w trasy: 1 (Hel)\x1b"
             "F\n\f");
+}
+
+TEST(FormText, TheCopyMarkFollowsTheIncompleteMarkEachFramedAlike) {
+  const std::string rule = bytesOf(formFoot.substr(0, formFoot.size() - 1));
+  EXPECT_EQ(bytesOf(markedFormFoot({copyFormMark(L"2026-12-10 04:10")})),
+            rule +
+                "\n\x1b"
+                "EUWAGA: ROZK\x9d"
+                "AD Z KOPII. Pobrany 2026-12-10 04:10 UTC; serwer rozk\x88"
+                "ad\xa2w niedost\xa9pny.\x1b"
+                "F\n\f");
+  const std::string both = bytesOf(
+      markedFormFoot({incompleteFormMark(1, L"Hel", L"Hel"), copyFormMark(L"2026-12-10 04:10")}));
+  EXPECT_EQ(both.substr(rule.size()),
+            "\n\x1b"
+            "EUWAGA: FORMULARZ NIEPE\x9dNY. Brak dalszych punkt\xa2w trasy: 1 (Hel)\x1b"
+            "F\n\x1b"
+            "EUWAGA: ROZK\x9d"
+            "AD Z KOPII. Pobrany 2026-12-10 04:10 UTC; serwer rozk\x88"
+            "ad\xa2w niedost\xa9pny.\x1b"
+            "F\n\f");
+  EXPECT_EQ(markedFormFoot({}), formFoot);
 }
 
 }  // namespace

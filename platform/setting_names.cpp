@@ -9,7 +9,9 @@ const SettingName kSettingNames[] = {{"service", "Service"},
                                      {"ca-file", "CAFile"},
                                      {"proxy", "Proxy"},
                                      {"destination", "Destination"},
-                                     {"events", "Events"}};
+                                     {"events", "Events"},
+                                     {"offline", "Offline"},
+                                     {"prefetch", "Prefetch"}};
 const size_t kSettingNameCount = sizeof(kSettingNames) / sizeof(kSettingNames[0]);
 
 const char* settingName(SettingIndex index) { return kSettingNames[index].name; }

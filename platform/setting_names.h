@@ -19,7 +19,9 @@ enum SettingIndex : size_t {
   kCaFileSetting,
   kProxySetting,
   kDestinationSetting,
-  kEventsSetting
+  kEventsSetting,
+  kOfflineSetting,
+  kPrefetchSetting
 };
 
 // The name of the setting, as settings files and messages write it.
@@ -29,7 +31,7 @@ const char* settingName(SettingIndex index);
 bool isSettingName(const std::string& name);
 
 // The names of the settings for messages, in the table's order: "service, ca-file, proxy,
-// destination and events".
+// destination, events, offline and prefetch".
 std::string settingNamesText();
 
 #endif  // TIMETABLE_PLATFORM_SETTING_NAMES_H_

@@ -51,15 +51,19 @@ TEST(SettingsStore, OneTableNamesEverySettingAndItsRegistryValue) {
     pairs += std::string(kSettingNames[i].name) + "=" + kSettingNames[i].registryValue + " ";
   }
   EXPECT_EQ(pairs,
-            "service=Service ca-file=CAFile proxy=Proxy destination=Destination events=Events ");
+            "service=Service ca-file=CAFile proxy=Proxy destination=Destination events=Events "
+            "offline=Offline prefetch=Prefetch ");
   EXPECT_TRUE(isSettingName("destination"));
   EXPECT_FALSE(isSettingName("Service"));
-  EXPECT_EQ(settingNamesText(), "service, ca-file, proxy, destination and events");
+  EXPECT_EQ(settingNamesText(),
+            "service, ca-file, proxy, destination, events, offline and prefetch");
   EXPECT_STREQ(settingName(kServiceSetting), "service");
   EXPECT_STREQ(settingName(kCaFileSetting), "ca-file");
   EXPECT_STREQ(settingName(kProxySetting), "proxy");
   EXPECT_STREQ(settingName(kDestinationSetting), "destination");
   EXPECT_STREQ(settingName(kEventsSetting), "events");
+  EXPECT_STREQ(settingName(kOfflineSetting), "offline");
+  EXPECT_STREQ(settingName(kPrefetchSetting), "prefetch");
 }
 
 }  // namespace

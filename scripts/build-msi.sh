@@ -2,7 +2,7 @@
 # Makes the Windows installer from a folder holding the zip's files: wixl builds it from
 # packaging/windows/timetable-print.wxs, with the icon drawn from packaging/icon/timetable-print.svg
 # (scripts/make-icon.sh), then msitools' msibuild does what wixl 0.101 cannot:
-#  - The public properties SERVICE, CA_FILE, PROXY, DESTINATION and EVENTS are added to
+#  - The public properties SERVICE, CA_FILE, PROXY, DESTINATION, EVENTS and OFFLINE are added to
 #    SecureCustomProperties (wixl has no Secure attribute). A per-machine install passes only
 #    secure properties from msiexec's command line to its elevated part, so without this a site's
 #    SERVICE=... would not reach the registry under UAC.
@@ -39,7 +39,7 @@ secure_properties() {
     awk -F'\t' '$1 == "SecureCustomProperties" {print $2}'
 }
 secure=$(secure_properties)
-site_properties="SERVICE;CA_FILE;PROXY;DESTINATION;EVENTS"
+site_properties="SERVICE;CA_FILE;PROXY;DESTINATION;EVENTS;OFFLINE"
 msibuild "$output" -q "UPDATE \`Property\` SET \`Value\` = '${secure:+$secure;}$site_properties' \
 WHERE \`Property\` = 'SecureCustomProperties'"
 [[ $(secure_properties) == "${secure:+$secure;}$site_properties" ]] ||

@@ -146,7 +146,7 @@ TEST(ServiceSettings, AnUnknownNameIsKeptAsAWarningNamingTheKnownOnes) {
   ASSERT_EQ(settings.unknownSettings.size(), 1u);
   EXPECT_EQ(settings.unknownSettings[0],
             "the setting \"servise\" (config, line 4) is unknown and left out; the program knows "
-            "only the settings service, ca-file, proxy, destination and events");
+            "only the settings service, ca-file, proxy, destination, events, offline and prefetch");
   EXPECT_TRUE(settings.errors.empty());
   EXPECT_EQ(settings.host, "a.org");
 }

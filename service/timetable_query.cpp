@@ -8,6 +8,10 @@ std::string timetableQuery(const std::string& trainNumber, const std::string& re
   return kTimetableQueryPrefix + trainNumber + ";" + regionCode;
 }
 
+ServiceAnswer fetchTimetableAnswer(const std::string& trainNumber, const std::string& regionCode) {
+  return fetchServiceAnswer(timetableQuery(trainNumber, regionCode), kMaxTimetableAnswerBytes);
+}
+
 nlohmann::json fetchTimetable(std::string trainNumber, std::string regionCode) {
   return fetchServiceMessage(timetableQuery(trainNumber, regionCode), kMaxTimetableAnswerBytes);
 }

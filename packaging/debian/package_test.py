@@ -132,7 +132,8 @@ class DebianPackage(unittest.TestCase):
             lines = [line for line in settings.read().splitlines() if line.strip()]
         # Commented out, so that a copy of it changes no default.
         self.assertTrue(all(line.startswith("#") for line in lines), lines)
-        for name in ("service", "ca-file", "proxy", "destination", "events"):
+        for name in ("service", "ca-file", "proxy", "destination", "events", "offline",
+                     "prefetch"):
             self.assertIn("#%s = " % name, "\n".join(lines))
         self.assertIn(SETTINGS_FOLDER + "/site.conf", "\n".join(lines))
 

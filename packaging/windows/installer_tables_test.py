@@ -63,8 +63,8 @@ class InstallerTables(unittest.TestCase):
     def test_a_password_stays_out_of_the_log_and_the_site_s_properties_are_secure(self):
         properties = dict(row[:2] for row in table(self.msi, "Property"))
         self.assertEqual(properties["MsiHiddenProperties"].split(";"), ["PROXY", "SAVED_PROXY"])
-        self.assertEqual(properties["SecureCustomProperties"].split(";")[-5:],
-                         ["SERVICE", "CA_FILE", "PROXY", "DESTINATION", "EVENTS"])
+        self.assertEqual(properties["SecureCustomProperties"].split(";")[-6:],
+                         ["SERVICE", "CA_FILE", "PROXY", "DESTINATION", "EVENTS", "OFFLINE"])
 
     def test_the_destination_is_kept_else_drawn(self):
         actions = {row[0]: row[2:4] for row in table(self.msi, "CustomAction")}
@@ -72,6 +72,7 @@ class InstallerTables(unittest.TestCase):
                     for row in table(self.msi, "InstallExecuteSequence")}
         self.assertEqual(actions["KeepDestination"], ["DESTINATION", "[SAVED_DESTINATION]"])
         self.assertEqual(actions["DefaultDestination"], ["DESTINATION", "drawn"])
+        self.assertEqual(actions["KeepOffline"], ["OFFLINE", "[SAVED_OFFLINE]"])
         self.assertLess(sequence["AppSearch"][1], sequence["KeepDestination"][1])
         self.assertLess(sequence["KeepDestination"][1], sequence["DefaultDestination"][1])
         self.assertEqual(sequence["DefaultDestination"][0], "NOT DESTINATION")

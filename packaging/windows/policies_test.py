@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Checks the Group Policy templates in packaging/windows/policies: the ADMX names the machine's
-policy key and its five text values, and every text and presentation it refers to is in the
+policy key and its seven text values, and every text and presentation it refers to is in the
 English and the Polish ADML, so that Group Policy Management can show each policy in both."""
 import os
 import re
@@ -10,7 +10,7 @@ import xml.etree.ElementTree as ElementTree
 POLICIES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "policies")
 NS = {"p": "http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions"}
 KEY = "Software\\Policies\\timetable-print"
-VALUES = {"Service", "CAFile", "Proxy", "Destination", "Events"}
+VALUES = {"Service", "CAFile", "Proxy", "Destination", "Events", "Offline", "Prefetch"}
 LANGUAGES = ("en-US", "pl-PL")
 
 
