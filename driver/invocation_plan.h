@@ -55,7 +55,7 @@ struct InvocationPlan {
   Setting destination;  // LPT1 (empty), a spooler printer's name, drawn, drawn:NAME, view, /PATH.
   Setting events;       // on (empty) or off: whether the invocation leaves its event.
   bool eventsOn = true;
-  Setting offline;      // How many hours old a printed copy of a timetable may be; 0 (empty).
+  Setting offline;           // How many hours old a printed copy of a timetable may be; 0 (empty).
   int64_t offlineHours = 0;  // 0 also when the value cannot be used.
   Setting prefetch;          // The trains --prefetch fetches when it names none.
   std::vector<std::string> prefetchTrains;  // --prefetch's own, else the setting's.

@@ -15,9 +15,9 @@
 #include "driver/print_job_contents.h"
 #include "driver/request_failure_text.h"
 #include "driver/run_event.h"
-#include "form/form_text.h"
 #include "driver/timetable_copy.h"
 #include "driver/train_number.h"
+#include "form/form_text.h"
 #include "json/json_quote.h"
 #include "platform/console.h"
 #include "platform/file_system.h"
@@ -151,8 +151,9 @@ void printForm(const PrintJob& job, const Destination& destination) {
   keepTimetableCopy(job);
   logLine("printed rows 0 to " + std::to_string(job.lastRow) + " to " +
           inEnglish([&] { return destinationText(destination); }) +
-          (job.fromCopy ? " from a copy of the timetable fetched " + utcTimeOf(job.fetchedAt) + " UTC"
-                        : std::string()));
+          (job.fromCopy
+               ? " from a copy of the timetable fetched " + utcTimeOf(job.fetchedAt) + " UTC"
+               : std::string()));
   for (const std::string& text : end.warnings) warning(text);
   for (const std::string& text : end.notices) notice(text);
   // An incomplete form is said again last, so that it is what the window shows at the end.

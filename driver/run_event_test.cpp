@@ -2,11 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <utility>
-
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -158,8 +157,8 @@ TEST(RunEvent, TheDestinationsKind) {
 }
 
 TEST(RunEvent, TheEventsSettingIsOnOrOffInAnyCase) {
-  const std::pair<const char*, bool> cases[] = {{"", true}, {"on", true}, {"OFF", false},
-                                                 {"Off", false}};
+  const std::pair<const char*, bool> cases[] = {
+      {"", true}, {"on", true}, {"OFF", false}, {"Off", false}};
   for (const auto& [value, on] : cases) {
     Setting events;
     events.value = value;

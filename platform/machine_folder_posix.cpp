@@ -36,8 +36,8 @@ bool writeMachineFile(const std::string& path, const std::string& bytes, std::st
   bool written = fchmod(fileno(beside.file), 0644) == 0 &&
                  std::fwrite(bytes.data(), 1, bytes.size(), beside.file) == bytes.size();
   if (!written) reason = fileErrorText(errno != 0 ? errno : EIO);
-  written = written && completeFileBeside(beside, reason) &&
-            putFileBesideInPlace(beside, path, reason);
+  written =
+      written && completeFileBeside(beside, reason) && putFileBesideInPlace(beside, path, reason);
   dropFileBeside(beside);
   return written;
 }

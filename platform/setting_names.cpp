@@ -5,12 +5,9 @@
 
 #include "platform/messages.h"
 
-const SettingName kSettingNames[] = {{"service", "Service"},
-                                     {"ca-file", "CAFile"},
-                                     {"proxy", "Proxy"},
-                                     {"destination", "Destination"},
-                                     {"events", "Events"},
-                                     {"offline", "Offline"},
+const SettingName kSettingNames[] = {{"service", "Service"},  {"ca-file", "CAFile"},
+                                     {"proxy", "Proxy"},      {"destination", "Destination"},
+                                     {"events", "Events"},    {"offline", "Offline"},
                                      {"prefetch", "Prefetch"}};
 const size_t kSettingNameCount = sizeof(kSettingNames) / sizeof(kSettingNames[0]);
 

@@ -114,8 +114,8 @@ TEST_F(PrinterStreamTest, StandardInputAndADescriptorOpenForReadingAreRefused) {
   std::ofstream("in.txt") << "typed";
   std::FILE* in = std::fopen("in.txt", "rb");
   ASSERT_NE(in, nullptr);
-  Destination reading =
-      chooseDestination({"/dev/fd/" + std::to_string(fileno(in)), "", false, false, false, "", "", ""});
+  Destination reading = chooseDestination(
+      {"/dev/fd/" + std::to_string(fileno(in)), "", false, false, false, "", "", ""});
   EXPECT_THROW(prepareDestination(reading), std::runtime_error);
   std::fclose(in);
 }
