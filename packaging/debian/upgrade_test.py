@@ -23,7 +23,7 @@ SETTINGS_FILE = "/etc/timetable-print.conf"
 EXAMPLE = "/usr/share/doc/timetable-print/examples/timetable-print.conf"
 # The releases a site may upgrade from, by the commit each was built from, newest first: the
 # newest older than the package under test is the one installed first.
-RELEASES = (("1.4.0", "d9617b1"), ("1.3.0", "13adbc3"))
+RELEASES = (("1.5.0", "07b7141"), ("1.4.0", "d9617b1"), ("1.3.0", "13adbc3"))
 SITE_LINE = "service = depot.example.org:9641\n"
 
 

@@ -99,10 +99,12 @@ class InstallerTables(unittest.TestCase):
         # The entries the program's advice names are installed by those names.
         names = {shortcut["Name"] for shortcut in shortcuts.values()}
         entries = advised_menu_entries()
-        self.assertEqual(set(entries), {"kFormMenuEntry", "kScreenMenuEntry", "kCheckMenuEntry"})
+        self.assertEqual(set(entries), {"kFormMenuEntry", "kScreenMenuEntry", "kCheckMenuEntry",
+                                        "kReprintMenuEntry"})
         self.assertEqual(set(entries.values()) - names, set())
         self.assertEqual(shortcuts["DrawnForm"]["Name"], entries["kFormMenuEntry"])
         self.assertEqual(shortcuts["ConnectionCheck"]["Name"], entries["kCheckMenuEntry"])
+        self.assertEqual(shortcuts["Reprint"]["Name"], entries["kReprintMenuEntry"])
 
 
 if __name__ == "__main__":
