@@ -2,9 +2,10 @@
 #define TIMETABLE_DRIVER_COPY_STORE_H_
 
 // Where the copies of timetable answers lie: the user's, in a folder "copies" of the user's
-// private state folder (beside the support log), one private file per train, the newest of each
-// train; and the machine's, which its administrator fetches for every user
-// (platform/machine_folder.h), read only when no one but the administrator can have changed them.
+// state folder (beside the support log), one file per train that is the user's alone
+// (TrustRule::kUsersAlone), the newest of each train; and the machine's, which its administrator
+// fetches for every user (platform/machine_folder.h), read only when no one but the
+// administrator can have changed them (TrustRule::kMachines).
 #include <cstdint>
 #include <string>
 #include <vector>
