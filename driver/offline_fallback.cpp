@@ -8,6 +8,7 @@
 #include "driver/copy_choice.h"
 #include "driver/copy_store.h"
 #include "driver/request_failure_text.h"
+#include "driver/run_event.h"
 #include "driver/timetable_copy.h"
 #include "platform/messages.h"
 #include "platform/start_menu.h"
@@ -130,6 +131,7 @@ void fetchOrCopyTimetable(PrintJob& job, const std::string& regionCode, int64_t 
   takeTimetable(std::move(copied), job);
   job.fetchedAt = copy.fetchedAt;
   job.fromCopy = true;
+  noteEventCopy(copy.fetchedAt);
 }
 
 void keepTimetableCopy(const PrintJob& job) {

@@ -7,6 +7,7 @@
 #include "driver/copy_store.h"
 #include "driver/print_job_contents.h"
 #include "driver/request_failure_text.h"
+#include "driver/run_event.h"
 #include "driver/timetable_copy.h"
 #include "platform/machine_folder.h"
 #include "platform/messages.h"
@@ -83,12 +84,16 @@ int runPrefetch(const std::vector<std::string>& trains) {
   for (; done < trains.size(); ++done) {
     const std::string& train = trains[done];
     std::string why;
+    std::string logged;  // The log's words are English, whatever the user's language.
     bool ends = false;
     try {
       why = prefetchOne(train, machine);
+      logged = why;
     } catch (const RequestFailed& failed) {
       why = requestFailureText(failed.failure, StartedFrom::kCommandLine);
+      logged = failed.failure.url + " " + failureLogKey(failed.failure);
       ends = endsPrefetch(failed.failure.kind);
+      noteEventFailure(failed.failure.kind);
     }
     if (why.empty()) {
       std::cout << formatMessage(translate("{0}: stored"), {train}) << std::endl;
@@ -98,7 +103,7 @@ int runPrefetch(const std::vector<std::string>& trains) {
     status = 1;
     std::cout << oneLine(formatMessage(translate("{0}: not stored: {1}"), {train, why}))
               << std::endl;
-    logLine("train " + train + " not prefetched: " + why);
+    logLine("train " + train + " not prefetched: " + logged);
     if (ends) {
       ++done;
       break;

@@ -148,7 +148,7 @@ int runReprint(const InvocationPlan& plan, int number) {
   const StreamEnd end = closePrinterStream(printer);
   logLine("reprinted kept form " + std::to_string(number) + " of train " + form.trainNumber +
           " fetched " + localTimeOf(form.fetchedAt) + ", " + std::to_string(form.rows) +
-          " rows, to " + destinationText(destination));
+          " rows, to " + inEnglish([&] { return destinationText(destination); }));
   for (const std::string& text : end.warnings) warning(text);
   for (const std::string& text : end.notices) notice(text);
   writeConsoleText(

@@ -1,9 +1,11 @@
 #include "driver/run_event.h"
 
+#include <algorithm>
 #include <functional>
 #include <utility>
 #include <variant>
 
+#include "driver/timetable_copy.h"
 #include "platform/interrupt.h"
 #include "platform/messages.h"
 #include "platform/overloaded.h"
@@ -37,6 +39,8 @@ const OutcomeEntry kOutcomes[] = {
      EventLevel::kInformation},
     {RunOutcome::kCheckFailed, "check-failed", 7, "8bb5cf94bfc54c2e9cca894613154ba2",
      EventLevel::kError},
+    {RunOutcome::kPrefetched, "prefetched", 8, "964aabca1a314bbdb344314151e5f563",
+     EventLevel::kInformation},
 };
 
 const OutcomeEntry& entryOf(RunOutcome outcome) {
@@ -94,8 +98,9 @@ RunMode runModeOf(InvocationMode mode) {
     case InvocationMode::kVersion:
     case InvocationMode::kListPrinters:
     case InvocationMode::kSettings:
-    case InvocationMode::kListKeptForms:
     case InvocationMode::kPrefetch:
+      return RunMode::kPrefetch;
+    case InvocationMode::kListKeptForms:
       break;
   }
   return RunMode::kOther;
@@ -119,6 +124,7 @@ RunOutcome runOutcomeOf(const RunRecord& record, int exitStatus, bool interrupte
   }
   if (exitStatus != 0) return RunOutcome::kFailed;
   if (record.mode == RunMode::kReprint) return RunOutcome::kReprinted;
+  if (record.mode == RunMode::kPrefetch) return RunOutcome::kPrefetched;
   return record.incomplete ? RunOutcome::kPrintedIncomplete : RunOutcome::kPrinted;
 }
 
@@ -137,13 +143,14 @@ SystemLogEvent runEventOf(const RunRecord& record, int exitStatus, bool interrup
   event.messageId = entry.messageId;
   event.level =
       entry.level == EventLevel::kInformation && warnings > 0 ? EventLevel::kWarning : entry.level;
-  // The Windows message shows the strings in this order, as %1 to %6.
+  // The Windows message shows the strings in this order, as %1 to %7.
   event.fields = {{"TIMETABLE_OUTCOME", entry.name},
                   {"TIMETABLE_FAILURE", failure},
                   {"TIMETABLE_TRAIN", record.train},
                   {"TIMETABLE_DESTINATION", record.destination},
                   {"TIMETABLE_EXIT", std::to_string(exitStatus)},
-                  {"TIMETABLE_VERSION", version}};
+                  {"TIMETABLE_VERSION", version},
+                  {"TIMETABLE_COPY", record.copy}};
   // The same facts as one line, for syslog and journalctl's short view.
   event.message = "timetable-print " + std::string(entry.name) + ":";
   const std::string prefix = "TIMETABLE_";
@@ -186,6 +193,14 @@ void noteEventDestination(const Destination& destination) {
 
 void noteEventFailure(FailureKind kind) {
   note([kind](RunRecord& facts) { facts.failure = failureKindName(kind); });
+}
+
+void noteEventCopy(int64_t fetchedAt) {
+  // One word, as the other fields are: 2026-12-10T04:10Z.
+  std::string time = utcTimeOf(fetchedAt);
+  std::replace(time.begin(), time.end(), ' ', 'T');
+  time += "Z";
+  note([&time](RunRecord& facts) { facts.copy = time; });
 }
 
 void noteEventIncompleteForm() {

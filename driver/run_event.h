@@ -1,6 +1,7 @@
 #ifndef TIMETABLE_DRIVER_RUN_EVENT_H_
 #define TIMETABLE_DRIVER_RUN_EVENT_H_
 
+#include <cstdint>
 #include <string>
 
 #include "driver/invocation_plan.h"
@@ -15,7 +16,7 @@
 // --list and a command line that cannot be read leave none. The event never changes the run:
 // it is sent without waiting, and a log that cannot take it is only noted in the support log.
 
-enum class RunMode { kOther, kRun, kReprint, kCheck };
+enum class RunMode { kOther, kRun, kReprint, kCheck, kPrefetch };
 
 enum class RunOutcome {
   kPrinted,
@@ -25,6 +26,7 @@ enum class RunOutcome {
   kInterrupted,
   kCheckPassed,
   kCheckFailed,
+  kPrefetched,
 };
 
 // What the invocation did, gathered as it goes.
@@ -35,6 +37,7 @@ struct RunRecord {
   std::string destination;  // The destination's kind (destinationKindName).
   std::string failure;      // The failure's kind; empty when it is not known.
   bool incomplete = false;  // The form printed lacks rows.
+  std::string copy;         // When the form came from a copy: the copy's fetch time, UTC.
 };
 
 // The mode of an invocation that leaves an event; kOther for one that leaves none.
@@ -48,7 +51,7 @@ const char* destinationKindName(const Destination& destination);
 RunOutcome runOutcomeOf(const RunRecord& record, int exitStatus, bool interrupted);
 
 // The outcome's stable name: "printed", "printed-incomplete", "reprinted", "failed",
-// "interrupted", "check-passed", "check-failed".
+// "interrupted", "check-passed", "check-failed", "prefetched".
 const char* runOutcomeName(RunOutcome outcome);
 
 // The event of an invocation that ended with the exit status, having shown warnings (which make
@@ -66,6 +69,8 @@ void noteEventTrain(const std::string& trainNumber);
 void noteEventDestination(const Destination& destination);
 void noteEventFailure(FailureKind kind);
 void noteEventIncompleteForm();
+// The form came from a copy of the timetable fetched then (seconds since 1970, UTC).
+void noteEventCopy(int64_t fetchedAt);
 // Sends the event of the invocation that ends with the exit status; the one place a run ends.
 void endRunEvent(int exitStatus);
 

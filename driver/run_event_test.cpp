@@ -33,7 +33,8 @@ TEST(RunEvent, APrintedFormIsInformationWithEveryField) {
                                                 {"TIMETABLE_TRAIN", "5410"},
                                                 {"TIMETABLE_DESTINATION", "device"},
                                                 {"TIMETABLE_EXIT", "0"},
-                                                {"TIMETABLE_VERSION", TIMETABLE_VERSION}}));
+                                                {"TIMETABLE_VERSION", TIMETABLE_VERSION},
+                                                {"TIMETABLE_COPY", ""}}));
   EXPECT_EQ(event.message, std::string("timetable-print printed: outcome=printed train=5410 "
                                        "destination=device exit=0 version=") +
                                TIMETABLE_VERSION);
@@ -41,13 +42,22 @@ TEST(RunEvent, APrintedFormIsInformationWithEveryField) {
 
 TEST(RunEvent, TheWindowsStringsComeInTheMessageTablesOrder) {
   const SystemLogEvent event = runEventOf(printedRun(), 0, false, 0);
-  ASSERT_EQ(event.fields.size(), 6u);
+  ASSERT_EQ(event.fields.size(), 7u);
   EXPECT_EQ(event.fields[0].first, "TIMETABLE_OUTCOME");
   EXPECT_EQ(event.fields[1].first, "TIMETABLE_FAILURE");
   EXPECT_EQ(event.fields[2].first, "TIMETABLE_TRAIN");
   EXPECT_EQ(event.fields[3].first, "TIMETABLE_DESTINATION");
   EXPECT_EQ(event.fields[4].first, "TIMETABLE_EXIT");
   EXPECT_EQ(event.fields[5].first, "TIMETABLE_VERSION");
+  EXPECT_EQ(event.fields[6].first, "TIMETABLE_COPY");
+}
+
+TEST(RunEvent, AFormFromACopySaysWhenTheCopyWasFetched) {
+  RunRecord record = printedRun();
+  record.copy = "2026-12-10T04:10Z";
+  const SystemLogEvent event = runEventOf(record, 0, false, 1);
+  EXPECT_EQ(fieldsOf(event)["TIMETABLE_COPY"], record.copy);
+  EXPECT_NE(event.message.find(" copy=" + record.copy), std::string::npos);
 }
 
 TEST(RunEvent, AWarningOrAMissingRowMakesAPrintedFormAWarning) {
@@ -100,6 +110,10 @@ TEST(RunEvent, AReprintAndACheckHaveOutcomesOfTheirOwn) {
   record.mode = RunMode::kCheck;
   EXPECT_EQ(runOutcomeOf(record, 0, false), RunOutcome::kCheckPassed);
   EXPECT_EQ(runOutcomeOf(record, 1, false), RunOutcome::kCheckFailed);
+  record.mode = RunMode::kPrefetch;
+  EXPECT_EQ(runOutcomeOf(record, 0, false), RunOutcome::kPrefetched);
+  EXPECT_EQ(runOutcomeOf(record, 1, false), RunOutcome::kFailed);
+  record.mode = RunMode::kCheck;
   EXPECT_EQ(runEventOf(record, 0, false, 0).level, EventLevel::kInformation);
   EXPECT_EQ(runEventOf(record, 1, false, 0).level, EventLevel::kError);
 }
@@ -110,10 +124,11 @@ TEST(RunEvent, EachOutcomeHasItsOwnNameNumberAndMessageId) {
   const RunOutcome outcomes[] = {RunOutcome::kPrinted,     RunOutcome::kPrintedIncomplete,
                                  RunOutcome::kReprinted,   RunOutcome::kFailed,
                                  RunOutcome::kInterrupted, RunOutcome::kCheckPassed,
-                                 RunOutcome::kCheckFailed};
+                                 RunOutcome::kCheckFailed, RunOutcome::kPrefetched};
   for (RunOutcome outcome : outcomes) names.insert(runOutcomeName(outcome));
-  EXPECT_EQ(names, (std::set<std::string>{"printed", "printed-incomplete", "reprinted", "failed",
-                                          "interrupted", "check-passed", "check-failed"}));
+  EXPECT_EQ(names,
+            (std::set<std::string>{"printed", "printed-incomplete", "reprinted", "failed",
+                                   "interrupted", "check-passed", "check-failed", "prefetched"}));
   RunRecord record = printedRun();
   const auto add = [&](const SystemLogEvent& event) {
     ids.insert(event.id);
@@ -130,8 +145,10 @@ TEST(RunEvent, EachOutcomeHasItsOwnNameNumberAndMessageId) {
   record.mode = RunMode::kCheck;
   add(runEventOf(record, 0, false, 0));
   add(runEventOf(record, 1, false, 0));
-  EXPECT_EQ(ids, (std::set<unsigned>{1, 2, 3, 4, 5, 6, 7}));
-  EXPECT_EQ(messageIds.size(), 7u);
+  record.mode = RunMode::kPrefetch;
+  add(runEventOf(record, 0, false, 0));
+  EXPECT_EQ(ids, (std::set<unsigned>{1, 2, 3, 4, 5, 6, 7, 8}));
+  EXPECT_EQ(messageIds.size(), 8u);
 }
 
 TEST(RunEvent, OnlyARunAReprintAndACheckLeaveAnEvent) {
@@ -143,6 +160,7 @@ TEST(RunEvent, OnlyARunAReprintAndACheckLeaveAnEvent) {
         InvocationMode::kListPrinters, InvocationMode::kSettings}) {
     EXPECT_EQ(runModeOf(mode), RunMode::kOther);
   }
+  EXPECT_EQ(runModeOf(InvocationMode::kPrefetch), RunMode::kPrefetch);
 }
 
 TEST(RunEvent, TheDestinationsKind) {

@@ -35,7 +35,8 @@ TEST(RunEventWin32, EveryEventsMessageIsInTheTableWithItsFields) {
   record.destination = "device";
   const SystemLogEvent printed = runEventOf(record, 0, false, 0);
   EXPECT_NE(shownText(printed).find("\r\noutcome=printed\r\nfailure=\r\ntrain=5410\r\n"
-                                    "destination=device\r\nexit=0\r\nversion=" TIMETABLE_VERSION),
+                                    "destination=device\r\nexit=0\r\nversion=" TIMETABLE_VERSION
+                                    "\r\ncopy="),
             std::string::npos)
       << shownText(printed);
   std::vector<SystemLogEvent> events = {printed, runEventOf(record, 1, false, 0),
@@ -47,6 +48,8 @@ TEST(RunEventWin32, EveryEventsMessageIsInTheTableWithItsFields) {
   record.mode = RunMode::kCheck;
   events.push_back(runEventOf(record, 0, false, 0));
   events.push_back(runEventOf(record, 1, false, 0));
+  record.mode = RunMode::kPrefetch;
+  events.push_back(runEventOf(record, 0, false, 0));
   for (const SystemLogEvent& event : events) {
     EXPECT_NE(shownText(event).find("outcome=" + event.fields[0].second + "\r\n"),
               std::string::npos)
