@@ -35,8 +35,7 @@ class Check(EndToEnd):
         self.assertEqual([line.split(" ")[0] for line in steps],
                          ["[ok]"] * 8 + ["[ok]" if harness.RUNNER else "[warning]"], run.stdout)
         # The copies and their setting, which never fail the check.
-        self.assertIn("
-[ok] offline = 0", run.stdout)
+        self.assertIn("\n[ok] offline = 0", run.stdout)
         self.assertRegex(run.stdout, r"\n\[ok\] the support log is [^\n]*timetable-print\.log\n")
         self.assertIn("proxy for %s: direct, as no proxy is set" % ADDRESS, run.stdout)
         self.assertIn("the certificate of localhost is trusted by cacert.pem in the working folder",

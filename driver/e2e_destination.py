@@ -135,6 +135,7 @@ class Destination(EndToEnd):
         [shown] = os.listdir(self.path("tmp"))
         self.assertIn(os.path.join(self.path("tmp"), shown), run.stdout)
         self.assertNothingPrinted(run)
+        self.log_start = len(harness.request_log())
         run = self.run_under_policy("", "destination = view\n", ["--reprint", "-o", "b.prn"])
         self.assertUsageError(run, '"-o b.prn"')
         self.assertFalse(os.path.exists(self.path("b.prn")))

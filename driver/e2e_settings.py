@@ -11,8 +11,10 @@ import tempfile
 import e2e_harness as harness
 from e2e_harness import DIALOGUE_HEAD, EndToEnd, control, ok_lines  # noqa: E402
 from service_client import BASE, PORT  # noqa: E402
-from e2e_common import (ADDRESS, EXPRESS, SAMPLE_STDERR, TIMETABLE_FAILED,  # noqa: E402
-                        UNREADABLE)  # noqa: E402
+from e2e_common import ADDRESS, EXPRESS, SAMPLE_STDERR, TIMETABLE_FAILED  # noqa: E402
+
+# The settings a warning about an unknown name lists, in their table's order.
+KNOWN_SETTINGS = "service, ca-file, proxy, destination, events, offline and prefetch"
 
 
 class Settings(EndToEnd):
@@ -47,9 +49,8 @@ class Settings(EndToEnd):
                           % self.OTHER_PORT)
         run = self.run_program(EXPRESS[1])
         self.assertGoldenExpress(run, 'warning: the setting "colour" (%s, line 4) is unknown and '
-                                      'left out; the program knows only the settings service, ca-file, '
-                                      'proxy, destination and events\n'
-                                 % self.config + SAMPLE_STDERR["5410"])
+                                      'left out; the program knows only the settings %s\n'
+                                 % (self.config, KNOWN_SETTINGS) + SAMPLE_STDERR["5410"])
         run = self.run_program(EXPRESS[1], args=["--service", "localhost"])
         self.assertFailedAs(run, "service-error", "500", BASE, stdout=TIMETABLE_FAILED)
 
@@ -171,7 +172,8 @@ class Settings(EndToEnd):
         self.write_config("service = localhost:%d\n" % self.OTHER_PORT)
         self.assertGoldenExpress(self.run_program(EXPRESS[1]))
         os.remove(self.config)
-        self.assertError(self.run_program(EXPRESS[1]), UNREADABLE, stdout=TIMETABLE_FAILED)
+        self.assertFailedAs(self.run_program(EXPRESS[1]), "service-error", "500", BASE,
+                            stdout=TIMETABLE_FAILED)
         # A drop-in comes after the file, in the order of the names; other names are left out.
         self.machine_file("service = localhost:1\n", "00-first.conf")
         site = self.machine_file("# the site\nservice = localhost:%d\n" % self.OTHER_PORT,
@@ -225,6 +227,7 @@ class Settings(EndToEnd):
             % (shown, self.config),
             "proxy = http://***@p:1/x (from %s, line 3); wrong: it is not system, direct or "
             "http://HOST:PORT" % self.config,
+            "offline = 0 (built in)",
             "the service's certificate is checked against the ca-file %s" % shown,
             "the support log is %s" % self.support_log_path()])
         self.assertRegex(run.stderr, r"\Aerror: some of the settings above cannot be used[^\n]*\n\Z")
@@ -252,8 +255,7 @@ class Settings(EndToEnd):
             f.write("")
         self.write_config("servise = localhost:%d\n" % self.OTHER_PORT)
         warning = ('warning: the setting "servise" (%s, line 1) is unknown and left out; the '
-                   'program knows only the settings service, ca-file, proxy, destination and '
-                   'events\n' % self.config)
+                   'program knows only the settings %s\n' % (self.config, KNOWN_SETTINGS))
         run = self.run_program("", args=["--settings"])
         self.assertEqual(run.returncode, 1, run.stderr)
         self.assertTrue(run.stderr.startswith(warning), run.stderr)
