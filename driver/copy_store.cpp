@@ -80,15 +80,22 @@ std::vector<std::string> trainsIn(const std::string& folder) {
   return trains;
 }
 
-CopyCandidate userCopy(const std::string& trainNumber, int64_t now) {
+// The owner's copy of the train in the folder, read under the owner's rule. The user's are the
+// user's alone; every user reads the machine's, so they count only when no one but the system's
+// administrator can have put them there or changed them.
+CopyCandidate copyIn(CopyOwner owner, const std::string& folder, const std::string& trainNumber,
+                     int64_t now) {
   CopyCandidate candidate;
-  candidate.owner = CopyOwner::kUser;
-  const std::string folder = userCopiesFolder();
+  candidate.owner = owner;
   if (folder.empty()) return candidate;
   candidate.path = copyPathIn(folder, trainNumber);
   candidate.present = entryExists(candidate.path);
   if (!candidate.present) return candidate;
-  const std::string text = readCopyFile(candidate.path, TrustRule::kUsersAlone, candidate.refusal);
+  const TrustRule rule = owner == CopyOwner::kUser ? TrustRule::kUsersAlone : TrustRule::kMachines;
+  if (rule == TrustRule::kMachines && !trustMachineFolder(folder, candidate.refusal)) {
+    return candidate;
+  }
+  const std::string text = readCopyFile(candidate.path, rule, candidate.refusal);
   if (!candidate.refusal.empty()) return candidate;
   const CopyFault fault = text.size() > kCopyFileLimit
                               ? CopyFault::kTooLarge
@@ -97,24 +104,8 @@ CopyCandidate userCopy(const std::string& trainNumber, int64_t now) {
   return candidate;
 }
 
-CopyCandidate machineCopy(const std::string& trainNumber, int64_t now) {
-  CopyCandidate candidate;
-  candidate.owner = CopyOwner::kMachine;
-  const std::string folder = machineCopiesFolder();
-  if (folder.empty()) return candidate;
-  candidate.path = copyPathIn(folder, trainNumber);
-  candidate.present = entryExists(candidate.path);
-  if (!candidate.present) return candidate;
-  // Every user reads the machine's copies, so they count only when no one but the system's
-  // administrator can have put them there or changed them.
-  if (!trustMachineFolder(folder, candidate.refusal)) return candidate;
-  const std::string text = readCopyFile(candidate.path, TrustRule::kMachines, candidate.refusal);
-  if (!candidate.refusal.empty()) return candidate;
-  const CopyFault fault = text.size() > kCopyFileLimit
-                              ? CopyFault::kTooLarge
-                              : readCopyText(text, trainNumber, now, candidate.copy);
-  candidate.refusal = copyFaultText(fault, candidate.path, candidate.copy.fetchedAt);
-  return candidate;
+std::string copiesFolderOf(CopyOwner owner) {
+  return owner == CopyOwner::kUser ? userCopiesFolder() : machineCopiesFolder();
 }
 
 }  // namespace
@@ -159,10 +150,9 @@ bool keepMachineCopy(const TimetableCopy& copy, std::string& reason) {
 
 CopySummary summarizeCopies(CopyOwner owner, int64_t now) {
   CopySummary summary;
-  summary.folder = owner == CopyOwner::kUser ? userCopiesFolder() : machineCopiesFolder();
+  summary.folder = copiesFolderOf(owner);
   for (const std::string& train : trainsIn(summary.folder)) {
-    const CopyCandidate copy =
-        owner == CopyOwner::kUser ? userCopy(train, now) : machineCopy(train, now);
+    const CopyCandidate copy = copyIn(owner, summary.folder, train, now);
     if (!copy.refusal.empty()) {
       summary.refusals.push_back(copy.refusal);
       continue;
@@ -176,5 +166,6 @@ CopySummary summarizeCopies(CopyOwner owner, int64_t now) {
 }
 
 std::vector<CopyCandidate> copiesOfTrain(const std::string& trainNumber, int64_t now) {
-  return {userCopy(trainNumber, now), machineCopy(trainNumber, now)};
+  return {copyIn(CopyOwner::kUser, userCopiesFolder(), trainNumber, now),
+          copyIn(CopyOwner::kMachine, machineCopiesFolder(), trainNumber, now)};
 }

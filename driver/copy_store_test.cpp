@@ -8,33 +8,14 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/scratch_folder_test_support.h"
+#include "platform/state_folder_posix_test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 // The user's copies go where the support log goes: here, under the test's own folder.
-class CopyStoreTest : public ScratchFolder {
- protected:
-  void SetUp() override {
-    ScratchFolder::SetUp();
-    const char* old = std::getenv("XDG_STATE_HOME");
-    saved_ = old ? old : "";
-    hadState_ = old != nullptr;
-    setenv("XDG_STATE_HOME", (folder_ / "state").c_str(), 1);
-  }
-  void TearDown() override {
-    if (hadState_) {
-      setenv("XDG_STATE_HOME", saved_.c_str(), 1);
-    } else {
-      unsetenv("XDG_STATE_HOME");
-    }
-    ScratchFolder::TearDown();
-  }
-  std::string saved_;
-  bool hadState_ = false;
-};
+using CopyStoreTest = ScratchStateFolder;
 
 TimetableCopy copyOf(const std::string& train, int64_t fetchedAt) {
   TimetableCopy copy;

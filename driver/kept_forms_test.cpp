@@ -13,33 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/scratch_folder_test_support.h"
+#include "platform/state_folder_posix_test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 // The kept forms go where the support log goes: here, under the test's own folder.
-class KeptFormsTest : public ScratchFolder {
- protected:
-  void SetUp() override {
-    ScratchFolder::SetUp();
-    const char* old = std::getenv("XDG_STATE_HOME");
-    saved_ = old ? old : "";
-    hadState_ = old != nullptr;
-    setenv("XDG_STATE_HOME", (folder_ / "state").c_str(), 1);
-  }
-  void TearDown() override {
-    if (hadState_) {
-      setenv("XDG_STATE_HOME", saved_.c_str(), 1);
-    } else {
-      unsetenv("XDG_STATE_HOME");
-    }
-    ScratchFolder::TearDown();
-  }
-  std::string saved_;
-  bool hadState_ = false;
-};
+using KeptFormsTest = ScratchStateFolder;
 
 KeptForm formOf(const std::string& train, const std::string& bytes) {
   KeptForm form;

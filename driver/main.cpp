@@ -76,7 +76,7 @@ int withAnswerWritten(int status) {
   if (!flushed && failure == 0) failure = EIO;
   if (failure != 0) {
     error(
-        formatMessage(translate("cannot write to standard output: {0}"), {std::strerror(failure)}));
+        formatMessage(translate("cannot write to standard output: {0}"), {fileErrorText(failure)}));
   }
   return statusOfAnswer(status, failure);
 }
