@@ -28,6 +28,7 @@ Usage: check-layers.py [--build DIR]... [ROOT]
 
 import argparse
 import concurrent.futures
+import glob
 import json
 import os
 import re
@@ -317,6 +318,17 @@ def links_of_graph(text):
     return links
 
 
+def builds_for_linux(build):
+    """Whether the configured build makes Linux programs, which hold the modules (a Windows
+    build, cross-compiled here, holds none), as CMake's record of the target system says."""
+    for path in glob.glob(os.path.join(build, "CMakeFiles", "*", "CMakeSystem.cmake")):
+        with open(path, encoding="utf-8") as system:
+            match = re.search(r'^set\(CMAKE_SYSTEM_NAME "([^"]*)"\)', system.read(), re.MULTILINE)
+        if match:
+            return match.group(1) == "Linux"
+    return sys.platform.startswith("linux")
+
+
 def map_faults(links, linux=sys.platform.startswith("linux")):
     for folder in USES:
         if links[folder] != set(USES[folder]):
@@ -367,7 +379,7 @@ def check_build(root, build):
     commands = compile_commands(root, build)
     paths = files_to_read(root, build, commands)
     faults = list(folder_faults(paths))
-    faults += list(map_faults(cmake_links(build)))
+    faults += list(map_faults(cmake_links(build), builds_for_linux(build)))
     faults += include_faults(root, build, paths, commands)
     return faults, len(paths)
 
