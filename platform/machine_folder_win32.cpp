@@ -8,14 +8,13 @@
 #include "platform/file_beside.h"
 #include "platform/file_system.h"
 #include "platform/machine_folder.h"
+#include "platform/machine_folder_win32.h"
 #include "platform/utf8.h"
 #include "platform/wide_text_win32.h"
 
-namespace {
-
-// Administrators and SYSTEM may change the folder and what is in it, Users may read; "P" keeps
-// ProgramData's rule that lets every user create files from being inherited.
 const wchar_t kMachineFolderAccess[] = L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;GRGX;;;BU)";
+
+namespace {
 
 bool makeOneFolder(const std::string& folder, std::string& reason) {
   PSECURITY_DESCRIPTOR descriptor = nullptr;

@@ -4,6 +4,9 @@
 // sddl.h needs windows.h first.
 #include <sddl.h>
 
+#include <string>
+
+#include "platform/machine_folder_win32.h"
 #include "platform/trusted_file_win32.h"
 
 namespace {
@@ -28,8 +31,27 @@ TEST(MachineFaultOfSecurity, TheAdministratorsOrTheSystemOwnItAndNoUserMayChange
   EXPECT_EQ(faultOf(L"O:BAD:(A;;FA;;;BA)(A;;FW;;;BU)"), TrustFault::kWritableByOthers);
   EXPECT_EQ(faultOf(L"O:BAD:(A;;FA;;;BA)(A;;GA;;;WD)"), TrustFault::kWritableByOthers);
   EXPECT_EQ(faultOf(L"O:BAD:(A;;FA;;;BA)(A;;SD;;;AU)"), TrustFault::kWritableByOthers);
-  // No list of permissions at all lets everyone do everything.
-  EXPECT_EQ(faultOf(L"O:BAD:NO_ACCESS_CONTROL"), TrustFault::kWritableByOthers);
+}
+
+TEST(MachineFaultOfSecurity, NoListOfPermissionsLetsEveryoneChangeIt) {
+  // A descriptor whose list is null, built as the system reports one; wine does not read the SDDL
+  // "NO_ACCESS_CONTROL" into one.
+  SECURITY_DESCRIPTOR security;
+  ASSERT_TRUE(InitializeSecurityDescriptor(&security, SECURITY_DESCRIPTOR_REVISION));
+  BYTE administrators[SECURITY_MAX_SID_SIZE];
+  DWORD size = sizeof administrators;
+  ASSERT_TRUE(CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size));
+  ASSERT_TRUE(SetSecurityDescriptorOwner(&security, administrators, FALSE));
+  ASSERT_TRUE(SetSecurityDescriptorDacl(&security, TRUE, nullptr, FALSE));
+  EXPECT_EQ(machineFaultOfSecurity(&security), TrustFault::kWritableByOthers);
+}
+
+TEST(MachineFaultOfSecurity, TheFolderOfCopiesIsMadeAsTheMachinesRuleTrustsIt) {
+  // An administrator or SYSTEM makes it, and owns it.
+  for (const wchar_t* owner : {L"O:BA", L"O:SY"}) {
+    EXPECT_EQ(faultOf((std::wstring(owner) + kMachineFolderAccess).c_str()), TrustFault::kNone)
+        << owner;
+  }
 }
 
 }  // namespace
