@@ -224,6 +224,13 @@ InvocationPlan readInvocationPlan(const CommandLine& line) {
   return plan;
 }
 
+bool anySettingWrong(const InvocationPlan& plan) {
+  for (const PlanSetting& known : kPlanSettings) {
+    if (!(plan.*known.setting).problem.empty()) return true;
+  }
+  return false;
+}
+
 std::string describePlanSettings(const InvocationPlan& plan) {
   std::string own;
   for (const PlanSetting& known : kPlanSettings) {

@@ -92,6 +92,10 @@ InvocationPlan planOf(const CommandLine& line, const std::vector<StoredSetting>&
 // help and the version read nothing.
 InvocationPlan readInvocationPlan(const CommandLine& line);
 
+// Whether a setting of the program's own is marked wrong, as --settings shows it, even one that
+// ends no run (events, which then stays on; prefetch, which only --prefetch reads).
+bool anySettingWrong(const InvocationPlan& plan);
+
 // Each setting's line for --settings, --check and the log: the service's, then the program's own.
 std::string describePlanSettings(const InvocationPlan& plan);
 

@@ -160,6 +160,12 @@ TEST(InvocationPlan, EventsFollowTheSettingAndItsPolicyAndAreShownOnlyWhenSet) {
   const InvocationPlan plan =
       planFor({"--check"}, {policyValue("events", "off"), userValue("events", "on")});
   EXPECT_FALSE(plan.eventsOn);
+  EXPECT_FALSE(anySettingWrong(plan));
+  // A value that is neither leaves them on, and --settings fails on it.
+  const InvocationPlan wrong = planFor({"--settings"}, {userValue("events", "maybe")});
+  EXPECT_TRUE(wrong.eventsOn);
+  EXPECT_TRUE(anySettingWrong(wrong));
+  EXPECT_TRUE(wrong.errors.empty());
   EXPECT_NE(describePlanSettings(plan).find("events = off (policy, from " +
                                             std::string(kPolicyOrigin) + ")\n"),
             std::string::npos);

@@ -16,7 +16,9 @@ int runSettingsReport(const InvocationPlan& plan) {
   writeConsoleText(stdout, eachLineOneLine(supportLogText() + "\n"));
   // An unknown name is only a warning for a run, but a script that checks the settings must
   // see it fail.
-  if (plan.errors.empty() && plan.service.unknownSettings.empty()) return 0;
+  if (plan.errors.empty() && plan.service.unknownSettings.empty() && !anySettingWrong(plan)) {
+    return 0;
+  }
   error(
       translate("some of the settings above cannot be used; correct the ones marked wrong, or ask "
                 "the IT department"));
