@@ -128,7 +128,7 @@ class WindowsInstaller(EndToEnd):
         properties = subprocess.run(["msiinfo", "export", harness.INSTALLER, "Property"],
                                     capture_output=True, check=True).stdout.decode()
         self.assertRegex(properties, r"\nSecureCustomProperties\t[^\r\n]*;SERVICE;CA_FILE;PROXY;"
-                                     r"DESTINATION\r?\n")
+                                     r"DESTINATION;EVENTS;OFFLINE\r?\n")
         # A proxy's password stays out of msiexec's log.
         self.assertRegex(properties, r"\nMsiHiddenProperties\tPROXY;SAVED_PROXY\r?\n")
         # Without DESTINATION, nor one kept, the form's entry prints drawn pages.

@@ -94,12 +94,12 @@ RunMode runModeOf(InvocationMode mode) {
       return RunMode::kReprint;
     case InvocationMode::kCheck:
       return RunMode::kCheck;
+    case InvocationMode::kPrefetch:
+      return RunMode::kPrefetch;
     case InvocationMode::kHelp:
     case InvocationMode::kVersion:
     case InvocationMode::kListPrinters:
     case InvocationMode::kSettings:
-    case InvocationMode::kPrefetch:
-      return RunMode::kPrefetch;
     case InvocationMode::kListKeptForms:
       break;
   }
