@@ -68,6 +68,7 @@ if(NOT WIN32)
   target_sources(unit_tests PRIVATE form/code_page_iconv_test.cpp platform/utf8_posix_test.cpp
     platform/file_system_posix_test.cpp platform/output_file_posix_test.cpp
     platform/trusted_file_posix_test.cpp platform/console_posix_test.cpp driver/kept_forms_test.cpp
+    driver/destination_setting_posix_test.cpp
     driver/copy_store_test.cpp platform/machine_folder_posix_test.cpp
     printer/printer_stream_posix_test.cpp printer/spooler_requests_posix_test.cpp
     platform/xdg_base_posix_test.cpp service/request_session_posix_test.cpp

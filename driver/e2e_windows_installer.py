@@ -147,7 +147,7 @@ class WindowsInstaller(EndToEnd):
         # No proxy yet: an empty value is the system's way, as when it is not set.
         # The printer at LPT1, where the tests read what was printed.
         site = {"Service": "localhost:%d" % other_port, "CAFile": authority, "Proxy": "",
-                "Destination": "LPT1", "Events": ""}
+                "Destination": "LPT1", "Events": "", "Offline": ""}
         self.msiexec("/i", harness.INSTALLER, "SERVICE=" + site["Service"],
                      "CA_FILE=" + authority, "DESTINATION=LPT1")
         self.assertEqual(self.machine_settings(), site)
