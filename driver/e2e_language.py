@@ -42,7 +42,7 @@ class Language(EndToEnd):
         # this test, told by its working folder (under wine, other tests' runs share the log).
         ours, printed = set(), []
         for line in self.support_log().splitlines():
-            _, pid, text = line.split(" ", 2)
+            _, pid, text = (line.split(" ", 2) + ["", ""])[:3]
             if text.startswith("working folder: ") and os.path.basename(self.folder) in text:
                 ours.add(pid)
             elif pid in ours and text.startswith("printed rows "):
