@@ -90,12 +90,12 @@ class Events(EndToEnd):
             "PRIORITY": "6", "SYSLOG_IDENTIFIER": "timetable-print",
             "TIMETABLE_OUTCOME": "printed", "TIMETABLE_FAILURE": "", "TIMETABLE_TRAIN": "38170",
             "TIMETABLE_DESTINATION": "file", "TIMETABLE_EXIT": "0",
-            "TIMETABLE_VERSION": version})
+            "TIMETABLE_VERSION": version, "TIMETABLE_COPY": ""})
         self.assertEqual(entries[1], {
             "PRIORITY": "3", "SYSLOG_IDENTIFIER": "timetable-print",
             "TIMETABLE_OUTCOME": "failed", "TIMETABLE_FAILURE": "refused",
             "TIMETABLE_TRAIN": "38170", "TIMETABLE_DESTINATION": "file", "TIMETABLE_EXIT": "1",
-            "TIMETABLE_VERSION": version})
+            "TIMETABLE_VERSION": version, "TIMETABLE_COPY": ""})
 
     def test_without_a_journal_syslog_gets_the_line(self):
         runs = self.logged_runs("/dev/log", [(NIGHT[1], [], {})], OWN_DEV)
