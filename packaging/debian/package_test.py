@@ -203,9 +203,9 @@ class DebianPackage(unittest.TestCase):
         # The commented example changes nothing: the built-in service, the system's store, the
         # printer at LPT1.
         lines = self.program("timetable-print", "--settings").splitlines()
-        self.assertEqual(lines[:3], ["service = localhost:9640 (built in)", "ca-file is not set",
-                                     "proxy = system (built in)"])
-        self.assertTrue(lines[3].startswith("the service's certificate is checked against the "
+        self.assertEqual(lines[:4], ["service = localhost:9640 (built in)", "ca-file is not set",
+                                     "proxy = system (built in)", "offline = 0 (built in)"])
+        self.assertTrue(lines[4].startswith("the service's certificate is checked against the "
                                             "system's certificate bundle"), lines)
 
 
