@@ -1,3 +1,5 @@
+#include "platform/file_system_posix.h"
+
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <sys/stat.h>
@@ -14,6 +16,17 @@
 #include "platform/file_system.h"
 #include "platform/translation.h"
 
+// Replaces path by the target of the link it is; false when it is no link. A relative target is
+// taken from the link's folder.
+bool followLink(std::string& path) {
+  std::vector<char> target(PATH_MAX);
+  const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+  if (length <= 0 || static_cast<size_t>(length) >= target.size()) return false;
+  const std::string text(target.data(), static_cast<size_t>(length));
+  path = text.front() == '/' ? text : folderOf(path) + text;
+  return true;
+}
+
 namespace {
 
 // CAP_FOWNER lets a process act as the owner of any file, root's usual way past the rule of
@@ -27,17 +40,6 @@ bool actsAsAnyOwner() {
 
 // The most symbolic links followed in a row, as the system's own limit.
 const int kMaxLinks = 40;
-
-// Replaces path by the target of the link it is; false when it is no link. A relative target is
-// taken from the link's folder.
-bool followLink(std::string& path) {
-  std::vector<char> target(PATH_MAX);
-  const ssize_t length = readlink(path.c_str(), target.data(), target.size());
-  if (length <= 0 || static_cast<size_t>(length) >= target.size()) return false;
-  const std::string text(target.data(), static_cast<size_t>(length));
-  path = text.front() == '/' ? text : folderOf(path) + text;
-  return true;
-}
 
 // The descriptor a name stands for by itself, or -1.
 int descriptorOfName(const std::string& path) {

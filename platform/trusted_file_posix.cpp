@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/file_system_posix.h"
 #include "platform/translation.h"
 
 namespace {
@@ -37,17 +38,6 @@ bool ownerTrusted(uid_t owner, TrustRule rule) {
 bool othersMayWrite(const struct stat& folder) {
   return (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0 ||
          !ownerTrusted(folder.st_uid, TrustRule::kUsersOrRoots);
-}
-
-// Replaces path by the target of the link it is; false when it is no link. A relative target is
-// taken from the link's folder.
-bool followLink(std::string& path) {
-  std::vector<char> target(PATH_MAX);
-  const ssize_t length = readlink(path.c_str(), target.data(), target.size());
-  if (length <= 0 || static_cast<size_t>(length) >= target.size()) return false;
-  const std::string text(target.data(), static_cast<size_t>(length));
-  path = text.front() == '/' ? text : folderOf(path) + text;
-  return true;
 }
 
 // The names a path is made of, the last one first; empty names and "." left out.
